@@ -1,0 +1,28 @@
+# Sourced by ./run and ./test: installs the Debian packages of packages.txt that are missing.
+travek_install_packages() {
+    local root
+    root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+    local wanted missing=()
+    wanted=$(grep -v '^\s*#' "$root/packages.txt" | grep -v '^\s*$')
+    for p in $wanted; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Configures (once) and builds a preset.
+travek_build() {
+    local preset="$1"
+    local root
+    root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+    cd "$root" || return 1
+    cmake --preset "$preset" >/dev/null || return 1
+    cmake --build --preset "$preset" || return 1
+}

@@ -1,0 +1,29 @@
+#include "SequenceState.h"
+
+#include "GridFile.h"
+#include "GridModel.h"
+#include "TextHelpers.h"
+
+#include <algorithm>
+
+namespace travek {
+
+void GetCountClick(const GridModel& grid, SequenceTable& table) {
+    // A loaded sequence file may give the grid more than 99 step rows; only the first 99 count.
+    table.StepCount = std::clamp(FirstBlankRow(grid, 1) - grid.fixedRows(), 0, MaxSteps);
+    table.CurrentStep = 1;
+}
+
+void FillChannelsClick(const GridModel& grid, SequenceTable& table) {
+    for (int row = 1; row <= MaxSteps; ++row) {
+        if (row < grid.rowCount()) {
+            table.StepChannel[row] = LeadingInt(RemoveBlanks(grid.cell(1, row)));
+            table.StepKeys[row] = grid.cell(2, row).substr(0, MaxStepKeysLength);
+        } else {
+            table.StepChannel[row] = 0;
+            table.StepKeys[row].clear();
+        }
+    }
+}
+
+} // namespace travek

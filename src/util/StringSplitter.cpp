@@ -1,0 +1,34 @@
+#include "StringSplitter.h"
+
+#include "IniFile.h"
+
+namespace travek {
+
+TSplitStrings::TSplitStrings(const std::string& iniPath) : SplitSeparator(ReadSeparator(iniPath)) {}
+
+char TSplitStrings::ReadSeparator(const std::string& iniPath) {
+    const std::int32_t code = IniFile::load(iniPath).readInteger("STRINGS", "SEPCHAR", 59);
+    return static_cast<char>(static_cast<unsigned char>(code & 0xFF));
+}
+
+std::vector<std::string> TSplitStrings::Split(std::string_view text, char separator) {
+    std::vector<std::string> pieces;
+    for (auto pos = text.find(separator); pos != std::string_view::npos; pos = text.find(separator)) {
+        pieces.emplace_back(text.substr(0, pos));
+        text.remove_prefix(pos + 1);
+    }
+    if (!text.empty())
+        pieces.emplace_back(text);
+    return pieces;
+}
+
+std::string TSplitStrings::Join(const std::vector<std::string>& pieces, char separator) {
+    std::string text;
+    for (const auto& piece : pieces) {
+        text += piece;
+        text += separator;
+    }
+    return text;
+}
+
+} // namespace travek
