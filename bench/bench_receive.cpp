@@ -1,0 +1,56 @@
+// Lines per second through the receive handler: assembling, identifying, cutting, converting,
+// formatting and typing through the keystroke algorithm into a keyboard that counts events.
+#include "Keyboard.h"
+#include "LayoutKeySender.h"
+#include "ReceiveHandler.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+using namespace travek;
+
+namespace {
+
+class CountingKeyboard : public Keyboard {
+public:
+    std::optional<KeyStroke> lookupChar(char c) override { return KeyStroke{static_cast<unsigned char>(c), 0}; }
+    std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) override { return virtualKey; }
+    void sendKey(std::uint32_t, bool) override { ++events; }
+    bool capsLockOn() override { return false; }
+    std::uint64_t events = 0;
+};
+
+void BM_ReceiveLines(benchmark::State& state) {
+    InterfaceDefinition definition;
+    definition.StartPos = 4;
+    definition.EndPos = 13;
+    for (int k = 1; k <= 48; ++k)
+        definition.ChannelIds[k] = "K" + std::to_string(k) + ":";
+    SequenceTable table;
+    table.StepCount = 3;
+    table.CurrentStep = 1;
+    table.StepChannel[1] = 1;
+    table.StepChannel[2] = 17;
+    table.StepChannel[3] = 48;
+    table.StepKeys[1] = table.StepKeys[2] = "{TAB};";
+    table.StepKeys[3] = "{ENTER};";
+    SeriesSettings series;
+    std::uint8_t NK = 3;
+    TSplitStrings splitter("/nonexistent/SPLITSTRING.INI");
+    CountingKeyboard keyboard;
+    LayoutKeySender sender(keyboard);
+    ReceiveHandler handler(definition, table, series, NK, splitter,
+                           {[&](std::string_view keys) { sender.SendKeys(keys); }, [](int, const std::string&) {}});
+    // The three lines that the sequence expects, as a gauge box sends them.
+    const std::string lines = "\nK1:  +012,345\r\nK17: -000,501\r\nK48:  123,456\r";
+    for (auto _ : state)
+        handler.SerialPortDriver1ReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
+    state.SetItemsProcessed(state.iterations() * 3);
+    state.counters["key events/line"] = double(keyboard.events) / double(state.iterations() * 3);
+}
+BENCHMARK(BM_ReceiveLines);
+
+} // namespace
+
+BENCHMARK_MAIN();
