@@ -1,0 +1,24 @@
+#include "ComPortMap.h"
+
+#include "FileIo.h"
+#include "TextHelpers.h"
+
+namespace travek {
+
+std::string ComPortConfigPath() {
+    return "./" + FindFileIgnoreCase(".", "TRAVEK.INI");
+}
+
+std::string ComPortDevicePath(std::uint8_t comPort, const IniFile& ini, const std::string& devDir) {
+    const int number = comPort + 1;
+    const std::string mapped = std::string(Trim(ini.readString("COMPORTS", "COM" + IntToStr(number), "")));
+    if (!mapped.empty())
+        return mapped;
+    return devDir + "/ttyS" + IntToStr(comPort);
+}
+
+std::string ComPortDevicePath(std::uint8_t comPort) {
+    return ComPortDevicePath(comPort, IniFile::load(ComPortConfigPath()));
+}
+
+} // namespace travek
