@@ -47,7 +47,6 @@ void BM_ReceiveLines(benchmark::State& state) {
     for (auto _ : state)
         handler.SerialPortDriver1ReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
     state.SetItemsProcessed(state.iterations() * 3);
-    state.counters["key events/line"] = double(keyboard.events) / double(state.iterations() * 3);
 }
 BENCHMARK(BM_ReceiveLines);
 
