@@ -1,0 +1,471 @@
+#include "TForm1.h"
+
+#include "FileIo.h"
+#include "GridFile.h"
+#include "GridTableModel.h"
+#include "IoError.h"
+#include "ProgramState.h"
+#include "SeriesFile.h"
+#include "StringSplitter.h"
+#include "TGetCount1.h"
+#include "TSel_channel.h"
+#include "TSel_key.h"
+#include "TextHelpers.h"
+#include "Win1252.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace travek {
+
+namespace {
+
+// The pale grey of the key column and the series string, as a Windows colour reference (0x00BBGGRR).
+constexpr std::uint32_t KeyColumnColour = 15000558;
+
+QColor fromColourRef(std::uint32_t ref) {
+    return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
+                  static_cast<int>((ref >> 16) & 0xFF));
+}
+
+void setBackground(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+const QString ScriptFilter = QStringLiteral("TRAVEK Skriptdateien (*.abl)");
+
+// File names from the file dialogs are names of the local file system, not program texts.
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// The series file that goes with a sequence file: its name without the folder, ".pst" appended,
+// in the working directory.
+std::string seriesFileFor(const QString& sequenceFile) {
+    return localPath(QStringLiteral("./") + QFileInfo(sequenceFile).fileName() + QStringLiteral(".pst"));
+}
+
+// IoError texts are the program's own messages or the system's, not 8-bit file texts.
+QString errorText(const IoError& error) {
+    return QString::fromUtf8(error.what());
+}
+
+} // namespace
+
+TForm1::TForm1(ProgramState& state, TSplitStrings& splitter, std::shared_ptr<DialogRunner> runner,
+               QWidget* parent)
+    : QMainWindow(parent), m_state(state), m_splitter(splitter),
+      m_runner(runner ? std::move(runner) : std::make_shared<DialogRunner>()), m_grid(3, 2, 1, 1) {
+    setObjectName("Form1");
+    setWindowTitle("TRAVEK v1.01");
+    m_gridModel = new GridTableModel(m_grid, this);
+    buildWindow();
+    buildMenus();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    // The grid member dies before the base class deletes the child widgets; the view and the
+    // model that watch the grid must go first.
+    SAGScript->setModel(nullptr);
+    delete m_gridModel;
+    m_gridModel = nullptr;
+}
+
+QFont TForm1::designFont() {
+    if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")))
+        return QFont(QStringLiteral("MS Sans Serif"), 8);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSize(9);
+    return font;
+}
+
+void TForm1::buildWindow() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    PanelActive = new QLabel("-", central);
+    PanelActive->setObjectName("PanelActive");
+    PanelActive->setFixedHeight(26);
+    PanelActive->setAlignment(Qt::AlignCenter);
+    PanelActive->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    QFont panelFont(QStringLiteral("Arial"));
+    panelFont.setPixelSize(16);
+    panelFont.setBold(true);
+    PanelActive->setFont(panelFont);
+    QPalette panelPalette = PanelActive->palette();
+    panelPalette.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    PanelActive->setPalette(panelPalette);
+    layout->addWidget(PanelActive);
+
+    SAGScript = new QTableView(central);
+    SAGScript->setObjectName("SAGScript");
+    SAGScript->setModel(m_gridModel);
+    SAGScript->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SAGScript->setSelectionBehavior(QAbstractItemView::SelectItems);
+    SAGScript->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    SAGScript->setWordWrap(false);
+    SAGScript->setTabKeyNavigation(false);
+    SAGScript->verticalHeader()->hide();
+    SAGScript->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SAGScript->verticalHeader()->setDefaultSectionSize(20);
+    SAGScript->verticalHeader()->setMinimumSectionSize(20);
+    SAGScript->horizontalHeader()->setHighlightSections(false);
+    SAGScript->horizontalHeader()->setSectionsClickable(false);
+    SAGScript->horizontalHeader()->setStretchLastSection(true);
+    SAGScript->setContextMenuPolicy(Qt::CustomContextMenu);
+    SAGScript->setMinimumHeight(155);
+    m_gridModel->setColumnBackground(2, fromColourRef(KeyColumnColour));
+    layout->addWidget(SAGScript, 1);
+
+    auto* bottom = new QWidget(central);
+    bottom->setObjectName("PanelBottom");
+    bottom->setFixedHeight(24);
+    auto* bottomLayout = new QHBoxLayout(bottom);
+    bottomLayout->setContentsMargins(4, 2, 4, 2);
+    bottomLayout->setSpacing(4);
+    Label3 = new QLabel("Nach", bottom);
+    Label3->setObjectName("Label3");
+    Label_valX_count = new QLabel("[ ]", bottom);
+    Label_valX_count->setObjectName("Label_valX_count");
+    Label_valX_count->setFixedWidth(41);
+    Label_valX_count->setAlignment(Qt::AlignCenter);
+    setBackground(Label_valX_count, Qt::white);
+    Label_string = new QLabel(bottom);
+    Label_string->setObjectName("Label_string");
+    Label_string->setMinimumWidth(326);
+    setBackground(Label_string, fromColourRef(KeyColumnColour));
+    bottomLayout->addWidget(Label3);
+    bottomLayout->addWidget(Label_valX_count);
+    bottomLayout->addWidget(Label_string, 1);
+    Label_valX_count->installEventFilter(this);
+    Label_string->installEventFilter(this);
+    layout->addWidget(bottom);
+
+    setCentralWidget(central);
+
+    sb1 = new QStatusBar(this);
+    sb1->setObjectName("sb1");
+    sb1->setSizeGripEnabled(false);
+    for (int i = 0; i < PanelCount; ++i) {
+        auto* panel = new QLabel(sb1);
+        panel->setObjectName(QStringLiteral("sb1Panel%1").arg(i));
+        panel->setMinimumWidth(50);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        sb1->addWidget(panel, i + 1 == PanelCount ? 1 : 0);
+        m_panels[static_cast<std::size_t>(i)] = panel;
+    }
+    setStatusBar(sb1);
+
+    const QFontMetrics metrics(SAGScript->horizontalHeader()->font());
+    SAGScript->setColumnWidth(0, std::max(30, metrics.horizontalAdvance(QStringLiteral("Step")) + 12));
+    SAGScript->setColumnWidth(1, std::max(44, metrics.horizontalAdvance(QStringLiteral("Kanal")) + 12));
+    resize(435, 290);
+
+    connect(SAGScript, &QAbstractItemView::doubleClicked, this, &TForm1::SAGScriptDblClick);
+    connect(SAGScript, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu1->popup(SAGScript->viewport()->mapToGlobal(pos)); });
+    // The step numbers cannot be selected: a click there picks the channel cell of the same row.
+    connect(SAGScript->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid() && current.column() < m_grid.fixedCols())
+                    SAGScript->selectionModel()->setCurrentIndex(
+                        current.sibling(current.row(), m_grid.fixedCols()),
+                        QItemSelectionModel::ClearAndSelect);
+            });
+}
+
+void TForm1::buildMenus() {
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName("MainMenu1");
+    QMenu* datei = MainMenu1->addMenu("&Datei");
+    Speichern1 = datei->addAction("&Speichern", this, &TForm1::Speichern1Click);
+    Laden1 = datei->addAction("&Laden", this, &TForm1::Laden1Click);
+    Beenden1 = datei->addAction("&Beenden", this, &QWidget::close);
+    QMenu* einstellungen = MainMenu1->addMenu("&Einstellungen");
+    Interface1 = einstellungen->addAction("&Interface", this, &TForm1::Interface1Click);
+    Comport1 = einstellungen->addAction("&Comport", this, &TForm1::Comport1Click);
+    InitInteface1 = einstellungen->addAction("&Init Interface", this, &TForm1::InitInteface1Click);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    Zeileeinfgen1 = PopupMenu1->addAction("Zeile &einfügen", this, &TForm1::Zeileeinfgen1Click);
+    Zeileentfernen1 = PopupMenu1->addAction("Zeile ent&fernen", this, &TForm1::Zeileentfernen1Click);
+}
+
+void TForm1::setDialogRunner(std::shared_ptr<DialogRunner> runner) {
+    m_runner = runner ? std::move(runner) : std::make_shared<DialogRunner>();
+}
+
+void TForm1::setPanelText(int index, const QString& text) {
+    m_panels.at(static_cast<std::size_t>(index))->setText(text);
+}
+
+QString TForm1::panelText(int index) const {
+    return m_panels.at(static_cast<std::size_t>(index))->text();
+}
+
+int TForm1::currentCol() const {
+    const QModelIndex current = SAGScript->currentIndex();
+    return current.isValid() ? current.column() : m_grid.fixedCols();
+}
+
+int TForm1::currentRow() const {
+    const QModelIndex current = SAGScript->currentIndex();
+    if (current.isValid())
+        return m_gridModel->gridRow(current);
+    return m_grid.rowCount() > m_grid.fixedRows() ? m_grid.fixedRows() : -1;
+}
+
+void TForm1::setCurrentCell(int col, int row) {
+    const QModelIndex index = m_gridModel->indexOf(col, row);
+    if (index.isValid())
+        SAGScript->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
+void TForm1::showError(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"), text, QMessageBox::Ok, this);
+    box.setObjectName("ErrorBox");
+    m_runner->run(box);
+}
+
+void TForm1::showValXCount() {
+    Label_valX_count->setText(QStringLiteral("[") + QString::number(m_state.Series.ValXCount) +
+                              QStringLiteral("]"));
+}
+
+void TForm1::showSeriesString() {
+    Label_string->setText(fromWin1252(m_state.Series.SeriesString));
+}
+
+void TForm1::FormCreate() {
+    m_gridModel->beginBatch();
+    m_grid.setCell(0, 0, "Step");
+    m_grid.setCell(1, 0, "Kanal");
+    m_grid.setCell(2, 0, "Taste(n)");
+    m_grid.setRowCount(GridRows);
+    for (int row = 1; row < GridRows; ++row)
+        m_grid.setCell(0, row, IntToStr(row));
+    m_gridModel->endBatch();
+    loadSavedSequence();
+    GetCountClick();
+    FillChannelsClick();
+    setCurrentCell(1, 1);
+}
+
+void TForm1::loadSavedSequence() {
+    if (!FileExists(SequenceFileName))
+        return;
+    m_gridModel->beginBatch();
+    LoadGridFromFile(m_grid, SequenceFileName);
+    m_gridModel->endBatch();
+    if (!FileExists(SeriesFileName))
+        return;
+    try {
+        const SeriesFileContent series = ReadSeriesFile(SeriesFileName);
+        m_state.Series.ValXCount = series.ValXCount;
+        m_state.Series.SeriesString = series.SeriesString;
+        showSeriesString();
+        showValXCount();
+    } catch (const IoError& error) {
+        // The grid is loaded all the same, and the running sequence is still refreshed from it.
+        showError(errorText(error));
+    }
+}
+
+void TForm1::GetCountClick() {
+    travek::GetCountClick(m_grid, SequenceTable);
+    setPanelText(2, QString::number(SequenceTable.StepCount));
+    setPanelText(3, QString::number(SequenceTable.CurrentStep));
+}
+
+void TForm1::FillChannelsClick() {
+    travek::FillChannelsClick(m_grid, SequenceTable);
+}
+
+bool TForm1::editKeyString(const std::string& keyString, std::string& edited) {
+    TSel_key* dialog = m_windows.Sel_key;
+    if (!dialog)
+        return false;
+    m_splitter.Edit1 = keyString;
+    m_splitter.SplitClick();
+    dialog->setEntries(m_splitter.SplitResults);
+    if (m_runner->run(*dialog) != QDialog::Accepted)
+        return false;
+    edited = m_splitter.Join(dialog->entries());
+    return true;
+}
+
+void TForm1::SAGScriptDblClick() {
+    const int col = currentCol();
+    const int row = currentRow();
+    if (row >= m_grid.fixedRows() && row < m_grid.rowCount()) {
+        if (col == 1 && m_windows.Sel_channel) {
+            if (m_runner->run(*m_windows.Sel_channel) == QDialog::Accepted) {
+                m_grid.setCell(1, row, IntToStr(m_windows.Sel_channel->selectedPosition() + 1));
+                // The channel commands sent at initialisation depend on the channels in the grid.
+                PanelActive->setText("Init Interface notwendig");
+            }
+        } else if (col == 2) {
+            std::string edited;
+            if (editKeyString(m_grid.cell(2, row), edited))
+                m_grid.setCell(2, row, std::move(edited));
+        }
+    }
+    // Whatever happened, the running copy is refreshed and starts again at step 1.
+    GetCountClick();
+    FillChannelsClick();
+}
+
+void TForm1::Zeileeinfgen1Click() {
+    const int col = currentCol();
+    const int at = currentRow();
+    const int last = m_grid.rowCount() - 1;
+    if (at < m_grid.fixedRows() || at > last)
+        return;
+    for (int row = last; row > at; --row) {
+        m_grid.setCell(1, row, m_grid.cell(1, row - 1));
+        m_grid.setCell(2, row, m_grid.cell(2, row - 1));
+    }
+    m_grid.setCell(1, at, std::string());
+    m_grid.setCell(2, at, std::string());
+    setCurrentCell(col, at);
+}
+
+void TForm1::Zeileentfernen1Click() {
+    const int col = currentCol();
+    const int at = currentRow();
+    const int last = m_grid.rowCount() - 1;
+    if (at < m_grid.fixedRows() || at > last)
+        return;
+    for (int row = at; row < last; ++row) {
+        m_grid.setCell(1, row, m_grid.cell(1, row + 1));
+        m_grid.setCell(2, row, m_grid.cell(2, row + 1));
+    }
+    m_grid.setCell(1, last, std::string());
+    m_grid.setCell(2, last, std::string());
+    setCurrentCell(col, at);
+}
+
+void TForm1::Speichern1Click() {
+    QFileDialog dialog(this, QString(), QDir::currentPath(), ScriptFilter);
+    dialog.setObjectName("SaveDialog1");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix("abl");
+    dialog.selectFile("ablauf.abl");
+    if (m_runner->run(dialog) != QDialog::Accepted)
+        return;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return;
+    const QString& file = files.first();
+    try {
+        SaveGridToFile(m_grid, localPath(file));
+        WriteSeriesFile(seriesFileFor(file), m_state.Series.ValXCount, m_state.Series.SeriesString);
+    } catch (const IoError& error) {
+        showError(errorText(error));
+    }
+}
+
+void TForm1::Laden1Click() {
+    QFileDialog dialog(this, QString(), QDir::currentPath(), ScriptFilter);
+    dialog.setObjectName("OpenDialog1");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix("abl");
+    if (m_runner->run(dialog) != QDialog::Accepted)
+        return;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return;
+    const QString& file = files.first();
+
+    m_state.Series.ValXCount = 0;
+    m_state.Series.SeriesString.clear();
+    const int col = currentCol();
+    const int row = currentRow();
+    m_gridModel->beginBatch();
+    LoadGridFromFile(m_grid, localPath(file));
+    m_gridModel->endBatch();
+    setCurrentCell(col, std::clamp(row, m_grid.fixedRows(), m_grid.rowCount() - 1));
+
+    const std::string seriesFile = seriesFileFor(file);
+    if (FileExists(seriesFile)) {
+        try {
+            const SeriesFileContent series = ReadSeriesFile(seriesFile);
+            m_state.Series.ValXCount = series.ValXCount;
+            m_state.Series.SeriesString = series.SeriesString;
+        } catch (const IoError& error) {
+            showError(errorText(error));
+        }
+    }
+    // Shown also after a failed read, so that the labels never claim settings that were dropped.
+    showSeriesString();
+    showValXCount();
+}
+
+void TForm1::Label_valX_countDblClick() {
+    TGetCount1* dialog = m_windows.GetCount1;
+    if (!dialog)
+        return;
+    dialog->Edit1->setText(QString::number(m_state.Series.ValXCount));
+    if (m_runner->run(*dialog) != QDialog::Accepted)
+        return;
+    m_state.Series.ValXCount = dialog->Value;
+    showValXCount();
+}
+
+void TForm1::Label_stringDblClick() {
+    std::string edited;
+    if (!editKeyString(m_state.Series.SeriesString, edited))
+        return;
+    m_state.Series.SeriesString = std::move(edited);
+    showSeriesString();
+}
+
+void TForm1::Interface1Click() {}
+
+void TForm1::Comport1Click() {}
+
+void TForm1::InitInteface1Click() {}
+
+void TForm1::SetChannelsClick() {}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == Label_valX_count) {
+            Label_valX_countDblClick();
+            return true;
+        }
+        if (watched == Label_string) {
+            Label_stringDblClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace travek

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+class QListWidget;
+class QPushButton;
+
+namespace travek {
+
+// "Aktionsliste": composes the key list of one sequence step (or the series string) from the
+// entries already there and the named-key tokens on offer. Entries are shown as they are; the
+// dialog only adds tokens and deletes entries.
+class TSel_key : public QDialog {
+    Q_OBJECT
+public:
+    explicit TSel_key(QWidget* parent = nullptr);
+
+    QListWidget* lb_string;
+    QPushButton* BT_Delete;
+    QListWidget* lb_keys;
+    QPushButton* Bt_add;
+    QPushButton* BitBtn1; // Cancel
+    QPushButton* BitBtn2; // OK
+
+    // The tokens offered in lb_keys, in their order.
+    static const std::vector<std::string>& KeyTokens();
+
+    // Replaces the entries of lb_string; afterwards none is selected.
+    void setEntries(const std::vector<std::string>& entries);
+    std::vector<std::string> entries() const;
+
+public slots:
+    void FormCreate();
+    void Bt_addClick();
+    void BT_DeleteClick();
+    void BitBtn2Click();
+};
+
+} // namespace travek
