@@ -3,17 +3,26 @@
 #include "FileIo.h"
 #include "GridFile.h"
 #include "GridTableModel.h"
+#include "IniFile.h"
+#include "InterfaceActivation.h"
 #include "IoError.h"
+#include "KeyOutput.h"
+#include "PortControl.h"
 #include "ProgramState.h"
 #include "SeriesFile.h"
 #include "StringSplitter.h"
 #include "TGetCount1.h"
+#include "TRS232SERVICE.h"
+#include "TSelIfDlg.h"
 #include "TSel_channel.h"
 #include "TSel_key.h"
+#include "TSerialPortDriver.h"
 #include "TextHelpers.h"
+#include "Tsel_com.h"
 #include "Win1252.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
@@ -29,6 +38,8 @@
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTableView>
+#include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace travek {
@@ -79,6 +90,26 @@ TForm1::TForm1(ProgramState& state, TSplitStrings& splitter, std::shared_ptr<Dia
     m_gridModel = new GridTableModel(m_grid, this);
     buildWindow();
     buildMenus();
+
+    SerialPortDriver1 = new TSerialPortDriver(this);
+    SerialPortDriver1->setComPortPollingDelay(0);
+    m_receiveHandler = std::make_unique<ReceiveHandler>(
+        m_state.Definition, SequenceTable, m_state.Series, m_state.NK, m_splitter,
+        ReceiveHandler::Outputs{[this](std::string_view keys) {
+                                    if (m_keys)
+                                        m_keys->SendKeys(keys);
+                                },
+                                [this](int panel, const std::string& text) { setPanelText(panel, fromWin1252(text)); }});
+    SerialPortDriver1->OnReceiveData = [this](QObject*, const void* data, std::int32_t size) {
+        m_receiveHandler->SerialPortDriver1ReceiveData(data, size);
+    };
+    connect(SerialPortDriver1, &TSerialPortDriver::portLost, this, &TForm1::onPortLost);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    Timer1->start();
+
     FormCreate();
 }
 
@@ -446,13 +477,130 @@ void TForm1::Label_stringDblClick() {
     showSeriesString();
 }
 
-void TForm1::Interface1Click() {}
+bool TForm1::reopenPort() {
+    return ReopenPort(*SerialPortDriver1, m_state.Definition,
+                      [this](const std::string& message) { showError(fromWin1252(message)); });
+}
 
-void TForm1::Comport1Click() {}
+void TForm1::showCaption() {
+    setWindowTitle(fromWin1252(m_state.BaseCaption) + QStringLiteral("  ") +
+                   fromWin1252(m_state.Definition.InterfaceName));
+}
 
-void TForm1::InitInteface1Click() {}
+void TForm1::onPortLost() {
+    // The adapter was pulled or the device went away: the driver has closed the port.
+    setPanelText(0, QStringLiteral("COM ?"));
+    PanelActive->setText(QStringLiteral("Comport ??"));
+}
 
-void TForm1::SetChannelsClick() {}
+void TForm1::Interface1Click() {
+    if (!m_windows.SelIfDlg || m_runner->run(*m_windows.SelIfDlg) != QDialog::Accepted)
+        return;
+    InterfaceDefinition& definition = m_state.Definition;
+    LoadInterfaceDefinition(definition, definition.InterfaceName + ".VAL");
+    setPanelText(1, fromWin1252(definition.InterfaceName));
+    reopenPort();
+    SetChannelsClick();
+    InitInteface1Click();
+    setPanelText(0, QStringLiteral("DONE"));
+    showCaption();
+}
+
+void TForm1::Comport1Click() {
+    if (!m_windows.sel_com)
+        return;
+    m_windows.sel_com->prepare();
+    if (m_runner->run(*m_windows.sel_com) != QDialog::Accepted)
+        return;
+    setPanelText(0, QStringLiteral("COM ?"));
+    InterfaceDefinition& definition = m_state.Definition;
+    // The whole definition is read again, so the port used is the one that the file now holds.
+    LoadInterfaceDefinition(definition, definition.InterfaceName + ".VAL");
+    if (reopenPort())
+        setPanelText(0, QStringLiteral("COM %1").arg(definition.ComPortNumber));
+    InitInteface1Click();
+}
+
+void TForm1::SetChannelsClick() {
+    if (!m_windows.Sel_channel)
+        return;
+    std::vector<std::string> entries;
+    for (int n = 1; n <= m_state.Definition.ChannelCount; ++n)
+        entries.push_back("Kanal " + IntToStr(n));
+    m_windows.Sel_channel->setChannels(entries);
+}
+
+void TForm1::InitInteface1Click() {
+    PanelActive->setText(QStringLiteral("Init"));
+    if (!SerialPortDriver1->IsPortOpen()) {
+        PanelActive->setText(QStringLiteral("Comport ??"));
+        return;
+    }
+    for (const InitCommand& command : InitCommands(m_state.Definition, m_grid)) {
+        SendCommand(*SerialPortDriver1, command.text, [this](const std::string& text) {
+            if (m_windows.RS232SERVICE)
+                m_windows.RS232SERVICE->setOutput(text);
+        });
+        // The box needs the time to switch the channel on before the next command.
+        if (command.pauseAfter)
+            QThread::msleep(100);
+    }
+    PanelActive->setText(QStringLiteral("Active"));
+}
+
+void TForm1::Timer1Timer() {
+    Timer1->stop();
+    InterfaceDefinition& definition = m_state.Definition;
+    const IniFile settings = IniFile::load(FindFileIgnoreCase(".", SettingsFileName));
+    definition.InterfaceName = settings.readString("PARAMETER", "INTERFACE", definition.InterfaceName);
+    m_state.NK = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.NK) & 0xFF);
+    setPanelText(0, QStringLiteral("COM ?"));
+    LoadInterfaceDefinition(definition, definition.InterfaceName + ".VAL");
+    setPanelText(1, fromWin1252(definition.InterfaceName));
+    if (reopenPort())
+        setPanelText(0, QStringLiteral("COM %1").arg(definition.ComPortNumber));
+    SetChannelsClick();
+    InitInteface1Click();
+    m_state.BaseCaption = toWin1252(windowTitle());
+    showCaption();
+    showValXCount();
+}
+
+void TForm1::FormDestroy() {
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    // Each file is written on its own: one that cannot be written must not cost the others.
+    QStringList errors;
+    auto attempt = [&errors](const QString& file, const auto& write) {
+        try {
+            write();
+        } catch (const IoError& error) {
+            errors << file + QStringLiteral(": ") + errorText(error);
+        }
+    };
+    attempt(QStringLiteral("ablauf.abl"), [this] { SaveGridToFile(m_grid, SequenceFileName); });
+    attempt(QString::fromLatin1(SettingsFileName), [this] {
+        IniFile::writeValue(FindFileIgnoreCase(".", SettingsFileName), "PARAMETER", "INTERFACE",
+                            m_state.Definition.InterfaceName);
+    });
+    attempt(QStringLiteral("ablauf.pst"),
+            [this] { WriteSeriesFile(SeriesFileName, m_state.Series.ValXCount, m_state.Series.SeriesString); });
+    if (!errors.isEmpty())
+        showError(errors.join(QLatin1Char('\n')));
+    SerialPortDriver1->ClosePort();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    Timer1->stop();
+    FormDestroy();
+    // Every other window is a child of this one and goes with it.
+    const auto children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children)
+        if (child->isWindow())
+            child->hide();
+    event->accept();
+}
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick) {

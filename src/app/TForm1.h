@@ -2,6 +2,7 @@
 
 #include "DialogRunner.h"
 #include "GridModel.h"
+#include "ReceiveHandler.h"
 #include "SequenceState.h"
 
 #include <QFont>
@@ -18,15 +19,21 @@ class QMenu;
 class QMenuBar;
 class QStatusBar;
 class QTableView;
+class QTimer;
 
 namespace travek {
 
 class GridTableModel;
+class KeyOutput;
 class TGetCount1;
 class TRS232SERVICE;
+class TSelIfDlg;
 class TSel_channel;
 class TSel_key;
+class TSerialPortDriver;
 class TSplitStrings;
+class Tlist_coms;
+class Tsel_com;
 struct ProgramState;
 
 // The main window: the sequence grid, the series settings beside "Nach", the status panels and
@@ -38,11 +45,11 @@ public:
     // program. The main window uses only those it has been given.
     struct Windows {
         TRS232SERVICE* RS232SERVICE{};
-        QDialog* SelIfDlg{};
+        TSelIfDlg* SelIfDlg{};
         TSel_channel* Sel_channel{};
         TSel_key* Sel_key{};
-        QDialog* sel_com{};
-        QDialog* list_coms{};
+        Tsel_com* sel_com{};
+        Tlist_coms* list_coms{};
         TGetCount1* GetCount1{};
     };
 
@@ -50,6 +57,7 @@ public:
     static constexpr int GridRows = 100;
     static constexpr const char* SequenceFileName = "./ablauf.abl";
     static constexpr const char* SeriesFileName = "./ablauf.pst";
+    static constexpr const char* SettingsFileName = "TRAVEK.INI";
 
     // Runs FormCreate, which loads ./ablauf.abl and ./ablauf.pst; an error box on the way goes
     // through runner (the default runner when none is given).
@@ -77,6 +85,14 @@ public:
 
     // The running copy of the grid that the receive handler follows.
     travek::SequenceTable SequenceTable;
+
+    // The port to the measuring interface; received bytes go to the receive handler.
+    TSerialPortDriver* SerialPortDriver1;
+    // The one-shot start-up, about 100 ms after the event loop has started.
+    QTimer* Timer1;
+
+    // Where values and keys are typed; none types nothing.
+    void setKeyOutput(KeyOutput* keys) { m_keys = keys; }
 
     GridModel& grid() { return m_grid; }
     const GridModel& grid() const { return m_grid; }
@@ -128,8 +144,13 @@ public slots:
     void InitInteface1Click();
     void SetChannelsClick();
 
+    void Timer1Timer();
+    // Saves the sequence, the interface name and the series settings; once, at the end.
+    void FormDestroy();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildWindow();
@@ -137,6 +158,10 @@ private:
     void loadSavedSequence();
     // Fills the key action list from keyString, shows it and, on OK, gives the joined entries.
     bool editKeyString(const std::string& keyString, std::string& edited);
+    // Close, configure from the interface definition and open the port; the error box on failure.
+    bool reopenPort();
+    void showCaption();
+    void onPortLost();
 
     ProgramState& m_state;
     TSplitStrings& m_splitter;
@@ -145,6 +170,9 @@ private:
     GridTableModel* m_gridModel;
     std::array<QLabel*, PanelCount> m_panels{};
     Windows m_windows;
+    KeyOutput* m_keys = nullptr;
+    std::unique_ptr<ReceiveHandler> m_receiveHandler;
+    bool m_destroyed = false;
 };
 
 } // namespace travek

@@ -1,17 +1,63 @@
+#include "ComPortList.h"
+#include "KeyOutputFactory.h"
 #include "ProgramState.h"
+#include "SignalCloser.h"
 #include "StringSplitter.h"
 #include "TForm1.h"
 #include "TGetCount1.h"
 #include "TRS232SERVICE.h"
+#include "TSelIfDlg.h"
 #include "TSel_channel.h"
 #include "TSel_key.h"
+#include "Tlist_coms.h"
+#include "Tsel_com.h"
 
 #include <QApplication>
+#include <QSessionManager>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* Usage = "Usage: travek [--keyboard=x11|windows|log]\n"
+                    "\n"
+                    "TRAVEK types the values of a measuring interface box into the application\n"
+                    "that has the keyboard focus. It works in the current directory: interface\n"
+                    "definitions (*.VAL), TRAVEK.INI, ablauf.abl and ablauf.pst live there.\n"
+                    "\n"
+                    "  --keyboard=x11      type through the X server (the default with a display)\n"
+                    "  --keyboard=log      print what would be typed, one line 'keys TEXT' per text\n"
+                    "  --keyboard=windows  type through the Windows keyboard (Windows only)\n"
+                    "\n"
+                    "COMn is /dev/ttyS<n-1> unless TRAVEK.INI maps it in section [COMPORTS],\n"
+                    "e.g. COM3=/dev/serial/by-id/usb-...\n";
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("TRAVEK");
     QApplication::setFont(travek::TForm1::designFont());
+
+    std::string backend;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--keyboard=", 0) == 0) {
+            backend = arg.substr(std::strlen("--keyboard="));
+        } else if (arg == "--help" || arg == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else {
+            std::fprintf(stderr, "travek: unknown argument '%s'\n\n%s", arg.c_str(), Usage);
+            return 2;
+        }
+    }
+    std::string keyboardError;
+    auto keys = travek::CreateKeyOutput(backend, [] { QCoreApplication::processEvents(); }, keyboardError);
+    if (!keys)
+        std::fprintf(stderr, "travek: nothing will be typed: %s\n", keyboardError.c_str());
 
     travek::ProgramState state;
     // The splitter reads its separator from the working directory as soon as it exists, before
@@ -21,15 +67,24 @@ int main(int argc, char* argv[]) {
     // The main window comes first; every other window is its child, so that closing the main
     // window ends the program whichever of them exist.
     travek::TForm1 form(state, splitter);
+    form.setKeyOutput(keys.get());
+    auto errorBox = [&form](const QString& text) { form.showError(text); };
     travek::TForm1::Windows windows;
     windows.RS232SERVICE = new travek::TRS232SERVICE(&form);
-    windows.SelIfDlg = nullptr;
+    windows.SelIfDlg = new travek::TSelIfDlg(state.Definition, &form);
     windows.Sel_channel = new travek::TSel_channel(&form);
     windows.Sel_key = new travek::TSel_key(&form);
-    windows.sel_com = nullptr;
-    windows.list_coms = nullptr;
+    windows.list_coms = new travek::Tlist_coms([](std::vector<std::string>& lines) { travek::ListComPorts(lines); },
+                                               errorBox, &form);
+    windows.sel_com = new travek::Tsel_com(state.Definition, windows.list_coms, errorBox, &form);
     windows.GetCount1 = new travek::TGetCount1(&form);
     form.setWindows(windows);
+
+    // SIGTERM, SIGINT and the end of the desktop session close the window as the user would, so
+    // the sequence and the settings are saved.
+    travek::SignalCloser signalCloser([&form] { form.close(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager&) { form.FormDestroy(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.FormDestroy(); });
 
     form.show();
     return app.exec();

@@ -1,0 +1,331 @@
+// The whole program in one working directory: start-up, interface activation over a pty standing
+// in for the measuring box, typing, changes of interface and port, and saving at exit.
+#include "ScriptedRunner.h"
+#include "support/PtyPair.h"
+#include "support/TempDir.h"
+
+#include "KeyOutput.h"
+#include "ProgramState.h"
+#include "StringSplitter.h"
+#include "TForm1.h"
+#include "TGetCount1.h"
+#include "TRS232SERVICE.h"
+#include "TSelIfDlg.h"
+#include "TSel_channel.h"
+#include "TSel_key.h"
+#include "TSerialPortDriver.h"
+#include "Tlist_coms.h"
+#include "Tsel_com.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <memory>
+#include <thread>
+
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace travek;
+using testing::ElementsAre;
+using travek::test::PtyPair;
+using travek::test::ScriptedRunner;
+using travek::test::TempDir;
+
+namespace {
+
+class RecordingKeys : public KeyOutput {
+public:
+    void SendKeys(std::string_view keys) override { typed.emplace_back(keys); }
+    std::vector<std::string> typed;
+};
+
+// What the box receives, each command with the time it arrived, read on a thread of its own
+// because the program blocks its event loop while it switches channels on.
+class CommandReader {
+public:
+    explicit CommandReader(int fd) : m_fd(fd), m_thread([this] { run(); }) {}
+    ~CommandReader() {
+        m_stop = true;
+        m_thread.join();
+    }
+    std::vector<std::pair<std::string, double>> commands() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::lock_guard lock(m_mutex);
+        return m_commands;
+    }
+
+private:
+    void run() {
+        const auto start = std::chrono::steady_clock::now();
+        std::string current;
+        while (!m_stop) {
+            char buf[64];
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN))
+                continue;
+            const ssize_t n = ::read(m_fd, buf, sizeof buf);
+            for (ssize_t i = 0; i < n; ++i) {
+                current += buf[i];
+                if (buf[i] == '\r') {
+                    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                    std::lock_guard lock(m_mutex);
+                    m_commands.emplace_back(current, ms);
+                    current.clear();
+                }
+            }
+        }
+    }
+    int m_fd;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::vector<std::pair<std::string, double>> m_commands;
+    std::thread m_thread;
+};
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override { dir.enter(); }
+
+    // The windows in their creation order, as the program makes them.
+    void start() {
+        splitter = std::make_unique<TSplitStrings>("./SPLITSTRING.INI");
+        form = std::make_unique<TForm1>(state, *splitter, runner);
+        form->Timer1->stop(); // the test runs the start-up itself
+        form->setKeyOutput(&keys);
+        auto errorBox = [this](const QString& text) { form->showError(text); };
+        TForm1::Windows w;
+        w.RS232SERVICE = new TRS232SERVICE(form.get());
+        w.SelIfDlg = new TSelIfDlg(state.Definition, form.get());
+        w.Sel_channel = new TSel_channel(form.get());
+        w.Sel_key = new TSel_key(form.get());
+        w.list_coms = new Tlist_coms([](std::vector<std::string>& t) { t.clear(); }, errorBox, form.get());
+        w.sel_com = new Tsel_com(state.Definition, w.list_coms, errorBox, form.get());
+        w.GetCount1 = new TGetCount1(form.get());
+        form->setWindows(w);
+        form->show();
+    }
+
+    void expectErrorBox(const QString& text) {
+        runner->then([text](QDialog& d) {
+            EXPECT_EQ(static_cast<QMessageBox&>(d).text(), text);
+            return int(QMessageBox::Ok);
+        });
+    }
+
+    void waitForTyped(std::size_t count) {
+        QElapsedTimer timer;
+        timer.start();
+        while (keys.typed.size() < count && timer.elapsed() < 3000)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+
+    void mapCom1(const std::string& device) {
+        dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=258\r\n\r\n[COMPORTS]\r\nCOM1=" + device + "\r\n");
+    }
+
+    void TearDown() override {
+        form.reset();
+        EXPECT_TRUE(runner->allStepsUsed());
+    }
+
+    TempDir dir;
+    ProgramState state;
+    std::unique_ptr<TSplitStrings> splitter;
+    std::shared_ptr<ScriptedRunner> runner = std::make_shared<ScriptedRunner>();
+    RecordingKeys keys;
+    std::unique_ptr<TForm1> form;
+};
+
+const std::string BoxDefinition = "[PARAMETER]\r\nCOMx=1\r\nCNTCH=4\r\nSTARTPOS=4\r\nENDPOS=12\r\n"
+                                  "MW_SIGN1=A:\r\nMW_SIGN3=C:\r\nMWI_SIGN1=E1\r\nMWI_SIGN3=E3\r\n";
+
+} // namespace
+
+TEST_F(Program, FirstRunInAnEmptyDirectory) {
+    mapCom1("./no-such-device");
+    dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM1=./no-such-device\r\n");
+    start();
+    EXPECT_EQ(form->Label_valX_count->text(), "[ ]");
+    expectErrorBox("COM1 Error");
+    form->Timer1Timer();
+    EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  PX5R");
+    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->panelText(1), "PX5R");
+    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+    EXPECT_EQ(form->Label_valX_count->text(), "[0]");
+    EXPECT_EQ(form->windows().Sel_channel->lb_channels->count(), 2);
+
+    form->close();
+    std::string expected;
+    for (int step = 1; step <= 99; ++step)
+        expected += std::to_string(step) + "\t\t\r\n";
+    EXPECT_EQ(dir.read("ablauf.abl"), expected);
+    EXPECT_EQ(dir.read("ablauf.pst"), "0\r\n\r\n");
+    EXPECT_EQ(dir.read("TRAVEK.INI"), "[COMPORTS]\r\nCOM1=./no-such-device\r\n[PARAMETER]\r\nINTERFACE=PX5R\r\n");
+}
+
+TEST_F(Program, ActivatesTheBoxTypesInSequenceOrderAndRestoresItsStateAtTheNextStart) {
+    PtyPair box;
+    CommandReader reader(box.masterFd());
+    mapCom1(box.slavePath());
+    dir.write("BOX.VAL", BoxDefinition);
+    dir.write("ablauf.abl", "1\t3\t{TAB};\r\n2\t1\t{TAB};\r\n3\t3\t{ENTER};\r\n");
+    dir.write("ablauf.pst", "2\r\n---;\r\n");
+    start();
+    form->Timer1Timer();
+    EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  BOX");
+    EXPECT_EQ(form->panelText(0), "COM 1");
+    EXPECT_EQ(form->PanelActive->text(), "Active");
+    EXPECT_EQ(form->windows().RS232SERVICE->output(), "E3\r");
+    EXPECT_EQ(form->windows().Sel_channel->lb_channels->count(), 4);
+
+    const auto commands = reader.commands();
+    ASSERT_EQ(commands.size(), 3u);
+    EXPECT_EQ(commands[0].first, "D0\r");
+    EXPECT_EQ(commands[1].first, "E1\r");
+    EXPECT_EQ(commands[2].first, "E3\r");
+    EXPECT_GE(commands[2].second - commands[1].second, 90.0); // the box gets its time per channel
+
+    // NK 258 keeps its low 8 bits: two decimals. A line for a channel the step does not expect
+    // is dropped.
+    box.send("A: 9,9\rC:  1,5\r\nA: 2,25\r\nC: 3\r\n");
+    waitForTyped(7);
+    EXPECT_THAT(keys.typed, ElementsAre("1,50", "{TAB}", "2,25", "{TAB}", "---", "3,00", "{ENTER}"));
+    EXPECT_EQ(form->panelText(3), "1");
+
+    form->grid().setCell(2, 2, "{DOWN};");
+    form->close();
+    EXPECT_EQ(dir.read("ablauf.pst"), "2\r\n---;\r\n");
+
+    // The next start finds everything as it was left.
+    state = ProgramState();
+    form.reset();
+    start();
+    EXPECT_EQ(form->grid().cell(2, 2), "{DOWN};");
+    EXPECT_EQ(form->SequenceTable.StepCount, 3);
+    EXPECT_EQ(form->Label_string->text(), "---;");
+    form->Timer1Timer();
+    EXPECT_EQ(state.Definition.InterfaceName, "BOX");
+}
+
+TEST_F(Program, APortHeldByAnotherProgramIsReported) {
+    PtyPair box;
+    mapCom1(box.slavePath());
+    dir.write("BOX.VAL", BoxDefinition);
+    TSerialPortDriver other;
+    other.setComPort(pnCOM1);
+    ASSERT_TRUE(other.OpenPort());
+    start();
+    expectErrorBox("COM1 Error");
+    form->Timer1Timer();
+    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+
+    // Once the other program lets go, "Init Interface" alone does not reopen; "Comport" does.
+    other.ClosePort();
+    form->InitInteface1Click();
+    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+    runner->then([](QDialog& d) { static_cast<Tsel_com&>(d).OKBtn->click(); return d.result(); });
+    form->Comport1Click();
+    EXPECT_EQ(form->panelText(0), "COM 1");
+    EXPECT_EQ(form->PanelActive->text(), "Active");
+}
+
+TEST_F(Program, AVanishedDeviceShowsThatThePortIsGone) {
+    auto box = std::make_unique<PtyPair>();
+    mapCom1(box->slavePath());
+    dir.write("BOX.VAL", BoxDefinition);
+    start();
+    form->Timer1Timer();
+    ASSERT_EQ(form->PanelActive->text(), "Active");
+    box->closeMaster();
+    QElapsedTimer timer;
+    timer.start();
+    while (form->SerialPortDriver1->IsPortOpen() && timer.elapsed() < 2000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_FALSE(form->SerialPortDriver1->IsPortOpen());
+    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+}
+
+TEST_F(Program, ChangingTheInterfaceReplacesTheCaptionAndRebuildsTheChannelList) {
+    PtyPair box;
+    mapCom1(box.slavePath());
+    dir.write("BOX.VAL", BoxDefinition);
+    dir.write("SCALE.val", "[PARAMETER]\r\nCNTCH=6\r\nCOMx=1\r\n");
+    start();
+    form->Timer1Timer();
+    auto choose = [this](int row) {
+        runner->then([row](QDialog& d) {
+            auto& dlg = static_cast<TSelIfDlg&>(d);
+            dlg.IfList->setCurrentRow(row);
+            dlg.OKBtn->click();
+            return d.result();
+        });
+        form->Interface1Click();
+    };
+    choose(1);
+    EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  SCALE");
+    EXPECT_EQ(form->panelText(0), "DONE");
+    EXPECT_EQ(form->panelText(1), "SCALE");
+    EXPECT_EQ(form->windows().Sel_channel->lb_channels->count(), 6);
+    choose(0);
+    EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  BOX");
+    EXPECT_EQ(form->windows().Sel_channel->lb_channels->count(), 4);
+
+    // A new port leaves the channel list, the caption and the interface name alone; the port
+    // number goes into the definition file at once.
+    form->windows().Sel_channel->setChannels({"kept"});
+    runner->then([](QDialog& d) {
+        auto& dlg = static_cast<Tsel_com&>(d);
+        dlg.ComSel->setCurrentIndex(1);
+        emit dlg.ComSel->activated(1);
+        dlg.OKBtn->click();
+        return d.result();
+    });
+    expectErrorBox("COM2 Error");
+    form->Comport1Click();
+    EXPECT_EQ(form->windows().Sel_channel->lb_channels->count(), 1);
+    EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  BOX");
+    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+    EXPECT_NE(dir.read("BOX.VAL").find("COMx=2\r\n"), std::string::npos);
+
+    // Cancelling either dialog changes nothing.
+    runner->then([](QDialog&) { return int(QDialog::Rejected); });
+    form->Interface1Click();
+    runner->then([](QDialog&) { return int(QDialog::Rejected); });
+    form->Comport1Click();
+    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  BOX");
+}
+
+TEST_F(Program, EachFileIsSavedAtExitEvenWhenAnotherCannotBe) {
+    mapCom1("./no-such-device");
+    ::mkdir(dir.file("ablauf.abl").c_str(), 0755); // a folder in the way of the sequence file
+    start();
+    runner->then([](QDialog& d) {
+        const QString text = static_cast<QMessageBox&>(d).text();
+        EXPECT_TRUE(text.startsWith("ablauf.abl: ")) << text.toStdString();
+        EXPECT_EQ(text.count('\n'), 0); // one error, shown once
+        return int(QMessageBox::Ok);
+    });
+    state.Series.ValXCount = 5;
+    form->close();
+    EXPECT_EQ(dir.read("ablauf.pst"), "5\r\n\r\n");
+    EXPECT_NE(dir.read("TRAVEK.INI").find("INTERFACE=PX5R"), std::string::npos);
+}
