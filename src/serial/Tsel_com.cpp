@@ -124,7 +124,7 @@ void Tsel_com::OKBtnClick() {
         StoreComPortNumber(m_definition, m_definition.InterfaceName + ".VAL");
     } catch (const IoError& e) {
         if (m_errorBox)
-            m_errorBox(fromWin1252(e.what()));
+            m_errorBox(QString::fromUtf8(e.what())); // system and file-name texts, not 8-bit program texts
     }
 }
 
