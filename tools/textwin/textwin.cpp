@@ -13,19 +13,21 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr const char* Usage = R"(Usage: travek-textwin [options]
 
 Opens a window on the X display, gives it the keyboard focus and writes what is typed into it to
-standard output, flushed after every key. Keys are translated with the server's current keyboard
+standard output, flushed after every key. The window shows the latest lines of the same text. Keys are translated with the server's current keyboard
 layout (xkbcommon), so a layout switched with setxkbmap while the window is open is honoured.
 
 Output:
@@ -77,6 +79,8 @@ private:
     void takeFocus();
     void keyPressed(const xcb_key_press_event_t& event);
     void write(const std::string& text);
+    void openFont();
+    void draw();
 
     xcb_connection_t* m_connection;
     std::FILE* m_out;
@@ -88,6 +92,12 @@ private:
     std::unique_ptr<xkb_keymap, KeymapDeleter> m_keymap;
     std::unique_ptr<xkb_state, StateDeleter> m_state;
     bool m_ready = false;
+    // What the window shows: the text written so far, one entry per line, the last one open.
+    std::vector<std::string> m_lines{std::string()};
+    xcb_gcontext_t m_gc = 0;
+    int m_lineHeight = 13;
+    int m_ascent = 10;
+    int m_height = 120;
 };
 
 bool TextWindow::setUp(const std::string& title) {
@@ -115,6 +125,7 @@ bool TextWindow::setUp(const std::string& title) {
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                         static_cast<std::uint32_t>(title.size()), title.data());
+    openFont();
     xcb_map_window(m_connection, m_window);
     xcb_flush(m_connection);
     return true;
@@ -153,9 +164,64 @@ void TextWindow::takeFocus() {
     free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
 }
 
+// A core font of the server, so that showing the text needs no font library: a larger one of the
+// usual misc set when the server has it, else "fixed", which every server has built in.
+void TextWindow::openFont() {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+    for (const char* name : {"10x20", "9x15", "fixed"}) {
+        const xcb_font_t font = xcb_generate_id(m_connection);
+        const xcb_void_cookie_t opened =
+            xcb_open_font_checked(m_connection, font, static_cast<std::uint16_t>(std::strlen(name)), name);
+        if (xcb_generic_error_t* error = xcb_request_check(m_connection, opened)) {
+            free(error);
+            continue;
+        }
+        if (xcb_query_font_reply_t* info =
+                xcb_query_font_reply(m_connection, xcb_query_font(m_connection, font), nullptr)) {
+            m_ascent = info->font_ascent;
+            m_lineHeight = info->font_ascent + info->font_descent + 2;
+            free(info);
+        }
+        m_gc = xcb_generate_id(m_connection);
+        const std::uint32_t values[] = {screen->black_pixel, screen->white_pixel, font};
+        xcb_create_gc(m_connection, m_gc, m_window, XCB_GC_FOREGROUND | XCB_GC_BACKGROUND | XCB_GC_FONT,
+                      values);
+        xcb_close_font(m_connection, font);
+        return;
+    }
+}
+
+// The latest lines that fit, the open line at the bottom.
+void TextWindow::draw() {
+    if (!m_gc)
+        return;
+    xcb_clear_area(m_connection, 0, m_window, 0, 0, 0, 0);
+    const int margin = 4;
+    const int fitting = std::max(1, (m_height - 2 * margin) / m_lineHeight);
+    const std::size_t first = m_lines.size() > std::size_t(fitting) ? m_lines.size() - fitting : 0;
+    int y = margin + m_ascent;
+    for (std::size_t i = first; i < m_lines.size(); ++i, y += m_lineHeight) {
+        const std::string& line = m_lines[i];
+        const auto length = static_cast<std::uint8_t>(std::min<std::size_t>(line.size(), 255));
+        xcb_image_text_8(m_connection, length, m_window, m_gc, margin, static_cast<std::int16_t>(y),
+                         line.data());
+    }
+    xcb_flush(m_connection);
+}
+
 void TextWindow::write(const std::string& text) {
     if (text.empty())
         return;
+    for (char c : text) {
+        if (c == '\n')
+            m_lines.emplace_back();
+        else
+            m_lines.back() += c;
+    }
+    constexpr std::size_t KeptLines = 200;
+    if (m_lines.size() > KeptLines)
+        m_lines.erase(m_lines.begin(), m_lines.end() - KeptLines);
+    draw();
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
     if (m_out) {
@@ -220,6 +286,11 @@ bool TextWindow::handleEvents() {
             m_ready = true;
             std::fprintf(stderr, "travek-textwin: ready\n");
             std::fflush(stderr);
+        } else if (type == XCB_EXPOSE) {
+            if (reinterpret_cast<xcb_expose_event_t*>(event.get())->count == 0)
+                draw();
+        } else if (type == XCB_CONFIGURE_NOTIFY) {
+            m_height = reinterpret_cast<xcb_configure_notify_event_t*>(event.get())->height;
         } else if (type == XCB_FOCUS_OUT && m_keepFocus && m_ready) {
             const auto* focus = reinterpret_cast<xcb_focus_out_event_t*>(event.get());
             if (focus->mode == XCB_NOTIFY_MODE_NORMAL && focus->detail != XCB_NOTIFY_DETAIL_INFERIOR)

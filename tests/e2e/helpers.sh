@@ -1,0 +1,67 @@
+# shellcheck shell=bash
+# Sourced by the end-to-end test scripts: failing, skipping, waiting, and processes started by the
+# test itself (never anybody else's).
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Status 77 is the skip code the tests are registered with; under CI a missing tool is a failure.
+skip_or_fail() {
+    if [ "${CI:-}" = "true" ]; then
+        fail "$* (CI=true: not skipped)"
+    fi
+    echo "SKIP: $*"
+    exit 77
+}
+
+# Waits up to the given tenths of a second for a command to succeed.
+wait_until() { # tenths command...
+    local tenths="$1"
+    shift
+    while ! "$@"; do
+        [ "$tenths" -gt 0 ] || return 1
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+}
+
+# True while the process is alive and still the program of that name (a pid can be reused).
+process_running() { # pid name
+    local pid="$1" name="$2" cmdline
+    [ -r "/proc/$pid/cmdline" ] || return 1
+    cmdline="$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)" || return 1
+    # A zombie has an empty command line and is no longer running.
+    [ -n "$cmdline" ] && [[ "$cmdline" == *"$name"* ]]
+}
+
+test_pids=()
+remember_pid() {
+    test_pids+=("$1")
+}
+
+# Stops what the test started itself, last first.
+stop_test_processes() {
+    local i pid
+    for ((i = ${#test_pids[@]} - 1; i >= 0; i--)); do
+        pid="${test_pids[$i]}"
+        kill -TERM "$pid" 2>/dev/null || continue
+        wait_until 50 eval "! kill -0 $pid 2>/dev/null" || kill -KILL "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    test_pids=()
+}
+
+# Starts Xvfb on a free display (-displayfd) and exports DISPLAY. -noreset keeps the server's state
+# when its last client goes.
+start_xvfb() { # dir
+    local dir="$1"
+    command -v Xvfb >/dev/null || skip_or_fail "Xvfb is not installed"
+    Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1000x320x24 3>"$dir/display" \
+        </dev/null >"$dir/xvfb.log" 2>&1 &
+    remember_pid $!
+    wait_until 100 grep -qs "^[0-9]" "$dir/display" || { cat "$dir/xvfb.log" >&2; fail "Xvfb did not start"; }
+    DISPLAY=":$(head -n 1 "$dir/display")"
+    export DISPLAY
+}
