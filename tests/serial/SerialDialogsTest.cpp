@@ -80,8 +80,8 @@ TEST(Tsel_com, KeysAreSwallowedAndAPortOutsideTheRangeFallsBackToPort1) {
     dlg.show();
     EXPECT_EQ(dlg.comText->text(), "");
     EXPECT_EQ(dlg.ComSel->currentIndex(), -1);
-    for (int key : {Qt::Key_Down, Qt::Key_5, Qt::Key_C}) {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(QChar(key)));
+    for (auto [key, text] : {std::pair{Qt::Key_Down, ""}, std::pair{Qt::Key_5, "5"}, std::pair{Qt::Key_C, "c"}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString::fromLatin1(text));
         QApplication::sendEvent(dlg.ComSel, &press);
     }
     EXPECT_EQ(dlg.ComSel->currentIndex(), -1);
