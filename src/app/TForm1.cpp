@@ -42,6 +42,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 namespace travek {
 
 namespace {
@@ -586,9 +588,16 @@ void TForm1::FormDestroy() {
     });
     attempt(QStringLiteral("ablauf.pst"),
             [this] { WriteSeriesFile(SeriesFileName, m_state.Series.ValXCount, m_state.Series.SeriesString); });
-    if (!errors.isEmpty())
+    if (!errors.isEmpty() && m_unattended)
+        std::fprintf(stderr, "travek: %s\n", qPrintable(errors.join(QStringLiteral("\ntravek: "))));
+    else if (!errors.isEmpty())
         showError(errors.join(QLatin1Char('\n')));
     SerialPortDriver1->ClosePort();
+}
+
+void TForm1::closeUnattended() {
+    m_unattended = true;
+    close();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

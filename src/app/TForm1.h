@@ -147,6 +147,9 @@ public slots:
     void Timer1Timer();
     // Saves the sequence, the interface name and the series settings; once, at the end.
     void FormDestroy();
+    // Closes for a signal or the end of the session: nobody is there to answer a box, so a file
+    // that cannot be saved is reported on standard error instead.
+    void closeUnattended();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -173,6 +176,7 @@ private:
     KeyOutput* m_keys = nullptr;
     std::unique_ptr<ReceiveHandler> m_receiveHandler;
     bool m_destroyed = false;
+    bool m_unattended = false;
 };
 
 } // namespace travek

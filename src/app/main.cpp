@@ -82,9 +82,9 @@ int main(int argc, char* argv[]) {
 
     // SIGTERM, SIGINT and the end of the desktop session close the window as the user would, so
     // the sequence and the settings are saved.
-    travek::SignalCloser signalCloser([&form] { form.close(); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager&) { form.FormDestroy(); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.FormDestroy(); });
+    travek::SignalCloser signalCloser([&form] { form.closeUnattended(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form](QSessionManager&) { form.closeUnattended(); });
 
     form.show();
     return app.exec();

@@ -1,0 +1,142 @@
+// The measuring box goes away while it is sending (its USB adapter pulled) and comes back under
+// the same device name.
+#include "RunningProgram.h"
+#include "support/PtyPair.h"
+
+#include "TSerialPortDriver.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace travek;
+using namespace travek::test;
+
+namespace {
+
+double CpuMsOfProcess() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+// Points the link at target, replacing what it pointed at in one step, as udev does with the
+// stable names of USB adapters.
+void PointLink(const std::string& link, const std::string& target) {
+    const std::string temp = link + ".new";
+    ::unlink(temp.c_str());
+    ASSERT_EQ(::symlink(target.c_str(), temp.c_str()), 0);
+    ASSERT_EQ(::rename(temp.c_str(), link.c_str()), 0);
+}
+
+class PortLoss : public RunningProgram {
+protected:
+    void SetUp() override {
+        RunningProgram::SetUp();
+        box = std::make_unique<PtyPair>();
+        link = dir.file("gauge-box");
+        PointLink(link, box->slavePath());
+        mapCom1(link);
+        dir.write("BOX.VAL", BoxDefinition);
+        dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
+        start();
+        form->Timer1Timer();
+        ASSERT_EQ(form->panelText(0), "COM 1");
+        ASSERT_EQ(form->PanelActive->text(), "Active");
+        // The commands the box got at activation.
+        box->receive(6, 500);
+    }
+
+    std::unique_ptr<PtyPair> box;
+    std::string link;
+};
+
+} // namespace
+
+TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
+    // Lines keep arriving until the device is gone, some of them cut off in the middle.
+    std::atomic<bool> gone{false};
+    std::thread device([&] {
+        for (int i = 0; i < 200; ++i) {
+            char line[32];
+            std::snprintf(line, sizeof line, "A: %d,%02d\r\n", i / 100, i % 100);
+            box->send(line);
+            if (i % 20 == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        box->send("A: 7,");
+        box->closeMaster();
+        gone = true;
+    });
+    const bool lost = runUntil([&] { return gone && !form->SerialPortDriver1->IsPortOpen(); }, 5000);
+    device.join();
+    ASSERT_TRUE(lost) << "the port is still open after the device went away";
+
+    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+    EXPECT_EQ(keys.nestedCalls, 0);
+    // Every value that arrived before the loss is typed, in order, with the step's key.
+    ASSERT_FALSE(keys.texts.empty());
+    ASSERT_EQ(keys.texts.size() % 2, 0u) << "a value was typed without its key";
+    std::string expected;
+    for (std::size_t i = 0; i < keys.texts.size() / 2; ++i) {
+        const std::string cents = std::to_string(100 + i % 100);
+        expected += std::to_string(i / 100) + "," + cents.substr(1) + "\t";
+    }
+    EXPECT_EQ(keys.typedText(), expected);
+
+    // Nothing is watched any more: the idle program uses next to no processor time. A descriptor
+    // still watched after the hang-up would report itself over and over and burn a whole core.
+    const double cpuBefore = CpuMsOfProcess();
+    runFor(1000);
+    const double idleCpuMs = CpuMsOfProcess() - cpuBefore;
+    EXPECT_LT(idleCpuMs, 100.0) << "the program spins after the port was lost";
+    RecordProperty("IdleCpuMsAfterLoss", static_cast<int>(idleCpuMs));
+
+    // "Init Interface" needs an open port; it does not reopen one.
+    form->InitInteface1Click();
+    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+    EXPECT_FALSE(form->SerialPortDriver1->IsPortOpen());
+
+    // The adapter is plugged in again: a new device behind the same name.
+    auto returned = std::make_unique<PtyPair>();
+    PointLink(link, returned->slavePath());
+    pressComportOk();
+    form->Comport1Click();
+    EXPECT_EQ(form->panelText(0), "COM 1");
+    EXPECT_EQ(form->PanelActive->text(), "Active");
+    ASSERT_TRUE(form->SerialPortDriver1->IsPortOpen());
+    EXPECT_EQ(returned->receive(6, 1000), "D0\rE1\r");
+
+    // The piece of a line from before the loss does not stick to the first line of the new
+    // device; the value is typed and the sequence goes on.
+    const std::size_t typedBefore = keys.texts.size();
+    returned->send("A: 4,56\r\nA: 7,89\r\n");
+    ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= typedBefore + 4; }, 3000));
+    EXPECT_EQ(std::vector<std::string>(keys.texts.begin() + static_cast<long>(typedBefore), keys.texts.end()),
+              (std::vector<std::string>{"4,56", "{TAB}", "7,89", "{TAB}"}));
+}
+
+TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
+    box->closeMaster();
+    ASSERT_TRUE(runUntil([&] { return !form->SerialPortDriver1->IsPortOpen(); }, 3000));
+    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+
+    const double cpuBefore = CpuMsOfProcess();
+    runFor(1000);
+    EXPECT_LT(CpuMsOfProcess() - cpuBefore, 100.0);
+
+    // With the device still missing, "Comport" reports the port and leaves it closed.
+    pressComportOk();
+    expectErrorBox([](const QString& text) { EXPECT_EQ(text, "COM1 Error"); });
+    form->Comport1Click();
+    EXPECT_FALSE(form->SerialPortDriver1->IsPortOpen());
+    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+}

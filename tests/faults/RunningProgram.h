@@ -1,0 +1,198 @@
+#pragma once
+
+// The whole main window with its dialogs in a working directory of its own, the measuring box
+// played on a pty, and a keyboard that records what the typing algorithm would press, letting the
+// event loop run in the middle of a text as the real keyboard does.
+#include "ScriptedRunner.h"
+#include "support/TempDir.h"
+
+#include "KeyOutput.h"
+#include "LayoutKeySender.h"
+#include "ProgramState.h"
+#include "RecordingKeyboard.h"
+#include "StringSplitter.h"
+#include "TForm1.h"
+#include "TGetCount1.h"
+#include "TRS232SERVICE.h"
+#include "TSelIfDlg.h"
+#include "TSel_channel.h"
+#include "TSel_key.h"
+#include "Tlist_coms.h"
+#include "Tsel_com.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace travek::test {
+
+// Types through the real typing algorithm over a recording keyboard. Each text handed to SendKeys
+// is kept, and a call that begins while another is still typing is counted: the receive handler
+// must never let that happen, or two values' keystrokes mix in the target application.
+class TypingKeys : public KeyOutput {
+public:
+    void SendKeys(std::string_view keys) override {
+        if (m_typing)
+            ++nestedCalls;
+        m_typing = true;
+        texts.emplace_back(keys);
+        m_sender.SendKeys(keys);
+        m_typing = false;
+    }
+    bool typing() const { return m_typing; }
+
+    // The characters the key events make on the US layout; Tab, Return and the arrow keys are
+    // written as \t, \n and '>' (right).
+    std::string typedText() const {
+        std::string text;
+        bool shift = false;
+        for (const RecordingKeyboard::Event& e : keyboard.events()) {
+            if (e.key == vk::Shift) {
+                shift = e.down;
+                continue;
+            }
+            if (!e.down)
+                continue;
+            if (e.key >= '0' && e.key <= '9')
+                text += shift ? '?' : static_cast<char>(e.key);
+            else if (e.key >= 'A' && e.key <= 'Z')
+                text += static_cast<char>(shift ? e.key : e.key - 'A' + 'a');
+            else if (e.key == 0xBC)
+                text += shift ? '<' : ',';
+            else if (e.key == 0xBD)
+                text += shift ? '_' : '-';
+            else if (e.key == vk::Tab)
+                text += '\t';
+            else if (e.key == vk::Return)
+                text += '\n';
+            else if (e.key == vk::Right)
+                text += '>';
+            else
+                text += '#';
+        }
+        return text;
+    }
+
+    RecordingKeyboard keyboard;
+    std::vector<std::string> texts;
+    int nestedCalls = 0;
+    // Runs with the event loop in the middle of a text, as a platform that delivers received
+    // bytes from there would.
+    std::function<void()> whileTyping;
+
+private:
+    LayoutKeySender m_sender{keyboard, [this] {
+                                 QCoreApplication::processEvents();
+                                 if (whileTyping)
+                                     whileTyping();
+                             }};
+    bool m_typing = false;
+};
+
+// A definition for a box on COM1 with four channels; values stand at positions 4..11.
+inline const std::string BoxDefinition = "[PARAMETER]\r\nCOMx=1\r\nCNTCH=4\r\nSTARTPOS=4\r\nENDPOS=12\r\n"
+                                         "MW_SIGN1=A:\r\nMW_SIGN3=C:\r\nMWI_SIGN1=E1\r\nMWI_SIGN3=E3\r\n";
+
+class RunningProgram : public ::testing::Test {
+protected:
+    void SetUp() override { dir.enter(); }
+
+    void TearDown() override {
+        form.reset();
+        EXPECT_TRUE(runner->allStepsUsed());
+    }
+
+    // The windows in the order the program makes them; the start-up itself is left to the test.
+    void start() {
+        splitter = std::make_unique<TSplitStrings>("./SPLITSTRING.INI");
+        form = std::make_unique<TForm1>(state, *splitter, runner);
+        form->Timer1->stop();
+        form->setKeyOutput(&keys);
+        auto errorBox = [this](const QString& text) { form->showError(text); };
+        TForm1::Windows w;
+        w.RS232SERVICE = new TRS232SERVICE(form.get());
+        w.SelIfDlg = new TSelIfDlg(state.Definition, form.get());
+        w.Sel_channel = new TSel_channel(form.get());
+        w.Sel_key = new TSel_key(form.get());
+        w.list_coms = new Tlist_coms([](std::vector<std::string>& t) { t.clear(); }, errorBox, form.get());
+        w.sel_com = new Tsel_com(state.Definition, w.list_coms, errorBox, form.get());
+        w.GetCount1 = new TGetCount1(form.get());
+        form->setWindows(w);
+        form->show();
+    }
+
+    // TRAVEK.INI with the interface BOX, two decimals and COM1 at device.
+    void mapCom1(const std::string& device) {
+        dir.write("TRAVEK.INI",
+                  "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n\r\n[COMPORTS]\r\nCOM1=" + device + "\r\n");
+    }
+
+    // Runs the event loop until done() holds or timeoutMs pass; the result of done() at the end.
+    // The loop sleeps while nothing happens, so the processor time of the process stays the
+    // program's own.
+    static bool runUntil(const std::function<bool()>& done, int timeoutMs) {
+        QElapsedTimer timer;
+        timer.start();
+        QEventLoop loop;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (done() || timer.elapsed() >= timeoutMs)
+                loop.quit();
+        });
+        check.start(10);
+        if (!done())
+            loop.exec();
+        return done();
+    }
+
+    static void runFor(int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
+    void expectErrorBox(std::function<void(const QString&)> check) {
+        runner->then([check = std::move(check)](QDialog& d) {
+            check(static_cast<QMessageBox&>(d).text());
+            return int(QMessageBox::Ok);
+        });
+    }
+
+    void pressComportOk() {
+        runner->then([](QDialog& d) {
+            static_cast<Tsel_com&>(d).OKBtn->click();
+            return d.result();
+        });
+    }
+
+    TempDir dir;
+    ProgramState state;
+    std::unique_ptr<TSplitStrings> splitter;
+    std::shared_ptr<ScriptedRunner> runner = std::make_shared<ScriptedRunner>();
+    TypingKeys keys;
+    std::unique_ptr<TForm1> form;
+};
+
+// The value a line of /proc/self/status gives in kB, e.g. VmRSS; -1 when missing.
+inline long StatusKb(const std::string& field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stol(line.substr(field.size() + 1));
+    return -1;
+}
+
+} // namespace travek::test

@@ -1,0 +1,279 @@
+// The working directory turns read-only, or the disk is full: whatever the program cannot write,
+// the files it already has stay exactly as they were, the user hears of it once, and the program
+// keeps working.
+//
+// The tests run as root, for whom permissions stop nothing. A read-only directory is therefore
+// met as the unprivileged user nobody: the test process takes that user's identity for its file
+// accesses while the program saves, or the real executable runs as that user. A full disk is a
+// file size limit of one byte.
+#include "RunningProgram.h"
+#include "support/PtyPair.h"
+
+#include "TSerialPortDriver.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+
+#include <gmock/gmock.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace travek;
+using namespace travek::test;
+using testing::HasSubstr;
+
+namespace {
+
+constexpr uid_t Nobody = 65534;
+
+// Every file of a folder with its content.
+std::map<std::string, std::string> Snapshot(const TempDir& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        files[entry.path().filename().string()] =
+            entry.is_regular_file() ? dir.read(entry.path().filename().string()) : "<not a file>";
+    return files;
+}
+
+// While it lives, files are opened as nobody; the folder is read-only for that user.
+class ReadOnlyFor {
+public:
+    explicit ReadOnlyFor(const TempDir& dir) : m_dir(dir.path()) {
+        ::chmod(m_dir.c_str(), 0555);
+        m_ok = ::setegid(Nobody) == 0 && ::seteuid(Nobody) == 0;
+    }
+    ~ReadOnlyFor() {
+        (void)::seteuid(0);
+        (void)::setegid(0);
+        ::chmod(m_dir.c_str(), 0700);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    std::string m_dir;
+    bool m_ok = false;
+};
+
+// While it lives, no file can grow beyond one byte, as on a full disk.
+class DiskFull {
+public:
+    DiskFull() {
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        rlimit tiny = m_previous;
+        tiny.rlim_cur = 1;
+        ::setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~DiskFull() {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+class UnwritableFiles : public RunningProgram {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "provoking write failures needs root";
+        RunningProgram::SetUp();
+        // The device must stay usable when the port is reopened as nobody.
+        ASSERT_EQ(::chown(box.slavePath().c_str(), Nobody, Nobody), 0);
+        mapCom1(box.slavePath());
+        dir.write("BOX.VAL", BoxDefinition);
+        dir.write("ablauf.abl", "1\t1\t{TAB};\r\n2\t3\t{ENTER};\r\n");
+        dir.write("ablauf.pst", "2\r\n---;\r\n");
+        for (const char* name : {"TRAVEK.INI", "BOX.VAL", "ablauf.abl", "ablauf.pst"})
+            ::chmod(dir.file(name).c_str(), 0644);
+        ::chmod(dir.path().c_str(), 0755);
+        start();
+        form->Timer1Timer();
+        ASSERT_EQ(form->PanelActive->text(), "Active");
+        box.receive(9, 500);
+        before = Snapshot(dir);
+        // Something to save: every file would change.
+        form->grid().setCell(2, 2, "{DOWN};");
+        state.Series.ValXCount = 7;
+        state.Definition.InterfaceName = "BOX";
+    }
+
+    void expectOneBoxNamingEveryFile() {
+        expectErrorBox([](const QString& text) {
+            const QStringList lines = text.split('\n');
+            ASSERT_EQ(lines.size(), 3) << text.toStdString();
+            EXPECT_TRUE(lines[0].startsWith("ablauf.abl: ")) << text.toStdString();
+            EXPECT_TRUE(lines[1].startsWith("TRAVEK.INI: ")) << text.toStdString();
+            EXPECT_TRUE(lines[2].startsWith("ablauf.pst: ")) << text.toStdString();
+        });
+    }
+
+    int errorBoxesShown() const { return static_cast<int>(runner->shown().count("ErrorBox")); }
+
+    PtyPair box;
+    std::map<std::string, std::string> before;
+};
+
+} // namespace
+
+TEST_F(UnwritableFiles, AReadOnlyWorkingDirectoryKeepsEveryFileAsItWasAtExit) {
+    expectOneBoxNamingEveryFile();
+    {
+        ReadOnlyFor nobody(dir);
+        ASSERT_TRUE(nobody.ok());
+        form->close();
+    }
+    EXPECT_EQ(errorBoxesShown(), 1);
+    EXPECT_EQ(Snapshot(dir), before); // byte for byte, and no half-written copies beside them
+}
+
+TEST_F(UnwritableFiles, AFullDiskKeepsEveryFileAsItWasAtExit) {
+    expectOneBoxNamingEveryFile();
+    {
+        DiskFull full;
+        form->close();
+    }
+    EXPECT_EQ(errorBoxesShown(), 1);
+    EXPECT_EQ(Snapshot(dir), before);
+}
+
+TEST_F(UnwritableFiles, SavingIntoAReadOnlyDirectoryIsReportedOnceAndTheProgramGoesOn) {
+    runner->then([this](QDialog& dialog) {
+        dynamic_cast<QFileDialog&>(dialog).selectFile(QString::fromStdString(dir.file("ablauf.abl")));
+        return int(QDialog::Accepted);
+    });
+    expectErrorBox([](const QString& text) { EXPECT_FALSE(text.isEmpty()); });
+    {
+        ReadOnlyFor nobody(dir);
+        ASSERT_TRUE(nobody.ok());
+        form->Speichern1Click();
+    }
+    EXPECT_EQ(errorBoxesShown(), 1);
+    EXPECT_EQ(Snapshot(dir), before);
+
+    // Values are still typed.
+    box.send("A: 1,50\r\n");
+    ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 2; }, 3000));
+    EXPECT_EQ(keys.texts[0], "1,50");
+}
+
+TEST_F(UnwritableFiles, APortThatCannotBeStoredKeepsTheDefinitionAndThePortInUse) {
+    // The user picks COM2, but the definition file cannot take it.
+    runner->then([](QDialog& d) {
+        auto& dialog = static_cast<Tsel_com&>(d);
+        dialog.ComSel->setCurrentIndex(1);
+        emit dialog.ComSel->activated(1);
+        dialog.OKBtn->click();
+        return d.result();
+    });
+    expectErrorBox([this](const QString& text) {
+        EXPECT_THAT(text.toStdString(), HasSubstr(dir.path()));
+        EXPECT_THAT(text.toStdString(), HasSubstr("BOX.VAL"));
+    });
+    {
+        ReadOnlyFor nobody(dir);
+        ASSERT_TRUE(nobody.ok());
+        form->Comport1Click();
+    }
+    EXPECT_EQ(errorBoxesShown(), 1);
+    EXPECT_EQ(Snapshot(dir), before);
+
+    // What the file holds is what is used: still COM1, reopened and active.
+    EXPECT_EQ(state.Definition.ComPortNumber, 1);
+    EXPECT_EQ(form->panelText(0), "COM 1");
+    EXPECT_EQ(form->PanelActive->text(), "Active");
+    box.send("A: 2,50\r\n");
+    ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 2; }, 3000));
+    EXPECT_EQ(keys.texts[0], "2,50");
+}
+
+// The real program, run as nobody in a read-only directory and ended by SIGTERM as a session end
+// or a service manager would do.
+TEST(UnwritableFilesProcess, TheProgramEndedInAReadOnlyDirectoryLeavesEveryFileWholeAndExits) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the program as another user";
+    const bool ci = std::getenv("CI") && std::string(std::getenv("CI")) == "true";
+    const std::string probe = std::string("setpriv --reuid=65534 --regid=65534 --clear-groups ") +
+                              TRAVEK_EXECUTABLE + " --help >/dev/null 2>&1";
+    if (std::system(probe.c_str()) != 0) {
+        if (ci)
+            FAIL() << "nobody cannot run " << TRAVEK_EXECUTABLE << " through setpriv";
+        GTEST_SKIP() << "nobody cannot run " << TRAVEK_EXECUTABLE
+                     << " through setpriv (a folder on the way is closed?)";
+    }
+
+    TempDir dir;
+    TempDir logs;
+    PtyPair box;
+    ASSERT_EQ(::chown(box.slavePath().c_str(), Nobody, Nobody), 0);
+    dir.write("TRAVEK.INI",
+              "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n\r\n[COMPORTS]\r\nCOM1=" + box.slavePath() + "\r\n");
+    dir.write("BOX.VAL", BoxDefinition);
+    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
+    dir.write("ablauf.pst", "0\r\n\r\n");
+    for (const char* name : {"TRAVEK.INI", "BOX.VAL", "ablauf.abl", "ablauf.pst"})
+        ::chmod(dir.file(name).c_str(), 0644);
+    ::chmod(dir.path().c_str(), 0555);
+    const auto before = Snapshot(dir);
+
+    const std::string outPath = logs.file("out.txt");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        if (::chdir(dir.path().c_str()) != 0)
+            ::_exit(126);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::execlp("setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", TRAVEK_EXECUTABLE,
+                 "--keyboard=log", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    auto exited = [child](int timeoutMs, int& status) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < end) {
+            if (::waitpid(child, &status, WNOHANG) == child)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    };
+
+    // Started: the box gets its commands; then a value goes through.
+    EXPECT_EQ(box.receive(6, 10000), "D0\rE1\r");
+    box.send("A: 3,75\r\n");
+    std::string log;
+    for (int i = 0; i < 100 && log.find("keys {TAB}") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        log = logs.read("out.txt");
+    }
+    EXPECT_THAT(log, HasSubstr("keys 3,75\nkeys {TAB}\n"));
+
+    ::kill(child, SIGTERM);
+    int status = 0;
+    const bool done = exited(5000, status);
+    if (!done) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+    }
+    EXPECT_TRUE(done) << "after SIGTERM the program still waits, for an error box that nobody can close";
+    if (done) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    }
+    ::chmod(dir.path().c_str(), 0700);
+    EXPECT_EQ(Snapshot(dir), before);
+}
