@@ -400,20 +400,25 @@ void TForm1::Zeileentfernen1Click() {
     setCurrentCell(col, at);
 }
 
-void TForm1::Speichern1Click() {
+QString TForm1::chooseScriptFile(bool save) {
     QFileDialog dialog(this, QString(), QDir::currentPath(), ScriptFilter);
-    dialog.setObjectName("SaveDialog1");
+    dialog.setObjectName(save ? "SaveDialog1" : "OpenDialog1");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix("abl");
-    dialog.selectFile("ablauf.abl");
+    if (save)
+        dialog.selectFile("ablauf.abl");
     if (m_runner->run(dialog) != QDialog::Accepted)
-        return;
+        return {};
     const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty() || files.first().isEmpty())
+    return files.isEmpty() ? QString() : files.first();
+}
+
+void TForm1::Speichern1Click() {
+    const QString file = chooseScriptFile(true);
+    if (file.isEmpty())
         return;
-    const QString& file = files.first();
     try {
         SaveGridToFile(m_grid, localPath(file));
         WriteSeriesFile(seriesFileFor(file), m_state.Series.ValXCount, m_state.Series.SeriesString);
@@ -423,18 +428,9 @@ void TForm1::Speichern1Click() {
 }
 
 void TForm1::Laden1Click() {
-    QFileDialog dialog(this, QString(), QDir::currentPath(), ScriptFilter);
-    dialog.setObjectName("OpenDialog1");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix("abl");
-    if (m_runner->run(dialog) != QDialog::Accepted)
+    const QString file = chooseScriptFile(false);
+    if (file.isEmpty())
         return;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty() || files.first().isEmpty())
-        return;
-    const QString& file = files.first();
 
     m_state.Series.ValXCount = 0;
     m_state.Series.SeriesString.clear();

@@ -163,6 +163,8 @@ private:
     bool editKeyString(const std::string& keyString, std::string& edited);
     // Close, configure from the interface definition and open the port; the error box on failure.
     bool reopenPort();
+    // The save or open dialog for sequence files; empty when cancelled.
+    QString chooseScriptFile(bool save);
     void showCaption();
     void onPortLost();
 

@@ -1,16 +1,10 @@
 #include "ComPortList.h"
 #include "KeyOutputFactory.h"
 #include "ProgramState.h"
+#include "ProgramWindows.h"
 #include "SignalCloser.h"
 #include "StringSplitter.h"
 #include "TForm1.h"
-#include "TGetCount1.h"
-#include "TRS232SERVICE.h"
-#include "TSelIfDlg.h"
-#include "TSel_channel.h"
-#include "TSel_key.h"
-#include "Tlist_coms.h"
-#include "Tsel_com.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -68,17 +62,7 @@ int main(int argc, char* argv[]) {
     // window ends the program whichever of them exist.
     travek::TForm1 form(state, splitter);
     form.setKeyOutput(keys.get());
-    auto errorBox = [&form](const QString& text) { form.showError(text); };
-    travek::TForm1::Windows windows;
-    windows.RS232SERVICE = new travek::TRS232SERVICE(&form);
-    windows.SelIfDlg = new travek::TSelIfDlg(state.Definition, &form);
-    windows.Sel_channel = new travek::TSel_channel(&form);
-    windows.Sel_key = new travek::TSel_key(&form);
-    windows.list_coms = new travek::Tlist_coms([](std::vector<std::string>& lines) { travek::ListComPorts(lines); },
-                                               errorBox, &form);
-    windows.sel_com = new travek::Tsel_com(state.Definition, windows.list_coms, errorBox, &form);
-    windows.GetCount1 = new travek::TGetCount1(&form);
-    form.setWindows(windows);
+    travek::CreateProgramWindows(form, state, [](std::vector<std::string>& lines) { travek::ListComPorts(lines); });
 
     // SIGTERM, SIGINT and the end of the desktop session close the window as the user would, so
     // the sequence and the settings are saved.

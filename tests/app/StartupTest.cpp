@@ -6,6 +6,7 @@
 
 #include "KeyOutput.h"
 #include "ProgramState.h"
+#include "ProgramWindows.h"
 #include "StringSplitter.h"
 #include "TForm1.h"
 #include "TGetCount1.h"
@@ -106,16 +107,7 @@ protected:
         form = std::make_unique<TForm1>(state, *splitter, runner);
         form->Timer1->stop(); // the test runs the start-up itself
         form->setKeyOutput(&keys);
-        auto errorBox = [this](const QString& text) { form->showError(text); };
-        TForm1::Windows w;
-        w.RS232SERVICE = new TRS232SERVICE(form.get());
-        w.SelIfDlg = new TSelIfDlg(state.Definition, form.get());
-        w.Sel_channel = new TSel_channel(form.get());
-        w.Sel_key = new TSel_key(form.get());
-        w.list_coms = new Tlist_coms([](std::vector<std::string>& t) { t.clear(); }, errorBox, form.get());
-        w.sel_com = new Tsel_com(state.Definition, w.list_coms, errorBox, form.get());
-        w.GetCount1 = new TGetCount1(form.get());
-        form->setWindows(w);
+        CreateProgramWindows(*form, state, [](std::vector<std::string>& t) { t.clear(); });
         form->show();
     }
 
