@@ -142,6 +142,9 @@ struct LayoutCase {
     LineStyle style;
 };
 
+// Test lists show the case's name rather than its bytes.
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
+
 class GaugeBoxRoundTrip : public testing::TestWithParam<LayoutCase> {};
 
 TEST_P(GaugeBoxRoundTrip, EveryLineIsReadAsItsChannelWithItsValue) {
