@@ -1,0 +1,37 @@
+// Interface definition files: any text loads, and the loaded fields keep the lengths that the
+// rest of the program relies on (the receive line is only 30 bytes, commands go out in one write).
+
+#include "FuzzSupport.h"
+#include "InterfaceDefinition.h"
+
+#include <cmath>
+
+using namespace travek;
+using namespace travek::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    static const std::string path = ScratchDir::file("FUZZ.VAL");
+    writeFile(path, std::string_view(reinterpret_cast<const char*>(bytes), size));
+
+    InterfaceDefinition d;
+    LoadInterfaceDefinition(d, path);
+
+    for (int n = 0; n <= MaxChannels; ++n)
+        if (d.SendSigns[n].size() > 20)
+            fail("SendSigns[" + std::to_string(n) + "] longer than 20");
+    for (int n = 1; n <= MaxChannels; ++n) {
+        if (d.ChannelIds[n].size() > 5)
+            fail("ChannelIds[" + std::to_string(n) + "] longer than 5");
+        if (d.ChannelCommands[n].size() > 12)
+            fail("ChannelCommands[" + std::to_string(n) + "] longer than 12");
+    }
+    if (!(d.ChannelIds[0].empty() && d.ChannelCommands[0].empty()))
+        fail("entry 0 of the channel tables filled");
+    if (d.DisableAllCommand.size() > 12)
+        fail("DisableAllCommand longer than 12");
+    if (!std::isfinite(d.Factor))
+        fail("Factor not finite");
+    if (!(d.LineBuffer.empty() && d.ValueText.empty()))
+        fail("the receive state filled by loading");
+    return 0;
+}
