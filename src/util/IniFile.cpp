@@ -41,27 +41,38 @@ std::optional<std::string_view> IniFile::sectionName(std::string_view line) {
     return Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
 }
 
-std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const {
+void IniFile::buildIndex() const {
+    m_index.clear();
+    std::string section;
     bool inSection = false;
+    std::unordered_map<std::string, bool> seen;
     for (const Line& line : lines()) {
         const std::string_view t = text(line);
         if (auto name = sectionName(t)) {
-            if (inSection)
-                return std::nullopt; // a section's keys end at the next header
-            inSection = EqualsIgnoreCase(*name, section);
+            // Only the first occurrence of a section is read, as on Windows.
+            section = AsciiUpper(*name);
+            inSection = seen.try_emplace(section, true).second;
             continue;
         }
-        if (!inSection)
-            continue;
         const auto eq = t.find('=');
-        if (eq == std::string_view::npos || !EqualsIgnoreCase(Trim(t.substr(0, eq)), key))
+        if (!inSection || eq == std::string_view::npos)
             continue;
         std::string_view v = Trim(t.substr(eq + 1));
         if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
             v = v.substr(1, v.size() - 2);
-        return std::string(v);
+        // The first occurrence of a key counts.
+        m_index.try_emplace(section + '\0' + AsciiUpper(Trim(t.substr(0, eq))), v);
     }
-    return std::nullopt;
+    m_indexed = true;
+}
+
+std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const {
+    if (!m_indexed)
+        buildIndex();
+    const auto it = m_index.find(AsciiUpper(section) + '\0' + AsciiUpper(key));
+    if (it == m_index.end())
+        return std::nullopt;
+    return it->second;
 }
 
 std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view defaultValue) const {
@@ -84,6 +95,7 @@ std::string IniFile::lineEnd() const {
 }
 
 void IniFile::setValue(std::string_view section, std::string_view key, std::string_view value) {
+    m_indexed = false;
     const std::string eol = lineEnd();
     const std::vector<Line> all = lines();
     bool inSection = false;

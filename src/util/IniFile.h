@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace travek {
@@ -47,8 +48,13 @@ private:
     std::string_view text(const Line& line) const { return {m_content.data() + line.begin, line.end - line.begin}; }
     static std::optional<std::string_view> sectionName(std::string_view line);
     std::string lineEnd() const;
+    void buildIndex() const;
 
     std::string m_content;
+    // Section and key (upper case, joined by a NUL) to the first value; made on the first look-up,
+    // since a definition file is asked for some 200 keys, and dropped by every update.
+    mutable std::unordered_map<std::string, std::string> m_index;
+    mutable bool m_indexed = false;
 };
 
 } // namespace travek

@@ -19,7 +19,8 @@ TEST(IniFile, ProfileRulesForReading) {
                       "Empty=\r\n"
                       "Eq=a=b\r\n"
                       "noequals\r\n"
-                      "[Next]\r\nAfter=1\r\n");
+                      "[Next]\r\nAfter=1\r\n"
+                      "[PARAMETER]\r\nLater=2\r\n");
     EXPECT_EQ(ini.value("PARAMETER", "KEY"), "value with blanks");
     EXPECT_EQ(ini.value("parameter", "quoted"), "  inner  ");
     EXPECT_EQ(ini.value("PARAMETER", "Single"), "x");
@@ -28,6 +29,7 @@ TEST(IniFile, ProfileRulesForReading) {
     EXPECT_EQ(ini.value("PARAMETER", "Empty"), "");
     EXPECT_EQ(ini.value("PARAMETER", "Eq"), "a=b");
     EXPECT_FALSE(ini.value("PARAMETER", "After"));
+    EXPECT_FALSE(ini.value("PARAMETER", "Later")); // only the first occurrence of a section
     EXPECT_FALSE(ini.value("PARAMETER", "noequals"));
     EXPECT_FALSE(ini.value("Missing", "KEY"));
     EXPECT_EQ(ini.readString("Other", "key", "d"), "other");
