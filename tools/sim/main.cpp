@@ -82,27 +82,6 @@ std::string locateDefinition(const std::string& given) {
     return path;
 }
 
-speed_t speedFor(int baud) {
-    switch (baud) {
-    case 1200:
-        return B1200;
-    case 2400:
-        return B2400;
-    case 4800:
-        return B4800;
-    case 19200:
-        return B19200;
-    case 38400:
-        return B38400;
-    case 57600:
-        return B57600;
-    case 115200:
-        return B115200;
-    default:
-        return B9600;
-    }
-}
-
 // The pseudo terminal. The simulator keeps the slave side open itself, so that the master
 // neither reports a hang-up nor fails reads while TRAVEK has the port closed (between runs,
 // while it reopens the port).
@@ -111,7 +90,7 @@ struct Pty {
     int slave = -1;
     std::string slaveName;
 
-    explicit Pty(int baud) {
+    Pty() {
         master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
             throw Fatal(systemError("cannot create a pseudo terminal"));
@@ -127,7 +106,6 @@ struct Pty {
         if (::tcgetattr(slave, &t) == 0) {
             ::cfmakeraw(&t);
             t.c_cflag |= CLOCAL | CREAD;
-            ::cfsetspeed(&t, speedFor(baud));
             ::tcsetattr(slave, TCSANOW, &t);
         }
         ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
@@ -197,7 +175,7 @@ public:
     }
 
     int run() {
-        Pty pty(m_definition.Baud);
+        Pty pty; // a pseudo terminal has no line speed: the definition's is not needed
         std::optional<Link> link;
         if (!m_options.LinkPath.empty())
             link.emplace(m_options.LinkPath, pty.slaveName);
