@@ -9,4 +9,5 @@ add_library(travek_keys_win32 STATIC
 target_include_directories(travek_keys_win32 PUBLIC ${SRC}/keys ${SRC}/util)
 
 add_executable(Win32KeysTest ${TESTS}/win32/Win32KeysTest.cpp)
+target_include_directories(Win32KeysTest PRIVATE ${TESTS}/win32)
 target_link_libraries(Win32KeysTest PRIVATE travek_keys_win32)

@@ -8,4 +8,5 @@ add_library(travek_serial_win32 STATIC
 target_include_directories(travek_serial_win32 PUBLIC ${SRC}/serial)
 
 add_executable(win32_serial_tests ${TESTS}/serial/Win32SerialTest.cpp)
+target_include_directories(win32_serial_tests PRIVATE ${TESTS}/win32)
 target_link_libraries(win32_serial_tests PRIVATE travek_serial_win32)

@@ -2,6 +2,7 @@
 // with port numbers, each is opened (a pty whose other side echoes every byte) and bytes go both
 // ways. Exits non-zero when a check fails.
 #include "Win32Serial.h"
+#include "WinCheck.h"
 #include "ComPortList.h"
 
 #include <windows.h>
@@ -16,16 +17,6 @@
 using namespace travek;
 
 namespace {
-
-int failures = 0;
-
-#define CHECK(condition)                                                                                     \
-    do {                                                                                                     \
-        if (!(condition)) {                                                                                  \
-            std::printf("FAILED %s:%d: %s\n", __FILE__, __LINE__, #condition);                               \
-            ++failures;                                                                                      \
-        }                                                                                                    \
-    } while (0)
 
 // The flag bits as they lie in the structure, after DCBlength and BaudRate.
 std::uint32_t FlagWord(const DCB& dcb) {

@@ -4,6 +4,7 @@
 #include "KeyOutputFactory.h"
 #include "LayoutKeySender.h"
 #include "Win32Keyboard.h"
+#include "WinCheck.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -11,16 +12,6 @@
 #include <vector>
 
 namespace {
-
-int failures = 0;
-
-#define CHECK(condition)                                                                                     \
-    do {                                                                                                     \
-        if (!(condition)) {                                                                                  \
-            std::printf("FAILED %s:%d: %s\n", __FILE__, __LINE__, #condition);                               \
-            ++failures;                                                                                      \
-        }                                                                                                    \
-    } while (0)
 
 struct Call {
     std::uint8_t virtualKey;
