@@ -54,12 +54,7 @@ void ReceiveHandler::handleLine() {
         line.erase(lf, 1);
     setPanel(LinePanel, line);
 
-    int channel = 0;
-    for (int k = 1; k <= MaxChannels; ++k) {
-        const std::string& id = m_definition.ChannelIds[k];
-        if (!id.empty() && line.find(id) != std::string::npos)
-            channel = k; // the highest matching identifier wins
-    }
+    const int channel = IdentifyChannel(m_definition, line);
     if (channel == 0)
         return;
     setPanel(ChannelPanel, IntToStr(channel) + " [OK]");

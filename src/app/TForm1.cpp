@@ -312,17 +312,23 @@ void TForm1::loadSavedSequence() {
     m_gridModel->beginBatch();
     LoadGridFromFile(m_grid, SequenceFileName);
     m_gridModel->endBatch();
-    if (!FileExists(SeriesFileName))
-        return;
-    try {
-        const SeriesFileContent series = ReadSeriesFile(SeriesFileName);
-        m_state.Series.ValXCount = series.ValXCount;
-        m_state.Series.SeriesString = series.SeriesString;
+    // After a failed read the grid is loaded all the same, and the running sequence is still
+    // refreshed from it.
+    if (FileExists(SeriesFileName) && readSeriesSettings(SeriesFileName)) {
         showSeriesString();
         showValXCount();
+    }
+}
+
+bool TForm1::readSeriesSettings(const std::string& file) {
+    try {
+        const SeriesFileContent series = ReadSeriesFile(file);
+        m_state.Series.ValXCount = series.ValXCount;
+        m_state.Series.SeriesString = series.SeriesString;
+        return true;
     } catch (const IoError& error) {
-        // The grid is loaded all the same, and the running sequence is still refreshed from it.
         showError(errorText(error));
+        return false;
     }
 }
 
@@ -442,15 +448,8 @@ void TForm1::Laden1Click() {
     setCurrentCell(col, std::clamp(row, m_grid.fixedRows(), m_grid.rowCount() - 1));
 
     const std::string seriesFile = seriesFileFor(file);
-    if (FileExists(seriesFile)) {
-        try {
-            const SeriesFileContent series = ReadSeriesFile(seriesFile);
-            m_state.Series.ValXCount = series.ValXCount;
-            m_state.Series.SeriesString = series.SeriesString;
-        } catch (const IoError& error) {
-            showError(errorText(error));
-        }
-    }
+    if (FileExists(seriesFile))
+        readSeriesSettings(seriesFile);
     // Shown also after a failed read, so that the labels never claim settings that were dropped.
     showSeriesString();
     showValXCount();

@@ -159,6 +159,9 @@ private:
     void buildWindow();
     void buildMenus();
     void loadSavedSequence();
+    // Reads a series file into the series settings; on an error the box is shown, the settings
+    // stay as they were and the result is false.
+    bool readSeriesSettings(const std::string& file);
     // Fills the key action list from keyString, shows it and, on OK, gives the joined entries.
     bool editKeyString(const std::string& keyString, std::string& edited);
     // Close, configure from the interface definition and open the port; the error box on failure.

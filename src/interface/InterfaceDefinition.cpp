@@ -91,4 +91,14 @@ void StoreComPortNumber(const InterfaceDefinition& d, const std::string& fileNam
     }
 }
 
+int IdentifyChannel(const InterfaceDefinition& definition, std::string_view line) {
+    int channel = 0;
+    for (int n = 1; n <= MaxChannels; ++n) {
+        const std::string& id = definition.ChannelIds[n];
+        if (!id.empty() && line.find(id) != std::string_view::npos)
+            channel = n;
+    }
+    return channel;
+}
+
 } // namespace travek

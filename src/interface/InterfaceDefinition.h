@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace travek {
 
@@ -46,6 +47,10 @@ void LoadInterfaceDefinition(InterfaceDefinition& definition, const std::string&
 // letter case, created when missing), keeping the rest of the file. Throws IoError with the
 // message "Kann nicht nach <full file name> schreiben" when the file cannot be written.
 void StoreComPortNumber(const InterfaceDefinition& definition, const std::string& fileName);
+
+// The channel that a received line belongs to: the highest channel whose identifier occurs in
+// it, so that "A1" is not taken for "A"; 0 when none does.
+int IdentifyChannel(const InterfaceDefinition& definition, std::string_view line);
 
 // The full name of a file of the working directory: the directory, a separator and the name.
 std::string WorkingDirectoryPath(const std::string& fileName);

@@ -1,22 +1,16 @@
 #include "X11KeymapLookup.h"
 
+#include "TextHelpers.h"
+
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <vector>
 
 namespace travek {
 
 namespace {
-
-// Windows-1252 0x80..0x9F; the unassigned positions map to nothing.
-constexpr std::array<char32_t, 32> Win1252High{
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
 
 struct DeadKey {
     xkb_keysym_t keysym;
@@ -33,13 +27,6 @@ struct StateDeleter {
 };
 
 } // namespace
-
-char32_t X11KeymapLookup::Win1252ToUnicode(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x80 && byte <= 0x9F)
-        return Win1252High[byte - 0x80];
-    return byte;
-}
 
 xkb_keysym_t X11KeymapLookup::VirtualKeyToKeysym(std::uint8_t virtualKey) {
     switch (virtualKey) {

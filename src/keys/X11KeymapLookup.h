@@ -31,7 +31,6 @@ public:
     // Named keys and modifiers; vk::AltGr is the ISO_Level3_Shift key.
     std::optional<xkb_keycode_t> keyForVirtualKey(std::uint8_t virtualKey) const;
 
-    static char32_t Win1252ToUnicode(char c);
     static xkb_keysym_t VirtualKeyToKeysym(std::uint8_t virtualKey);
 
 private:

@@ -64,9 +64,7 @@ Tsel_com::Tsel_com(InterfaceDefinition& definition, Tlist_coms* list_coms, std::
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     fillList();
-    ComSel->setCurrentIndex(m_definition.ComPortNumber >= 1 && m_definition.ComPortNumber <= PortCount
-                                ? m_definition.ComPortNumber - 1
-                                : -1);
+    selectDefinitionPort();
 }
 
 void Tsel_com::fillList() {
@@ -75,17 +73,17 @@ void Tsel_com::fillList() {
         ComSel->addItem(QStringLiteral("COM %1").arg(n));
 }
 
-void Tsel_com::prepare() {
+void Tsel_com::selectDefinitionPort() {
     const int index = m_definition.ComPortNumber - 1;
     ComSel->setCurrentIndex(index >= 0 && index < PortCount ? index : -1);
     comText->setText(ComSel->currentText());
 }
 
+void Tsel_com::prepare() { selectDefinitionPort(); }
+
 void Tsel_com::showEvent(QShowEvent* event) {
     fillList();
-    const int index = m_definition.ComPortNumber - 1;
-    ComSel->setCurrentIndex(index >= 0 && index < PortCount ? index : -1);
-    comText->setText(ComSel->currentText());
+    selectDefinitionPort();
     OKBtn->setFocus();
     QDialog::showEvent(event);
 }

@@ -43,6 +43,8 @@ protected:
 
 private:
     void fillList();
+    // Selects the definition's port (nothing for one outside 1..99) and shows it.
+    void selectDefinitionPort();
 
     InterfaceDefinition& m_definition;
     Tlist_coms* m_listComs;

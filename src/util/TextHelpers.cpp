@@ -1,6 +1,7 @@
 #include "TextHelpers.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -277,6 +278,32 @@ std::string_view Trim(std::string_view text) {
     while (!text.empty() && isSpace(text.back()))
         text.remove_suffix(1);
     return text;
+}
+
+namespace {
+
+// 0x80..0x9F; 0 marks the five codes that Windows-1252 leaves undefined.
+constexpr std::array<char32_t, 32> Win1252High = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+} // namespace
+
+char32_t Win1252ToUnicode(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80 && byte <= 0x9F && Win1252High[byte - 0x80] != 0)
+        return Win1252High[byte - 0x80];
+    return byte;
+}
+
+std::optional<char> UnicodeToWin1252(char32_t codepoint) {
+    if (codepoint < 0x80 || (codepoint >= 0xA0 && codepoint <= 0xFF))
+        return static_cast<char>(codepoint);
+    for (std::size_t i = 0; i < Win1252High.size(); ++i)
+        if (Win1252High[i] == codepoint || (Win1252High[i] == 0 && codepoint == 0x80 + i))
+            return static_cast<char>(0x80 + i);
+    return std::nullopt;
 }
 
 } // namespace travek

@@ -61,4 +61,10 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // Removes blanks, tabs and line-end characters at both ends.
 std::string_view Trim(std::string_view text);
 
+// The Unicode code point of a Windows-1252 character. The five codes that Windows-1252 leaves
+// undefined stay the C1 controls of the same number.
+char32_t Win1252ToUnicode(char c);
+// The Windows-1252 character of a code point; nothing when Windows-1252 has none.
+std::optional<char> UnicodeToWin1252(char32_t codepoint);
+
 } // namespace travek

@@ -222,13 +222,7 @@ int GaugeBox::identify(std::string_view text) const {
     std::string line(text.substr(0, maxLineLength()));
     if (const auto lf = line.find('\n'); lf != std::string::npos)
         line.erase(lf, 1);
-    int channel = 0;
-    for (int n = 1; n <= MaxChannels; ++n) {
-        const std::string& id = m_definition.ChannelIds[n];
-        if (!id.empty() && line.find(id) != std::string::npos)
-            channel = n;
-    }
-    return channel;
+    return IdentifyChannel(m_definition, line);
 }
 
 std::string GaugeBox::quoted(std::string_view text) {

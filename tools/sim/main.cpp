@@ -160,8 +160,7 @@ struct Link {
 class Session {
 public:
     Session(const SimOptions& options, const InterfaceDefinition& definition, ValueSource values)
-        : m_options(options), m_definition(definition),
-          m_box(definition, LineStyle{options.Decimals, options.DecimalSeparator, options.CrLf}),
+        : m_options(options), m_box(definition, LineStyle{options.Decimals, options.DecimalSeparator, options.CrLf}),
           m_values(std::move(values)) {
         for (double v : m_values.extremes())
             m_valueWidth = std::max(m_valueWidth, m_box.valueText(v).size());
@@ -328,7 +327,6 @@ private:
     }
 
     const SimOptions& m_options;
-    const InterfaceDefinition& m_definition;
     GaugeBox m_box;
     ValueSource m_values;
     std::size_t m_valueWidth = 0;
