@@ -1,6 +1,8 @@
 // The working directory turns read-only, or the disk is full: whatever the program cannot write,
 // the files it already has stay exactly as they were, the user hears of it once, and the program
-// keeps working.
+// keeps working. Whether a file may be written is the file's own business, though, not its
+// folder's: a read-only file is never replaced, and a writable one is saved even where no new file
+// can be made beside it.
 //
 // The tests run as root, for whom permissions stop nothing. A read-only directory is therefore
 // met as the unprivileged user nobody: the test process takes that user's identity for its file
@@ -9,6 +11,9 @@
 #include "RunningProgram.h"
 #include "support/PtyPair.h"
 
+#include "FileIo.h"
+#include "InterfaceDefinition.h"
+#include "IoError.h"
 #include "TSerialPortDriver.h"
 
 #include <QComboBox>
@@ -276,4 +281,98 @@ TEST(UnwritableFilesProcess, TheProgramEndedInAReadOnlyDirectoryLeavesEveryFileW
     }
     ::chmod(dir.path().c_str(), 0700);
     EXPECT_EQ(Snapshot(dir), before);
+}
+
+namespace {
+
+struct stat StatOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st;
+}
+
+// The error WriteFileAtomically gives, or "" when it succeeds.
+std::string ErrorWriting(const std::string& path, const std::string& content) {
+    try {
+        WriteFileAtomically(path, content);
+        return "";
+    } catch (const IoError& e) {
+        return e.what();
+    }
+}
+
+} // namespace
+
+TEST(UnwritableFilesSaving, AFileIsWrittenExactlyWhenItMayBeWrittenAndStaysTheSameFile) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "acting as another user needs root";
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+
+    // A read-only file in a folder that would let it be replaced: refused, even for root, and left
+    // exactly as it was, the same file with the same mode.
+    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
+    ::chmod(dir.file("ablauf.abl").c_str(), 0444);
+    dir.write("BOX.VAL", "[PARAMETER]\r\nCOMx=1\r\n");
+    ::chmod(dir.file("BOX.VAL").c_str(), 0444);
+    auto before = Snapshot(dir);
+    const ino_t readOnlyInode = StatOf(dir.file("ablauf.abl")).st_ino;
+    EXPECT_EQ(ErrorWriting(dir.file("ablauf.abl"), "2\t2\t{ENTER};\r\n"), "Dateizugriff verweigert");
+    InterfaceDefinition definition;
+    definition.ComPortNumber = 2;
+    try {
+        StoreComPortNumber(definition, dir.file("BOX.VAL"));
+        ADD_FAILURE() << "the port number went into a read-only definition file";
+    } catch (const IoError& e) {
+        EXPECT_EQ(std::string(e.what()), "Kann nicht nach " + dir.file("BOX.VAL") + " schreiben");
+    }
+    EXPECT_EQ(Snapshot(dir), before);
+    EXPECT_EQ(StatOf(dir.file("ablauf.abl")).st_ino, readOnlyInode);
+    EXPECT_EQ(StatOf(dir.file("ablauf.abl")).st_mode & 07777, 0444u);
+
+    // Writable files in a folder where nobody may create one: saved in place, whether the file
+    // belongs to the user or is open to everyone.
+    dir.write("ablauf.pst", "0\r\n\r\n");
+    ::chmod(dir.file("ablauf.pst").c_str(), 0666);
+    dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\n");
+    ::chmod(dir.file("TRAVEK.INI").c_str(), 0644);
+    ASSERT_EQ(::chown(dir.file("TRAVEK.INI").c_str(), Nobody, Nobody), 0);
+    {
+        ReadOnlyFor nobody(dir);
+        ASSERT_TRUE(nobody.ok());
+        EXPECT_EQ(ErrorWriting(dir.file("ablauf.pst"), "3\r\n;\r\n"), "");
+        EXPECT_EQ(ErrorWriting(dir.file("TRAVEK.INI"), "[PARAMETER]\r\n"), "");
+    }
+    EXPECT_EQ(dir.read("ablauf.pst"), "3\r\n;\r\n");
+    EXPECT_EQ(dir.read("TRAVEK.INI"), "[PARAMETER]\r\n");
+
+    // Root saving a file of nobody's keeps nobody its owner.
+    ::chmod(dir.path().c_str(), 0755);
+    EXPECT_EQ(ErrorWriting(dir.file("TRAVEK.INI"), "[PARAMETER]\r\nINTERFACE=PX5R\r\n"), "");
+    EXPECT_EQ(dir.read("TRAVEK.INI"), "[PARAMETER]\r\nINTERFACE=PX5R\r\n");
+    EXPECT_EQ(StatOf(dir.file("TRAVEK.INI")).st_uid, Nobody);
+    EXPECT_EQ(StatOf(dir.file("TRAVEK.INI")).st_gid, Nobody);
+
+    // A file with a second name keeps it: both names show what was saved.
+    dir.write("work.abl", "1\t1\t{TAB};\r\n1\t2\t{TAB};\r\n");
+    ASSERT_EQ(::link(dir.file("work.abl").c_str(), dir.file("copy.abl").c_str()), 0);
+    EXPECT_EQ(ErrorWriting(dir.file("work.abl"), "4\t4\t{TAB};\r\n"), "");
+    EXPECT_EQ(dir.read("work.abl"), "4\t4\t{TAB};\r\n");
+    EXPECT_EQ(dir.read("copy.abl"), "4\t4\t{TAB};\r\n");
+    EXPECT_EQ(StatOf(dir.file("copy.abl")).st_nlink, 2u);
+    // Written in place, it still survives a full disk whole.
+    {
+        DiskFull full;
+        EXPECT_NE(ErrorWriting(dir.file("work.abl"), "6\t6\t{TAB};\r\n6\t7\t{TAB};\r\n"), "");
+    }
+    EXPECT_EQ(dir.read("copy.abl"), "4\t4\t{TAB};\r\n");
+
+    // A file alone, of the user's own, is still replaced whole, and nothing is left beside it.
+    const ino_t ownInode = StatOf(dir.file("ablauf.pst")).st_ino;
+    ASSERT_EQ(::chmod(dir.file("ablauf.pst").c_str(), 0640), 0);
+    EXPECT_EQ(ErrorWriting(dir.file("ablauf.pst"), "5\r\n---;\r\n"), "");
+    EXPECT_EQ(dir.read("ablauf.pst"), "5\r\n---;\r\n");
+    EXPECT_NE(StatOf(dir.file("ablauf.pst")).st_ino, ownInode);
+    EXPECT_EQ(StatOf(dir.file("ablauf.pst")).st_mode & 07777, 0640u);
+    EXPECT_EQ(Snapshot(dir).size(), 6u);
 }
