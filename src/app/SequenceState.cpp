@@ -2,6 +2,7 @@
 
 #include "GridFile.h"
 #include "GridModel.h"
+#include "StringSplitter.h"
 #include "TextHelpers.h"
 
 #include <algorithm>
@@ -14,11 +15,11 @@ void GetCountClick(const GridModel& grid, SequenceTable& table) {
     table.CurrentStep = 1;
 }
 
-void FillChannelsClick(const GridModel& grid, SequenceTable& table) {
+void FillChannelsClick(const GridModel& grid, SequenceTable& table, char pieceSeparator) {
     for (int row = 1; row <= MaxSteps; ++row) {
         if (row < grid.rowCount()) {
             table.StepChannel[row] = LeadingInt(RemoveBlanks(grid.cell(1, row)));
-            table.StepKeys[row] = grid.cell(2, row).substr(0, MaxStepKeysLength);
+            table.StepKeys[row] = TSplitStrings::CutToWholePieces(grid.cell(2, row), pieceSeparator, MaxStepKeysLength);
         } else {
             table.StepChannel[row] = 0;
             table.StepKeys[row].clear();

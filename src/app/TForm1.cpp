@@ -7,6 +7,7 @@
 #include "InterfaceActivation.h"
 #include "IoError.h"
 #include "KeyOutput.h"
+#include "PlainLabel.h"
 #include "PortControl.h"
 #include "ProgramState.h"
 #include "SeriesFile.h"
@@ -107,10 +108,13 @@ TForm1::TForm1(ProgramState& state, TSplitStrings& splitter, std::shared_ptr<Dia
     };
     connect(SerialPortDriver1, &TSerialPortDriver::portLost, this, &TForm1::onPortLost);
 
+    // Started only once every window exists (scheduleStartUp): an error box shown while the
+    // window is being created runs an event loop of its own, and the start-up must not run
+    // inside it before the other windows are there.
     Timer1 = new QTimer(this);
     Timer1->setInterval(100);
+    Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    Timer1->start();
 
     FormCreate();
 }
@@ -121,6 +125,10 @@ TForm1::~TForm1() {
     SAGScript->setModel(nullptr);
     delete m_gridModel;
     m_gridModel = nullptr;
+}
+
+void TForm1::dispatchWhileTyping() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 QFont TForm1::designFont() {
@@ -137,8 +145,7 @@ void TForm1::buildWindow() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    PanelActive = new QLabel("-", central);
-    PanelActive->setObjectName("PanelActive");
+    PanelActive = makeLabel("-", "PanelActive", central);
     PanelActive->setFixedHeight(26);
     PanelActive->setAlignment(Qt::AlignCenter);
     PanelActive->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -177,15 +184,12 @@ void TForm1::buildWindow() {
     auto* bottomLayout = new QHBoxLayout(bottom);
     bottomLayout->setContentsMargins(4, 2, 4, 2);
     bottomLayout->setSpacing(4);
-    Label3 = new QLabel("Nach", bottom);
-    Label3->setObjectName("Label3");
-    Label_valX_count = new QLabel("[ ]", bottom);
-    Label_valX_count->setObjectName("Label_valX_count");
+    Label3 = makeLabel("Nach", "Label3", bottom);
+    Label_valX_count = makeLabel("[ ]", "Label_valX_count", bottom);
     Label_valX_count->setFixedWidth(41);
     Label_valX_count->setAlignment(Qt::AlignCenter);
     setBackground(Label_valX_count, Qt::white);
-    Label_string = new QLabel(bottom);
-    Label_string->setObjectName("Label_string");
+    Label_string = makeLabel(QString(), "Label_string", bottom);
     Label_string->setMinimumWidth(326);
     setBackground(Label_string, fromColourRef(KeyColumnColour));
     bottomLayout->addWidget(Label3);
@@ -201,8 +205,7 @@ void TForm1::buildWindow() {
     sb1->setObjectName("sb1");
     sb1->setSizeGripEnabled(false);
     for (int i = 0; i < PanelCount; ++i) {
-        auto* panel = new QLabel(sb1);
-        panel->setObjectName(QStringLiteral("sb1Panel%1").arg(i));
+        QLabel* panel = makeLabel(QString(), qPrintable(QStringLiteral("sb1Panel%1").arg(i)), sb1);
         panel->setMinimumWidth(50);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         sb1->addWidget(panel, i + 1 == PanelCount ? 1 : 0);
@@ -279,6 +282,8 @@ void TForm1::setCurrentCell(int col, int row) {
 void TForm1::showError(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"), text, QMessageBox::Ok, this);
     box.setObjectName("ErrorBox");
+    // Error texts quote file names and file contents: never rendered as markup.
+    box.setTextFormat(Qt::PlainText);
     m_runner->run(box);
 }
 
@@ -310,7 +315,7 @@ void TForm1::loadSavedSequence() {
     if (!FileExists(SequenceFileName))
         return;
     m_gridModel->beginBatch();
-    LoadGridFromFile(m_grid, SequenceFileName);
+    LoadGridFromFile(m_grid, SequenceFileName, m_splitter.SplitSeparator);
     m_gridModel->endBatch();
     // After a failed read the grid is loaded all the same, and the running sequence is still
     // refreshed from it.
@@ -339,13 +344,14 @@ void TForm1::GetCountClick() {
 }
 
 void TForm1::FillChannelsClick() {
-    travek::FillChannelsClick(m_grid, SequenceTable);
+    travek::FillChannelsClick(m_grid, SequenceTable, m_splitter.SplitSeparator);
 }
 
-bool TForm1::editKeyString(const std::string& keyString, std::string& edited) {
+bool TForm1::editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited) {
     TSel_key* dialog = m_windows.Sel_key;
     if (!dialog)
         return false;
+    dialog->setLengthLimit(m_splitter.SplitSeparator, maxLength);
     m_splitter.Edit1 = keyString;
     m_splitter.SplitClick();
     dialog->setEntries(m_splitter.SplitResults);
@@ -367,7 +373,7 @@ void TForm1::SAGScriptDblClick() {
             }
         } else if (col == 2) {
             std::string edited;
-            if (editKeyString(m_grid.cell(2, row), edited))
+            if (editKeyString(m_grid.cell(2, row), MaxStepKeysLength, edited))
                 m_grid.setCell(2, row, std::move(edited));
         }
     }
@@ -443,7 +449,7 @@ void TForm1::Laden1Click() {
     const int col = currentCol();
     const int row = currentRow();
     m_gridModel->beginBatch();
-    LoadGridFromFile(m_grid, localPath(file));
+    LoadGridFromFile(m_grid, localPath(file), m_splitter.SplitSeparator);
     m_gridModel->endBatch();
     setCurrentCell(col, std::clamp(row, m_grid.fixedRows(), m_grid.rowCount() - 1));
 
@@ -468,7 +474,7 @@ void TForm1::Label_valX_countDblClick() {
 
 void TForm1::Label_stringDblClick() {
     std::string edited;
-    if (!editKeyString(m_state.Series.SeriesString, edited))
+    if (!editKeyString(m_state.Series.SeriesString, 0, edited))
         return;
     m_state.Series.SeriesString = std::move(edited);
     showSeriesString();
@@ -543,6 +549,13 @@ void TForm1::InitInteface1Click() {
             QThread::msleep(100);
     }
     PanelActive->setText(QStringLiteral("Active"));
+}
+
+void TForm1::scheduleStartUp() {
+    if (!m_startUpScheduled) {
+        m_startUpScheduled = true;
+        Timer1->start();
+    }
 }
 
 void TForm1::Timer1Timer() {

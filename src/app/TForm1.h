@@ -88,8 +88,12 @@ public:
 
     // The port to the measuring interface; received bytes go to the receive handler.
     TSerialPortDriver* SerialPortDriver1;
-    // The one-shot start-up, about 100 ms after the event loop has started.
+    // The one-shot start-up, about 100 ms after scheduleStartUp.
     QTimer* Timer1;
+
+    // Arms the start-up; called once every window has been made, right before the event loop
+    // starts. Later calls do nothing, so the start-up runs once.
+    void scheduleStartUp();
 
     // Where values and keys are typed; none types nothing.
     void setKeyOutput(KeyOutput* keys) { m_keys = keys; }
@@ -117,6 +121,12 @@ public:
 
     // Error box: title "Fehler", error icon, one OK button; shown through the dialog runner.
     void showError(const QString& text);
+
+    // What the keystroke sender runs between characters: the event loop without user input, so
+    // serial data and repaints keep flowing, while a click in the middle of a value (a
+    // double-click restarting the sequence, a dialog holding up the dispatch) waits until the
+    // value is typed.
+    static void dispatchWhileTyping();
 
     // The font the windows are designed for, or the platform's sans serif at 9 pt where that is
     // missing.
@@ -163,7 +173,8 @@ private:
     // stay as they were and the result is false.
     bool readSeriesSettings(const std::string& file);
     // Fills the key action list from keyString, shows it and, on OK, gives the joined entries.
-    bool editKeyString(const std::string& keyString, std::string& edited);
+    // maxLength limits the joined result (0: no limit).
+    bool editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited);
     // Close, configure from the interface definition and open the port; the error box on failure.
     bool reopenPort();
     // The save or open dialog for sequence files; empty when cancelled.
@@ -181,6 +192,7 @@ private:
     KeyOutput* m_keys = nullptr;
     std::unique_ptr<ReceiveHandler> m_receiveHandler;
     bool m_destroyed = false;
+    bool m_startUpScheduled = false;
     bool m_unattended = false;
 };
 

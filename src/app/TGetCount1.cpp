@@ -1,5 +1,6 @@
 #include "TGetCount1.h"
 
+#include "PlainLabel.h"
 #include "TextHelpers.h"
 #include "Win1252.h"
 
@@ -19,8 +20,7 @@ TGetCount1::TGetCount1(QWidget* parent)
     setObjectName("GetCount1");
     setWindowTitle("-");
 
-    Label1 = new QLabel("Anzahl Werte", this);
-    Label1->setObjectName("Label1");
+    Label1 = makeLabel("Anzahl Werte", "Label1", this);
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName("Edit1");
     Edit1->setFixedWidth(56);

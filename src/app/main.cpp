@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
         }
     }
     std::string keyboardError;
-    auto keys = travek::CreateKeyOutput(backend, [] { QCoreApplication::processEvents(); }, keyboardError);
+    auto keys = travek::CreateKeyOutput(backend, &travek::TForm1::dispatchWhileTyping, keyboardError);
     if (!keys)
         std::fprintf(stderr, "travek: nothing will be typed: %s\n", keyboardError.c_str());
 
@@ -71,5 +71,6 @@ int main(int argc, char* argv[]) {
                      [&form](QSessionManager&) { form.closeUnattended(); });
 
     form.show();
+    form.scheduleStartUp();
     return app.exec();
 }

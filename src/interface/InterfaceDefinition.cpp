@@ -26,14 +26,6 @@ void replaceFirst(std::string& text, std::string_view what, std::string_view wit
         text.replace(pos, what.size(), with);
 }
 
-std::string resolve(const std::string& fileName) {
-    // Definition files come from Windows machines where PX5R.val and PX5R.VAL are one file.
-    const auto slash = fileName.rfind('/');
-    if (slash != std::string::npos)
-        return fileName.substr(0, slash + 1) + FindFileIgnoreCase(fileName.substr(0, slash), fileName.substr(slash + 1));
-    return FindFileIgnoreCase(".", fileName);
-}
-
 } // namespace
 
 std::string WorkingDirectoryPath(const std::string& fileName) {
@@ -45,7 +37,7 @@ std::string WorkingDirectoryPath(const std::string& fileName) {
 }
 
 void LoadInterfaceDefinition(InterfaceDefinition& d, const std::string& fileName) {
-    const IniFile file = IniFile::load(resolve(fileName));
+    const IniFile file = IniFile::load(FindPathIgnoreCase(fileName));
     auto integer = [&](const char* key, std::int32_t def) { return file.readInteger(Section, key, def); };
     auto byte = [&](const char* key, std::int32_t def) { return static_cast<std::uint8_t>(integer(key, def) & 0xFF); };
     auto text = [&](const std::string& key, const char* def) { return file.readString(Section, key, def); };
@@ -65,7 +57,9 @@ void LoadInterfaceDefinition(InterfaceDefinition& d, const std::string& fileName
     d.EndChar1 = byte("ENDCHAR1", 13);
     d.EndChar2 = byte("ENDCHAR2", 0);
     d.StartPos = byte("STARTPOS", 4);
-    d.EndPos = static_cast<std::uint8_t>((integer("ENDPOS", 13) + 1) & 0xFF);
+    // Only the low 8 bits count; unsigned arithmetic so that ENDPOS=2147483647 wraps instead of
+    // overflowing.
+    d.EndPos = static_cast<std::uint8_t>((static_cast<std::uint32_t>(integer("ENDPOS", 13)) + 1u) & 0xFFu);
     d.ChannelCount = byte("CNTCH", 2);
     d.AutoTrigger = byte("AUTOTRIGGER", 0);
     d.AutoTriggerS1 = byte("AUTOTRG_S1", 3);
@@ -82,7 +76,7 @@ void LoadInterfaceDefinition(InterfaceDefinition& d, const std::string& fileName
 }
 
 void StoreComPortNumber(const InterfaceDefinition& d, const std::string& fileName) {
-    const std::string path = resolve(fileName);
+    const std::string path = FindPathIgnoreCase(fileName);
     try {
         IniFile::writeValue(path, Section, "COMx", IntToStr(d.ComPortNumber));
     } catch (const IoError& e) {

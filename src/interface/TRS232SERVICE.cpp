@@ -1,5 +1,6 @@
 #include "TRS232SERVICE.h"
 
+#include "PlainLabel.h"
 #include "Win1252.h"
 
 #include <QLabel>
@@ -15,12 +16,10 @@ TRS232SERVICE::TRS232SERVICE(QWidget* parent) : QWidget(parent, Qt::Window | Qt:
     // A window of its own: it must never keep the program running after the main window closed.
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    Label1 = new QLabel("Input", this);
-    Label1->setObjectName("Label1");
+    Label1 = makeLabel("Input", "Label1", this);
     lb1 = new QListWidget(this);
     lb1->setObjectName("lb1");
-    Label2 = new QLabel("Output", this);
-    Label2->setObjectName("Label2");
+    Label2 = makeLabel("Output", "Label2", this);
     Edit2 = new QLineEdit(this);
     Edit2->setObjectName("Edit2");
 

@@ -1,9 +1,12 @@
 #include "TSel_key.h"
 
+#include "PlainLabel.h"
+#include "StringSplitter.h"
 #include "Win1252.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
@@ -51,6 +54,8 @@ TSel_key::TSel_key(QWidget* parent) : QDialog(parent) {
     BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "OK", this);
     BitBtn2->setObjectName("BitBtn2");
     BitBtn2->setDefault(true);
+    LabelLimit = makeLabel(QString(), "LabelLimit", this);
+    LabelLimit->setWordWrap(true);
 
     const int buttonWidth = std::max(BT_Delete->sizeHint().width(), Bt_add->sizeHint().width());
     BT_Delete->setFixedWidth(buttonWidth);
@@ -67,6 +72,7 @@ TSel_key::TSel_key(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(BitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid, 1);
+    layout->addWidget(LabelLimit);
     layout->addLayout(buttons);
     resize(300, 400);
 
@@ -91,6 +97,12 @@ void TSel_key::setEntries(const std::vector<std::string>& entries) {
         lb_string->addItem(fromWin1252(entry));
     lb_string->setCurrentRow(-1);
     lb_string->clearSelection();
+    LabelLimit->clear();
+}
+
+void TSel_key::setLengthLimit(char separator, std::size_t maxLength) {
+    m_separator = separator;
+    m_maxLength = maxLength;
 }
 
 std::vector<std::string> TSel_key::entries() const {
@@ -106,6 +118,15 @@ void TSel_key::Bt_addClick() {
     if (token < 0)
         return; // the token list can lose its selection (Ctrl+click); then there is nothing to add
     const QString text = lb_keys->item(token)->text();
+    if (m_maxLength > 0) {
+        std::vector<std::string> grown = entries();
+        grown.push_back(toWin1252(text));
+        if (TSplitStrings::Join(grown, m_separator).size() > m_maxLength) {
+            LabelLimit->setText(QStringLiteral("Nicht hinzugefügt: höchstens %1 Zeichen je Schritt.").arg(m_maxLength));
+            return;
+        }
+    }
+    LabelLimit->clear();
     const int at = selectedRow(lb_string);
     if (at < 0) {
         lb_string->addItem(text);
@@ -121,6 +142,7 @@ void TSel_key::BT_DeleteClick() {
     if (at < 0)
         return;
     delete lb_string->takeItem(at);
+    LabelLimit->clear();
     lb_string->setCurrentRow(-1);
     lb_string->clearSelection();
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class QLabel;
 class QListWidget;
 class QPushButton;
 
@@ -24,6 +25,8 @@ public:
     QPushButton* Bt_add;
     QPushButton* BitBtn1; // Cancel
     QPushButton* BitBtn2; // OK
+    // Says why a token was not added.
+    QLabel* LabelLimit;
 
     // The tokens offered in lb_keys, in their order.
     static const std::vector<std::string>& KeyTokens();
@@ -32,11 +35,20 @@ public:
     void setEntries(const std::vector<std::string>& entries);
     std::vector<std::string> entries() const;
 
+    // A step's key string is kept to maxLength characters (its pieces joined with separator), so
+    // "Hinzufügen" refuses a token that would push it past that. 0 sets no limit, as for the
+    // series string.
+    void setLengthLimit(char separator, std::size_t maxLength);
+
 public slots:
     void FormCreate();
     void Bt_addClick();
     void BT_DeleteClick();
     void BitBtn2Click();
+
+private:
+    char m_separator = ';';
+    std::size_t m_maxLength = 0;
 };
 
 } // namespace travek

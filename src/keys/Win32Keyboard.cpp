@@ -21,8 +21,14 @@ std::optional<KeyStroke> Win32Keyboard::lookupChar(char c) {
     const std::uint8_t shiftState = result >> 8;
     if (virtualKey == 0xFF || shiftState == 0xFF)
         return std::nullopt;
-    return KeyStroke{virtualKey, static_cast<std::uint8_t>(
-                                     shiftState & (shiftbit::Shift | shiftbit::Ctrl | shiftbit::Alt))};
+    // Ctrl and Alt together are AltGr, a level of the layout. A lone Ctrl or Alt is how
+    // VkKeyScanA names control characters (0x16 is Ctrl+V, "\n" Ctrl+Enter); honouring it would
+    // paste or close in the user's form, so such a character types its bare key.
+    constexpr std::uint8_t altGr = shiftbit::Ctrl | shiftbit::Alt;
+    std::uint8_t modifiers = shiftState & (shiftbit::Shift | altGr);
+    if ((modifiers & altGr) != altGr)
+        modifiers &= static_cast<std::uint8_t>(~altGr);
+    return KeyStroke{virtualKey, modifiers};
 }
 
 void Win32Keyboard::sendKey(std::uint32_t key, bool down) {

@@ -190,7 +190,7 @@ bool PosixSerial::write(const void* data, std::int32_t count) {
             return false;
         // The output queue is full: wait until the device takes bytes again.
         pollfd pfd{m_fd, POLLOUT, 0};
-        const int ready = ::poll(&pfd, 1, kWriteStallTimeoutMs);
+        const int ready = ::poll(&pfd, 1, WriteStallTimeoutMs);
         if (ready == 0 || (ready < 0 && errno != EINTR))
             return false;
         if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)

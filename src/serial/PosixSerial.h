@@ -32,10 +32,6 @@ public:
     void close() override;
     std::intptr_t nativeHandle() const override { return m_fd; }
 
-    // A write gives up when the device takes no byte for this long (flow control held shut by a
-    // device that is switched off), so the caller is not frozen for good.
-    static constexpr int kWriteStallTimeoutMs = 5000;
-
 private:
     bool hungUp() const;
 

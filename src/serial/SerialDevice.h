@@ -31,12 +31,16 @@ public:
     virtual void configure(const SerialSettings& settings) = 0;
     // Reads what has arrived, at most size bytes, without waiting for more.
     virtual ReadResult read(void* buffer, std::int32_t size) = 0;
-    // Writes all count bytes; true when the device took every byte.
+    // Writes all count bytes; true when the device took every byte. Gives up, false, when the
+    // device takes nothing for WriteStallTimeoutMs (flow control held shut by a device that is
+    // switched off), so the caller is not frozen for good.
     virtual bool write(const void* data, std::int32_t count) = 0;
     virtual void close() = 0;
     // The platform's descriptor of the open port (a file descriptor or a handle); -1 when closed.
     virtual std::intptr_t nativeHandle() const = 0;
 };
+
+inline constexpr int WriteStallTimeoutMs = 5000;
 
 // The device type of the platform the program runs on.
 std::unique_ptr<SerialDevice> CreatePlatformSerialDevice();

@@ -6,10 +6,13 @@
 #include "Win1252.h"
 
 #include <QComboBox>
+#include <QAbstractItemView>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QWindow>
 
 namespace travek {
 
@@ -39,6 +42,10 @@ Tsel_com::Tsel_com(InterfaceDefinition& definition, Tlist_coms* list_coms, std::
     ComSel = new QComboBox(this);
     ComSel->setGeometry(5, 45, 120, 24);
     ComSel->installEventFilter(this);
+    // The open drop-down list would take arrow keys and Enter: the port is picked with the mouse
+    // only. Escape still closes the list.
+    m_dropDownList = ComSel->view();
+    m_dropDownList->installEventFilter(this);
     comText = new QLineEdit(this);
     comText->setReadOnly(true);
     comText->setGeometry(5, 45, 98, 24);
@@ -89,6 +96,10 @@ void Tsel_com::showEvent(QShowEvent* event) {
 }
 
 bool Tsel_com::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_dropDownList && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+            return true;
+    }
     if (watched == ComSel) {
         // Neither typing nor arrow keys change the port.
         if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease || event->type() == QEvent::Wheel)
@@ -109,7 +120,12 @@ void Tsel_com::ComSelExit() {
 void Tsel_com::Button1Click() {
     if (!m_listComs)
         return;
+    // The list stands beside this dialog for reference while the user chooses. A modal dialog
+    // blocks every window that does not belong to it, so the list's window is made transient for
+    // this one while it is shown; it stays open when the dialog closes.
     m_listComs->show();
+    if (QWindow* list = m_listComs->windowHandle())
+        list->setTransientParent(windowHandle());
     m_listComs->raise();
     m_listComs->activateWindow();
 }

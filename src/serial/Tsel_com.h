@@ -49,6 +49,7 @@ private:
     InterfaceDefinition& m_definition;
     Tlist_coms* m_listComs;
     std::function<void(const QString&)> m_errorBox;
+    QObject* m_dropDownList = nullptr;
 };
 
 } // namespace travek

@@ -13,14 +13,15 @@ bool Win32Serial::open(std::uint8_t comPort) {
     if (handle == INVALID_HANDLE_VALUE)
         return false;
     m_handle = handle;
-    // A read returns when the buffer is full, 1 ms after the last byte or 1 ms after it began;
-    // writes have no time-out.
+    // A read returns when the buffer is full, 1 ms after the last byte or 1 ms after it began.
+    // A write gives up after 5 s, as on POSIX: with the flow control held by the other end it
+    // would otherwise block the window forever.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = 1;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 1;
     timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = 0;
+    timeouts.WriteTotalTimeoutConstant = WriteStallTimeoutMs;
     (void)::SetCommTimeouts(m_handle, &timeouts);
     return true;
 }

@@ -195,6 +195,13 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+std::string FindPathIgnoreCase(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return FindFileIgnoreCase(".", path);
+    return path.substr(0, slash + 1) + FindFileIgnoreCase(path.substr(0, slash), path.substr(slash + 1));
+}
+
 std::string FindFileIgnoreCase(const std::string& folder, const std::string& name) {
     const std::string dir = folder.empty() ? "." : folder;
     if (FileExists(dir + "/" + name))

@@ -31,4 +31,9 @@ bool FileExists(const std::string& path);
 // holds it, or name itself when no entry matches. An exact match wins.
 std::string FindFileIgnoreCase(const std::string& folder, const std::string& name);
 
+// The same for a path: its last part is looked up without regard to letter case in its folder
+// (the working directory when it has none). Files copied from Windows keep whatever case they had
+// there, where PX5R.val and PX5R.VAL are one file.
+std::string FindPathIgnoreCase(const std::string& path);
+
 } // namespace travek

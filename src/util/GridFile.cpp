@@ -2,6 +2,7 @@
 
 #include "FileIo.h"
 #include "GridModel.h"
+#include "StringSplitter.h"
 #include "TextHelpers.h"
 
 namespace travek {
@@ -37,7 +38,7 @@ void SaveGridToFile(const GridModel& grid, const std::string& fileName) {
     WriteFileAtomically(fileName, content);
 }
 
-void LoadGridFromFile(GridModel& grid, const std::string& fileName) {
+void LoadGridFromFile(GridModel& grid, const std::string& fileName, char pieceSeparator) {
     const auto content = ReadWholeFile(fileName);
     if (!content) {
         ClearGridCells(grid);
@@ -52,7 +53,7 @@ void LoadGridFromFile(GridModel& grid, const std::string& fileName) {
         std::size_t end = data.find_first_of("\r\n", pos);
         if (end == std::string::npos || end > size)
             end = size;
-        SplitLineToRow(std::string_view(data).substr(pos, end - pos), row, grid);
+        SplitLineToRow(std::string_view(data).substr(pos, end - pos), row, grid, pieceSeparator);
         pos = end;
         if (pos < size && data[pos] == '\r')
             ++pos;
@@ -69,7 +70,7 @@ int FirstBlankRow(const GridModel& grid, int column) {
     return grid.rowCount();
 }
 
-void SplitLineToRow(std::string_view line, int row, GridModel& grid) {
+void SplitLineToRow(std::string_view line, int row, GridModel& grid, char pieceSeparator) {
     int col = 0;
     const int last = grid.colCount() - 1;
     for (auto tab = line.find(GridFileSeparator); tab != std::string_view::npos && col != last;
@@ -78,7 +79,7 @@ void SplitLineToRow(std::string_view line, int row, GridModel& grid) {
         line.remove_prefix(tab + 1);
         ++col;
     }
-    grid.setCell(col, row, std::string(line.substr(0, MaxLastFieldLength)));
+    grid.setCell(col, row, TSplitStrings::CutToWholePieces(line, pieceSeparator, MaxLastFieldLength));
 }
 
 void ClearGridCells(GridModel& grid) {

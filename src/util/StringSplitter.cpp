@@ -1,5 +1,6 @@
 #include "StringSplitter.h"
 
+#include "FileIo.h"
 #include "IniFile.h"
 
 namespace travek {
@@ -7,7 +8,7 @@ namespace travek {
 TSplitStrings::TSplitStrings(const std::string& iniPath) : SplitSeparator(ReadSeparator(iniPath)) {}
 
 char TSplitStrings::ReadSeparator(const std::string& iniPath) {
-    const std::int32_t code = IniFile::load(iniPath).readInteger("STRINGS", "SEPCHAR", 59);
+    const std::int32_t code = IniFile::load(FindPathIgnoreCase(iniPath)).readInteger("STRINGS", "SEPCHAR", 59);
     return static_cast<char>(static_cast<unsigned char>(code & 0xFF));
 }
 
@@ -29,6 +30,18 @@ std::string TSplitStrings::Join(const std::vector<std::string>& pieces, char sep
         text += separator;
     }
     return text;
+}
+
+std::string TSplitStrings::CutToWholePieces(std::string_view text, char separator, std::size_t maxLength) {
+    if (text.size() <= maxLength)
+        return std::string(text);
+    // The piece that ends at the limit is whole even when its separator falls just beyond it.
+    if (text[maxLength] == separator)
+        return std::string(text.substr(0, maxLength));
+    const auto lastSeparator = text.substr(0, maxLength).rfind(separator);
+    if (lastSeparator == std::string_view::npos)
+        return std::string();
+    return std::string(text.substr(0, lastSeparator + 1));
 }
 
 } // namespace travek

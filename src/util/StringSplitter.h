@@ -11,6 +11,7 @@ namespace travek {
 class TSplitStrings {
 public:
     // Reads section STRINGS, key SEPCHAR of iniPath (low 8 bits of the integer; ";" by default).
+    // The file name's letter case does not matter, as on Windows.
     explicit TSplitStrings(const std::string& iniPath = "./SPLITSTRING.INI");
 
     std::string Edit1;                     // the text to split
@@ -25,6 +26,11 @@ public:
     static char ReadSeparator(const std::string& iniPath);
     static std::vector<std::string> Split(std::string_view text, char separator);
     static std::string Join(const std::vector<std::string>& pieces, char separator);
+
+    // The longest prefix of at most maxLength characters that ends on a piece boundary. A cut
+    // inside a named key would type its broken text ("{P") into the user's form, so the piece that
+    // the limit falls into is dropped whole.
+    static std::string CutToWholePieces(std::string_view text, char separator, std::size_t maxLength);
 };
 
 } // namespace travek

@@ -111,6 +111,26 @@ TEST(KeyActionList, AddWithoutASelectedTokenDoesNothing) {
     EXPECT_EQ(keys.entries(), Entries{"A"});
 }
 
+TEST(KeyActionList, AStepsKeyStringCannotGrowPastTheLimit) {
+    TSel_key keys;
+    const Entries pageDowns(14, "{PGDN}"); // 98 characters with their separators
+    keys.setEntries(pageDowns);
+    keys.setLengthLimit(';', 100);
+    selectEntry(keys.lb_keys, 3); // {TAB}: 6 more
+    keys.Bt_addClick();
+    EXPECT_EQ(keys.entries(), pageDowns);
+    EXPECT_FALSE(keys.LabelLimit->text().isEmpty());
+    // Room again after a deletion; the series string has no limit.
+    selectEntry(keys.lb_string, 0);
+    keys.BT_DeleteClick();
+    keys.Bt_addClick();
+    EXPECT_EQ(keys.entries().size(), 14u);
+    EXPECT_TRUE(keys.LabelLimit->text().isEmpty());
+    keys.setLengthLimit(';', 0);
+    keys.Bt_addClick();
+    EXPECT_EQ(keys.entries().size(), 15u);
+}
+
 TEST(KeyActionList, EnterPressesOkAndEscapeCancels) {
     TSel_key keys;
     keys.show();

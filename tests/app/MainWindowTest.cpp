@@ -10,6 +10,7 @@
 #include "TRS232SERVICE.h"
 #include "TSel_channel.h"
 #include "TSel_key.h"
+#include "TSerialPortDriver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -595,6 +596,22 @@ TEST_F(MainWindow, ErrorBoxHelperGoesThroughTheRunner) {
     expectErrorBox("COM3 Error");
     form->showError("COM3 Error");
     EXPECT_EQ(runner->shown(), QStringList{"ErrorBox"});
+}
+
+TEST_F(MainWindow, DeviceAndFileTextsAreNeverRenderedAsMarkup) {
+    create();
+    const std::string line = "<img src=/dev/zero>\r";
+    form->SerialPortDriver1->OnReceiveData(nullptr, line.data(), static_cast<std::int32_t>(line.size()));
+    EXPECT_EQ(form->panelText(5), "<img src=/dev/zero>");
+    // Every label of every window, the status panels included, shows its text as it stands.
+    for (QLabel* label : form->findChildren<QLabel*>())
+        if (!qobject_cast<QMessageBox*>(label->window()))
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+    runner->then([](QDialog& dialog) {
+        EXPECT_EQ(dynamic_cast<QMessageBox&>(dialog).textFormat(), Qt::PlainText);
+        return int(QMessageBox::Ok);
+    });
+    form->showError("<b>ablauf.abl</b>");
 }
 
 } // namespace

@@ -19,7 +19,7 @@ SequenceTable refreshed(const GridModel& g) {
     SequenceTable t;
     t.CurrentStep = 5;
     GetCountClick(g, t);
-    FillChannelsClick(g, t);
+    FillChannelsClick(g, t, ';');
     return t;
 }
 
@@ -48,14 +48,19 @@ TEST(SequenceState, AtMost99Steps) {
 
 TEST(SequenceState, ChannelsAndKeysAreCopied) {
     GridModel g = grid({" 1 2", "7abc", "x", "-3"});
-    g.setCell(2, 1, std::string(120, 'k'));
+    // 15 page-downs are 105 characters: the limit of 100 falls inside the 15th, which is dropped
+    // whole rather than typed as the text "{P".
+    std::string pageDowns;
+    for (int i = 0; i < 15; ++i)
+        pageDowns += "{PGDN};";
+    g.setCell(2, 1, pageDowns);
     g.setCell(2, 2, "{TAB};");
     const SequenceTable t = refreshed(g);
     EXPECT_EQ(t.StepChannel[1], 12);
     EXPECT_EQ(t.StepChannel[2], 7);
     EXPECT_EQ(t.StepChannel[3], 0);
     EXPECT_EQ(t.StepChannel[4], -3);
-    EXPECT_EQ(t.StepKeys[1].size(), 100u);
+    EXPECT_EQ(t.StepKeys[1], pageDowns.substr(0, 14 * 7));
     EXPECT_EQ(t.StepKeys[2], "{TAB};");
     // A grid with fewer rows than steps (a short loaded file) leaves the rest empty.
     const SequenceTable shortTable = refreshed(grid({"1", "2"}, 3));

@@ -170,6 +170,37 @@ TEST_F(Program, FirstRunInAnEmptyDirectory) {
     EXPECT_EQ(dir.read("TRAVEK.INI"), "[COMPORTS]\r\nCOM1=./no-such-device\r\n[PARAMETER]\r\nINTERFACE=PX5R\r\n");
 }
 
+TEST_F(Program, StartUpRunsOnceAfterEveryWindowExistsEvenWhenCreationShowsAnErrorBox) {
+    dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM1=./no-such-device\r\n");
+    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
+    dir.write("ablauf.pst", "not a number\r\n");
+    // A real error box runs an event loop of its own while it waits for the user.
+    auto answerLater = [](QDialog&) {
+        QElapsedTimer shown;
+        shown.start();
+        while (shown.elapsed() < 300)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        return int(QMessageBox::Ok);
+    };
+    runner->then(answerLater);
+    splitter = std::make_unique<TSplitStrings>("./SPLITSTRING.INI");
+    form = std::make_unique<TForm1>(state, *splitter, runner);
+    form->setKeyOutput(&keys);
+    EXPECT_EQ(form->panelText(0), ""); // the start-up has not run inside the box
+    CreateProgramWindows(*form, state, [](std::vector<std::string>& t) { t.clear(); });
+    form->show();
+    runner->then(answerLater); // "COM1 Error" from the start-up itself
+    form->scheduleStartUp();
+    form->scheduleStartUp();
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 700)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    EXPECT_EQ(runner->shown(), QStringList({"ErrorBox", "ErrorBox"}));
+    EXPECT_EQ(form->panelText(1), "PX5R");
+    EXPECT_EQ(form->windows().Sel_channel->lb_channels->count(), 2);
+}
+
 TEST_F(Program, ActivatesTheBoxTypesInSequenceOrderAndRestoresItsStateAtTheNextStart) {
     PtyPair box;
     CommandReader reader(box.masterFd());

@@ -3,12 +3,18 @@
 #include "RunningProgram.h"
 #include "support/PtyPair.h"
 
+#include "GridTableModel.h"
 #include "TSerialPortDriver.h"
+
+#include <QTableView>
+#include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <thread>
+#include <utility>
 
 using namespace travek;
 using namespace travek::test;
@@ -183,4 +189,41 @@ TEST_F(Flood, HundredMegabytesWithoutALineEndLeaveTheMemoryFlat) {
         << "resident memory grew from " << rssBefore << " kB to " << rssAfter << " kB";
     EXPECT_LT(peakAfter - peakBefore, 4 * 1024)
         << "peak memory grew from " << peakBefore << " kB to " << peakAfter << " kB";
+}
+
+TEST_F(Flood, ADoubleClickWhileAValueIsTypedWaitsUntilTheValueIsDone) {
+    // The step's keys let the typing run the event loop twice: the click is queued at the first
+    // chance and would be handled at the second, in the middle of the value.
+    startWithSequence("1\t1\t{RIGHT}mm{TAB}mmmmmmmm;\r\n2\t1\t{TAB};\r\n");
+    bool typingWhenClickHandled = true;
+    runner->then([&](QDialog&) { // the channel dialog that the double-click opens
+        typingWhenClickHandled = keys.typing();
+        return int(QDialog::Rejected);
+    });
+    bool clicked = false;
+    keys.whileTyping = [&] {
+        if (std::exchange(clicked, true))
+            return;
+        // The user double-clicks the grid, as the window system delivers it: queued for the
+        // next event loop that takes user input.
+        const QModelIndex cell = form->gridModel().indexOf(1, 2);
+        const QPoint at = form->SAGScript->viewport()->mapTo(form.get(), form->SAGScript->visualRect(cell).center());
+        const QPoint global = form->mapToGlobal(at);
+        ulong time = 100000;
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress,
+                                  QEvent::MouseButtonRelease}) {
+            const bool press = type == QEvent::MouseButtonPress;
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                form->windowHandle(), time += 20, at, global, press ? Qt::LeftButton : Qt::NoButton, Qt::LeftButton,
+                type);
+        }
+    };
+    box.send("A: 1,5\r");
+    ASSERT_TRUE(runUntil([&] { return runner->allStepsUsed(); }, 3000));
+    keys.whileTyping = nullptr;
+    EXPECT_TRUE(clicked);
+    EXPECT_FALSE(typingWhenClickHandled) << "the double-click was handled in the middle of the value";
+    EXPECT_EQ(keys.typedText(), "1,50>mm\tmmmmmmmm");
+    // The value moved the sequence on to step 2, then the double-click restarted it.
+    EXPECT_EQ(form->SequenceTable.CurrentStep, 1);
 }

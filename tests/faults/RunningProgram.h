@@ -95,7 +95,7 @@ public:
 
 private:
     LayoutKeySender m_sender{keyboard, [this] {
-                                 QCoreApplication::processEvents();
+                                 TForm1::dispatchWhileTyping();
                                  if (whileTyping)
                                      whileTyping();
                              }};

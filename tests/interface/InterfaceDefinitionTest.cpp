@@ -52,6 +52,10 @@ TEST(InterfaceDefinition, IntegerKeys) {
     EXPECT_EQ(loadFrom(dir, "ENDCHAR1=-1\r\n").EndChar1, 255);
     EXPECT_EQ(loadFrom(dir, "ENDPOS=20\r\n").EndPos, 21);
     EXPECT_EQ(loadFrom(dir, "ENDPOS=255\r\n").EndPos, 0);
+    // The extremes wrap in 8 bits instead of overflowing (the sanitizer build aborts on that).
+    EXPECT_EQ(loadFrom(dir, "ENDPOS=2147483647\r\n").EndPos, 0);
+    EXPECT_EQ(loadFrom(dir, "ENDPOS=$FFFFFFFF\r\n").EndPos, 0);
+    EXPECT_EQ(loadFrom(dir, "ENDPOS=-2147483648\r\n").EndPos, 1);
     EXPECT_EQ(loadFrom(dir, "FAKTOR=2,5\r\n").Factor, 2.5);
 }
 

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
+#include <QWindow>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -155,5 +157,34 @@ TEST(Tsel_com, QuestionMarkShowsThePortListBesideTheDialog) {
     EXPECT_TRUE(list.isVisible());
     EXPECT_TRUE(dlg.isVisible());
     dlg.CancelBtn->click();
+    EXPECT_TRUE(list.isVisible()); // closing the dialog does not hide the list
+}
+
+TEST(Tsel_com, ThePortListStaysUsableWhileTheDialogIsModalAndTheDropDownIgnoresKeys) {
+    test::TempDir dir;
+    dir.enter();
+    InterfaceDefinition d;
+    QWidget mainWindow;
+    Tlist_coms list([](std::vector<std::string>& t) { t = {"a=b"}; }, {}, &mainWindow);
+    Tsel_com dlg(d, &list, {}, &mainWindow);
+    mainWindow.show();
+    bool listAnswered = false;
+    QTimer::singleShot(50, &dlg, [&] {
+        dlg.Button1->click();
+        // A click as the window system delivers it: a window blocked by the modal dialog drops it.
+        const QPoint at = list.Beenden->mapTo(&list, list.Beenden->rect().center());
+        QTest::mouseClick(list.windowHandle(), Qt::LeftButton, {}, at);
+        listAnswered = !list.isVisible();
+        dlg.Button1->click();
+        // Arrow keys and Enter in the open drop-down list do not pick a port.
+        dlg.ComSel->showPopup();
+        QTest::keyClick(dlg.ComSel->view(), Qt::Key_Down);
+        QTest::keyClick(dlg.ComSel->view(), Qt::Key_Return);
+        dlg.ComSel->hidePopup();
+        dlg.CancelBtn->click();
+    });
+    dlg.exec();
+    EXPECT_TRUE(listAnswered);
+    EXPECT_EQ(dlg.comText->text(), "COM 1");
     EXPECT_TRUE(list.isVisible()); // closing the dialog does not hide the list
 }

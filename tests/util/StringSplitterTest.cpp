@@ -28,6 +28,10 @@ TEST(StringSplitter, SeparatorFromTheSettingsFile) {
         dir.write("SPLITSTRING.INI", std::string("[strings]\r\nsepchar = ") + value + "\r\n");
         EXPECT_EQ(TSplitStrings(dir.file("SPLITSTRING.INI")).SplitSeparator, expected) << value;
     }
+    // A file copied from Windows keeps the letter case it had there.
+    test::TempDir copied;
+    copied.write("splitstring.ini", "[STRINGS]\r\nSEPCHAR=124\r\n");
+    EXPECT_EQ(TSplitStrings(copied.file("SPLITSTRING.INI")).SplitSeparator, '|');
     TSplitStrings splitter(dir.file("missing.ini"));
     splitter.Edit1 = "1;2;3";
     splitter.SplitClick();

@@ -45,6 +45,12 @@ short GermanVkKeyScan(char c) {
         return -1;
     case 'Z':
         return 0x0159;
+    case '\x16': // Ctrl+V
+        return 0x0256;
+    case '\n': // Ctrl+Enter
+        return 0x020D;
+    case '\x01': // a lone Alt bit
+        return 0x0441;
     default:
         return static_cast<short>(static_cast<unsigned char>(c) >= 'a' && c <= 'z' ? c - 'a' + 'A' : -1);
     }
@@ -114,6 +120,20 @@ void AltGrCharactersGetCtrlAndAlt() {
     CHECK(calls == expected);
 }
 
+void ControlCharactersTypeTheirBareKey() {
+    calls.clear();
+    capsState = 0;
+    travek::Win32Keyboard keyboard({RecordKeybdEvent, GermanVkKeyScan, FakeKeyState});
+    travek::LayoutKeySender sender(keyboard);
+    sender.SendKeys("\x16\n\x01");
+    const std::vector<Call> expected{down('V'), up('V'), down(0x0D), up(0x0D), down('A'), up('A')};
+    CHECK(calls == expected);
+    // The system layout agrees: no Ctrl chord for a control character.
+    travek::Win32Keyboard system;
+    const auto paste = system.lookupChar('\x16');
+    CHECK(paste && paste->shiftState == 0);
+}
+
 void BackendChoice() {
     std::string error;
     CHECK(travek::CreateKeyOutput("", {}, error) != nullptr);
@@ -131,6 +151,7 @@ int main() {
     EventsForAValueAndNamedKeysWithCapsLockOn();
     PrefixesAndShift();
     AltGrCharactersGetCtrlAndAlt();
+    ControlCharactersTypeTheirBareKey();
     BackendChoice();
     std::printf("%s: %d failure(s)\n", failures ? "FAILED" : "passed", failures);
     return failures ? 1 : 0;
