@@ -604,9 +604,11 @@ TEST_F(MainWindow, DeviceAndFileTextsAreNeverRenderedAsMarkup) {
     form->SerialPortDriver1->OnReceiveData(nullptr, line.data(), static_cast<std::int32_t>(line.size()));
     EXPECT_EQ(form->panelText(5), "<img src=/dev/zero>");
     // Every label of every window, the status panels included, shows its text as it stands.
-    for (QLabel* label : form->findChildren<QLabel*>())
-        if (!qobject_cast<QMessageBox*>(label->window()))
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+        if (!qobject_cast<QMessageBox*>(label->window())) {
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+        }
+    }
     runner->then([](QDialog& dialog) {
         EXPECT_EQ(dynamic_cast<QMessageBox&>(dialog).textFormat(), Qt::PlainText);
         return int(QMessageBox::Ok);
