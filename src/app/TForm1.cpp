@@ -561,7 +561,7 @@ void TForm1::scheduleStartUp() {
 void TForm1::Timer1Timer() {
     Timer1->stop();
     InterfaceDefinition& definition = m_state.Definition;
-    const IniFile settings = IniFile::load(FindFileIgnoreCase(".", SettingsFileName));
+    const IniFile settings = IniFile::load(FindPathIgnoreCase(SettingsFileName));
     definition.InterfaceName = settings.readString("PARAMETER", "INTERFACE", definition.InterfaceName);
     m_state.NK = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.NK) & 0xFF);
     setPanelText(0, QStringLiteral("COM ?"));
@@ -591,7 +591,7 @@ void TForm1::FormDestroy() {
     };
     attempt(QStringLiteral("ablauf.abl"), [this] { SaveGridToFile(m_grid, SequenceFileName); });
     attempt(QString::fromLatin1(SettingsFileName), [this] {
-        IniFile::writeValue(FindFileIgnoreCase(".", SettingsFileName), "PARAMETER", "INTERFACE",
+        IniFile::writeValue(FindPathIgnoreCase(SettingsFileName), "PARAMETER", "INTERFACE",
                             m_state.Definition.InterfaceName);
     });
     attempt(QStringLiteral("ablauf.pst"),

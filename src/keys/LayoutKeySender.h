@@ -13,7 +13,7 @@ namespace travek {
 class LayoutKeySender : public KeyOutput {
 public:
     // dispatchMessages runs at every tenth position of a text (the Qt shell passes
-    // QCoreApplication::processEvents); it may be empty.
+    // TForm1::dispatchWhileTyping); it may be empty.
     explicit LayoutKeySender(Keyboard& keyboard, std::function<void()> dispatchMessages = {});
     explicit LayoutKeySender(std::unique_ptr<Keyboard> keyboard, std::function<void()> dispatchMessages = {});
 

@@ -6,7 +6,7 @@
 namespace travek {
 
 std::string ComPortConfigPath() {
-    return "./" + FindFileIgnoreCase(".", "TRAVEK.INI");
+    return FindPathIgnoreCase("./TRAVEK.INI");
 }
 
 std::string ComPortDevicePath(std::uint8_t comPort, const IniFile& ini, const std::string& devDir) {

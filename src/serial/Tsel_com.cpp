@@ -43,7 +43,7 @@ Tsel_com::Tsel_com(InterfaceDefinition& definition, Tlist_coms* list_coms, std::
     ComSel->setGeometry(5, 45, 120, 24);
     ComSel->installEventFilter(this);
     // The open drop-down list would take arrow keys and Enter: the port is picked with the mouse
-    // only. Escape still closes the list.
+    // only.
     m_dropDownList = ComSel->view();
     m_dropDownList->installEventFilter(this);
     comText = new QLineEdit(this);
@@ -96,13 +96,13 @@ void Tsel_com::showEvent(QShowEvent* event) {
 }
 
 bool Tsel_com::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_dropDownList && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
-        if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
-            return true;
-    }
+    // Neither typing nor arrow keys change the port, in the combo box or its open list (where
+    // Escape still closes the list).
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if (watched == m_dropDownList && key && static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+        return true;
     if (watched == ComSel) {
-        // Neither typing nor arrow keys change the port.
-        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease || event->type() == QEvent::Wheel)
+        if (key || event->type() == QEvent::Wheel)
             return true;
         if (event->type() == QEvent::FocusOut)
             ComSelExit();

@@ -195,15 +195,10 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-std::string FindPathIgnoreCase(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return FindFileIgnoreCase(".", path);
-    return path.substr(0, slash + 1) + FindFileIgnoreCase(path.substr(0, slash), path.substr(slash + 1));
-}
+namespace {
 
-std::string FindFileIgnoreCase(const std::string& folder, const std::string& name) {
-    const std::string dir = folder.empty() ? "." : folder;
+// The name as the folder holds it, or name itself when no entry matches.
+std::string FindFileIgnoreCase(const std::string& dir, const std::string& name) {
     if (FileExists(dir + "/" + name))
         return name;
     std::string found = name;
@@ -217,6 +212,16 @@ std::string FindFileIgnoreCase(const std::string& folder, const std::string& nam
         ::closedir(d);
     }
     return found;
+}
+
+} // namespace
+
+std::string FindPathIgnoreCase(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return FindFileIgnoreCase(".", path);
+    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+    return path.substr(0, slash + 1) + FindFileIgnoreCase(folder, path.substr(slash + 1));
 }
 
 } // namespace travek

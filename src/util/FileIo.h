@@ -27,13 +27,10 @@ void WriteFileAtomically(const std::string& path, const std::string& content);
 
 bool FileExists(const std::string& path);
 
-// Looks for name in folder without regard to ASCII letter case; gives the name as the folder
-// holds it, or name itself when no entry matches. An exact match wins.
-std::string FindFileIgnoreCase(const std::string& folder, const std::string& name);
-
-// The same for a path: its last part is looked up without regard to letter case in its folder
-// (the working directory when it has none). Files copied from Windows keep whatever case they had
-// there, where PX5R.val and PX5R.VAL are one file.
+// The path with its last part as its folder (the working directory when it has none) spells it,
+// looked up without regard to ASCII letter case; the path itself when no entry matches. An exact
+// match wins. Files copied from Windows keep whatever case they had there, where PX5R.val and
+// PX5R.VAL are one file.
 std::string FindPathIgnoreCase(const std::string& path);
 
 } // namespace travek

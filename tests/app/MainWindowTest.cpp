@@ -57,7 +57,6 @@ protected:
     void create() {
         splitter = std::make_unique<TSplitStrings>("./SPLITSTRING.INI");
         form = std::make_unique<TForm1>(state, *splitter, runner);
-        form->Timer1->stop(); // the start-up sequence has tests of its own
         TForm1::Windows windows;
         windows.RS232SERVICE = new TRS232SERVICE(form.get());
         windows.Sel_channel = new TSel_channel(form.get());

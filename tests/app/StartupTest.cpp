@@ -1,39 +1,17 @@
 // The whole program in one working directory: start-up, interface activation over a pty standing
 // in for the measuring box, typing, changes of interface and port, and saving at exit.
-#include "ScriptedRunner.h"
+#include "RunningProgram.h"
 #include "support/PtyPair.h"
-#include "support/TempDir.h"
 
-#include "KeyOutput.h"
-#include "ProgramState.h"
-#include "ProgramWindows.h"
-#include "StringSplitter.h"
-#include "TForm1.h"
-#include "TGetCount1.h"
-#include "TRS232SERVICE.h"
-#include "TSelIfDlg.h"
-#include "TSel_channel.h"
-#include "TSel_key.h"
 #include "TSerialPortDriver.h"
-#include "Tlist_coms.h"
-#include "Tsel_com.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <mutex>
-#include <memory>
 #include <thread>
 
 #include <poll.h>
@@ -41,18 +19,10 @@
 #include <unistd.h>
 
 using namespace travek;
+using namespace travek::test;
 using testing::ElementsAre;
-using travek::test::PtyPair;
-using travek::test::ScriptedRunner;
-using travek::test::TempDir;
 
 namespace {
-
-class RecordingKeys : public KeyOutput {
-public:
-    void SendKeys(std::string_view keys) override { typed.emplace_back(keys); }
-    std::vector<std::string> typed;
-};
 
 // What the box receives, each command with the time it arrived, read on a thread of its own
 // because the program blocks its event loop while it switches channels on.
@@ -97,58 +67,11 @@ private:
     std::thread m_thread;
 };
 
-class Program : public ::testing::Test {
-protected:
-    void SetUp() override { dir.enter(); }
-
-    // The windows in their creation order, as the program makes them.
-    void start() {
-        splitter = std::make_unique<TSplitStrings>("./SPLITSTRING.INI");
-        form = std::make_unique<TForm1>(state, *splitter, runner);
-        form->Timer1->stop(); // the test runs the start-up itself
-        form->setKeyOutput(&keys);
-        CreateProgramWindows(*form, state, [](std::vector<std::string>& t) { t.clear(); });
-        form->show();
-    }
-
-    void expectErrorBox(const QString& text) {
-        runner->then([text](QDialog& d) {
-            EXPECT_EQ(static_cast<QMessageBox&>(d).text(), text);
-            return int(QMessageBox::Ok);
-        });
-    }
-
-    void waitForTyped(std::size_t count) {
-        QElapsedTimer timer;
-        timer.start();
-        while (keys.typed.size() < count && timer.elapsed() < 3000)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-
-    void mapCom1(const std::string& device) {
-        dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=258\r\n\r\n[COMPORTS]\r\nCOM1=" + device + "\r\n");
-    }
-
-    void TearDown() override {
-        form.reset();
-        EXPECT_TRUE(runner->allStepsUsed());
-    }
-
-    TempDir dir;
-    ProgramState state;
-    std::unique_ptr<TSplitStrings> splitter;
-    std::shared_ptr<ScriptedRunner> runner = std::make_shared<ScriptedRunner>();
-    RecordingKeys keys;
-    std::unique_ptr<TForm1> form;
-};
-
-const std::string BoxDefinition = "[PARAMETER]\r\nCOMx=1\r\nCNTCH=4\r\nSTARTPOS=4\r\nENDPOS=12\r\n"
-                                  "MW_SIGN1=A:\r\nMW_SIGN3=C:\r\nMWI_SIGN1=E1\r\nMWI_SIGN3=E3\r\n";
+using Program = RunningProgram;
 
 } // namespace
 
 TEST_F(Program, FirstRunInAnEmptyDirectory) {
-    mapCom1("./no-such-device");
     dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM1=./no-such-device\r\n");
     start();
     EXPECT_EQ(form->Label_valX_count->text(), "[ ]");
@@ -183,19 +106,12 @@ TEST_F(Program, StartUpRunsOnceAfterEveryWindowExistsEvenWhenCreationShowsAnErro
         return int(QMessageBox::Ok);
     };
     runner->then(answerLater);
-    splitter = std::make_unique<TSplitStrings>("./SPLITSTRING.INI");
-    form = std::make_unique<TForm1>(state, *splitter, runner);
-    form->setKeyOutput(&keys);
+    start();
     EXPECT_EQ(form->panelText(0), ""); // the start-up has not run inside the box
-    CreateProgramWindows(*form, state, [](std::vector<std::string>& t) { t.clear(); });
-    form->show();
     runner->then(answerLater); // "COM1 Error" from the start-up itself
     form->scheduleStartUp();
     form->scheduleStartUp();
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 700)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    runFor(700);
     EXPECT_EQ(runner->shown(), QStringList({"ErrorBox", "ErrorBox"}));
     EXPECT_EQ(form->panelText(1), "PX5R");
     EXPECT_EQ(form->windows().Sel_channel->lb_channels->count(), 2);
@@ -204,8 +120,7 @@ TEST_F(Program, StartUpRunsOnceAfterEveryWindowExistsEvenWhenCreationShowsAnErro
 TEST_F(Program, ActivatesTheBoxTypesInSequenceOrderAndRestoresItsStateAtTheNextStart) {
     PtyPair box;
     CommandReader reader(box.masterFd());
-    mapCom1(box.slavePath());
-    dir.write("BOX.VAL", BoxDefinition);
+    setUpBox(box.slavePath(), "258");
     dir.write("ablauf.abl", "1\t3\t{TAB};\r\n2\t1\t{TAB};\r\n3\t3\t{ENTER};\r\n");
     dir.write("ablauf.pst", "2\r\n---;\r\n");
     start();
@@ -226,8 +141,8 @@ TEST_F(Program, ActivatesTheBoxTypesInSequenceOrderAndRestoresItsStateAtTheNextS
     // NK 258 keeps its low 8 bits: two decimals. A line for a channel the step does not expect
     // is dropped.
     box.send("A: 9,9\rC:  1,5\r\nA: 2,25\r\nC: 3\r\n");
-    waitForTyped(7);
-    EXPECT_THAT(keys.typed, ElementsAre("1,50", "{TAB}", "2,25", "{TAB}", "---", "3,00", "{ENTER}"));
+    ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 7; }, 3000));
+    EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}", "2,25", "{TAB}", "---", "3,00", "{ENTER}"));
     EXPECT_EQ(form->panelText(3), "1");
 
     form->grid().setCell(2, 2, "{DOWN};");
@@ -247,8 +162,7 @@ TEST_F(Program, ActivatesTheBoxTypesInSequenceOrderAndRestoresItsStateAtTheNextS
 
 TEST_F(Program, APortHeldByAnotherProgramIsReported) {
     PtyPair box;
-    mapCom1(box.slavePath());
-    dir.write("BOX.VAL", BoxDefinition);
+    setUpBox(box.slavePath());
     TSerialPortDriver other;
     other.setComPort(pnCOM1);
     ASSERT_TRUE(other.OpenPort());
@@ -262,33 +176,15 @@ TEST_F(Program, APortHeldByAnotherProgramIsReported) {
     other.ClosePort();
     form->InitInteface1Click();
     EXPECT_EQ(form->PanelActive->text(), "Comport ??");
-    runner->then([](QDialog& d) { static_cast<Tsel_com&>(d).OKBtn->click(); return d.result(); });
+    pressComportOk();
     form->Comport1Click();
     EXPECT_EQ(form->panelText(0), "COM 1");
     EXPECT_EQ(form->PanelActive->text(), "Active");
 }
 
-TEST_F(Program, AVanishedDeviceShowsThatThePortIsGone) {
-    auto box = std::make_unique<PtyPair>();
-    mapCom1(box->slavePath());
-    dir.write("BOX.VAL", BoxDefinition);
-    start();
-    form->Timer1Timer();
-    ASSERT_EQ(form->PanelActive->text(), "Active");
-    box->closeMaster();
-    QElapsedTimer timer;
-    timer.start();
-    while (form->SerialPortDriver1->IsPortOpen() && timer.elapsed() < 2000)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    EXPECT_FALSE(form->SerialPortDriver1->IsPortOpen());
-    EXPECT_EQ(form->panelText(0), "COM ?");
-    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
-}
-
 TEST_F(Program, ChangingTheInterfaceReplacesTheCaptionAndRebuildsTheChannelList) {
     PtyPair box;
-    mapCom1(box.slavePath());
-    dir.write("BOX.VAL", BoxDefinition);
+    setUpBox(box.slavePath());
     dir.write("SCALE.val", "[PARAMETER]\r\nCNTCH=6\r\nCOMx=1\r\n");
     start();
     form->Timer1Timer();
@@ -313,13 +209,7 @@ TEST_F(Program, ChangingTheInterfaceReplacesTheCaptionAndRebuildsTheChannelList)
     // A new port leaves the channel list, the caption and the interface name alone; the port
     // number goes into the definition file at once.
     form->windows().Sel_channel->setChannels({"kept"});
-    runner->then([](QDialog& d) {
-        auto& dlg = static_cast<Tsel_com&>(d);
-        dlg.ComSel->setCurrentIndex(1);
-        emit dlg.ComSel->activated(1);
-        dlg.OKBtn->click();
-        return d.result();
-    });
+    pressComportOk(1);
     expectErrorBox("COM2 Error");
     form->Comport1Click();
     EXPECT_EQ(form->windows().Sel_channel->lb_channels->count(), 1);
@@ -338,7 +228,7 @@ TEST_F(Program, ChangingTheInterfaceReplacesTheCaptionAndRebuildsTheChannelList)
 }
 
 TEST_F(Program, EachFileIsSavedAtExitEvenWhenAnotherCannotBe) {
-    mapCom1("./no-such-device");
+    setUpBox("./no-such-device");
     ::mkdir(dir.file("ablauf.abl").c_str(), 0755); // a folder in the way of the sequence file
     start();
     runner->then([](QDialog& d) {

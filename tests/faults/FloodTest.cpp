@@ -42,8 +42,7 @@ std::string ValueOf(int i) {
 class Flood : public RunningProgram {
 protected:
     void startWithSequence(const std::string& sequence) {
-        mapCom1(box.slavePath());
-        dir.write("BOX.VAL", BoxDefinition);
+        setUpBox(box.slavePath());
         dir.write("ablauf.abl", sequence);
         start();
         form->Timer1Timer();

@@ -41,8 +41,7 @@ protected:
         box = std::make_unique<PtyPair>();
         link = dir.file("gauge-box");
         PointLink(link, box->slavePath());
-        mapCom1(link);
-        dir.write("BOX.VAL", BoxDefinition);
+        setUpBox(link);
         dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
         start();
         form->Timer1Timer();
@@ -134,7 +133,7 @@ TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
 
     // With the device still missing, "Comport" reports the port and leaves it closed.
     pressComportOk();
-    expectErrorBox([](const QString& text) { EXPECT_EQ(text, "COM1 Error"); });
+    expectErrorBox("COM1 Error");
     form->Comport1Click();
     EXPECT_FALSE(form->SerialPortDriver1->IsPortOpen());
     EXPECT_EQ(form->panelText(0), "COM ?");

@@ -16,7 +16,6 @@
 #include "IoError.h"
 #include "TSerialPortDriver.h"
 
-#include <QComboBox>
 #include <QFileDialog>
 
 #include <gmock/gmock.h>
@@ -90,6 +89,16 @@ private:
     void (*m_previousHandler)(int) = nullptr;
 };
 
+// The four files of a working directory for the box on device, each readable by everyone.
+void WriteProgramFolder(const TempDir& dir, const std::string& device, const std::string& sequence,
+                        const std::string& series) {
+    WriteBoxSettings(dir, device);
+    dir.write("ablauf.abl", sequence);
+    dir.write("ablauf.pst", series);
+    for (const char* name : {"TRAVEK.INI", "BOX.VAL", "ablauf.abl", "ablauf.pst"})
+        ::chmod(dir.file(name).c_str(), 0644);
+}
+
 class UnwritableFiles : public RunningProgram {
 protected:
     void SetUp() override {
@@ -98,12 +107,7 @@ protected:
         RunningProgram::SetUp();
         // The device must stay usable when the port is reopened as nobody.
         ASSERT_EQ(::chown(box.slavePath().c_str(), Nobody, Nobody), 0);
-        mapCom1(box.slavePath());
-        dir.write("BOX.VAL", BoxDefinition);
-        dir.write("ablauf.abl", "1\t1\t{TAB};\r\n2\t3\t{ENTER};\r\n");
-        dir.write("ablauf.pst", "2\r\n---;\r\n");
-        for (const char* name : {"TRAVEK.INI", "BOX.VAL", "ablauf.abl", "ablauf.pst"})
-            ::chmod(dir.file(name).c_str(), 0644);
+        WriteProgramFolder(dir, box.slavePath(), "1\t1\t{TAB};\r\n2\t3\t{ENTER};\r\n", "2\r\n---;\r\n");
         ::chmod(dir.path().c_str(), 0755);
         start();
         form->Timer1Timer();
@@ -177,13 +181,7 @@ TEST_F(UnwritableFiles, SavingIntoAReadOnlyDirectoryIsReportedOnceAndTheProgramG
 
 TEST_F(UnwritableFiles, APortThatCannotBeStoredKeepsTheDefinitionAndThePortInUse) {
     // The user picks COM2, but the definition file cannot take it.
-    runner->then([](QDialog& d) {
-        auto& dialog = static_cast<Tsel_com&>(d);
-        dialog.ComSel->setCurrentIndex(1);
-        emit dialog.ComSel->activated(1);
-        dialog.OKBtn->click();
-        return d.result();
-    });
+    pressComportOk(1);
     expectErrorBox([this](const QString& text) {
         EXPECT_THAT(text.toStdString(), HasSubstr(dir.path()));
         EXPECT_THAT(text.toStdString(), HasSubstr("BOX.VAL"));
@@ -224,13 +222,7 @@ TEST(UnwritableFilesProcess, TheProgramEndedInAReadOnlyDirectoryLeavesEveryFileW
     TempDir logs;
     PtyPair box;
     ASSERT_EQ(::chown(box.slavePath().c_str(), Nobody, Nobody), 0);
-    dir.write("TRAVEK.INI",
-              "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n\r\n[COMPORTS]\r\nCOM1=" + box.slavePath() + "\r\n");
-    dir.write("BOX.VAL", BoxDefinition);
-    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
-    dir.write("ablauf.pst", "0\r\n\r\n");
-    for (const char* name : {"TRAVEK.INI", "BOX.VAL", "ablauf.abl", "ablauf.pst"})
-        ::chmod(dir.file(name).c_str(), 0644);
+    WriteProgramFolder(dir, box.slavePath(), "1\t1\t{TAB};\r\n", "0\r\n\r\n");
     ::chmod(dir.path().c_str(), 0555);
     const auto before = Snapshot(dir);
 

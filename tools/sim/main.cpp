@@ -71,8 +71,7 @@ std::string locateDefinition(const std::string& given) {
     const auto slash = given.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : given.substr(0, slash));
     const std::string name = slash == std::string::npos ? given : given.substr(slash + 1);
-    const std::string path =
-        (slash == std::string::npos ? "" : given.substr(0, slash + 1)) + FindFileIgnoreCase(folder, name);
+    const std::string path = FindPathIgnoreCase(given);
     struct stat st {};
     if (name.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         throw Fatal("no definition file \"" + given + "\" (looked for \"" + name + "\" in " + folder +

@@ -22,6 +22,7 @@
 #include "Tsel_com.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
@@ -106,6 +107,13 @@ private:
 inline const std::string BoxDefinition = "[PARAMETER]\r\nCOMx=1\r\nCNTCH=4\r\nSTARTPOS=4\r\nENDPOS=12\r\n"
                                          "MW_SIGN1=A:\r\nMW_SIGN3=C:\r\nMWI_SIGN1=E1\r\nMWI_SIGN3=E3\r\n";
 
+// The box's definition BOX.VAL, and TRAVEK.INI choosing it with nk decimals and COM1 at device.
+inline void WriteBoxSettings(const TempDir& dir, const std::string& device, const std::string& nk = "2") {
+    dir.write("TRAVEK.INI",
+              "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=" + nk + "\r\n\r\n[COMPORTS]\r\nCOM1=" + device + "\r\n");
+    dir.write("BOX.VAL", BoxDefinition);
+}
+
 class RunningProgram : public ::testing::Test {
 protected:
     void SetUp() override { dir.enter(); }
@@ -119,17 +127,12 @@ protected:
     void start() {
         splitter = std::make_unique<TSplitStrings>("./SPLITSTRING.INI");
         form = std::make_unique<TForm1>(state, *splitter, runner);
-        form->Timer1->stop();
         form->setKeyOutput(&keys);
         CreateProgramWindows(*form, state, [](std::vector<std::string>& t) { t.clear(); });
         form->show();
     }
 
-    // TRAVEK.INI with the interface BOX, two decimals and COM1 at device.
-    void mapCom1(const std::string& device) {
-        dir.write("TRAVEK.INI",
-                  "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n\r\n[COMPORTS]\r\nCOM1=" + device + "\r\n");
-    }
+    void setUpBox(const std::string& device, const std::string& nk = "2") { WriteBoxSettings(dir, device, nk); }
 
     // Runs the event loop until done() holds or timeoutMs pass; the result of done() at the end.
     // The loop sleeps while nothing happens, so the processor time of the process stays the
@@ -161,10 +164,19 @@ protected:
             return int(QMessageBox::Ok);
         });
     }
+    void expectErrorBox(const QString& text) {
+        expectErrorBox([text](const QString& shown) { EXPECT_EQ(shown, text); });
+    }
 
-    void pressComportOk() {
-        runner->then([](QDialog& d) {
-            static_cast<Tsel_com&>(d).OKBtn->click();
+    // OK in the COM port dialog, after picking the port of that list position when one is given.
+    void pressComportOk(int pick = -1) {
+        runner->then([pick](QDialog& d) {
+            auto& dialog = static_cast<Tsel_com&>(d);
+            if (pick >= 0) {
+                dialog.ComSel->setCurrentIndex(pick);
+                emit dialog.ComSel->activated(pick);
+            }
+            dialog.OKBtn->click();
             return d.result();
         });
     }
