@@ -27,8 +27,9 @@ namespace {
 constexpr const char* Usage = R"(Usage: travek-textwin [options]
 
 Opens a window on the X display, gives it the keyboard focus and writes what is typed into it to
-standard output, flushed after every key. The window shows the latest lines of the same text. Keys are translated with the server's current keyboard
-layout (xkbcommon), so a layout switched with setxkbmap while the window is open is honoured.
+standard output, flushed after every key. The window shows the latest lines of the same text.
+Keys are translated with the server's current keyboard layout (xkbcommon), so a layout switched
+with setxkbmap while the window is open is honoured.
 
 Output:
   characters      as UTF-8
