@@ -1,10 +1,12 @@
 // Latency of the whole measurement path: from writing a line's CR to the master side of a pty that
 // stands in for the gauge box, through the serial driver and the receive handler, to the first key
 // event at the keyboard layer. Prints median, p99 and maximum over 1000 lines.
-#include "Keyboard.h"
-#include "LayoutKeySender.h"
-#include "ReceiveHandler.h"
-#include "TSerialPortDriver.h"
+#include "core/typing/Keyboard.h"
+#include "core/typing/LayoutKeySender.h"
+#include "core/session/ReceiveHandler.h"
+#include "core/text/KeyString.h"
+#include "core/serial/SerialPort.h"
+#include "gui/qt/QtEventLoop.h"
 
 #include <QCoreApplication>
 
@@ -61,16 +63,18 @@ int main(int argc, char** argv) {
     table.StepKeys[1] = "{TAB};";
     SeriesSettings series;
     std::uint8_t NK = 3;
-    TSplitStrings splitter("/nonexistent/SPLITSTRING.INI");
+    char separator = DefaultKeySeparator;
     TimingKeyboard keyboard;
     LayoutKeySender sender(keyboard, [] { QCoreApplication::processEvents(); });
-    ReceiveHandler handler(definition, table, series, NK, splitter, {[&](std::string_view k) { sender.SendKeys(k); }, {}});
+    ReceiveHandler handler(definition, table, series, NK, separator, {[&](std::string_view k) { sender.SendKeys(k); }, {}});
 
-    TSerialPortDriver driver;
+    QtEventLoop loop;
+
+    SerialPort driver{loop};
     driver.setComPort(pnCOM1);
     driver.setComPortPollingDelay(0);
-    driver.OnReceiveData = [&](QObject*, const void* data, std::int32_t size) {
-        handler.SerialPortDriver1ReceiveData(data, size);
+    driver.OnReceiveData = [&](const void* data, std::int32_t size) {
+        handler.receive(data, size);
     };
     if (!driver.OpenPort()) {
         std::fprintf(stderr, "cannot open the pty\n");

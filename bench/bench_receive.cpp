@@ -1,8 +1,9 @@
 // Lines per second through the receive handler: assembling, identifying, cutting, converting,
 // formatting and typing through the keystroke algorithm into a keyboard that counts events.
-#include "Keyboard.h"
-#include "LayoutKeySender.h"
-#include "ReceiveHandler.h"
+#include "core/typing/Keyboard.h"
+#include "core/typing/LayoutKeySender.h"
+#include "core/session/ReceiveHandler.h"
+#include "core/text/KeyString.h"
 
 #include <benchmark/benchmark.h>
 
@@ -37,15 +38,15 @@ void BM_ReceiveLines(benchmark::State& state) {
     table.StepKeys[3] = "{ENTER};";
     SeriesSettings series;
     std::uint8_t NK = 3;
-    TSplitStrings splitter("/nonexistent/SPLITSTRING.INI");
+    char separator = DefaultKeySeparator;
     CountingKeyboard keyboard;
     LayoutKeySender sender(keyboard);
-    ReceiveHandler handler(definition, table, series, NK, splitter,
+    ReceiveHandler handler(definition, table, series, NK, separator,
                            {[&](std::string_view keys) { sender.SendKeys(keys); }, [](int, const std::string&) {}});
     // The three lines that the sequence expects, as a gauge box sends them.
     const std::string lines = "\nK1:  +012,345\r\nK17: -000,501\r\nK48:  123,456\r";
     for (auto _ : state)
-        handler.SerialPortDriver1ReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
+        handler.receive(lines.data(), static_cast<std::int32_t>(lines.size()));
     state.SetItemsProcessed(state.iterations() * 3);
 }
 BENCHMARK(BM_ReceiveLines);

@@ -5,7 +5,8 @@
 //      median and 99th percentile over 1000 lines.
 //
 //   bench_serial [idle seconds]
-#include "TSerialPortDriver.h"
+#include "core/serial/SerialPort.h"
+#include "gui/qt/QtEventLoop.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -67,11 +68,12 @@ struct PtyPort {
 
 void IdleCpu(QCoreApplication& app, std::uint16_t pollingDelay, int seconds) {
     PtyPort pty;
-    TSerialPortDriver driver;
+    QtEventLoop loop;
+    SerialPort driver{loop};
     driver.setComPort(pnCOM1);
     driver.setComPortPollingDelay(pollingDelay);
     long calls = 0;
-    driver.OnReceiveData = [&](QObject*, const void*, std::int32_t) { ++calls; };
+    driver.OnReceiveData = [&](const void*, std::int32_t) { ++calls; };
     if (!driver.OpenPort()) {
         std::printf("cannot open the pty\n");
         std::exit(1);
@@ -88,14 +90,15 @@ void IdleCpu(QCoreApplication& app, std::uint16_t pollingDelay, int seconds) {
 
 void Latency(QCoreApplication& app, int lines) {
     PtyPort pty;
-    TSerialPortDriver driver;
+    QtEventLoop loop;
+    SerialPort driver{loop};
     driver.setComPort(pnCOM1);
     driver.setComPortPollingDelay(0);
     std::atomic<Clock::rep> lastByteWritten{0};
     std::binary_semaphore delivered{0};
     std::vector<double> latencies;
     latencies.reserve(static_cast<std::size_t>(lines));
-    driver.OnReceiveData = [&](QObject*, const void* data, std::int32_t size) {
+    driver.OnReceiveData = [&](const void* data, std::int32_t size) {
         const Clock::time_point now = Clock::now();
         const char* bytes = static_cast<const char*>(data);
         if (std::find(bytes, bytes + size, '\r') == bytes + size)

@@ -1,5 +1,5 @@
 // Cost of one measured value from its text to the text that is typed.
-#include "TextHelpers.h"
+#include "core/text/TextHelpers.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 # Lines per second through the receive handler, typing into a keyboard that only counts events.
 add_executable(bench_receive ${CMAKE_CURRENT_SOURCE_DIR}/bench_receive.cpp)
-target_link_libraries(bench_receive PRIVATE travek_app_core travek_keys_core benchmark::benchmark)
+target_link_libraries(bench_receive PRIVATE travek_core benchmark::benchmark)
 
 # Latency from a line's CR on a pty to the first key event, through driver, handler and sender.
 add_executable(bench_latency ${CMAKE_CURRENT_SOURCE_DIR}/bench_latency.cpp)
-target_link_libraries(bench_latency PRIVATE travek_app_core travek_keys_core travek_serial)
+target_link_libraries(bench_latency PRIVATE travek_gui_qt)

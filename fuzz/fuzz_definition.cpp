@@ -2,7 +2,7 @@
 // rest of the program relies on (the receive line is only 30 bytes, commands go out in one write).
 
 #include "FuzzSupport.h"
-#include "InterfaceDefinition.h"
+#include "core/gauge/InterfaceDefinition.h"
 
 #include <cmath>
 

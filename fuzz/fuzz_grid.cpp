@@ -3,9 +3,9 @@
 // several points changes once more per save; apart from that the files must be equal.
 
 #include "FuzzSupport.h"
-#include "GridFile.h"
-#include "GridModel.h"
-#include "TextHelpers.h"
+#include "core/files/GridFile.h"
+#include "core/files/GridModel.h"
+#include "core/text/TextHelpers.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // (or adds lines) while every other byte of the file stays where it was.
 
 #include "FuzzSupport.h"
-#include "IniFile.h"
-#include "TextHelpers.h"
+#include "core/files/IniFile.h"
+#include "core/text/TextHelpers.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

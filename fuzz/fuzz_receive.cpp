@@ -6,10 +6,10 @@
 // - only formatted numbers and pieces of the user's own key strings are typed.
 
 #include "FuzzSupport.h"
-#include "InterfaceDefinition.h"
-#include "ReceiveHandler.h"
-#include "SequenceState.h"
-#include "StringSplitter.h"
+#include "core/gauge/InterfaceDefinition.h"
+#include "core/session/ReceiveHandler.h"
+#include "core/session/SequenceState.h"
+#include "core/text/KeyString.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -92,7 +92,7 @@ struct Stats {
 } stats;
 
 bool isPieceOf(std::string_view text, const std::string& keyString, char separator) {
-    const auto pieces = TSplitStrings::Split(keyString, separator);
+    const auto pieces = splitKeyString(keyString, separator);
     return std::find(pieces.begin(), pieces.end(), text) != pieces.end();
 }
 
@@ -133,9 +133,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     series.ValXCount = data.ConsumeIntegralInRange<int>(-1, 4);
     series.SeriesString = randomText(data, 24);
 
-    TSplitStrings splitter("/nonexistent/SPLITSTRING.INI");
+    char separator = DefaultKeySeparator;
     if (data.ConsumeIntegralInRange<int>(0, 3) == 0)
-        splitter.SplitSeparator = static_cast<char>(data.ConsumeIntegral<std::uint8_t>());
+        separator = static_cast<char>(data.ConsumeIntegral<std::uint8_t>());
 
     // Chunks that the driver delivers while a value is being typed.
     std::deque<std::string> duringTyping;
@@ -148,8 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             fail("typing in step " + std::to_string(step));
         if (isFormattedNumber(keys, NK))
             ++stats.numbers;
-        else if (isPieceOf(keys, table.StepKeys[step], splitter.SplitSeparator) ||
-                 isPieceOf(keys, series.SeriesString, splitter.SplitSeparator))
+        else if (isPieceOf(keys, table.StepKeys[step], separator) ||
+                 isPieceOf(keys, series.SeriesString, separator))
             ++stats.pieces;
         else
             fail("typed \"" + printable(keys) + "\", neither a number with " + std::to_string(NK) +
@@ -159,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         if (!duringTyping.empty()) {
             const std::string chunk = std::move(duringTyping.front());
             duringTyping.pop_front();
-            handlerPtr->SerialPortDriver1ReceiveData(chunk.data(), static_cast<std::int32_t>(chunk.size()));
+            handlerPtr->receive(chunk.data(), static_cast<std::int32_t>(chunk.size()));
         }
     };
     outputs.SetPanel = [&](int panel, const std::string& text) {
@@ -170,7 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             if (text.size() > ReceiveHandler::MaxLineLength)
                 fail("panel 5 shows more than a line's head");
     };
-    ReceiveHandler handler(definition, table, series, NK, splitter, outputs);
+    ReceiveHandler handler(definition, table, series, NK, separator, outputs);
     handlerPtr = &handler;
 
     while (data.remaining_bytes() > 0) {
@@ -183,7 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             duringTyping.push_back(chunk);
             continue;
         }
-        handler.SerialPortDriver1ReceiveData(chunk.data(), static_cast<std::int32_t>(chunk.size()));
+        handler.receive(chunk.data(), static_cast<std::int32_t>(chunk.size()));
         if (table.CurrentStep < 1 || table.CurrentStep > std::max(table.StepCount, 1))
             fail("CurrentStep " + std::to_string(table.CurrentStep) + " with StepCount " +
                  std::to_string(table.StepCount));
@@ -196,7 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     while (!duringTyping.empty()) {
         const std::string chunk = std::move(duringTyping.front());
         duringTyping.pop_front();
-        handler.SerialPortDriver1ReceiveData(chunk.data(), static_cast<std::int32_t>(chunk.size()));
+        handler.receive(chunk.data(), static_cast<std::int32_t>(chunk.size()));
     }
     if (table.CurrentStep < 1 || table.CurrentStep > std::max(table.StepCount, 1))
         fail("CurrentStep out of range at the end");

@@ -4,8 +4,8 @@
 // Shift or Ctrl would garble everything the user types next.
 
 #include "FuzzSupport.h"
-#include "LayoutKeySender.h"
-#include "RecordingKeyboard.h"
+#include "core/typing/LayoutKeySender.h"
+#include "core/typing/RecordingKeyboard.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,9 +1,9 @@
-// Series files: any bytes either read or give an IoError, and what was read writes and reads back
+// Series files: any bytes either read or give an Error, and what was read writes and reads back
 // the same.
 
 #include "FuzzSupport.h"
-#include "IoError.h"
-#include "SeriesFile.h"
+#include "core/text/Error.h"
+#include "core/files/SeriesFile.h"
 
 using namespace travek;
 using namespace travek::fuzz;
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     SeriesFileContent read;
     try {
         read = ReadSeriesFile(input);
-    } catch (const IoError&) {
+    } catch (const Error&) {
         return 0; // the program reports it and keeps its settings
     }
     if (read.SeriesString.find_first_of("\r\n") != std::string::npos)
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     SeriesFileContent again;
     try {
         again = ReadSeriesFile(output);
-    } catch (const IoError& e) {
+    } catch (const Error& e) {
         fail(std::string("a written series file does not read: ") + e.what());
     }
     if (again.ValXCount != read.ValXCount)

@@ -1,10 +1,10 @@
 // Devices that send more than anyone types: a long burst of lines while values are being typed,
 // and a line that never ends.
-#include "RunningProgram.h"
+#include "support/RunningProgram.h"
 #include "support/PtyPair.h"
 
-#include "GridTableModel.h"
-#include "TSerialPortDriver.h"
+#include "gui/qt/GridTableModel.h"
+#include "core/serial/SerialPort.h"
 
 #include <QTableView>
 #include <QWindow>
@@ -45,8 +45,8 @@ protected:
         setUpBox(box.slavePath());
         dir.write("ablauf.abl", sequence);
         start();
-        form->Timer1Timer();
-        ASSERT_EQ(form->PanelActive->text(), "Active");
+        startUpAndActivate();
+        ASSERT_EQ(form->activeLabel->text(), "Active");
         box.receive(6, 500);
     }
 
@@ -80,12 +80,12 @@ TEST_F(Flood, TenThousandLinesThroughThePortAreEachTypedOnceInOrder) {
     // them, while the rest of the burst waits in the port.
     startWithSequence("1\t1\t{RIGHT}mm{TAB};\r\n");
     int chunksWhileTyping = 0;
-    auto deliver = form->SerialPortDriver1->OnReceiveData;
-    form->SerialPortDriver1->OnReceiveData = [&, deliver](QObject* sender, const void* data,
+    auto deliver = form->session().port().OnReceiveData;
+    form->session().port().OnReceiveData = [&, deliver](const void* data,
                                                           std::int32_t size) {
         if (keys.typing())
             ++chunksWhileTyping;
-        deliver(sender, data, size);
+        deliver(data, size);
     };
     std::thread device([&] {
         std::string block;
@@ -122,7 +122,7 @@ TEST_F(Flood, ChunksDeliveredWhileAValueIsTypedWaitTheirTurn) {
             return;
         const std::string chunk = burst.substr(delivered, size);
         delivered += size;
-        form->SerialPortDriver1->OnReceiveData(form->SerialPortDriver1, chunk.data(),
+        form->session().port().OnReceiveData(chunk.data(),
                                                static_cast<std::int32_t>(chunk.size()));
     };
     keys.whileTyping = [&] {
@@ -179,7 +179,7 @@ TEST_F(Flood, HundredMegabytesWithoutALineEndLeaveTheMemoryFlat) {
     const long peakAfter = StatusKb("VmHWM");
 
     EXPECT_EQ(keys.texts, (std::vector<std::string>{"1,25", "{TAB}"}));
-    EXPECT_LE(state.Definition.LineBuffer.size(), 30u);
+    EXPECT_LE(state().Definition.LineBuffer.size(), 30u);
     std::printf("[ figures  ] 100 MB without CR: VmRSS %ld -> %ld kB, VmHWM %ld -> %ld kB\n", rssBefore,
                 rssAfter, peakBefore, peakAfter);
     if (FreedMemoryIsHeldBack)
@@ -206,7 +206,7 @@ TEST_F(Flood, ADoubleClickWhileAValueIsTypedWaitsUntilTheValueIsDone) {
         // The user double-clicks the grid, as the window system delivers it: queued for the
         // next event loop that takes user input.
         const QModelIndex cell = form->gridModel().indexOf(1, 2);
-        const QPoint at = form->SAGScript->viewport()->mapTo(form.get(), form->SAGScript->visualRect(cell).center());
+        const QPoint at = form->gridView->viewport()->mapTo(form.get(), form->gridView->visualRect(cell).center());
         const QPoint global = form->mapToGlobal(at);
         ulong time = 100000;
         for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress,
@@ -224,5 +224,5 @@ TEST_F(Flood, ADoubleClickWhileAValueIsTypedWaitsUntilTheValueIsDone) {
     EXPECT_FALSE(typingWhenClickHandled) << "the double-click was handled in the middle of the value";
     EXPECT_EQ(keys.typedText(), "1,50>mm\tmmmmmmmm");
     // The value moved the sequence on to step 2, then the double-click restarted it.
-    EXPECT_EQ(form->SequenceTable.CurrentStep, 1);
+    EXPECT_EQ(form->session().sequence().CurrentStep, 1);
 }

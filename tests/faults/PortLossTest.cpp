@@ -1,9 +1,9 @@
 // The measuring box goes away while it is sending (its USB adapter pulled) and comes back under
 // the same device name.
-#include "RunningProgram.h"
+#include "support/RunningProgram.h"
 #include "support/PtyPair.h"
 
-#include "TSerialPortDriver.h"
+#include "core/serial/SerialPort.h"
 
 #include <atomic>
 #include <chrono>
@@ -44,9 +44,9 @@ protected:
         setUpBox(link);
         dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
         start();
-        form->Timer1Timer();
+        startUpAndActivate();
         ASSERT_EQ(form->panelText(0), "COM 1");
-        ASSERT_EQ(form->PanelActive->text(), "Active");
+        ASSERT_EQ(form->activeLabel->text(), "Active");
         // The commands the box got at activation.
         box->receive(6, 500);
     }
@@ -72,12 +72,12 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
         box->closeMaster();
         gone = true;
     });
-    const bool lost = runUntil([&] { return gone && !form->SerialPortDriver1->IsPortOpen(); }, 5000);
+    const bool lost = runUntil([&] { return gone && !form->session().port().IsPortOpen(); }, 5000);
     device.join();
     ASSERT_TRUE(lost) << "the port is still open after the device went away";
 
     EXPECT_EQ(form->panelText(0), "COM ?");
-    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+    EXPECT_EQ(form->activeLabel->text(), "Comport ??");
     EXPECT_EQ(keys.nestedCalls, 0);
     // Every value that arrived before the loss is typed, in order, with the step's key.
     ASSERT_FALSE(keys.texts.empty());
@@ -98,18 +98,19 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
     RecordProperty("IdleCpuMsAfterLoss", static_cast<int>(idleCpuMs));
 
     // "Init Interface" needs an open port; it does not reopen one.
-    form->InitInteface1Click();
-    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
-    EXPECT_FALSE(form->SerialPortDriver1->IsPortOpen());
+    form->initInterface();
+    EXPECT_EQ(form->activeLabel->text(), "Comport ??");
+    EXPECT_FALSE(form->session().port().IsPortOpen());
 
     // The adapter is plugged in again: a new device behind the same name.
     auto returned = std::make_unique<PtyPair>();
     PointLink(link, returned->slavePath());
     pressComportOk();
-    form->Comport1Click();
+    form->choosePort();
+    waitForActivation();
     EXPECT_EQ(form->panelText(0), "COM 1");
-    EXPECT_EQ(form->PanelActive->text(), "Active");
-    ASSERT_TRUE(form->SerialPortDriver1->IsPortOpen());
+    EXPECT_EQ(form->activeLabel->text(), "Active");
+    ASSERT_TRUE(form->session().port().IsPortOpen());
     EXPECT_EQ(returned->receive(6, 1000), "D0\rE1\r");
 
     // The piece of a line from before the loss does not stick to the first line of the new
@@ -123,9 +124,9 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
 
 TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
     box->closeMaster();
-    ASSERT_TRUE(runUntil([&] { return !form->SerialPortDriver1->IsPortOpen(); }, 3000));
+    ASSERT_TRUE(runUntil([&] { return !form->session().port().IsPortOpen(); }, 3000));
     EXPECT_EQ(form->panelText(0), "COM ?");
-    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+    EXPECT_EQ(form->activeLabel->text(), "Comport ??");
 
     const double cpuBefore = CpuMsOfProcess();
     runFor(1000);
@@ -134,8 +135,8 @@ TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
     // With the device still missing, "Comport" reports the port and leaves it closed.
     pressComportOk();
     expectErrorBox("COM1 Error");
-    form->Comport1Click();
-    EXPECT_FALSE(form->SerialPortDriver1->IsPortOpen());
+    form->choosePort();
+    EXPECT_FALSE(form->session().port().IsPortOpen());
     EXPECT_EQ(form->panelText(0), "COM ?");
-    EXPECT_EQ(form->PanelActive->text(), "Comport ??");
+    EXPECT_EQ(form->activeLabel->text(), "Comport ??");
 }

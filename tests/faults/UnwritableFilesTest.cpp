@@ -8,13 +8,13 @@
 // met as the unprivileged user nobody: the test process takes that user's identity for its file
 // accesses while the program saves, or the real executable runs as that user. A full disk is a
 // file size limit of one byte.
-#include "RunningProgram.h"
+#include "support/RunningProgram.h"
 #include "support/PtyPair.h"
 
-#include "FileIo.h"
-#include "InterfaceDefinition.h"
-#include "IoError.h"
-#include "TSerialPortDriver.h"
+#include "core/files/FileIo.h"
+#include "core/gauge/InterfaceDefinition.h"
+#include "core/text/Error.h"
+#include "core/serial/SerialPort.h"
 
 #include <QFileDialog>
 
@@ -110,14 +110,14 @@ protected:
         WriteProgramFolder(dir, box.slavePath(), "1\t1\t{TAB};\r\n2\t3\t{ENTER};\r\n", "2\r\n---;\r\n");
         ::chmod(dir.path().c_str(), 0755);
         start();
-        form->Timer1Timer();
-        ASSERT_EQ(form->PanelActive->text(), "Active");
+        startUpAndActivate();
+        ASSERT_EQ(form->activeLabel->text(), "Active");
         box.receive(9, 500);
         before = Snapshot(dir);
         // Something to save: every file would change.
         form->grid().setCell(2, 2, "{DOWN};");
-        state.Series.ValXCount = 7;
-        state.Definition.InterfaceName = "BOX";
+        state().Series.ValXCount = 7;
+        state().Definition.InterfaceName = "BOX";
     }
 
     void expectOneBoxNamingEveryFile() {
@@ -168,7 +168,7 @@ TEST_F(UnwritableFiles, SavingIntoAReadOnlyDirectoryIsReportedOnceAndTheProgramG
     {
         ReadOnlyFor nobody(dir);
         ASSERT_TRUE(nobody.ok());
-        form->Speichern1Click();
+        form->saveSequence();
     }
     EXPECT_EQ(errorBoxesShown(), 1);
     EXPECT_EQ(Snapshot(dir), before);
@@ -189,15 +189,16 @@ TEST_F(UnwritableFiles, APortThatCannotBeStoredKeepsTheDefinitionAndThePortInUse
     {
         ReadOnlyFor nobody(dir);
         ASSERT_TRUE(nobody.ok());
-        form->Comport1Click();
+        form->choosePort();
     }
+    waitForActivation();
     EXPECT_EQ(errorBoxesShown(), 1);
     EXPECT_EQ(Snapshot(dir), before);
 
     // What the file holds is what is used: still COM1, reopened and active.
-    EXPECT_EQ(state.Definition.ComPortNumber, 1);
+    EXPECT_EQ(state().Definition.ComPortNumber, 1);
     EXPECT_EQ(form->panelText(0), "COM 1");
-    EXPECT_EQ(form->PanelActive->text(), "Active");
+    EXPECT_EQ(form->activeLabel->text(), "Active");
     box.send("A: 2,50\r\n");
     ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 2; }, 3000));
     EXPECT_EQ(keys.texts[0], "2,50");
@@ -288,7 +289,7 @@ std::string ErrorWriting(const std::string& path, const std::string& content) {
     try {
         WriteFileAtomically(path, content);
         return "";
-    } catch (const IoError& e) {
+    } catch (const Error& e) {
         return e.what();
     }
 }
@@ -315,7 +316,7 @@ TEST(UnwritableFilesSaving, AFileIsWrittenExactlyWhenItMayBeWrittenAndStaysTheSa
     try {
         StoreComPortNumber(definition, dir.file("BOX.VAL"));
         ADD_FAILURE() << "the port number went into a read-only definition file";
-    } catch (const IoError& e) {
+    } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Kann nicht nach " + dir.file("BOX.VAL") + " schreiben");
     }
     EXPECT_EQ(Snapshot(dir), before);

@@ -1,27 +1,31 @@
-#include "TempDir.h"
+#include "support/TempDir.h"
 
-#include "FileIo.h"
+#include "core/files/FileIo.h"
 
-#include <climits>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace travek::test {
 
 TempDir::TempDir() {
-    std::string templ = "/tmp/travek-test-XXXXXX";
-    if (!::mkdtemp(templ.data()))
-        throw std::runtime_error("mkdtemp failed");
-    m_path = templ;
+    namespace fs = std::filesystem;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const fs::path candidate = fs::temp_directory_path() / ("travek-test-" + std::to_string(random()));
+        std::error_code error;
+        if (fs::create_directory(candidate, error))
+            m_path = candidate.generic_string();
+    }
+    if (m_path.empty())
+        throw std::runtime_error("no temporary directory");
 }
 
 TempDir::~TempDir() {
-    if (!m_previousCwd.empty())
-        (void)::chdir(m_previousCwd.c_str());
     std::error_code ec;
+    if (!m_previousCwd.empty())
+        std::filesystem::current_path(m_previousCwd, ec);
     // Tests may have taken the write bit away to provoke failures.
     std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(m_path, ec);
@@ -35,11 +39,9 @@ void TempDir::write(const std::string& name, const std::string& content) const {
 std::string TempDir::read(const std::string& name) const { return ReadWholeFile(file(name)).value_or("<missing>"); }
 
 void TempDir::enter() {
-    char buf[PATH_MAX];
-    if (m_previousCwd.empty() && ::getcwd(buf, sizeof buf))
-        m_previousCwd = buf;
-    if (::chdir(m_path.c_str()) != 0)
-        throw std::runtime_error("chdir failed");
+    if (m_previousCwd.empty())
+        m_previousCwd = std::filesystem::current_path().string();
+    std::filesystem::current_path(m_path);
 }
 
 } // namespace travek::test

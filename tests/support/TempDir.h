@@ -4,7 +4,7 @@
 
 namespace travek::test {
 
-// A fresh directory under /tmp for one test, removed with everything in it at the end. With
+// A fresh directory in the system's temporary folder for one test, removed with everything in it at the end. With
 // enter(), it is also the working directory until the end of the test.
 class TempDir {
 public:

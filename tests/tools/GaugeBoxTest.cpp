@@ -1,6 +1,6 @@
 #include "GaugeBox.h"
 #include "SimHarness.h"
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "ValueSource.h"
 
 #include <gmock/gmock.h>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "InterfaceDefinition.h"
-#include "ReceiveHandler.h"
-#include "SequenceState.h"
-#include "StringSplitter.h"
+#include "core/gauge/InterfaceDefinition.h"
+#include "core/session/ReceiveHandler.h"
+#include "core/session/SequenceState.h"
+#include "core/text/KeyString.h"
 
 #include <map>
 #include <string>
@@ -17,14 +17,14 @@ struct ReceivingEnd {
     SequenceTable table;
     SeriesSettings series;
     std::uint8_t NK = 3;
-    TSplitStrings splitter{"/nonexistent/SPLITSTRING.INI"};
+    char separator = DefaultKeySeparator;
     std::vector<std::string> typed;
     std::vector<std::string> identified; // panel 4 texts, one per identified line
     ReceiveHandler handler{definition,
                            table,
                            series,
                            NK,
-                           splitter,
+                           separator,
                            {[this](std::string_view keys) { typed.emplace_back(keys); },
                             [this](int panel, const std::string& text) {
                                 if (panel == ReceiveHandler::ChannelPanel)
@@ -41,7 +41,7 @@ struct ReceivingEnd {
         table.CurrentStep = 1;
     }
     void feed(const std::string& bytes) {
-        handler.SerialPortDriver1ReceiveData(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+        handler.receive(bytes.data(), static_cast<std::int32_t>(bytes.size()));
     }
 };
 

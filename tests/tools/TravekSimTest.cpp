@@ -1,7 +1,7 @@
 // The real travek-sim on a pseudo terminal, talked to the way TRAVEK talks to a box.
 
 #include "SimHarness.h"
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

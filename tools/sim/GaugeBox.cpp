@@ -1,6 +1,6 @@
 #include "GaugeBox.h"
 
-#include "TextHelpers.h"
+#include "core/text/TextHelpers.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "SimOptions.h"
 
-#include "TextHelpers.h"
+#include "core/text/TextHelpers.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "ValueSource.h"
 
-#include "FileIo.h"
-#include "TextHelpers.h"
+#include "core/files/FileIo.h"
+#include "core/text/TextHelpers.h"
 
 #include <cmath>
 #include <stdexcept>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "InterfaceDefinition.h"
+#include "core/gauge/InterfaceDefinition.h"
 
 #include <array>
 #include <cstdint>

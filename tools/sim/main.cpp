@@ -1,11 +1,11 @@
 // travek-sim: a measuring interface box on a pseudo terminal, for trying TRAVEK without hardware
 // and for checking an interface definition before the box arrives.
 
-#include "FileIo.h"
+#include "core/files/FileIo.h"
 #include "GaugeBox.h"
-#include "InterfaceDefinition.h"
+#include "core/gauge/InterfaceDefinition.h"
 #include "SimOptions.h"
-#include "TextHelpers.h"
+#include "core/text/TextHelpers.h"
 #include "ValueSource.h"
 
 #include <algorithm>

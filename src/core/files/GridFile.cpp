@@ -1,0 +1,91 @@
+#include "core/files/GridFile.h"
+
+#include "core/files/FileIo.h"
+#include "core/files/GridModel.h"
+#include "core/text/KeyString.h"
+#include "core/text/TextHelpers.h"
+
+namespace travek {
+
+namespace {
+
+constexpr std::size_t MaxLastFieldLength = 100;
+
+bool isBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
+std::string firstPointToComma(std::string text) {
+    const auto point = text.find('.');
+    if (point != std::string::npos)
+        text[point] = ',';
+    return text;
+}
+
+} // namespace
+
+void SaveGridToFile(const GridModel& grid, const std::string& fileName) {
+    std::string content;
+    for (int row = grid.fixedRows(); row < grid.rowCount(); ++row) {
+        bool allBlank = true;
+        for (int col = 0; col < grid.colCount() && allBlank; ++col)
+            allBlank = isBlank(grid.cell(col, row));
+        if (allBlank)
+            continue;
+        for (int col = 0; col < grid.colCount(); ++col) {
+            content += firstPointToComma(grid.cell(col, row));
+            content += col + 1 < grid.colCount() ? std::string(1, GridFileSeparator) : std::string("\r\n");
+        }
+    }
+    WriteFileAtomically(fileName, content);
+}
+
+void LoadGridFromFile(GridModel& grid, const std::string& fileName, char pieceSeparator) {
+    const auto content = ReadWholeFile(fileName);
+    if (!content) {
+        ClearGridCells(grid);
+        return;
+    }
+    const std::string& data = *content;
+    const std::size_t size = std::min(data.find('\x1A'), data.size());
+    std::size_t pos = 0;
+    int row = grid.fixedRows();
+    while (pos < size) {
+        grid.setRowCount(row + 1);
+        std::size_t end = data.find_first_of("\r\n", pos);
+        if (end == std::string::npos || end > size)
+            end = size;
+        SplitLineToRow(std::string_view(data).substr(pos, end - pos), row, grid, pieceSeparator);
+        pos = end;
+        if (pos < size && data[pos] == '\r')
+            ++pos;
+        if (pos < size && data[pos] == '\n')
+            ++pos;
+        ++row;
+    }
+}
+
+int FirstBlankRow(const GridModel& grid, int column) {
+    for (int row = grid.fixedRows(); row < grid.rowCount(); ++row)
+        if (isBlank(grid.cell(column, row)))
+            return row;
+    return grid.rowCount();
+}
+
+void SplitLineToRow(std::string_view line, int row, GridModel& grid, char pieceSeparator) {
+    int col = 0;
+    const int last = grid.colCount() - 1;
+    for (auto tab = line.find(GridFileSeparator); tab != std::string_view::npos && col != last;
+         tab = line.find(GridFileSeparator)) {
+        grid.setCell(col, row, std::string(line.substr(0, tab)));
+        line.remove_prefix(tab + 1);
+        ++col;
+    }
+    grid.setCell(col, row, cutToWholePieces(line, pieceSeparator, MaxLastFieldLength));
+}
+
+void ClearGridCells(GridModel& grid) {
+    for (int row = grid.fixedRows(); row < grid.rowCount(); ++row)
+        for (int col = grid.fixedCols(); col < grid.colCount(); ++col)
+            grid.setCell(col, row, std::string());
+}
+
+} // namespace travek

@@ -1,0 +1,42 @@
+#include "core/files/SeriesFile.h"
+
+#include "core/files/FileIo.h"
+#include "core/text/Error.h"
+#include "core/text/TextHelpers.h"
+
+#include <cerrno>
+
+namespace travek {
+
+SeriesFileContent ReadSeriesFile(const std::string& path) {
+    const auto data = ReadWholeFile(path);
+    if (!data)
+        throw Error::fromErrno(errno);
+    std::string_view text(*data);
+    text = text.substr(0, std::min(text.find('\x1A'), text.size()));
+    SeriesFileContent result;
+    std::size_t pos = text.find_first_not_of(" \t\r\n");
+    if (pos == std::string_view::npos)
+        return result; // nothing but blanks: the count stays 0
+    const std::size_t wordEnd = std::min(text.find_first_of(" \t\r\n", pos), text.size());
+    const auto number = ParseInteger(text.substr(pos, wordEnd - pos));
+    if (!number)
+        throw Error(Error::InvalidNumericInput, "Ungültige numerische Eingabe");
+    result.ValXCount = *number;
+    // The rest of the number's line is skipped; the next line is the series string.
+    std::size_t lineEnd = text.find_first_of("\r\n", wordEnd);
+    if (lineEnd == std::string_view::npos)
+        return result;
+    pos = lineEnd + 1;
+    if (text[lineEnd] == '\r' && pos < text.size() && text[pos] == '\n')
+        ++pos;
+    const std::size_t stringEnd = std::min(text.find_first_of("\r\n", pos), text.size());
+    result.SeriesString = std::string(text.substr(pos, stringEnd - pos));
+    return result;
+}
+
+void WriteSeriesFile(const std::string& path, std::int32_t valXCount, const std::string& seriesString) {
+    WriteFileAtomically(path, IntToStr(valXCount) + "\r\n" + seriesString + "\r\n");
+}
+
+} // namespace travek

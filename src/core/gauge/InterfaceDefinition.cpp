@@ -1,0 +1,88 @@
+#include "core/gauge/InterfaceDefinition.h"
+
+#include "core/files/FileIo.h"
+#include "core/files/IniFile.h"
+#include "core/text/Error.h"
+#include "core/text/TextHelpers.h"
+
+
+namespace travek {
+
+namespace {
+
+constexpr const char* Section = "PARAMETER";
+
+std::string cut(std::string text, std::size_t maxLength) {
+    if (text.size() > maxLength)
+        text.resize(maxLength);
+    return text;
+}
+
+void replaceFirst(std::string& text, std::string_view what, std::string_view with) {
+    const auto pos = text.find(what);
+    if (pos != std::string::npos)
+        text.replace(pos, what.size(), with);
+}
+
+} // namespace
+
+void LoadInterfaceDefinition(InterfaceDefinition& d, const std::string& fileName) {
+    const IniFile file = IniFile::load(FindPathIgnoreCase(fileName));
+    auto integer = [&](const char* key, std::int32_t def) { return file.readInteger(Section, key, def); };
+    auto byte = [&](const char* key, std::int32_t def) { return static_cast<std::uint8_t>(integer(key, def) & 0xFF); };
+    auto text = [&](const std::string& key, const char* def) { return file.readString(Section, key, def); };
+
+    d.ComPortNumber = integer("COMx", 1);
+    d.Baud = integer("BAUD", 9600);
+    d.ParityCode = integer("PARITY", 0);
+    d.ByteLength = integer("BYTELEN", 8);
+    d.StopBitCode = integer("STOPBITS", 1);
+    for (int n = 0; n <= MaxChannels; ++n)
+        d.SendSigns[n] = cut(text("snd_SIGN" + IntToStr(n), "01A"), 20);
+    for (int n = 1; n <= MaxChannels; ++n)
+        d.ChannelIds[n] = cut(text("MW_SIGN" + IntToStr(n), ""), 5);
+    for (int n = 1; n <= MaxChannels; ++n)
+        d.ChannelCommands[n] = cut(text("MWI_SIGN" + IntToStr(n), ""), 12);
+    d.DisableAllCommand = cut(text("DISALL", "D0"), 12);
+    d.EndChar1 = byte("ENDCHAR1", 13);
+    d.EndChar2 = byte("ENDCHAR2", 0);
+    d.StartPos = byte("STARTPOS", 4);
+    // Only the low 8 bits count; unsigned arithmetic so that ENDPOS=2147483647 wraps instead of
+    // overflowing.
+    d.EndPos = static_cast<std::uint8_t>((static_cast<std::uint32_t>(integer("ENDPOS", 13)) + 1u) & 0xFFu);
+    d.ChannelCount = byte("CNTCH", 2);
+    d.AutoTrigger = byte("AUTOTRIGGER", 0);
+    d.AutoTriggerS1 = byte("AUTOTRG_S1", 3);
+    d.AutoTriggerS2 = byte("AUTOTRG_S2", 16);
+    d.AutoTriggerL1 = byte("AUTOTRG_L1", 9);
+    d.AutoTriggerL2 = byte("AUTOTRG_L2", 9);
+    d.UseRts = integer("USE_RTS", 0) == 1;
+    d.Factor = ConvertValueText(text("FAKTOR", "1.000")).value_or(1.0);
+    // Escapes are replaced after the cut, so an escape that the cut broke stays as it is.
+    for (int n = 1; n <= MaxChannels; ++n)
+        replaceFirst(d.ChannelCommands[n], "#13", "\r");
+    for (int n = 1; n <= MaxChannels; ++n)
+        replaceFirst(d.ChannelIds[n], "_", " ");
+}
+
+void StoreComPortNumber(const InterfaceDefinition& d, const std::string& fileName) {
+    const std::string path = FindPathIgnoreCase(fileName);
+    try {
+        IniFile::writeValue(path, Section, "COMx", IntToStr(d.ComPortNumber));
+    } catch (const Error& e) {
+        const std::string fullName = path.front() == '/' ? path : WorkingDirectoryPath(path);
+        throw Error(e.code(), "Kann nicht nach " + fullName + " schreiben");
+    }
+}
+
+int IdentifyChannel(const InterfaceDefinition& definition, std::string_view line) {
+    int channel = 0;
+    for (int n = 1; n <= MaxChannels; ++n) {
+        const std::string& id = definition.ChannelIds[n];
+        if (!id.empty() && line.find(id) != std::string_view::npos)
+            channel = n;
+    }
+    return channel;
+}
+
+} // namespace travek

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace travek {
+
+inline constexpr int MaxChannels = 48;
+
+// The settings of the selected measuring interface, read from its definition file (the interface
+// name followed by ".VAL"), plus the receive-line state. One instance lives as long as the program.
+struct InterfaceDefinition {
+    std::string InterfaceName = "PX5R";
+    std::int32_t ComPortNumber = 1;
+    std::int32_t Baud = 9600;
+    std::int32_t ParityCode = 0;
+    std::int32_t ByteLength = 8;
+    std::int32_t StopBitCode = 1;
+    std::array<std::string, MaxChannels + 1> SendSigns{};       // entries 0..48, unused
+    std::array<std::string, MaxChannels + 1> ChannelIds{};      // entries 1..48
+    std::array<std::string, MaxChannels + 1> ChannelCommands{}; // entries 1..48
+    std::string DisableAllCommand = "D0";
+    std::uint8_t EndChar1 = 13;
+    std::uint8_t EndChar2 = 0;
+    std::uint8_t StartPos = 4;
+    std::uint8_t EndPos = 14;
+    std::uint8_t ChannelCount = 2;
+    std::uint8_t AutoTrigger = 0;
+    std::uint8_t AutoTriggerS1 = 3;
+    std::uint8_t AutoTriggerS2 = 16;
+    std::uint8_t AutoTriggerL1 = 9;
+    std::uint8_t AutoTriggerL2 = 9;
+    bool UseRts = false;
+    double Factor = 1.0;
+    std::string LineBuffer;
+    std::string ValueText;
+};
+
+// Fills every file-backed field from fileName in the working directory (found without regard to
+// letter case). A missing or unreadable file reads as one without keys: every field takes its
+// default. Reports nothing.
+void LoadInterfaceDefinition(InterfaceDefinition& definition, const std::string& fileName);
+
+// Writes ComPortNumber as key COMx of section PARAMETER into fileName (found without regard to
+// letter case, created when missing), keeping the rest of the file. Throws Error with the
+// message "Kann nicht nach <full file name> schreiben" when the file cannot be written.
+void StoreComPortNumber(const InterfaceDefinition& definition, const std::string& fileName);
+
+// The channel that a received line belongs to: the highest channel whose identifier occurs in
+// it, so that "A1" is not taken for "A"; 0 when none does.
+int IdentifyChannel(const InterfaceDefinition& definition, std::string_view line);
+
+} // namespace travek

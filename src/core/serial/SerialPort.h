@@ -1,0 +1,99 @@
+#pragma once
+
+#include "core/serial/SerialDevice.h"
+#include "core/serial/SerialSettings.h"
+
+#include "core/loop/EventLoop.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace travek {
+
+// Owns one serial port: opens it exclusively, puts the line settings into effect, writes byte
+// blocks synchronously and hands received bytes to OnReceiveData on the event loop's thread.
+//
+// Receiving: with ComPortPollingDelay 0 the port's descriptor is watched and bytes are read as
+// soon as they arrive (no timer runs while the line is idle); with a delay above 0 a timer of
+// that period reads what has arrived. Each read delivers at most ComPortInBufSize bytes, so a
+// larger burst arrives over several calls.
+//
+// When the device vanishes (USB adapter pulled), the driver closes the port and calls OnPortLost.
+class SerialPort {
+public:
+    // DataPtr is the driver's own receive buffer (the same block on every
+    // call, valid until the next read, not zero-terminated); 1 <= DataSize <= ComPortInBufSize.
+    // A handler that lets the event loop run must copy the bytes first: a nested read reuses
+    // the buffer.
+    using TComPortReceiveDataEvent =
+        std::function<void(const void* DataPtr, std::int32_t DataSize)>;
+
+    explicit SerialPort(EventLoop& loop);
+    // With a device of the caller's choice instead of the platform's.
+    SerialPort(EventLoop& loop, std::unique_ptr<SerialDevice> device);
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // True when the port is open afterwards. On an open port nothing is done.
+    bool OpenPort();
+    void ClosePort();
+    bool IsPortOpen() const { return m_portHandle > 0; }
+    // True when the device took all count bytes; false on a closed port.
+    bool WriteBytes(const void* data, std::int32_t count);
+    // Puts the whole settings block into effect on the open port.
+    void ApplyPortSettings();
+
+    // 0 when closed, -1 after a failed open, the platform's descriptor while open.
+    std::int32_t portHandle() const { return m_portHandle; }
+
+    TComPortNumber ComPort() const { return m_comPort; }
+    TComPortBaudRate ComPortSpeed() const { return m_settings.speed; }
+    TComPortDataBits ComPortDataBits() const { return m_settings.dataBits; }
+    TComPortStopBits ComPortStopBits() const { return m_settings.stopBits; }
+    TComPortParity ComPortParity() const { return m_settings.parity; }
+    TComPortHwHandshaking ComPortHwHandshaking() const { return m_settings.hwHandshaking; }
+    TComPortSwHandshaking ComPortSwHandshaking() const { return m_settings.swHandshaking; }
+    std::uint16_t ComPortInBufSize() const { return m_settings.inBufSize; }
+    std::uint16_t ComPortOutBufSize() const { return m_settings.outBufSize; }
+    std::uint16_t ComPortPollingDelay() const { return m_pollingDelay; }
+
+    // Ignored while the port is open: change ports by ClosePort, setComPort, OpenPort.
+    void setComPort(TComPortNumber value);
+    void setComPortSpeed(TComPortBaudRate value);
+    void setComPortDataBits(TComPortDataBits value);
+    void setComPortStopBits(TComPortStopBits value);
+    void setComPortParity(TComPortParity value);
+    void setComPortHwHandshaking(TComPortHwHandshaking value);
+    void setComPortSwHandshaking(TComPortSwHandshaking value);
+    // Replaces the receive buffer (none for 0: nothing is ever delivered then).
+    void setComPortInBufSize(std::uint16_t value);
+    void setComPortOutBufSize(std::uint16_t value);
+    // 0 reads as soon as bytes arrive; above 0 polls with that period in milliseconds.
+    void setComPortPollingDelay(std::uint16_t value);
+
+    TComPortReceiveDataEvent OnReceiveData;
+    // The device has gone; the port is closed already.
+    std::function<void()> OnPortLost;
+
+private:
+    void settingChanged();
+    void startReceiving();
+    void stopReceiving();
+    void schedulePoll();
+    void PollReceive();
+
+    EventLoop& m_loop;
+    std::unique_ptr<SerialDevice> m_device;
+    std::int32_t m_portHandle = 0;
+    TComPortNumber m_comPort = pnCOM2;
+    SerialSettings m_settings;
+    std::uint16_t m_pollingDelay = 100;
+    std::vector<char> m_receiveBuffer;
+    EventLoop::TaskId m_pollTask = 0;
+    std::unique_ptr<EventLoop::Watch> m_watch;
+};
+
+} // namespace travek

@@ -1,0 +1,110 @@
+#include "core/session/Dialogs.h"
+
+#include "core/files/DefinitionFiles.h"
+#include "core/text/KeyString.h"
+#include "core/text/TextHelpers.h"
+
+#include <algorithm>
+
+namespace travek {
+
+const std::vector<std::string>& KeyActionList::tokens() {
+    static const std::vector<std::string> list = {
+        "{LEFT}", "{RIGHT}", "{ENTER}", "{TAB}",  "{UP}",  "{DOWN}", "{PGDN}", "{PGUP}", "{END}", "{HOME}",
+        "{F1}",   "{F2}",    "{F3}",    "{F4}",   "{F5}",  "{F6}",   "{F7}",   "{F8}",   "{F9}",  "{F10}",
+        "{F11}",  "{F12}",   "{SHIFT}", "{CTRL}", "{INS}", "{DEL}",  "{ESC}",  "{BACK}"};
+    return list;
+}
+
+KeyActionList::KeyActionList(const std::string& keyString, char separator, std::size_t maxLength)
+    : m_entries(splitKeyString(keyString, separator)), m_separator(separator), m_maxLength(maxLength) {}
+
+bool KeyActionList::add(int tokenIndex, int selectedEntry) {
+    // The token list can lose its selection (Ctrl+click); then there is nothing to add.
+    if (tokenIndex < 0 || tokenIndex >= static_cast<int>(tokens().size()))
+        return false;
+    const std::string& token = tokens()[static_cast<std::size_t>(tokenIndex)];
+    if (m_maxLength > 0) {
+        std::vector<std::string> grown = m_entries;
+        grown.push_back(token);
+        if (joinKeyString(grown, m_separator).size() > m_maxLength) {
+            m_limitMessage = "Nicht hinzugef\xFCgt: h\xF6" "chstens " + IntToStr(static_cast<std::int32_t>(m_maxLength)) +
+                             " Zeichen je Schritt.";
+            return false;
+        }
+    }
+    m_limitMessage.clear();
+    if (selectedEntry < 0 || selectedEntry >= static_cast<int>(m_entries.size()))
+        m_entries.push_back(token);
+    else
+        m_entries.insert(m_entries.begin() + selectedEntry + 1, token);
+    return true;
+}
+
+void KeyActionList::remove(int selectedEntry) {
+    if (selectedEntry < 0 || selectedEntry >= static_cast<int>(m_entries.size()))
+        return;
+    m_entries.erase(m_entries.begin() + selectedEntry);
+    m_limitMessage.clear();
+}
+
+std::string KeyActionList::keyString() const { return joinKeyString(m_entries, m_separator); }
+
+SeriesCountInput::SeriesCountInput(std::int32_t current) : m_text(IntToStr(current)) {}
+
+std::int32_t SeriesCountInput::valueOf(const std::string& typed) { return LeadingInt(RemoveBlanks(typed)); }
+
+void ChannelChoice::setChannelCount(int count) {
+    m_entries.clear();
+    for (int n = 1; n <= count; ++n)
+        m_entries.push_back("Kanal " + IntToStr(n));
+    m_selected = -1;
+}
+
+std::string ChannelChoice::cellText() const { return IntToStr(m_selected + 1); }
+
+InterfaceChoice::InterfaceChoice(const std::string& folder) {
+    for (const std::string& file : FindDefinitionFiles(folder))
+        m_entries.push_back(DefinitionListEntry(file));
+}
+
+std::string InterfaceChoice::nameAt(int row) const {
+    if (row < 0 || row >= static_cast<int>(m_entries.size()))
+        return {};
+    return RemoveBlanks(m_entries[static_cast<std::size_t>(row)]);
+}
+
+ComPortChoice::ComPortChoice(int currentPort)
+    : m_selected(currentPort >= 1 && currentPort <= PortCount ? currentPort - 1 : -1) {}
+
+const std::vector<std::string>& ComPortChoice::entries() {
+    static const std::vector<std::string> list = [] {
+        std::vector<std::string> names;
+        for (int n = 1; n <= PortCount; ++n)
+            names.push_back("COM " + IntToStr(n));
+        return names;
+    }();
+    return list;
+}
+
+void ComPortChoice::leave() {
+    if (m_selected < 0)
+        m_selected = 0;
+}
+
+std::string ComPortChoice::text() const {
+    return m_selected >= 0 && m_selected < PortCount ? entries()[static_cast<std::size_t>(m_selected)] : std::string();
+}
+
+int ComPortChoice::chosenPort() const { return std::max(m_selected, 0) + 1; }
+
+bool PortList::refresh() {
+    std::vector<std::string> lines;
+    m_source(lines);
+    if (lines == m_lines) // leave the list alone while nothing changed
+        return false;
+    m_lines = std::move(lines);
+    return true;
+}
+
+} // namespace travek

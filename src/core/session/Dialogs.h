@@ -1,0 +1,156 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace travek {
+
+struct InterfaceDefinition;
+
+// The logic of the program's dialogs, one small presenter each. A view shows a presenter's state,
+// forwards the user's choices to it and shows it again; it decides nothing itself. Every text is
+// 8-bit (Windows-1252).
+
+// "Aktionsliste": the pieces of one step's key string (or of the series string), to which named
+// keys are added and from which pieces are deleted.
+class KeyActionList {
+public:
+    // The named keys on offer, in their order: those of the keystroke sender except PRTSC, which a
+    // step has no use for.
+    static const std::vector<std::string>& tokens();
+
+    // The pieces of keyString. A step's key string is kept to maxLength characters (0: no limit,
+    // as for the series string).
+    KeyActionList(const std::string& keyString, char separator, std::size_t maxLength);
+
+    const std::vector<std::string>& entries() const { return m_entries; }
+    // Why the last token was not added; empty after any other change.
+    const std::string& limitMessage() const { return m_limitMessage; }
+
+    // Adds token number tokenIndex after the entry at selectedEntry, or at the end when none is
+    // selected (-1). Inserting moves the selected entry nowhere, so tokens added one after
+    // another land directly after it, the latest first. False when nothing was added: no token
+    // chosen, or the limit would be passed (then limitMessage says so).
+    bool add(int tokenIndex, int selectedEntry);
+    // Deletes the entry; afterwards none is selected.
+    void remove(int selectedEntry);
+    // The entries joined into a key string: what OK gives.
+    std::string keyString() const;
+
+private:
+    std::vector<std::string> m_entries;
+    char m_separator;
+    std::size_t m_maxLength;
+    std::string m_limitMessage;
+};
+
+// Asks after how many values the series string is typed.
+class SeriesCountInput {
+public:
+    explicit SeriesCountInput(std::int32_t current);
+    // The text the edit field starts with.
+    const std::string& text() const { return m_text; }
+    // The number that the typed text gives: its leading digits once blanks are removed, 0 without.
+    static std::int32_t valueOf(const std::string& typed);
+
+private:
+    std::string m_text;
+};
+
+// Picks the channel of a sequence step. The list and its selection stay between uses, so the
+// channel chosen last is offered again; a new channel count empties the selection.
+class ChannelChoice {
+public:
+    // "Kanal 1" to "Kanal <count>".
+    void setChannelCount(int count);
+    const std::vector<std::string>& entries() const { return m_entries; }
+    // Kept as the user left it; -1 for none.
+    int selected() const { return m_selected; }
+    void select(int position) { m_selected = position; }
+    // What a step's "Kanal" cell becomes on OK: the position plus one (so "0" with nothing chosen).
+    std::string cellText() const;
+
+private:
+    std::vector<std::string> m_entries;
+    int m_selected = -1;
+};
+
+// Picks the interface definition: the ".VAL" files of the working directory as they were when
+// the program started.
+class InterfaceChoice {
+public:
+    explicit InterfaceChoice(const std::string& folder = ".");
+    const std::vector<std::string>& entries() const { return m_entries; }
+    // The row to select when the dialog opens: the first, or -1 for an empty list.
+    int initialRow() const { return m_entries.empty() ? -1 : 0; }
+    // The interface name of the chosen row; empty for none. With nothing chosen the name must stay
+    // as it was: emptying it would make the program look for ".VAL" from then on and save an empty
+    // name at exit, losing the user's setting.
+    std::string nameAt(int row) const;
+
+private:
+    std::vector<std::string> m_entries;
+};
+
+// "Schnittstelle": the COM port (1 to 99) of the current interface, picked with the mouse.
+class ComPortChoice {
+public:
+    static constexpr int PortCount = 99;
+
+    // Starts at the definition's port (nothing selected for one outside 1..99).
+    explicit ComPortChoice(int currentPort);
+    // "COM 1" to "COM 99".
+    static const std::vector<std::string>& entries();
+    int selected() const { return m_selected; }
+    void select(int index) { m_selected = index; }
+    // Leaving the list with nothing selected takes the first port.
+    void leave();
+    // What the read-only field beside the list shows.
+    std::string text() const;
+    // The port that OK stores: with nothing selected the first, as leaving the list does; port 0
+    // does not exist.
+    int chosenPort() const;
+
+private:
+    int m_selected;
+};
+
+// "Comport List": the serial ports present on the machine, one "device name=port name" line each,
+// read again every 500 ms while the window is shown.
+class PortList {
+public:
+    // Fills the lines or throws Error with the text for the user.
+    using Source = std::function<void(std::vector<std::string>& target)>;
+    static constexpr int RefreshMs = 500;
+
+    explicit PortList(Source source) : m_source(std::move(source)) {}
+    const std::vector<std::string>& lines() const { return m_lines; }
+    // Reads the list again. True when the lines changed; throws Error (lines kept) when the source
+    // failed.
+    bool refresh();
+
+private:
+    Source m_source;
+    std::vector<std::string> m_lines;
+};
+
+// The hidden service window's "Output": the last command text sent (or tried) to the interface,
+// end character included.
+class ServiceLog {
+public:
+    void record(const std::string& command) {
+        m_last = command;
+        if (onChanged)
+            onChanged(m_last);
+    }
+    const std::string& lastCommand() const { return m_last; }
+    std::function<void(const std::string&)> onChanged;
+
+private:
+    std::string m_last;
+};
+
+} // namespace travek

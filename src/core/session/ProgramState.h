@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/gauge/InterfaceDefinition.h"
+#include "core/session/SequenceState.h"
+#include "core/text/KeyString.h"
+
+#include <cstdint>
+
+namespace travek {
+
+// The settings that live as long as the program: the current interface definition, the series
+// settings, the number of decimal places typed and the key string separator.
+struct ProgramState {
+    InterfaceDefinition Definition;
+    SeriesSettings Series;
+    std::uint8_t NK = 3;
+    char Separator = DefaultKeySeparator;
+};
+
+} // namespace travek

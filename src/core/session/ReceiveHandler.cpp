@@ -1,0 +1,109 @@
+#include "core/session/ReceiveHandler.h"
+
+#include "core/text/KeyString.h"
+#include "core/text/TextHelpers.h"
+
+#include <utility>
+
+namespace travek {
+
+ReceiveHandler::ReceiveHandler(InterfaceDefinition& definition, SequenceTable& table, SeriesSettings& series,
+                               const std::uint8_t& NK, char separator, Outputs outputs)
+    : m_definition(definition), m_table(table), m_series(series), m_NK(NK), m_separator(separator),
+      m_outputs(std::move(outputs)) {}
+
+void ReceiveHandler::receive(const void* DataPtr, std::int32_t DataSize) {
+    if (DataPtr == nullptr || DataSize <= 0)
+        return;
+    std::string chunk(static_cast<const char*>(DataPtr), static_cast<std::size_t>(DataSize));
+    if (m_busy) {
+        m_heldBack.push_back(std::move(chunk));
+        return;
+    }
+    m_busy = true;
+    struct Release {
+        bool& busy;
+        ~Release() { busy = false; }
+    } release{m_busy};
+    handleChunk(chunk);
+    while (!m_heldBack.empty()) {
+        const std::string next = std::move(m_heldBack.front());
+        m_heldBack.pop_front();
+        handleChunk(next);
+    }
+}
+
+void ReceiveHandler::handleChunk(std::string_view chunk) {
+    std::string& buffer = m_definition.LineBuffer;
+    for (char byte : chunk) {
+        if (byte != '\r') {
+            // Only the first characters of a line are used; a device that never sends CR must not
+            // make the buffer grow.
+            if (buffer.size() < MaxLineLength)
+                buffer.push_back(byte);
+            continue;
+        }
+        handleLine();
+        buffer.clear();
+    }
+}
+
+void ReceiveHandler::handleLine() {
+    std::string line = m_definition.LineBuffer.substr(0, MaxLineLength);
+    // The LF after the previous line's CR stands at the start of this one.
+    if (const auto lf = line.find('\n'); lf != std::string::npos)
+        line.erase(lf, 1);
+    setPanel(LinePanel, line);
+
+    const int channel = IdentifyChannel(m_definition, line);
+    if (channel == 0)
+        return;
+    setPanel(ChannelPanel, IntToStr(channel) + " [OK]");
+
+    const int start = m_definition.StartPos == 0 ? 1 : m_definition.StartPos;
+    const int count = int(m_definition.EndPos) - int(m_definition.StartPos);
+    std::string valueText;
+    if (count > 0 && static_cast<std::size_t>(start) <= line.size())
+        valueText = line.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
+    m_definition.ValueText = valueText.substr(0, MaxValueTextLength);
+    const auto value = ConvertValueText(m_definition.ValueText);
+
+    const int step = m_table.CurrentStep;
+    if (m_table.StepCount == 0 || step < 1 || step > MaxSteps || channel != m_table.StepChannel[step])
+        return;
+    // A gauge's error line or an empty cut holds no number: typing an invented one would corrupt
+    // the record, so nothing is typed and the step waits for a real value.
+    if (!value)
+        return;
+    dispatch(*value);
+}
+
+void ReceiveHandler::dispatch(double value) {
+    const std::string keys = m_table.StepKeys[m_table.CurrentStep];
+    m_outputs.SendKeys(FormatValue(0, m_NK, value));
+    typePieces(keys);
+
+    ++m_series.ValueCounter;
+    if (m_series.ValXCount > 0 && m_series.ValueCounter >= m_series.ValXCount) {
+        typePieces(m_series.SeriesString);
+        m_series.ValueCounter = 0;
+    }
+
+    ++m_table.CurrentStep;
+    if (m_table.CurrentStep > m_table.StepCount)
+        m_table.CurrentStep = 1;
+    setPanel(CurrentStepPanel, IntToStr(m_table.CurrentStep));
+}
+
+void ReceiveHandler::typePieces(const std::string& keyString) {
+    for (const std::string& piece : splitKeyString(keyString, m_separator))
+        if (!piece.empty())
+            m_outputs.SendKeys(piece);
+}
+
+void ReceiveHandler::setPanel(int panel, const std::string& text) const {
+    if (m_outputs.SetPanel)
+        m_outputs.SetPanel(panel, text);
+}
+
+} // namespace travek

@@ -1,0 +1,30 @@
+#include "core/session/SequenceState.h"
+
+#include "core/files/GridFile.h"
+#include "core/files/GridModel.h"
+#include "core/text/KeyString.h"
+#include "core/text/TextHelpers.h"
+
+#include <algorithm>
+
+namespace travek {
+
+void restartSequence(const GridModel& grid, SequenceTable& table) {
+    // A loaded sequence file may give the grid more than 99 step rows; only the first 99 count.
+    table.StepCount = std::clamp(FirstBlankRow(grid, 1) - grid.fixedRows(), 0, MaxSteps);
+    table.CurrentStep = 1;
+}
+
+void copyStepsFromGrid(const GridModel& grid, SequenceTable& table, char pieceSeparator) {
+    for (int row = 1; row <= MaxSteps; ++row) {
+        if (row < grid.rowCount()) {
+            table.StepChannel[row] = LeadingInt(RemoveBlanks(grid.cell(1, row)));
+            table.StepKeys[row] = cutToWholePieces(grid.cell(2, row), pieceSeparator, MaxStepKeysLength);
+        } else {
+            table.StepChannel[row] = 0;
+            table.StepKeys[row].clear();
+        }
+    }
+}
+
+} // namespace travek

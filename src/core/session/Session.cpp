@@ -1,0 +1,383 @@
+#include "core/session/Session.h"
+
+#include "core/files/FileIo.h"
+#include "core/files/GridFile.h"
+#include "core/files/IniFile.h"
+#include "core/files/SeriesFile.h"
+#include "core/gauge/InterfaceActivation.h"
+#include "core/gauge/PortControl.h"
+#include "core/serial/PortList.h"
+#include "core/session/SessionView.h"
+#include "core/text/Error.h"
+#include "core/text/TextHelpers.h"
+#include "core/typing/KeyOutput.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace travek {
+
+namespace {
+
+std::string errorText(const Error& error) { return SystemTextToWin1252(error.what()); }
+
+// The series file that goes with a sequence file: its name without the folder, ".pst" appended,
+// in the working directory.
+std::string seriesFileFor(const std::string& sequenceFile) {
+    const auto slash = sequenceFile.find_last_of("/\\");
+    return "./" + (slash == std::string::npos ? sequenceFile : sequenceFile.substr(slash + 1)) + ".pst";
+}
+
+} // namespace
+
+template <typename Action> void Session::reporting(Action&& action) {
+    try {
+        action();
+    } catch (const Error& error) {
+        m_view.showError(errorText(error));
+    }
+}
+
+Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique_ptr<SerialDevice> device)
+    : m_view(view), m_loop(loop), m_grid(3, 2, 1, 1),
+      m_port(loop, device ? std::move(device) : CreatePlatformSerialDevice()),
+      m_receiver(m_state.Definition, m_sequence, m_state.Series, m_state.NK, separator,
+                 ReceiveHandler::Outputs{[this](std::string_view keys) {
+                                             if (m_keys)
+                                                 m_keys->SendKeys(keys);
+                                         },
+                                         [this](int panel, const std::string& text) { m_view.setPanelText(panel, text); }}),
+      m_portList([](std::vector<std::string>& lines) { ListComPorts(lines); }) {
+    m_state.Separator = separator;
+    m_port.setComPortPollingDelay(0);
+    m_port.OnReceiveData = [this](const void* data, std::int32_t size) { m_receiver.receive(data, size); };
+    m_port.OnPortLost = [this] { portLost(); };
+    m_serviceLog.onChanged = [this](const std::string& text) { m_view.showServiceOutput(text); };
+}
+
+void Session::open() {
+    m_view.setCaption(Caption);
+    buildGrid();
+    loadSavedSequence();
+    restartSequence();
+    m_view.setCurrentCell(1, 1);
+}
+
+Session::~Session() {
+    cancelActivation();
+    if (m_startUpTask != 0)
+        m_loop.cancel(m_startUpTask);
+}
+
+void Session::buildGrid() {
+    m_view.beginGridUpdate();
+    m_grid.setCell(0, 0, "Step");
+    m_grid.setCell(1, 0, "Kanal");
+    m_grid.setCell(2, 0, "Taste(n)");
+    m_grid.setRowCount(GridRows);
+    for (int row = 1; row < GridRows; ++row)
+        m_grid.setCell(0, row, IntToStr(row));
+    m_view.endGridUpdate();
+}
+
+void Session::loadSavedSequence() {
+    if (!FileExists(SequenceFileName))
+        return;
+    m_view.beginGridUpdate();
+    LoadGridFromFile(m_grid, SequenceFileName, m_state.Separator);
+    m_view.endGridUpdate();
+    // After a failed read the grid is loaded all the same, and the running sequence is still
+    // refreshed from it.
+    if (FileExists(SeriesFileName) && readSeriesSettings(SeriesFileName)) {
+        showSeriesString();
+        showSeriesCount();
+    }
+}
+
+bool Session::readSeriesSettings(const std::string& file) {
+    try {
+        const SeriesFileContent series = ReadSeriesFile(file);
+        m_state.Series.ValXCount = series.ValXCount;
+        m_state.Series.SeriesString = series.SeriesString;
+        return true;
+    } catch (const Error& error) {
+        m_view.showError(errorText(error));
+        return false;
+    }
+}
+
+void Session::showSeriesCount() { m_view.showSeriesCount("[" + IntToStr(m_state.Series.ValXCount) + "]"); }
+
+void Session::showSeriesString() { m_view.showSeriesString(m_state.Series.SeriesString); }
+
+void Session::showCaption() { m_view.setCaption(std::string(Caption) + "  " + m_state.Definition.InterfaceName); }
+
+void Session::restartSequence() {
+    travek::restartSequence(m_grid, m_sequence);
+    m_view.setPanelText(2, IntToStr(m_sequence.StepCount));
+    m_view.setPanelText(3, IntToStr(m_sequence.CurrentStep));
+    copyStepsFromGrid(m_grid, m_sequence, m_state.Separator);
+}
+
+bool Session::editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited) {
+    KeyActionList list(keyString, m_state.Separator, maxLength);
+    if (!m_view.runKeyActionDialog(list))
+        return false;
+    edited = list.keyString();
+    return true;
+}
+
+void Session::editCell(int col, int row) {
+    if (row >= m_grid.fixedRows() && row < m_grid.rowCount()) {
+        if (col == 1) {
+            if (m_view.runChannelDialog(m_channels)) {
+                m_grid.setCell(1, row, m_channels.cellText());
+                // The channel commands sent at initialisation depend on the channels in the grid.
+                m_view.setActiveText("Init Interface notwendig");
+            }
+        } else if (col == 2) {
+            std::string edited;
+            if (editKeyString(m_grid.cell(2, row), MaxStepKeysLength, edited))
+                m_grid.setCell(2, row, std::move(edited));
+        }
+    }
+    // Whatever happened, the running copy is refreshed and starts again at step 1.
+    restartSequence();
+}
+
+void Session::insertRow(int col, int at) {
+    const int last = m_grid.rowCount() - 1;
+    if (at < m_grid.fixedRows() || at > last)
+        return;
+    for (int row = last; row > at; --row) {
+        m_grid.setCell(1, row, m_grid.cell(1, row - 1));
+        m_grid.setCell(2, row, m_grid.cell(2, row - 1));
+    }
+    m_grid.setCell(1, at, std::string());
+    m_grid.setCell(2, at, std::string());
+    m_view.setCurrentCell(col, at);
+}
+
+void Session::deleteRow(int col, int at) {
+    const int last = m_grid.rowCount() - 1;
+    if (at < m_grid.fixedRows() || at > last)
+        return;
+    for (int row = at; row < last; ++row) {
+        m_grid.setCell(1, row, m_grid.cell(1, row + 1));
+        m_grid.setCell(2, row, m_grid.cell(2, row + 1));
+    }
+    m_grid.setCell(1, last, std::string());
+    m_grid.setCell(2, last, std::string());
+    m_view.setCurrentCell(col, at);
+}
+
+void Session::saveSequence() {
+    const std::string file = m_view.chooseSequenceFile(true);
+    if (file.empty())
+        return;
+    reporting([&] {
+        SaveGridToFile(m_grid, file);
+        WriteSeriesFile(seriesFileFor(file), m_state.Series.ValXCount, m_state.Series.SeriesString);
+    });
+}
+
+void Session::loadSequence(int col, int row) {
+    const std::string file = m_view.chooseSequenceFile(false);
+    if (file.empty())
+        return;
+    m_state.Series.ValXCount = 0;
+    m_state.Series.SeriesString.clear();
+    m_view.beginGridUpdate();
+    LoadGridFromFile(m_grid, file, m_state.Separator);
+    m_view.endGridUpdate();
+    m_view.setCurrentCell(col, std::clamp(row, m_grid.fixedRows(), m_grid.rowCount() - 1));
+
+    const std::string seriesFile = seriesFileFor(file);
+    if (FileExists(seriesFile))
+        readSeriesSettings(seriesFile);
+    // Shown also after a failed read, so that the labels never claim settings that were dropped.
+    showSeriesString();
+    showSeriesCount();
+}
+
+void Session::editSeriesCount() {
+    int value = 0;
+    if (!m_view.runSeriesCountDialog(SeriesCountInput(m_state.Series.ValXCount), value))
+        return;
+    m_state.Series.ValXCount = value;
+    showSeriesCount();
+}
+
+void Session::editSeriesString() {
+    std::string edited;
+    if (!editKeyString(m_state.Series.SeriesString, 0, edited))
+        return;
+    m_state.Series.SeriesString = std::move(edited);
+    showSeriesString();
+}
+
+void Session::closePort() {
+    cancelActivation();
+    ClosePortIfOpen(m_port);
+}
+
+bool Session::reopenPort() {
+    cancelActivation();
+    try {
+        ReopenPort(m_port, m_state.Definition);
+        return true;
+    } catch (const Error& error) {
+        m_view.showError(errorText(error));
+        return false;
+    }
+}
+
+void Session::loadDefinition() {
+    // The whole definition is read again, so the port used is the one that the file now holds.
+    LoadInterfaceDefinition(m_state.Definition, m_state.Definition.InterfaceName + ".VAL");
+}
+
+void Session::fillChannelList() { m_channels.setChannelCount(m_state.Definition.ChannelCount); }
+
+void Session::portLost() {
+    cancelActivation();
+    m_view.setPanelText(0, "COM ?");
+    m_view.setActiveText("Comport ??");
+}
+
+void Session::chooseInterface() {
+    int row = -1;
+    if (!m_view.runInterfaceDialog(m_interfaces, row))
+        return;
+    const std::string name = m_interfaces.nameAt(row);
+    if (name.empty())
+        return;
+    m_state.Definition.InterfaceName = name;
+    loadDefinition();
+    m_view.setPanelText(1, m_state.Definition.InterfaceName);
+    reopenPort();
+    fillChannelList();
+    initInterface();
+    m_view.setPanelText(0, "DONE");
+    showCaption();
+}
+
+void Session::choosePort() {
+    ComPortChoice choice(m_state.Definition.ComPortNumber);
+    if (!m_view.runComPortDialog(choice))
+        return;
+    m_state.Definition.ComPortNumber = choice.chosenPort();
+    // The choice counts even when the definition file cannot take it.
+    reporting([&] { StoreComPortNumber(m_state.Definition, m_state.Definition.InterfaceName + ".VAL"); });
+    m_view.setPanelText(0, "COM ?");
+    loadDefinition();
+    if (reopenPort())
+        m_view.setPanelText(0, "COM " + IntToStr(m_state.Definition.ComPortNumber));
+    initInterface();
+}
+
+void Session::initInterface() {
+    cancelActivation();
+    m_view.setActiveText("Init");
+    if (!m_port.IsPortOpen()) {
+        m_view.setActiveText("Comport ??");
+        return;
+    }
+    m_activation = InitCommands(m_state.Definition, m_grid);
+    sendActivationStep(0);
+}
+
+void Session::sendActivationStep(std::size_t index) {
+    m_activationTask = 0;
+    // Commands without a pause go out together; after a channel command the box needs the time
+    // to switch the channel on, and the window stays alive meanwhile.
+    m_activating = true;
+    for (; index < m_activation.size(); ++index) {
+        const InitCommand& command = m_activation[index];
+        SendCommand(m_port, command.text);
+        m_serviceLog.record(command.text);
+        if (command.pauseAfter) {
+            m_activationTask = m_loop.after(ChannelCommandPause, [this, next = index + 1] { sendActivationStep(next); });
+            m_activating = false;
+            return;
+        }
+    }
+    m_activating = false;
+    m_activation.clear();
+    m_view.setActiveText("Active");
+}
+
+void Session::cancelActivation() {
+    if (m_activationTask != 0)
+        m_loop.cancel(m_activationTask);
+    m_activationTask = 0;
+    m_activation.clear();
+}
+
+void Session::scheduleStartUp() {
+    if (m_startUpScheduled)
+        return;
+    m_startUpScheduled = true;
+    m_startUpTask = m_loop.after(StartUpDelay, [this] {
+        m_startUpTask = 0;
+        startUp();
+    });
+}
+
+void Session::startUp() {
+    if (m_startUpTask != 0) {
+        m_loop.cancel(m_startUpTask);
+        m_startUpTask = 0;
+    }
+    InterfaceDefinition& definition = m_state.Definition;
+    const IniFile settings = IniFile::load(FindPathIgnoreCase(SettingsFileName));
+    definition.InterfaceName = settings.readString("PARAMETER", "INTERFACE", definition.InterfaceName);
+    m_state.NK = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.NK) & 0xFF);
+    m_view.setPanelText(0, "COM ?");
+    loadDefinition();
+    m_view.setPanelText(1, definition.InterfaceName);
+    if (reopenPort())
+        m_view.setPanelText(0, "COM " + IntToStr(definition.ComPortNumber));
+    fillChannelList();
+    initInterface();
+    showCaption();
+    showSeriesCount();
+}
+
+void Session::shutDown(bool unattended) {
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    if (m_startUpTask != 0) {
+        m_loop.cancel(m_startUpTask);
+        m_startUpTask = 0;
+    }
+    // Each file is written on its own: one that cannot be written must not cost the others.
+    std::vector<std::string> errors;
+    auto attempt = [&errors](const std::string& file, const auto& write) {
+        try {
+            write();
+        } catch (const Error& error) {
+            errors.push_back(file + ": " + errorText(error));
+        }
+    };
+    attempt("ablauf.abl", [this] { SaveGridToFile(m_grid, SequenceFileName); });
+    attempt(SettingsFileName, [this] {
+        IniFile::writeValue(FindPathIgnoreCase(SettingsFileName), "PARAMETER", "INTERFACE",
+                            m_state.Definition.InterfaceName);
+    });
+    attempt("ablauf.pst",
+            [this] { WriteSeriesFile(SeriesFileName, m_state.Series.ValXCount, m_state.Series.SeriesString); });
+    if (!errors.empty() && unattended) {
+        for (const std::string& line : errors)
+            std::fprintf(stderr, "travek: %s\n", line.c_str());
+    } else if (!errors.empty()) {
+        std::string text;
+        for (const std::string& line : errors)
+            text += (text.empty() ? "" : "\n") + line;
+        m_view.showError(text);
+    }
+    closePort();
+}
+
+} // namespace travek

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "core/files/GridModel.h"
+#include "core/loop/EventLoop.h"
+#include "core/serial/SerialPort.h"
+#include "core/session/Dialogs.h"
+#include "core/session/ProgramState.h"
+#include "core/session/ReceiveHandler.h"
+#include "core/session/SequenceState.h"
+
+#include <memory>
+#include <string>
+
+namespace travek {
+
+class KeyOutput;
+class SessionView;
+struct InitCommand;
+
+// The program's workflow: owns its state (definition, series settings, decimals, the grid, the
+// running sequence, the port, the separator) and offers the user's actions. It reaches the user
+// interface only through its SessionView, and time only through its EventLoop.
+class Session {
+public:
+    static constexpr int GridRows = 100;
+    static constexpr const char* SequenceFileName = "./ablauf.abl";
+    static constexpr const char* SeriesFileName = "./ablauf.pst";
+    static constexpr const char* SettingsFileName = "TRAVEK.INI";
+    static constexpr const char* Caption = "TRAVEK v1.01";
+    // The pause after each channel command, so the box can switch the channel on.
+    static constexpr std::chrono::milliseconds ChannelCommandPause{100};
+    static constexpr std::chrono::milliseconds StartUpDelay{100};
+
+    // separator is the key string separator; the device is the serial port's (the platform's when
+    // none is given). Nothing is shown before open().
+    Session(SessionView& view, EventLoop& loop, char separator, std::unique_ptr<SerialDevice> device = {});
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Sets up the grid and loads ./ablauf.abl and ./ablauf.pst of the working directory into it and
+    // the series settings, reporting a file that cannot be read through the view. Once, when the
+    // view is ready to show.
+    void open();
+
+    // Where values and keys are typed; none types nothing.
+    void setKeyOutput(KeyOutput* keys) { m_keys = keys; }
+
+    // Arms the start-up, StartUpDelay from now; called once every window exists. Later calls do
+    // nothing, so the start-up runs once.
+    void scheduleStartUp();
+    // Reads TRAVEK.INI and the interface definition, opens the port and initialises the box.
+    void startUp();
+
+    // The user's actions on the grid. col and row are the grid's current cell (row 0 the header).
+    // A double-click: a "Kanal" cell asks for the channel, a key cell for its key actions; the
+    // sequence starts again at step 1 whatever happened.
+    void editCell(int col, int row);
+    void insertRow(int col, int row);
+    void deleteRow(int col, int row);
+    // Counts the steps, copies the grid into the running sequence and starts it at step 1.
+    void restartSequence();
+
+    void saveSequence();
+    void loadSequence(int col, int row);
+    void editSeriesCount();
+    void editSeriesString();
+
+    void chooseInterface();
+    void choosePort();
+    // Sends the disable-all command and the command of every channel the grid uses, with a pause
+    // after each channel command; the labels say "Init", then "Active". Again while running starts
+    // over; closing the port stops it.
+    void initInterface();
+    bool activating() const { return m_activationTask != 0 || m_activating; }
+
+    // The adapter was pulled or the device went away; the port is closed already.
+    void portLost();
+
+    // Saves the sequence, the interface name and the series settings, each on its own, and closes
+    // the port; once. Unattended (a signal, the end of the desktop session) nobody is there to
+    // answer a box, so a file that cannot be saved is reported on standard error instead.
+    void shutDown(bool unattended);
+
+    ProgramState& state() { return m_state; }
+    GridModel& grid() { return m_grid; }
+    const GridModel& grid() const { return m_grid; }
+    SequenceTable& sequence() { return m_sequence; }
+    SerialPort& port() { return m_port; }
+    ReceiveHandler& receiver() { return m_receiver; }
+    ChannelChoice& channels() { return m_channels; }
+    ServiceLog& serviceLog() { return m_serviceLog; }
+    PortList& portList() { return m_portList; }
+    EventLoop& loop() { return m_loop; }
+
+private:
+    void buildGrid();
+    void loadSavedSequence();
+    // Reads a series file into the series settings; on an error the box is shown, the settings
+    // stay as they were and the result is false.
+    bool readSeriesSettings(const std::string& file);
+    void showSeriesCount();
+    void showSeriesString();
+    void showCaption();
+    // Close, configure from the interface definition and open the port; the error box on failure.
+    bool reopenPort();
+    void closePort();
+    void loadDefinition();
+    void fillChannelList();
+    void sendActivationStep(std::size_t index);
+    void cancelActivation();
+    bool editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited);
+    // Runs one of the user's actions: an Error on the way is shown in the error box.
+    template <typename Action> void reporting(Action&& action);
+
+    SessionView& m_view;
+    EventLoop& m_loop;
+    ProgramState m_state;
+    GridModel m_grid;
+    SequenceTable m_sequence;
+    SerialPort m_port;
+    ReceiveHandler m_receiver;
+    KeyOutput* m_keys = nullptr;
+    ChannelChoice m_channels;
+    InterfaceChoice m_interfaces;
+    ServiceLog m_serviceLog;
+    PortList m_portList;
+    std::vector<InitCommand> m_activation;
+    EventLoop::TaskId m_activationTask = 0;
+    EventLoop::TaskId m_startUpTask = 0;
+    bool m_activating = false;
+    bool m_startUpScheduled = false;
+    bool m_shutDown = false;
+};
+
+} // namespace travek

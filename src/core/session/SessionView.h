@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+
+namespace travek {
+
+class ChannelChoice;
+class ComPortChoice;
+class InterfaceChoice;
+class KeyActionList;
+class SeriesCountInput;
+
+// What the workflow needs of a user interface: show texts, ask through dialogs, report errors.
+// Every text is 8-bit (Windows-1252). A view shows and forwards; it decides nothing.
+class SessionView {
+public:
+    virtual ~SessionView() = default;
+
+    // The status bar's six panels: 0 port, 1 interface, 2 step count, 3 current step, 4 channel of
+    // the last line, 5 the last line.
+    virtual void setPanelText(int panel, const std::string& text) = 0;
+    // The large label above the grid ("Active", "Init", "Comport ??", ...).
+    virtual void setActiveText(const std::string& text) = 0;
+    virtual void setCaption(const std::string& text) = 0;
+    // The labels beside "Nach": the series count as "[n]" and the series string.
+    virtual void showSeriesCount(const std::string& text) = 0;
+    virtual void showSeriesString(const std::string& text) = 0;
+    // The hidden service window's output box.
+    virtual void showServiceOutput(const std::string& text) = 0;
+
+    // The grid's current cell, as (column, row) of the grid, the header being row 0.
+    virtual void setCurrentCell(int col, int row) = 0;
+    // Many grid changes follow until endGridUpdate: the view may redraw once at the end.
+    virtual void beginGridUpdate() = 0;
+    virtual void endGridUpdate() = 0;
+
+    // The error box: title "Fehler", one OK button.
+    virtual void showError(const std::string& text) = 0;
+    // The file dialog for sequence files (*.abl); empty when cancelled. The name is the local
+    // file system's.
+    virtual std::string chooseSequenceFile(bool save) = 0;
+
+    // Each runs its dialog modally over the presenter, which holds what the user did; true for OK.
+    virtual bool runChannelDialog(ChannelChoice& choice) = 0;
+    virtual bool runKeyActionDialog(KeyActionList& list) = 0;
+    // The number typed on OK goes to value.
+    virtual bool runSeriesCountDialog(const SeriesCountInput& input, int& value) = 0;
+    // The chosen row goes to row (-1 for none).
+    virtual bool runInterfaceDialog(const InterfaceChoice& choice, int& row) = 0;
+    virtual bool runComPortDialog(ComPortChoice& choice) = 0;
+};
+
+} // namespace travek

@@ -1,0 +1,14 @@
+#include "core/typing/KeyOutputFactory.h"
+
+#include "core/typing/LayoutKeySender.h"
+#include "core/typing/LogKeySender.h"
+
+namespace travek {
+
+std::unique_ptr<KeyOutput> CreateKeyOutput(const std::string& backend, std::function<void()> dispatchMessages) {
+    if (backend == "log")
+        return std::make_unique<LogKeySender>();
+    return std::make_unique<LayoutKeySender>(OpenPlatformKeyboard(backend), std::move(dispatchMessages));
+}
+
+} // namespace travek

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/typing/KeyOutput.h"
+#include "core/typing/Keyboard.h"
+
+#include <functional>
+#include <memory>
+
+namespace travek {
+
+// Types key-sequence texts through a platform keyboard. Every call keeps its own state, so a call
+// that starts while messages are dispatched in the middle of another one is safe.
+class LayoutKeySender : public KeyOutput {
+public:
+    // dispatchMessages runs at every tenth position of a text (the Qt shell passes
+    // MainWindow::dispatchWhileTyping); it may be empty.
+    explicit LayoutKeySender(Keyboard& keyboard, std::function<void()> dispatchMessages = {});
+    explicit LayoutKeySender(std::unique_ptr<Keyboard> keyboard, std::function<void()> dispatchMessages = {});
+
+    void SendKeys(std::string_view Keys) override;
+
+private:
+    struct Pending {
+        bool alt = false;
+        bool ctrl = false;
+        bool shift = false;
+    };
+
+    void TypeLayoutChar(Pending& pending, const KeyStroke& lookup);
+    void ReleasePendingModifiers(Pending& pending);
+    void tapNamed(std::uint8_t virtualKey);
+    void sendNamed(std::uint8_t virtualKey, bool down);
+
+    std::unique_ptr<Keyboard> m_owned;
+    Keyboard& m_keyboard;
+    std::function<void()> m_dispatchMessages;
+};
+
+} // namespace travek

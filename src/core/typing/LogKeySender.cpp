@@ -1,0 +1,14 @@
+#include "core/typing/LogKeySender.h"
+
+namespace travek {
+
+void LogKeySender::SendKeys(std::string_view Keys) {
+    if (Keys.empty())
+        return;
+    std::fputs("keys ", m_out);
+    std::fwrite(Keys.data(), 1, Keys.size(), m_out);
+    std::fputc('\n', m_out);
+    std::fflush(m_out);
+}
+
+} // namespace travek

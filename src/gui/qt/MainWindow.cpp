@@ -1,0 +1,388 @@
+#include "gui/qt/MainWindow.h"
+
+#include "core/session/Dialogs.h"
+#include "core/session/Session.h"
+#include "core/text/KeyString.h"
+#include "gui/qt/ChannelDialog.h"
+#include "gui/qt/ComPortDialog.h"
+#include "gui/qt/GridTableModel.h"
+#include "gui/qt/InterfaceDialog.h"
+#include "gui/qt/KeyActionDialog.h"
+#include "gui/qt/PlainLabel.h"
+#include "gui/qt/PortListWindow.h"
+#include "gui/qt/SeriesCountDialog.h"
+#include "gui/qt/ServiceWindow.h"
+#include "gui/qt/Win1252.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace travek {
+
+namespace {
+
+// The pale grey of the key column and the series string, as a Windows colour reference (0x00BBGGRR).
+constexpr std::uint32_t KeyColumnColour = 15000558;
+
+QColor fromColourRef(std::uint32_t ref) {
+    return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
+                  static_cast<int>((ref >> 16) & 0xFF));
+}
+
+void setBackground(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+const QString ScriptFilter = QStringLiteral("TRAVEK Skriptdateien (*.abl)");
+
+} // namespace
+
+MainWindow::MainWindow(std::shared_ptr<DialogRunner> runner, QWidget* parent)
+    : QMainWindow(parent), m_runner(runner ? std::move(runner) : std::make_shared<DialogRunner>()) {
+    setObjectName("Form1");
+    // The separator is read before the saved sequence that it is used on is loaded.
+    m_session = std::make_unique<Session>(*this, m_loop, readKeySeparator());
+    m_gridModel = new GridTableModel(m_session->grid(), this);
+    buildWindow();
+    buildMenus();
+    buildWindows();
+    m_session->open();
+}
+
+MainWindow::~MainWindow() {
+    // The view and the model that watch the session's grid go before the session.
+    gridView->setModel(nullptr);
+    delete m_gridModel;
+    m_gridModel = nullptr;
+    m_session.reset();
+}
+
+GridModel& MainWindow::grid() { return m_session->grid(); }
+
+void MainWindow::dispatchWhileTyping() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+QFont MainWindow::designFont() {
+    if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")))
+        return QFont(QStringLiteral("MS Sans Serif"), 8);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSize(9);
+    return font;
+}
+
+void MainWindow::buildWindow() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    activeLabel = makeLabel("-", "PanelActive", central);
+    activeLabel->setFixedHeight(26);
+    activeLabel->setAlignment(Qt::AlignCenter);
+    activeLabel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    QFont panelFont(QStringLiteral("Arial"));
+    panelFont.setPixelSize(16);
+    panelFont.setBold(true);
+    activeLabel->setFont(panelFont);
+    QPalette panelPalette = activeLabel->palette();
+    panelPalette.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    activeLabel->setPalette(panelPalette);
+    layout->addWidget(activeLabel);
+
+    gridView = new QTableView(central);
+    gridView->setObjectName("SAGScript");
+    gridView->setModel(m_gridModel);
+    gridView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    gridView->setSelectionBehavior(QAbstractItemView::SelectItems);
+    gridView->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    gridView->setWordWrap(false);
+    gridView->setTabKeyNavigation(false);
+    gridView->verticalHeader()->hide();
+    gridView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    gridView->verticalHeader()->setDefaultSectionSize(20);
+    gridView->verticalHeader()->setMinimumSectionSize(20);
+    gridView->horizontalHeader()->setHighlightSections(false);
+    gridView->horizontalHeader()->setSectionsClickable(false);
+    gridView->horizontalHeader()->setStretchLastSection(true);
+    gridView->setContextMenuPolicy(Qt::CustomContextMenu);
+    gridView->setMinimumHeight(155);
+    m_gridModel->setColumnBackground(2, fromColourRef(KeyColumnColour));
+    layout->addWidget(gridView, 1);
+
+    auto* bottom = new QWidget(central);
+    bottom->setObjectName("PanelBottom");
+    bottom->setFixedHeight(24);
+    auto* bottomLayout = new QHBoxLayout(bottom);
+    bottomLayout->setContentsMargins(4, 2, 4, 2);
+    bottomLayout->setSpacing(4);
+    afterLabel = makeLabel("Nach", "Label3", bottom);
+    seriesCountLabel = makeLabel("[ ]", "Label_valX_count", bottom);
+    seriesCountLabel->setFixedWidth(41);
+    seriesCountLabel->setAlignment(Qt::AlignCenter);
+    setBackground(seriesCountLabel, Qt::white);
+    seriesStringLabel = makeLabel(QString(), "Label_string", bottom);
+    seriesStringLabel->setMinimumWidth(326);
+    setBackground(seriesStringLabel, fromColourRef(KeyColumnColour));
+    bottomLayout->addWidget(afterLabel);
+    bottomLayout->addWidget(seriesCountLabel);
+    bottomLayout->addWidget(seriesStringLabel, 1);
+    seriesCountLabel->installEventFilter(this);
+    seriesStringLabel->installEventFilter(this);
+    layout->addWidget(bottom);
+
+    setCentralWidget(central);
+
+    panels = new QStatusBar(this);
+    panels->setObjectName("sb1");
+    panels->setSizeGripEnabled(false);
+    for (int i = 0; i < PanelCount; ++i) {
+        QLabel* panel = makeLabel(QString(), qPrintable(QStringLiteral("sb1Panel%1").arg(i)), panels);
+        panel->setMinimumWidth(50);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panels->addWidget(panel, i + 1 == PanelCount ? 1 : 0);
+        m_panels[static_cast<std::size_t>(i)] = panel;
+    }
+    setStatusBar(panels);
+
+    const QFontMetrics metrics(gridView->horizontalHeader()->font());
+    gridView->setColumnWidth(0, std::max(30, metrics.horizontalAdvance(QStringLiteral("Step")) + 12));
+    gridView->setColumnWidth(1, std::max(44, metrics.horizontalAdvance(QStringLiteral("Kanal")) + 12));
+    resize(435, 290);
+
+    connect(gridView, &QAbstractItemView::doubleClicked, this, &MainWindow::editCurrentCell);
+    connect(gridView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { gridMenu->popup(gridView->viewport()->mapToGlobal(pos)); });
+    // The step numbers cannot be selected: a click there picks the channel cell of the same row.
+    connect(gridView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid() && current.column() < grid().fixedCols())
+                    gridView->selectionModel()->setCurrentIndex(
+                        current.sibling(current.row(), grid().fixedCols()),
+                        QItemSelectionModel::ClearAndSelect);
+            });
+}
+
+void MainWindow::buildMenus() {
+    menus = menuBar();
+    menus->setObjectName("MainMenu1");
+    QMenu* datei = menus->addMenu("&Datei");
+    saveAction = datei->addAction("&Speichern", this, &MainWindow::saveSequence);
+    saveAction->setObjectName("Speichern1");
+    loadAction = datei->addAction("&Laden", this, &MainWindow::loadSequence);
+    loadAction->setObjectName("Laden1");
+    quitAction = datei->addAction("&Beenden", this, &QWidget::close);
+    quitAction->setObjectName("Beenden1");
+    QMenu* einstellungen = menus->addMenu("&Einstellungen");
+    interfaceAction = einstellungen->addAction("&Interface", this, &MainWindow::chooseInterface);
+    interfaceAction->setObjectName("Interface1");
+    comPortAction = einstellungen->addAction("&Comport", this, &MainWindow::choosePort);
+    comPortAction->setObjectName("Comport1");
+    initAction = einstellungen->addAction("&Init Interface", this, &MainWindow::initInterface);
+    initAction->setObjectName("InitInteface1");
+
+    gridMenu = new QMenu(this);
+    gridMenu->setObjectName("PopupMenu1");
+    insertRowAction = gridMenu->addAction("Zeile &einfügen", this, &MainWindow::insertRow);
+    insertRowAction->setObjectName("Zeileeinfgen1");
+    deleteRowAction = gridMenu->addAction("Zeile ent&fernen", this, &MainWindow::deleteRow);
+    deleteRowAction->setObjectName("Zeileentfernen1");
+}
+
+void MainWindow::buildWindows() {
+    // In the order they rely on: the port list before the port dialog that shows it.
+    auto errorBox = [this](const std::string& text) { showError(text); };
+    m_windows.serviceWindow = new ServiceWindow(this);
+    m_windows.interfaceDialog = new InterfaceDialog(this);
+    m_windows.channelDialog = new ChannelDialog(this);
+    m_windows.keyActionDialog = new KeyActionDialog(this);
+    m_windows.portListWindow = new PortListWindow(m_session->portList(), m_loop, errorBox, this);
+    m_windows.comPortDialog = new ComPortDialog(m_windows.portListWindow, this);
+    m_windows.seriesCountDialog = new SeriesCountDialog(this);
+}
+
+void MainWindow::setDialogRunner(std::shared_ptr<DialogRunner> runner) {
+    m_runner = runner ? std::move(runner) : std::make_shared<DialogRunner>();
+}
+
+void MainWindow::setKeyOutput(KeyOutput* keys) { m_session->setKeyOutput(keys); }
+
+void MainWindow::scheduleStartUp() { m_session->scheduleStartUp(); }
+
+void MainWindow::setPanelText(int panel, const std::string& text) {
+    m_panels.at(static_cast<std::size_t>(panel))->setText(fromWin1252(text));
+}
+
+QString MainWindow::panelText(int index) const {
+    return m_panels.at(static_cast<std::size_t>(index))->text();
+}
+
+void MainWindow::setActiveText(const std::string& text) { activeLabel->setText(fromWin1252(text)); }
+
+void MainWindow::setCaption(const std::string& text) { setWindowTitle(fromWin1252(text)); }
+
+void MainWindow::showSeriesCount(const std::string& text) { seriesCountLabel->setText(fromWin1252(text)); }
+
+void MainWindow::showSeriesString(const std::string& text) { seriesStringLabel->setText(fromWin1252(text)); }
+
+void MainWindow::showServiceOutput(const std::string& text) { m_windows.serviceWindow->setOutput(text); }
+
+int MainWindow::currentCol() const {
+    const QModelIndex current = gridView->currentIndex();
+    return current.isValid() ? current.column() : m_session->grid().fixedCols();
+}
+
+int MainWindow::currentRow() const {
+    const QModelIndex current = gridView->currentIndex();
+    if (current.isValid())
+        return m_gridModel->gridRow(current);
+    const GridModel& grid = m_session->grid();
+    return grid.rowCount() > grid.fixedRows() ? grid.fixedRows() : -1;
+}
+
+void MainWindow::setCurrentCell(int col, int row) {
+    const QModelIndex index = m_gridModel->indexOf(col, row);
+    if (index.isValid())
+        gridView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
+void MainWindow::beginGridUpdate() { m_gridModel->beginBatch(); }
+
+void MainWindow::endGridUpdate() { m_gridModel->endBatch(); }
+
+void MainWindow::showErrorBox(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"), text, QMessageBox::Ok, this);
+    box.setObjectName("ErrorBox");
+    // Error texts quote file names and file contents: never rendered as markup.
+    box.setTextFormat(Qt::PlainText);
+    m_runner->run(box);
+}
+
+void MainWindow::showError(const std::string& text) { showErrorBox(fromWin1252(text)); }
+
+std::string MainWindow::chooseSequenceFile(bool save) {
+    QFileDialog dialog(this, QString(), QDir::currentPath(), ScriptFilter);
+    dialog.setObjectName(save ? "SaveDialog1" : "OpenDialog1");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix("abl");
+    if (save)
+        dialog.selectFile("ablauf.abl");
+    if (m_runner->run(dialog) != QDialog::Accepted)
+        return {};
+    const QStringList files = dialog.selectedFiles();
+    // File names from the file dialog are names of the local file system, not program texts.
+    return files.isEmpty() ? std::string() : QFile::encodeName(files.first()).toStdString();
+}
+
+bool MainWindow::runChannelDialog(ChannelChoice& choice) {
+    ChannelDialog& dialog = *m_windows.channelDialog;
+    dialog.showChoice(choice);
+    const bool accepted = m_runner->run(dialog) == QDialog::Accepted;
+    choice.select(dialog.selectedPosition());
+    return accepted;
+}
+
+bool MainWindow::runKeyActionDialog(KeyActionList& list) {
+    KeyActionDialog& dialog = *m_windows.keyActionDialog;
+    dialog.setList(&list);
+    const bool accepted = m_runner->run(dialog) == QDialog::Accepted;
+    dialog.setList(nullptr);
+    return accepted;
+}
+
+bool MainWindow::runSeriesCountDialog(const SeriesCountInput& input, int& value) {
+    SeriesCountDialog& dialog = *m_windows.seriesCountDialog;
+    dialog.edit->setText(fromWin1252(input.text()));
+    if (m_runner->run(dialog) != QDialog::Accepted)
+        return false;
+    value = dialog.value;
+    return true;
+}
+
+bool MainWindow::runInterfaceDialog(const InterfaceChoice& choice, int& row) {
+    InterfaceDialog& dialog = *m_windows.interfaceDialog;
+    dialog.showChoice(choice);
+    if (m_runner->run(dialog) != QDialog::Accepted)
+        return false;
+    row = dialog.chosenRow();
+    return true;
+}
+
+bool MainWindow::runComPortDialog(ComPortChoice& choice) {
+    ComPortDialog& dialog = *m_windows.comPortDialog;
+    dialog.setChoice(&choice);
+    const bool accepted = m_runner->run(dialog) == QDialog::Accepted;
+    dialog.setChoice(nullptr);
+    return accepted;
+}
+
+void MainWindow::editCurrentCell() { m_session->editCell(currentCol(), currentRow()); }
+
+void MainWindow::insertRow() { m_session->insertRow(currentCol(), currentRow()); }
+
+void MainWindow::deleteRow() { m_session->deleteRow(currentCol(), currentRow()); }
+
+void MainWindow::saveSequence() { m_session->saveSequence(); }
+
+void MainWindow::loadSequence() { m_session->loadSequence(currentCol(), currentRow()); }
+
+void MainWindow::editSeriesCount() { m_session->editSeriesCount(); }
+
+void MainWindow::editSeriesString() { m_session->editSeriesString(); }
+
+void MainWindow::chooseInterface() { m_session->chooseInterface(); }
+
+void MainWindow::choosePort() { m_session->choosePort(); }
+
+void MainWindow::initInterface() { m_session->initInterface(); }
+
+void MainWindow::closeUnattended() {
+    m_unattended = true;
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    m_session->shutDown(m_unattended);
+    // Every other window is a child of this one and goes with it.
+    const auto children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children)
+        if (child->isWindow())
+            child->hide();
+    event->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == seriesCountLabel) {
+            editSeriesCount();
+            return true;
+        }
+        if (watched == seriesStringLabel) {
+            editSeriesString();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace travek

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/loop/EventLoop.h"
+
+#include <QObject>
+
+#include <map>
+
+class QTimer;
+
+namespace travek {
+
+// The core's event loop seam on Qt's: tasks are single-shot precise QTimers, readiness is a
+// QSocketNotifier.
+class QtEventLoop : public QObject, public EventLoop {
+    Q_OBJECT
+public:
+    explicit QtEventLoop(QObject* parent = nullptr) : QObject(parent) {}
+    ~QtEventLoop() override;
+
+    TaskId after(std::chrono::milliseconds delay, std::function<void()> task) override;
+    void cancel(TaskId id) override;
+    std::unique_ptr<Watch> watchReadable(std::intptr_t handle, std::function<void()> onReadable) override;
+
+private:
+    std::map<TaskId, QTimer*> m_tasks;
+    TaskId m_nextId = 1;
+};
+
+} // namespace travek

@@ -1,0 +1,75 @@
+#include "core/text/Error.h"
+#include "core/typing/KeyOutputFactory.h"
+#include "gui/qt/MainWindow.h"
+#include "platform/posix/SignalPipe.h"
+
+#include <QApplication>
+#include <QSessionManager>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* Usage = "Usage: travek [--keyboard=x11|windows|log]\n"
+                    "\n"
+                    "TRAVEK types the values of a measuring interface box into the application\n"
+                    "that has the keyboard focus. It works in the current directory: interface\n"
+                    "definitions (*.VAL), TRAVEK.INI, ablauf.abl and ablauf.pst live there.\n"
+                    "\n"
+                    "  --keyboard=x11      type through the X server (the default with a display)\n"
+                    "  --keyboard=log      print what would be typed, one line 'keys TEXT' per text\n"
+                    "  --keyboard=windows  type through the Windows keyboard (Windows only)\n"
+                    "\n"
+                    "COMn is /dev/ttyS<n-1> unless TRAVEK.INI maps it in section [COMPORTS],\n"
+                    "e.g. COM3=/dev/serial/by-id/usb-...\n";
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("TRAVEK");
+    QApplication::setFont(travek::MainWindow::designFont());
+
+    std::string backend;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--keyboard=", 0) == 0) {
+            backend = arg.substr(std::strlen("--keyboard="));
+        } else if (arg == "--help" || arg == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else {
+            std::fprintf(stderr, "travek: unknown argument '%s'\n\n%s", arg.c_str(), Usage);
+            return 2;
+        }
+    }
+    std::unique_ptr<travek::KeyOutput> keys;
+    try {
+        keys = travek::CreateKeyOutput(backend, &travek::MainWindow::dispatchWhileTyping);
+    } catch (const travek::Error& error) {
+        std::fprintf(stderr, "travek: nothing will be typed: %s\n", error.what());
+    }
+
+    // The main window makes every other window as its child, so that closing it ends the program
+    // whichever of them are open.
+    travek::MainWindow window;
+    window.setKeyOutput(keys.get());
+
+    // SIGTERM, SIGINT and the end of the desktop session close the window as the user would, so
+    // the sequence and the settings are saved.
+    travek::SignalPipe signalPipe;
+    std::unique_ptr<travek::EventLoop::Watch> signalWatch;
+    if (signalPipe.descriptor() >= 0)
+        signalWatch = window.loop().watchReadable(signalPipe.descriptor(), [&] {
+            signalPipe.drain();
+            window.closeUnattended();
+        });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.closeUnattended(); });
+
+    window.show();
+    window.scheduleStartUp();
+    return app.exec();
+}

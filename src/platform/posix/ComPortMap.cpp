@@ -1,0 +1,24 @@
+#include "platform/posix/ComPortMap.h"
+
+#include "core/files/FileIo.h"
+#include "core/text/TextHelpers.h"
+
+namespace travek {
+
+std::string ComPortConfigPath() {
+    return FindPathIgnoreCase("./TRAVEK.INI");
+}
+
+std::string ComPortDevicePath(std::uint8_t comPort, const IniFile& ini, const std::string& devDir) {
+    const int number = comPort + 1;
+    const std::string mapped = std::string(Trim(ini.readString("COMPORTS", "COM" + IntToStr(number), "")));
+    if (!mapped.empty())
+        return mapped;
+    return devDir + "/ttyS" + IntToStr(comPort);
+}
+
+std::string ComPortDevicePath(std::uint8_t comPort) {
+    return ComPortDevicePath(comPort, IniFile::load(ComPortConfigPath()));
+}
+
+} // namespace travek

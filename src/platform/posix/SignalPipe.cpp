@@ -1,0 +1,50 @@
+#include "platform/posix/SignalPipe.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace travek {
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+extern "C" void writeToSignalPipe(int signalNumber) {
+    const char byte = static_cast<char>(signalNumber);
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+SignalPipe::SignalPipe() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = writeToSignalPipe;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+SignalPipe::~SignalPipe() {
+    ::signal(SIGTERM, SIG_DFL);
+    ::signal(SIGINT, SIG_DFL);
+    if (signalPipe[0] >= 0) {
+        ::close(signalPipe[0]);
+        ::close(signalPipe[1]);
+        signalPipe[0] = signalPipe[1] = -1;
+    }
+}
+
+int SignalPipe::descriptor() const { return signalPipe[0]; }
+
+void SignalPipe::drain() {
+    char buf[16];
+    while (signalPipe[0] >= 0 && ::read(signalPipe[0], buf, sizeof buf) > 0) {
+    }
+}
+
+} // namespace travek

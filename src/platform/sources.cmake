@@ -1,0 +1,25 @@
+# Each platform's implementation of the core's seams: serial device, port list, keyboard and file
+# replacement. CMake picks one set; no source is listed twice.
+set(TRAVEK_POSIX_SOURCES
+    posix/PosixSerial.cpp
+    posix/PosixBaudRate.cpp
+    posix/LinuxPortList.cpp
+    posix/ComPortMap.cpp
+    posix/PosixFileReplace.cpp
+    posix/SignalPipe.cpp
+)
+set(TRAVEK_X11_SOURCES
+    x11/X11KeymapLookup.cpp
+    x11/X11Keyboard.cpp
+    x11/X11KeyboardFactory.cpp
+)
+set(TRAVEK_WIN32_SOURCES
+    win32/Win32Serial.cpp
+    win32/Win32PortList.cpp
+    win32/Win32Keyboard.cpp
+    win32/Win32KeyboardFactory.cpp
+    win32/Win32FileReplace.cpp
+)
+foreach(list TRAVEK_POSIX_SOURCES TRAVEK_X11_SOURCES TRAVEK_WIN32_SOURCES)
+    list(TRANSFORM ${list} PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
+endforeach()

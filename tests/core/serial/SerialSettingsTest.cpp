@@ -1,0 +1,66 @@
+#include "core/serial/SerialSettings.h"
+
+#include <gtest/gtest.h>
+
+namespace travek {
+namespace {
+
+TEST(ComPortDeviceName, ShortFormUpToNineLongFormFromTen) {
+    EXPECT_EQ(ComPortDeviceName(0), "COM1");
+    EXPECT_EQ(ComPortDeviceName(8), "COM9");
+    EXPECT_EQ(ComPortDeviceName(9), "\\\\.\\COM10");
+    EXPECT_EQ(ComPortDeviceName(41), "\\\\.\\COM42");
+    EXPECT_EQ(ComPortDeviceName(98), "\\\\.\\COM99");
+}
+
+TEST(BaudRate, TableFromBothEndsAndTheOddRates) {
+    EXPECT_EQ(BaudRateBitsPerSecond(br110), 110u);
+    EXPECT_EQ(BaudRateBitsPerSecond(br9600), 9600u);
+    EXPECT_EQ(BaudRateBitsPerSecond(br14400), 14400u);
+    EXPECT_EQ(BaudRateBitsPerSecond(br56000), 56000u);
+    EXPECT_EQ(BaudRateBitsPerSecond(br57600), 57600u);
+    EXPECT_EQ(BaudRateBitsPerSecond(br115200), 115200u);
+    EXPECT_EQ(BaudRateBitsPerSecond(static_cast<TComPortBaudRate>(13)), 0u) << "outside the table";
+}
+
+TEST(DcbValues, DefaultsGiveTheBasicFlagWord) {
+    const DcbValues dcb = BuildDcbValues(SerialSettings{});
+    EXPECT_EQ(dcb.flags, 17u);
+    EXPECT_EQ(dcb.baudRate, 9600u);
+    EXPECT_EQ(dcb.byteSize, 8);
+    EXPECT_EQ(dcb.parity, 0);
+    EXPECT_EQ(dcb.stopBits, 0);
+    EXPECT_EQ(dcb.xonLim, 512);
+    EXPECT_EQ(dcb.xoffLim, 1);
+    EXPECT_EQ(dcb.xonChar, 0x11) << "also without software flow control";
+    EXPECT_EQ(dcb.xoffChar, 0x13);
+}
+
+TEST(DcbValues, FlowControlFlagWords) {
+    SerialSettings settings;
+    settings.hwHandshaking = hhRTSCTS;
+    EXPECT_EQ(BuildDcbValues(settings).flags, 8213u);
+    settings.swHandshaking = shXONXOFF;
+    EXPECT_EQ(BuildDcbValues(settings).flags, 8213u + 0x300u);
+    settings.hwHandshaking = hhNONE;
+    EXPECT_EQ(BuildDcbValues(settings).flags, 785u);
+}
+
+TEST(DcbValues, LineFormatAndQueueDerivedFields) {
+    SerialSettings settings;
+    settings.dataBits = db5BITS;
+    settings.parity = ptSPACE;
+    settings.stopBits = sb1HALFBITS;
+    settings.speed = br115200;
+    settings.inBufSize = 1023;
+    const DcbValues dcb = BuildDcbValues(settings);
+    EXPECT_EQ(dcb.byteSize, 5);
+    EXPECT_EQ(dcb.parity, 4);
+    EXPECT_EQ(dcb.stopBits, 1);
+    EXPECT_EQ(dcb.baudRate, 115200u);
+    EXPECT_EQ(dcb.xonLim, 255) << "integer division";
+    EXPECT_EQ(dcb.flags & 0x2u, 0u) << "never a parity test";
+}
+
+} // namespace
+} // namespace travek

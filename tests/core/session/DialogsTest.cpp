@@ -1,0 +1,131 @@
+#include "core/session/Dialogs.h"
+#include "core/text/Error.h"
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace travek;
+using testing::ElementsAre;
+
+namespace {
+
+int tokenIndex(const std::string& token) {
+    const auto& tokens = KeyActionList::tokens();
+    return static_cast<int>(std::find(tokens.begin(), tokens.end(), token) - tokens.begin());
+}
+
+TEST(KeyActionList, AddsAfterTheSelectedEntryOrAtTheEndAndDeletes) {
+    EXPECT_EQ(KeyActionList::tokens().size(), 28u);
+    EXPECT_EQ(KeyActionList::tokens().front(), "{LEFT}");
+    EXPECT_EQ(KeyActionList::tokens().back(), "{BACK}");
+
+    KeyActionList list("A;B;", ';', 0);
+    EXPECT_TRUE(list.add(tokenIndex("{LEFT}"), -1));
+    EXPECT_THAT(list.entries(), ElementsAre("A", "B", "{LEFT}"));
+    // Adding X then Y after A leaves A, Y, X.
+    list.add(tokenIndex("{F1}"), 0);
+    list.add(tokenIndex("{F2}"), 0);
+    EXPECT_EQ(list.keyString(), "A;{F2};{F1};B;{LEFT};");
+    // The token list can lose its selection.
+    EXPECT_FALSE(list.add(-1, 0));
+
+    list.remove(1);
+    list.remove(-1);
+    EXPECT_EQ(list.keyString(), "A;{F1};B;{LEFT};");
+}
+
+TEST(KeyActionList, EntriesOfTheKeyStringSurviveUnchanged) {
+    const std::string keyString = "Gr\xF6\xDF" "e;;@x;^{F4};\x80 5;";
+    KeyActionList list(keyString, ';', 0);
+    EXPECT_EQ(list.entries().size(), 5u);
+    EXPECT_EQ(list.keyString(), keyString);
+    EXPECT_EQ(KeyActionList("a|b|", '|', 0).keyString(), "a|b|");
+}
+
+TEST(KeyActionList, AStepsKeyStringCannotGrowPastTheLimit) {
+    std::string pageDowns;
+    for (int i = 0; i < 14; ++i)
+        pageDowns += "{PGDN};"; // 98 characters
+    KeyActionList step(pageDowns, ';', 100);
+    EXPECT_FALSE(step.add(tokenIndex("{TAB}"), -1)); // 6 more
+    EXPECT_EQ(step.keyString(), pageDowns);
+    EXPECT_EQ(step.limitMessage(), "Nicht hinzugef\xFCgt: h\xF6" "chstens 100 Zeichen je Schritt.");
+    // Room again after a deletion, and the message goes.
+    step.remove(0);
+    EXPECT_TRUE(step.limitMessage().empty());
+    EXPECT_TRUE(step.add(tokenIndex("{TAB}"), -1)); // 91 + 6
+    EXPECT_EQ(step.keyString().size(), 97u);
+    // The series string has no limit.
+    KeyActionList series(pageDowns, ';', 0);
+    EXPECT_TRUE(series.add(tokenIndex("{TAB}"), -1));
+}
+
+TEST(SeriesCountInput, TakesTheNumberWithoutBlanksOrItsLeadingDigits) {
+    EXPECT_EQ(SeriesCountInput(12).text(), "12");
+    EXPECT_EQ(SeriesCountInput::valueOf(" 1 0"), 10);
+    EXPECT_EQ(SeriesCountInput::valueOf("abc"), 0);
+    EXPECT_EQ(SeriesCountInput::valueOf("12x3"), 12);
+    EXPECT_EQ(SeriesCountInput::valueOf("-7"), -7);
+    EXPECT_EQ(SeriesCountInput::valueOf(""), 0);
+}
+
+TEST(ChannelChoice, KeepsTheChoiceUntilTheChannelsChange) {
+    ChannelChoice choice;
+    choice.setChannelCount(3);
+    EXPECT_THAT(choice.entries(), ElementsAre("Kanal 1", "Kanal 2", "Kanal 3"));
+    EXPECT_EQ(choice.selected(), -1);
+    EXPECT_EQ(choice.cellText(), "0");
+    choice.select(1);
+    EXPECT_EQ(choice.cellText(), "2");
+    choice.setChannelCount(2);
+    EXPECT_EQ(choice.selected(), -1);
+}
+
+TEST(ComPortChoice, StartsAtTheDefinitionsPortAndFallsBackToTheFirst) {
+    EXPECT_EQ(ComPortChoice::entries().size(), 99u);
+    EXPECT_EQ(ComPortChoice::entries()[98], "COM 99");
+    ComPortChoice valid(5);
+    EXPECT_EQ(valid.selected(), 4);
+    EXPECT_EQ(valid.text(), "COM 5");
+    EXPECT_EQ(valid.chosenPort(), 5);
+    for (int outside : {0, 100, -3}) {
+        ComPortChoice choice(outside);
+        EXPECT_EQ(choice.selected(), -1);
+        EXPECT_EQ(choice.text(), "");
+        EXPECT_EQ(choice.chosenPort(), 1) << "port 0 does not exist";
+        choice.leave();
+        EXPECT_EQ(choice.selected(), 0);
+    }
+}
+
+TEST(InterfaceChoice, ListsTheDefinitionsAndKeepsTheNameWhenNothingIsChosen) {
+    test::TempDir dir;
+    dir.write("PX5R.val", "");
+    dir.write("ABC.VAL", "");
+    dir.write("notes.txt", "");
+    InterfaceChoice choice(dir.path());
+    ASSERT_EQ(choice.entries().size(), 2u);
+    EXPECT_EQ(choice.entries()[0], "ABC" + std::string(32, ' '));
+    EXPECT_EQ(choice.initialRow(), 0);
+    EXPECT_EQ(choice.nameAt(1), "PX5R");
+    EXPECT_EQ(choice.nameAt(-1), "");
+    EXPECT_EQ(InterfaceChoice(dir.file("none")).initialRow(), -1);
+}
+
+TEST(PortList, TellsAChangeAndKeepsTheLinesWhenTheSourceFails) {
+    std::vector<std::string> lines = {"/dev/ttyS0=COM1"};
+    bool fail = false;
+    PortList list([&](std::vector<std::string>& target) {
+        if (fail)
+            throw Error(0, "kaputt");
+        target = lines;
+    });
+    EXPECT_TRUE(list.refresh());
+    EXPECT_FALSE(list.refresh());
+    fail = true;
+    EXPECT_THROW(list.refresh(), Error);
+    EXPECT_THAT(list.lines(), ElementsAre("/dev/ttyS0=COM1"));
+}
+
+} // namespace

@@ -1,0 +1,607 @@
+#include "support/ScriptedRunner.h"
+#include "support/TempDir.h"
+
+#include "core/files/GridModel.h"
+#include "gui/qt/GridTableModel.h"
+#include "core/session/Session.h"
+#include "core/text/KeyString.h"
+#include "gui/qt/MainWindow.h"
+#include "gui/qt/SeriesCountDialog.h"
+#include "gui/qt/ServiceWindow.h"
+#include "gui/qt/ChannelDialog.h"
+#include "gui/qt/KeyActionDialog.h"
+#include "core/serial/SerialPort.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+using namespace travek;
+using travek::test::ScriptedRunner;
+using travek::test::TempDir;
+
+namespace {
+
+std::string stepsFile(int count) {
+    std::string text;
+    for (int i = 1; i <= count; ++i)
+        text += std::to_string(i) + "\t" + std::to_string(i) + "\tk" + std::to_string(i) + ";\r\n";
+    return text;
+}
+
+int pressButton(QDialog& dialog, QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+    return dialog.result();
+}
+
+// The main window with all the windows it uses, in a working directory of its own.
+class MainWindowView : public ::testing::Test {
+protected:
+    void SetUp() override { dir.enter(); }
+
+    void create() {
+        form = std::make_unique<travek::MainWindow>(runner);
+        form->session().channels().setChannelCount(5);
+        form->show();
+    }
+
+    void TearDown() override {
+        form.reset();
+        EXPECT_TRUE(runner->allStepsUsed());
+    }
+
+    GridModel& grid() { return form->grid(); }
+    ProgramState& state() { return form->session().state(); }
+    KeyActionDialog& selKey() { return *form->windows().keyActionDialog; }
+    ChannelDialog& selChannel() { return *form->windows().channelDialog; }
+
+    void fillSteps(std::initializer_list<std::pair<const char*, const char*>> steps) {
+        int row = 1;
+        for (const auto& [channel, keys] : steps) {
+            grid().setCell(1, row, channel);
+            grid().setCell(2, row++, keys);
+        }
+    }
+
+    // A user's double-click on a grid cell; the first click makes it the current cell.
+    void doubleClickCell(int col, int row) {
+        const QModelIndex index = form->gridModel().indexOf(col, row);
+        form->gridView->scrollTo(index);
+        const QPoint at = form->gridView->visualRect(index).center();
+        QTest::mouseClick(form->gridView->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(form->gridView->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    void expectErrorBox(const QString& text) {
+        runner->then([text](QDialog& dialog) {
+            auto& box = dynamic_cast<QMessageBox&>(dialog);
+            EXPECT_EQ(box.windowTitle(), "Fehler");
+            EXPECT_EQ(box.icon(), QMessageBox::Critical);
+            EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
+            EXPECT_EQ(box.button(QMessageBox::Ok)->text(), "OK");
+            EXPECT_EQ(box.text(), text);
+            return int(QMessageBox::Ok);
+        });
+    }
+
+    void chooseFile(const QString& expectedName, const QString& path) {
+        runner->then([expectedName, path](QDialog& dialog) {
+            auto& files = dynamic_cast<QFileDialog&>(dialog);
+            EXPECT_EQ(files.objectName(), expectedName);
+            EXPECT_TRUE(files.testOption(QFileDialog::DontUseNativeDialog));
+            EXPECT_EQ(files.defaultSuffix(), "abl");
+            EXPECT_EQ(files.nameFilters(), QStringList{"TRAVEK Skriptdateien (*.abl)"});
+            EXPECT_EQ(QDir(files.directory()).canonicalPath(), QDir::current().canonicalPath());
+            files.selectFile(path);
+            return int(QDialog::Accepted);
+        });
+    }
+
+    // Makes the key action list's entryList hold what it holds, then presses button.
+    void editKeys(std::function<void(KeyActionDialog&)> edit, bool ok) {
+        runner->then([edit, ok](QDialog& dialog) {
+            auto& keys = dynamic_cast<KeyActionDialog&>(dialog);
+            edit(keys);
+            return pressButton(dialog, ok ? keys.okButton : keys.cancelButton);
+        });
+    }
+
+    TempDir dir;
+    std::shared_ptr<ScriptedRunner> runner = std::make_shared<ScriptedRunner>();
+    std::unique_ptr<travek::MainWindow> form;
+};
+
+TEST_F(MainWindowView, FirstRunShowsNinetyNineNumberedEmptyStepsAndNoSeriesCount) {
+    create();
+    EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01");
+    EXPECT_EQ(form->activeLabel->text(), "-");
+    EXPECT_EQ(form->activeLabel->font().pixelSize(), 16);
+    EXPECT_TRUE(form->activeLabel->font().bold());
+    EXPECT_EQ(form->activeLabel->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    EXPECT_EQ(form->afterLabel->text(), "Nach");
+    EXPECT_EQ(form->seriesCountLabel->text(), "[ ]");
+    EXPECT_EQ(form->seriesCountLabel->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(form->seriesStringLabel->text(), "");
+    EXPECT_EQ(form->seriesStringLabel->palette().color(QPalette::Window), QColor(238, 227, 228));
+
+    ASSERT_EQ(grid().rowCount(), 100);
+    QAbstractItemModel* model = form->gridView->model();
+    ASSERT_EQ(model->rowCount(), 99);
+    ASSERT_EQ(model->columnCount(), 3);
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Step");
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Kanal");
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Taste(n)");
+    for (int r = 0; r < 99; ++r) {
+        EXPECT_EQ(model->index(r, 0).data().toString(), QString::number(r + 1));
+        EXPECT_EQ(model->index(r, 1).data().toString(), "");
+        EXPECT_EQ(model->index(r, 2).data().toString(), "");
+        EXPECT_EQ(model->index(r, 2).data(Qt::BackgroundRole).value<QColor>(), QColor(238, 227, 228));
+        EXPECT_FALSE(model->index(r, 1).data(Qt::BackgroundRole).isValid());
+    }
+    // The step numbers cannot be selected, and nothing can be typed into the grid.
+    EXPECT_FALSE(model->flags(model->index(0, 0)) & Qt::ItemIsSelectable);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_FALSE(model->flags(model->index(4, c)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(model->flags(model->index(4, 1)) & Qt::ItemIsSelectable);
+    EXPECT_TRUE(model->flags(model->index(4, 2)) & Qt::ItemIsSelectable);
+    EXPECT_EQ(form->gridView->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+    EXPECT_EQ(form->session().sequence().StepCount, 0);
+    EXPECT_EQ(form->session().sequence().CurrentStep, 1);
+    EXPECT_EQ(form->panelText(2), "0");
+    EXPECT_EQ(form->panelText(3), "1");
+    for (int p : {0, 1, 4, 5})
+        EXPECT_EQ(form->panelText(p), "");
+    EXPECT_EQ(form->currentCol(), 1);
+    EXPECT_EQ(form->currentRow(), 1);
+}
+
+TEST_F(MainWindowView, MenusCarryTheirTextsAndBeendenClosesTheWindow) {
+    create();
+    QStringList menus;
+    for (QAction* a : form->menus->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&Datei", "&Einstellungen"}));
+    EXPECT_EQ(form->saveAction->text(), "&Speichern");
+    EXPECT_EQ(form->loadAction->text(), "&Laden");
+    EXPECT_EQ(form->quitAction->text(), "&Beenden");
+    EXPECT_EQ(form->interfaceAction->text(), "&Interface");
+    EXPECT_EQ(form->comPortAction->text(), "&Comport");
+    EXPECT_EQ(form->initAction->text(), "&Init Interface");
+    EXPECT_EQ(form->insertRowAction->text(), QString::fromUtf8("Zeile &einfügen"));
+    EXPECT_EQ(form->deleteRowAction->text(), "Zeile ent&fernen");
+
+    // Closing the main window ends the program, also when the service window has been shown.
+    QTimer::singleShot(0, form.get(), [this] {
+        form->windows().serviceWindow->show();
+        form->quitAction->trigger();
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+    watchdog.start(5000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(MainWindowView, LoadsTheSavedSequenceAndSeriesSettingsAtCreation) {
+    dir.write("ablauf.abl", stepsFile(5));
+    dir.write("ablauf.pst", "12\r\n{ENTER};\r\n");
+    create();
+    EXPECT_EQ(grid().rowCount(), 6);
+    EXPECT_EQ(form->gridView->model()->rowCount(), 5);
+    EXPECT_EQ(form->gridView->model()->index(4, 2).data().toString(), "k5;");
+    EXPECT_EQ(form->seriesCountLabel->text(), "[12]");
+    EXPECT_EQ(form->seriesStringLabel->text(), "{ENTER};");
+    EXPECT_EQ(state().Series.ValXCount, 12);
+    EXPECT_EQ(form->session().sequence().StepCount, 5);
+    EXPECT_EQ(form->session().sequence().StepKeys[3], "k3;");
+    EXPECT_EQ(form->panelText(2), "5");
+}
+
+TEST_F(MainWindowView, SeriesFileWithoutSeriesFileIsIgnoredAndABadOneIsReportedOnce) {
+    dir.write("ablauf.pst", "12\r\nx;\r\n"); // without ablauf.abl it is not read
+    {
+        create();
+        EXPECT_EQ(form->seriesCountLabel->text(), "[ ]");
+        EXPECT_EQ(state().Series.ValXCount, 0);
+        form.reset();
+    }
+    dir.write("ablauf.abl", stepsFile(3));
+    dir.write("ablauf.pst", "zwoelf\r\nx;\r\n");
+    expectErrorBox(QString::fromUtf8("Ungültige numerische Eingabe"));
+    create();
+    EXPECT_EQ(runner->shown(), QStringList{"ErrorBox"});
+    EXPECT_EQ(grid().rowCount(), 4);
+    // The grid was loaded, so the running sequence follows it rather than staying empty.
+    EXPECT_EQ(form->session().sequence().StepCount, 3);
+    EXPECT_EQ(form->seriesCountLabel->text(), "[ ]");
+}
+
+TEST_F(MainWindowView, ChannelDoubleClickWritesTheChosenChannelAndAsksForInitialisation) {
+    create();
+    fillSteps({{"1", ""}, {"2", ""}});
+    form->session().sequence().CurrentStep = 2;
+    runner->then([](QDialog& dialog) {
+        auto& channels = dynamic_cast<ChannelDialog&>(dialog);
+        channels.channelList->setCurrentRow(2);
+        return pressButton(dialog, channels.okButton);
+    });
+    doubleClickCell(1, 3);
+    EXPECT_EQ(grid().cell(1, 3), "3");
+    EXPECT_EQ(form->activeLabel->text(), "Init Interface notwendig");
+    EXPECT_EQ(form->session().sequence().StepCount, 3);
+    EXPECT_EQ(form->session().sequence().StepChannel[3], 3);
+    EXPECT_EQ(form->session().sequence().CurrentStep, 1);
+    EXPECT_EQ(form->panelText(2), "3");
+    EXPECT_EQ(form->panelText(3), "1");
+}
+
+TEST_F(MainWindowView, ChannelDoubleClickCancelledChangesNothingButRestartsTheSequence) {
+    create();
+    fillSteps({{"1", ""}, {"2", ""}});
+    form->session().sequence().CurrentStep = 2;
+    form->activeLabel->setText("Active");
+    runner->then([](QDialog& dialog) {
+        auto& channels = dynamic_cast<ChannelDialog&>(dialog);
+        channels.channelList->setCurrentRow(4);
+        return pressButton(dialog, channels.cancelButton);
+    });
+    doubleClickCell(1, 2);
+    EXPECT_EQ(grid().cell(1, 2), "2");
+    EXPECT_EQ(form->activeLabel->text(), "Active");
+    EXPECT_EQ(form->session().sequence().CurrentStep, 1);
+    EXPECT_EQ(form->session().sequence().StepCount, 2);
+}
+
+TEST_F(MainWindowView, ChannelOkWithNothingSelectedGivesChannelZero) {
+    create();
+    runner->then([](QDialog& dialog) {
+        auto& channels = dynamic_cast<ChannelDialog&>(dialog);
+        channels.channelList->clearSelection();
+        return pressButton(dialog, channels.okButton);
+    });
+    doubleClickCell(1, 1);
+    EXPECT_EQ(grid().cell(1, 1), "0");
+    EXPECT_EQ(form->session().sequence().StepCount, 1);
+}
+
+TEST_F(MainWindowView, ClickOnAStepNumberPicksTheChannelCellOfThatRow) {
+    create();
+    const QModelIndex number = form->gridModel().indexOf(0, 4);
+    QTest::mouseClick(form->gridView->viewport(), Qt::LeftButton, {},
+                      form->gridView->visualRect(number).center());
+    EXPECT_EQ(form->currentCol(), 1);
+    EXPECT_EQ(form->currentRow(), 4);
+}
+
+TEST_F(MainWindowView, KeyDoubleClickEditsTheStepsKeyList) {
+    create();
+    fillSteps({{"1", "a;{TAB};"}});
+    editKeys(
+        [](KeyActionDialog& keys) {
+            EXPECT_EQ(keys.entries(), (QStringList{"a", "{TAB}"}));
+            EXPECT_TRUE(keys.entryList->selectedItems().isEmpty());
+            keys.entryList->setCurrentRow(0);
+            keys.tokenList->setCurrentRow(2); // {ENTER}
+            QTest::mouseClick(keys.addButton, Qt::LeftButton);
+        },
+        true);
+    doubleClickCell(2, 1);
+    EXPECT_EQ(grid().cell(2, 1), "a;{ENTER};{TAB};");
+    EXPECT_EQ(form->session().sequence().StepKeys[1], "a;{ENTER};{TAB};");
+
+    editKeys([](KeyActionDialog& keys) { QTest::mouseClick(keys.addButton, Qt::LeftButton); }, false);
+    doubleClickCell(2, 1);
+    EXPECT_EQ(grid().cell(2, 1), "a;{ENTER};{TAB};");
+
+    editKeys(
+        [](KeyActionDialog& keys) {
+            while (keys.entryList->count() > 0) {
+                keys.entryList->setCurrentRow(0);
+                QTest::mouseClick(keys.deleteButton, Qt::LeftButton);
+            }
+        },
+        true);
+    doubleClickCell(2, 1);
+    EXPECT_EQ(grid().cell(2, 1), "");
+}
+
+TEST_F(MainWindowView, KeyListUsesTheSeparatorOfTheSplitterSettings) {
+    dir.write("SPLITSTRING.INI", "[STRINGS]\r\nSEPCHAR=124\r\n");
+    create();
+    fillSteps({{"1", "1.5|x|"}});
+    editKeys(
+        [](KeyActionDialog& keys) {
+            EXPECT_EQ(keys.entries(), (QStringList{"1.5", "x"}));
+            QTest::mouseClick(keys.addButton, Qt::LeftButton); // {LEFT}, appended
+        },
+        true);
+    doubleClickCell(2, 1);
+    EXPECT_EQ(grid().cell(2, 1), "1.5|x|{LEFT}|");
+}
+
+TEST_F(MainWindowView, InsertingARowShiftsTheStepsBelowAndShortensTheSequence) {
+    create();
+    fillSteps({{"1", "a;"}, {"2", "b;"}, {"3", ""}, {"4", ""}, {"5", "e;"}, {"6", "f;"}, {"7", "g;"}});
+    form->setCurrentCell(2, 5);
+    form->insertRow();
+    EXPECT_EQ(grid().cell(1, 5), "");
+    EXPECT_EQ(grid().cell(2, 5), "");
+    EXPECT_EQ(grid().cell(1, 6), "5");
+    EXPECT_EQ(grid().cell(2, 6), "e;");
+    EXPECT_EQ(grid().cell(1, 8), "7");
+    EXPECT_EQ(grid().cell(0, 8), "8");
+    EXPECT_EQ(form->currentCol(), 2);
+    EXPECT_EQ(form->currentRow(), 5);
+    // Only the grid changed; the running copy follows at the next double-click.
+    EXPECT_EQ(form->session().sequence().StepCount, 0);
+    runner->then([](QDialog&) { return int(QDialog::Rejected); });
+    doubleClickCell(2, 5);
+    EXPECT_EQ(form->session().sequence().StepCount, 4);
+}
+
+TEST_F(MainWindowView, InsertingAtTheEdgesLosesOnlyTheLastRow) {
+    create();
+    grid().setCell(1, 1, "1");
+    grid().setCell(1, 98, "98");
+    grid().setCell(1, 99, "99");
+    grid().setCell(2, 99, "last;");
+    form->setCurrentCell(1, 1);
+    form->insertRow();
+    EXPECT_EQ(grid().cell(1, 1), "");
+    EXPECT_EQ(grid().cell(1, 2), "1");
+    EXPECT_EQ(grid().cell(1, 99), "98");
+    EXPECT_EQ(grid().rowCount(), 100);
+
+    form->setCurrentCell(1, 99);
+    form->insertRow();
+    EXPECT_EQ(grid().cell(1, 99), "");
+    EXPECT_EQ(grid().cell(1, 98), "");
+    EXPECT_EQ(grid().cell(0, 99), "99");
+    EXPECT_EQ(grid().rowCount(), 100);
+}
+
+TEST_F(MainWindowView, DeletingARowMovesTheRowsBelowUpAndEmptiesTheLast) {
+    create();
+    fillSteps({{"1", "a;"}, {"2", "b;"}, {"3", "c;"}});
+    grid().setCell(1, 99, "99");
+    form->setCurrentCell(1, 1);
+    form->deleteRow();
+    EXPECT_EQ(grid().cell(1, 1), "2");
+    EXPECT_EQ(grid().cell(2, 1), "b;");
+    EXPECT_EQ(grid().cell(1, 2), "3");
+    EXPECT_EQ(grid().cell(1, 3), "");
+    EXPECT_EQ(grid().cell(1, 98), "99");
+    EXPECT_EQ(grid().cell(1, 99), "");
+    EXPECT_EQ(grid().cell(0, 1), "1");
+    EXPECT_EQ(form->currentRow(), 1);
+
+    grid().setCell(1, 99, "x");
+    form->setCurrentCell(2, 99);
+    form->deleteRow();
+    EXPECT_EQ(grid().cell(1, 99), "");
+    EXPECT_EQ(grid().cell(1, 98), "99");
+    EXPECT_EQ(form->currentCol(), 2);
+    EXPECT_EQ(form->currentRow(), 99);
+}
+
+TEST_F(MainWindowView, SavedSequenceComesBackWithItsSeriesFileFromTheWorkingDirectory) {
+    create();
+    std::filesystem::create_directory(dir.file("Messung"));
+    fillSteps({{"2", "1.5{TAB};"}, {"3", "{ENTER};"}});
+    state().Series.ValXCount = 4;
+    state().Series.SeriesString = "{F2};";
+
+    runner->then([](QDialog& dialog) {
+        auto& files = dynamic_cast<QFileDialog&>(dialog);
+        EXPECT_EQ(files.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(QFileInfo(files.selectedFiles().value(0)).fileName(), "ablauf.abl");
+        return int(QDialog::Rejected);
+    });
+    form->saveSequence();
+    EXPECT_FALSE(std::filesystem::exists(dir.file("ablauf.abl")));
+
+    chooseFile("SaveDialog1", QString::fromStdString(dir.file("Messung/probe")));
+    form->saveSequence();
+    EXPECT_EQ(dir.read("Messung/probe.abl").substr(0, 32), "1\t2\t1,5{TAB};\r\n2\t3\t{ENTER};\r\n3\t\t");
+    EXPECT_EQ(dir.read("probe.abl.pst"), "4\r\n{F2};\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Messung/probe.abl.pst")));
+    EXPECT_EQ(grid().cell(2, 1), "1.5{TAB};"); // only the file has the comma
+
+    state().Series.ValXCount = 9;
+    state().Series.SeriesString = "y;";
+    grid().setCell(1, 1, "7");
+    const int stepsBefore = form->session().sequence().StepCount;
+    chooseFile("OpenDialog1", QString::fromStdString(dir.file("Messung/probe.abl")));
+    form->loadSequence();
+    EXPECT_EQ(grid().rowCount(), 100);
+    EXPECT_EQ(grid().cell(1, 1), "2");
+    EXPECT_EQ(grid().cell(2, 1), "1,5{TAB};");
+    EXPECT_EQ(state().Series.ValXCount, 4);
+    EXPECT_EQ(state().Series.SeriesString, "{F2};");
+    EXPECT_EQ(form->seriesCountLabel->text(), "[4]");
+    EXPECT_EQ(form->seriesStringLabel->text(), "{F2};");
+    // Loading changes only the grid; the running copy waits for the next double-click.
+    EXPECT_EQ(form->session().sequence().StepCount, stepsBefore);
+    runner->then([](QDialog&) { return int(QDialog::Rejected); });
+    doubleClickCell(2, 1);
+    EXPECT_EQ(form->session().sequence().StepKeys[1], "1,5{TAB};");
+    EXPECT_EQ(form->session().sequence().StepCount, 2);
+}
+
+TEST_F(MainWindowView, LoadingWithoutSeriesFileClearsTheSeriesSettings) {
+    dir.write("short.abl", stepsFile(2));
+    create();
+    state().Series.ValXCount = 5;
+    state().Series.SeriesString = "z;";
+    form->setCurrentCell(2, 50);
+    chooseFile("OpenDialog1", QString::fromStdString(dir.file("short.abl")));
+    form->loadSequence();
+    EXPECT_EQ(grid().rowCount(), 3);
+    EXPECT_EQ(state().Series.ValXCount, 0);
+    EXPECT_EQ(state().Series.SeriesString, "");
+    EXPECT_EQ(form->seriesCountLabel->text(), "[0]");
+    EXPECT_EQ(form->currentRow(), 2); // the current row stays inside the shorter grid
+    EXPECT_EQ(form->currentCol(), 2);
+}
+
+TEST_F(MainWindowView, LongSequenceFileKeepsAllRowsButOnly99Steps) {
+    dir.write("long.abl", stepsFile(120));
+    create();
+    chooseFile("OpenDialog1", QString::fromStdString(dir.file("long.abl")));
+    form->loadSequence();
+    EXPECT_EQ(grid().rowCount(), 121);
+    EXPECT_EQ(form->gridView->model()->index(119, 0).data().toString(), "120");
+    runner->then([](QDialog&) { return int(QDialog::Rejected); });
+    doubleClickCell(1, 120);
+    EXPECT_EQ(form->session().sequence().StepCount, 99);
+    EXPECT_EQ(form->panelText(2), "99");
+}
+
+TEST_F(MainWindowView, BadSeriesFileWhileLoadingIsReportedAndTheLabelsShowTheClearedSettings) {
+    dir.write("probe.abl", stepsFile(2));
+    dir.write("probe.abl.pst", "abc\r\nx;\r\n");
+    create();
+    state().Series.ValXCount = 6;
+    form->showSeriesCount("[6]");
+    chooseFile("OpenDialog1", QString::fromStdString(dir.file("probe.abl")));
+    expectErrorBox(QString::fromUtf8("Ungültige numerische Eingabe"));
+    form->loadSequence();
+    EXPECT_EQ(state().Series.ValXCount, 0);
+    EXPECT_EQ(form->seriesCountLabel->text(), "[0]");
+    EXPECT_EQ(grid().rowCount(), 3);
+}
+
+TEST_F(MainWindowView, WriteErrorOnSaveIsShownOnceAndTruncatesNothing) {
+    create();
+    fillSteps({{"1", "a;"}});
+    state().Series.ValXCount = 2;
+    // A folder in the way of the sequence file: the grid save fails, the series file stays old.
+    std::filesystem::create_directory(dir.file("blocked.abl"));
+    dir.write("blocked.abl.pst", "7\r\nalt;\r\n");
+    chooseFile("SaveDialog1", QString::fromStdString(dir.file("blocked.abl")));
+    runner->then([](QDialog& dialog) {
+        EXPECT_FALSE(dynamic_cast<QMessageBox&>(dialog).text().isEmpty());
+        return int(QMessageBox::Ok);
+    });
+    form->saveSequence();
+    EXPECT_EQ(runner->shown(), (QStringList{"SaveDialog1", "ErrorBox"}));
+    EXPECT_EQ(dir.read("blocked.abl.pst"), "7\r\nalt;\r\n");
+
+    // A folder in the way of the series file: the sequence file is written, the old one was whole.
+    dir.write("probe.abl", "alt\r\n");
+    std::filesystem::create_directory(dir.file("probe.abl.pst"));
+    chooseFile("SaveDialog1", QString::fromStdString(dir.file("probe.abl")));
+    runner->then([](QDialog&) { return int(QMessageBox::Ok); });
+    form->saveSequence();
+    EXPECT_EQ(runner->shown().count("ErrorBox"), 2);
+    EXPECT_EQ(dir.read("probe.abl").substr(0, 8), "1\t1\ta;\r\n");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("probe.abl.pst")));
+}
+
+TEST_F(MainWindowView, ValueCountDialogTakesTheLeadingNumberOrKeepsTheCountOnEscape) {
+    create();
+    state().Series.ValueCounter = 3;
+    auto typeAndPress = [this](const QString& text, Qt::Key key) {
+        runner->then([text, key](QDialog& dialog) {
+            auto& count = dynamic_cast<SeriesCountDialog&>(dialog);
+            count.edit->setText(text);
+            QTest::keyClick(count.edit, key);
+            return dialog.result();
+        });
+    };
+    runner->then([](QDialog& dialog) {
+        auto& count = dynamic_cast<SeriesCountDialog&>(dialog);
+        EXPECT_EQ(count.edit->text(), "0");
+        EXPECT_EQ(count.edit->selectedText(), "0");
+        count.edit->setText(" 1 0");
+        QTest::keyClick(count.edit, Qt::Key_Return);
+        return dialog.result();
+    });
+    QTest::mouseDClick(form->seriesCountLabel, Qt::LeftButton);
+    EXPECT_EQ(state().Series.ValXCount, 10);
+    EXPECT_EQ(form->seriesCountLabel->text(), "[10]");
+
+    typeAndPress("25", Qt::Key_Escape);
+    form->editSeriesCount();
+    EXPECT_EQ(state().Series.ValXCount, 10);
+    EXPECT_EQ(form->seriesCountLabel->text(), "[10]");
+
+    runner->then([](QDialog& dialog) {
+        auto& count = dynamic_cast<SeriesCountDialog&>(dialog);
+        EXPECT_EQ(count.edit->text(), "10");
+        count.edit->setText("abc");
+        return pressButton(dialog, count.okButton);
+    });
+    form->editSeriesCount();
+    EXPECT_EQ(state().Series.ValXCount, 0);
+    EXPECT_EQ(form->seriesCountLabel->text(), "[0]");
+
+    typeAndPress("-4", Qt::Key_Enter);
+    form->editSeriesCount();
+    EXPECT_EQ(state().Series.ValXCount, -4);
+    EXPECT_EQ(state().Series.ValueCounter, 3);
+}
+
+TEST_F(MainWindowView, SeriesStringIsEditedInTheKeyActionList) {
+    create();
+    state().Series.SeriesString = "{ENTER};";
+    editKeys(
+        [](KeyActionDialog& keys) {
+            EXPECT_EQ(keys.entries(), QStringList{"{ENTER}"});
+            const QPoint tab = keys.tokenList->visualItemRect(keys.tokenList->item(3)).center();
+            QTest::mouseClick(keys.tokenList->viewport(), Qt::LeftButton, {}, tab);
+            QTest::mouseDClick(keys.tokenList->viewport(), Qt::LeftButton, {}, tab);
+        },
+        true);
+    QTest::mouseDClick(form->seriesStringLabel, Qt::LeftButton);
+    EXPECT_EQ(state().Series.SeriesString, "{ENTER};{TAB};");
+    EXPECT_EQ(form->seriesStringLabel->text(), "{ENTER};{TAB};");
+
+    editKeys([](KeyActionDialog& keys) { keys.entryList->clear(); }, false);
+    form->editSeriesString();
+    EXPECT_EQ(state().Series.SeriesString, "{ENTER};{TAB};");
+}
+
+TEST_F(MainWindowView, ErrorBoxHelperGoesThroughTheRunner) {
+    create();
+    expectErrorBox("COM3 Error");
+    form->showError("COM3 Error");
+    EXPECT_EQ(runner->shown(), QStringList{"ErrorBox"});
+}
+
+TEST_F(MainWindowView, DeviceAndFileTextsAreNeverRenderedAsMarkup) {
+    create();
+    const std::string line = "<img src=/dev/zero>\r";
+    form->session().port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
+    EXPECT_EQ(form->panelText(5), "<img src=/dev/zero>");
+    // Every label of every window, the status panels included, shows its text as it stands.
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+        if (!qobject_cast<QMessageBox*>(label->window())) {
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+        }
+    }
+    runner->then([](QDialog& dialog) {
+        EXPECT_EQ(dynamic_cast<QMessageBox&>(dialog).textFormat(), Qt::PlainText);
+        return int(QMessageBox::Ok);
+    });
+    form->showError("<b>ablauf.abl</b>");
+}
+
+} // namespace

@@ -1,0 +1,384 @@
+#include "core/serial/SerialPort.h"
+#include "platform/posix/PosixSerial.h"
+#include "support/PollEventLoop.h"
+#include "support/PtyPair.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <functional>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace travek {
+namespace {
+
+using test::PollEventLoop;
+using test::PtyPair;
+using test::TempDir;
+
+// Counts how often the settings block is put into effect.
+class CountingSerial : public PosixSerial {
+public:
+    explicit CountingSerial(int* configures) : m_configures(configures) {}
+    void configure(const SerialSettings& settings) override {
+        ++*m_configures;
+        PosixSerial::configure(settings);
+    }
+
+private:
+    int* m_configures;
+};
+
+// A driver whose COM1 is a pty, through the mapping in the working directory's TRAVEK.INI.
+class SerialDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.enter();
+        dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM1=" + pty.slavePath() + "\r\n");
+        driver.setComPort(pnCOM1);
+        driver.setComPortPollingDelay(0);
+        driver.OnReceiveData = [this](const void* data, std::int32_t size) {
+            chunks.emplace_back(static_cast<const char*>(data), static_cast<std::size_t>(size));
+            pointers.push_back(data);
+        };
+    }
+
+    std::string received() const {
+        std::string all;
+        for (const std::string& chunk : chunks)
+            all += chunk;
+        return all;
+    }
+    bool waitForBytes(std::size_t count) {
+        return loop.runUntil([&] { return received().size() >= count; });
+    }
+
+    PollEventLoop loop;
+    TempDir dir;
+    PtyPair pty;
+    SerialPort driver{loop};
+    std::vector<std::string> chunks;
+    std::vector<const void*> pointers;
+};
+
+TEST(SerialDriverDefaults, MatchTheDocumentedValues) {
+    PollEventLoop loop;
+    SerialPort driver{loop};
+    EXPECT_EQ(driver.ComPort(), pnCOM2);
+    EXPECT_EQ(driver.ComPortSpeed(), br9600);
+    EXPECT_EQ(driver.ComPortDataBits(), db8BITS);
+    EXPECT_EQ(driver.ComPortStopBits(), sb1BITS);
+    EXPECT_EQ(driver.ComPortParity(), ptNONE);
+    EXPECT_EQ(driver.ComPortHwHandshaking(), hhNONE);
+    EXPECT_EQ(driver.ComPortSwHandshaking(), shNONE);
+    EXPECT_EQ(driver.ComPortInBufSize(), 2048);
+    EXPECT_EQ(driver.ComPortOutBufSize(), 2048);
+    EXPECT_EQ(driver.ComPortPollingDelay(), 100);
+    EXPECT_EQ(driver.portHandle(), 0);
+    EXPECT_FALSE(driver.IsPortOpen());
+    EXPECT_FALSE(driver.OnReceiveData);
+    EXPECT_FALSE(driver.OnPortLost);
+}
+
+TEST_F(SerialDriverTest, OpensWritesClosesAndReopens) {
+    ASSERT_TRUE(driver.OpenPort());
+    EXPECT_TRUE(driver.IsPortOpen());
+    EXPECT_GT(driver.portHandle(), 0);
+    EXPECT_TRUE(driver.WriteBytes("D0\r", 3));
+    EXPECT_EQ(pty.receive(3), "D0\r");
+
+    driver.ClosePort();
+    EXPECT_FALSE(driver.IsPortOpen());
+    EXPECT_EQ(driver.portHandle(), 0);
+    EXPECT_FALSE(driver.WriteBytes("x", 1));
+    driver.ClosePort();
+    EXPECT_EQ(driver.portHandle(), 0);
+
+    ASSERT_TRUE(driver.OpenPort());
+    pty.send("12.5\r");
+    ASSERT_TRUE(waitForBytes(5));
+    EXPECT_EQ(received(), "12.5\r");
+}
+
+TEST_F(SerialDriverTest, FailedOpenCountsAsClosedAndIsRetried) {
+    dir.write("TRAVEK.INI",
+              "[COMPORTS]\r\nCOM1=/dev/travek-no-such-port\r\nCOM2=" + dir.file("plain.txt") + "\r\n");
+    dir.write("plain.txt", "not a terminal");
+    EXPECT_FALSE(driver.OpenPort());
+    EXPECT_EQ(driver.portHandle(), -1);
+    EXPECT_FALSE(driver.IsPortOpen());
+    driver.ClosePort();
+    EXPECT_EQ(driver.portHandle(), -1);
+    EXPECT_FALSE(driver.WriteBytes("x", 1));
+
+    driver.setComPort(pnCOM2); // a regular file is no serial port
+    EXPECT_FALSE(driver.OpenPort());
+
+    dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM2=" + pty.slavePath() + "\r\n");
+    EXPECT_TRUE(driver.OpenPort());
+}
+
+TEST_F(SerialDriverTest, PortIsHeldExclusively) {
+    ASSERT_TRUE(driver.OpenPort());
+    SerialPort second{loop};
+    second.setComPort(pnCOM1);
+    EXPECT_FALSE(second.OpenPort());
+    EXPECT_EQ(second.portHandle(), -1);
+
+    driver.ClosePort();
+    EXPECT_TRUE(second.OpenPort());
+}
+
+TEST_F(SerialDriverTest, DestroyingAnOpenDriverReleasesThePort) {
+    {
+        SerialPort first{loop};
+        first.setComPort(pnCOM1);
+        ASSERT_TRUE(first.OpenPort());
+    }
+    EXPECT_TRUE(driver.OpenPort());
+}
+
+TEST_F(SerialDriverTest, ComPortCannotChangeWhileOpen) {
+    ASSERT_TRUE(driver.OpenPort());
+    driver.setComPort(pnCOM3);
+    EXPECT_EQ(driver.ComPort(), pnCOM1);
+    driver.ClosePort();
+    driver.setComPort(static_cast<TComPortNumber>(98));
+    EXPECT_EQ(driver.ComPort(), 98);
+}
+
+TEST(SerialDriverSettings, OpenOnAnOpenPortChangesNothing) {
+    PollEventLoop loop;
+    PtyPair pty;
+    int configures = 0;
+    auto* device = new CountingSerial(&configures);
+    SerialPort driver{loop, std::unique_ptr<SerialDevice>(device)};
+    TempDir dir;
+    dir.enter();
+    dir.write("TRAVEK.INI", "[COMPORTS]\nCOM2=" + pty.slavePath() + "\n");
+    driver.setComPortPollingDelay(0);
+    driver.setComPortSpeed(br4800); // closed: stored only
+    EXPECT_EQ(configures, 0);
+
+    ASSERT_TRUE(driver.OpenPort());
+    EXPECT_EQ(configures, 1);
+    EXPECT_EQ(loop.activeWatches(), 1);
+    const std::int32_t handle = driver.portHandle();
+
+    EXPECT_TRUE(driver.OpenPort());
+    EXPECT_EQ(configures, 1);
+    EXPECT_EQ(loop.activeWatches(), 1);
+    EXPECT_EQ(driver.portHandle(), handle);
+
+    driver.setComPortOutBufSize(512);
+    driver.setComPortInBufSize(256);
+    EXPECT_EQ(configures, 3);
+}
+
+// The port's line settings as a second opener of the pty sees them.
+termios LineSettings(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios tio{};
+    EXPECT_GE(fd, 0);
+    if (fd >= 0) {
+        EXPECT_EQ(::tcgetattr(fd, &tio), 0);
+        ::close(fd);
+    }
+    return tio;
+}
+
+TEST_F(SerialDriverTest, ChangesWhileOpenPutTheWholeBlockIntoEffect) {
+    driver.setComPortSpeed(br2400);
+    ASSERT_TRUE(driver.OpenPort());
+    termios tio = LineSettings(pty.slavePath());
+    EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B2400));
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u) << "raw mode";
+    EXPECT_EQ(tio.c_iflag & (ICRNL | IXON), 0u);
+    EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
+
+    driver.setComPortSpeed(br19200);
+    EXPECT_EQ(::cfgetospeed(&(tio = LineSettings(pty.slavePath()))), static_cast<speed_t>(B19200));
+
+    // Someone else changes the speed behind the driver's back; the next change of another
+    // setting brings the driver's speed back along with it.
+    {
+        const int fd = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        termios other{};
+        ::tcgetattr(fd, &other);
+        ::cfsetospeed(&other, B1200);
+        ::cfsetispeed(&other, B1200);
+        ::tcsetattr(fd, TCSANOW, &other);
+        ::close(fd);
+    }
+    driver.setComPortHwHandshaking(hhRTSCTS);
+    tio = LineSettings(pty.slavePath());
+    EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B19200));
+    EXPECT_NE(tio.c_cflag & CRTSCTS, 0u);
+
+    driver.setComPortSwHandshaking(shXONXOFF);
+    driver.setComPortStopBits(sb2BITS);
+    driver.setComPortParity(ptMARK);
+    tio = LineSettings(pty.slavePath());
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
+    EXPECT_EQ(tio.c_cc[VSTART], 0x11);
+    EXPECT_EQ(tio.c_cc[VSTOP], 0x13);
+    EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
+    EXPECT_NE(tio.c_cflag & CMSPAR, 0u);
+    EXPECT_EQ(tio.c_iflag & INPCK, 0u) << "received bytes get no parity test";
+
+    // A rate without a termios constant goes through the arbitrary-rate interface.
+    driver.setComPortSpeed(br14400);
+    tio = LineSettings(pty.slavePath());
+    EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(CBAUDEX)) << "the 'other rate' marker";
+
+    driver.setComPortHwHandshaking(hhNONE);
+    driver.setComPortSwHandshaking(shNONE);
+    tio = LineSettings(pty.slavePath());
+    EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), 0u);
+}
+
+TEST_F(SerialDriverTest, PollingDelaySelectsHowBytesAreFetched) {
+    ASSERT_TRUE(driver.OpenPort());
+    EXPECT_EQ(loop.pendingTasks(), 0u) << "no timer spins with delay 0";
+    EXPECT_EQ(loop.activeWatches(), 1);
+
+    driver.setComPortPollingDelay(50);
+    EXPECT_EQ(loop.pendingTasks(), 1u);
+    EXPECT_GT(loop.nextTaskInMs(), 40);
+    EXPECT_EQ(loop.activeWatches(), 0);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    driver.setComPortPollingDelay(50); // same value: the timer runs on undisturbed
+    EXPECT_LE(loop.nextTaskInMs(), 25);
+    driver.setComPortPollingDelay(60);
+    EXPECT_GT(loop.nextTaskInMs(), 40);
+
+    pty.send("ab");
+    ASSERT_TRUE(waitForBytes(2));
+    EXPECT_EQ(received(), "ab");
+
+    driver.ClosePort();
+    EXPECT_EQ(loop.pendingTasks(), 0u);
+    driver.setComPortPollingDelay(70); // closed: stored for the next open
+    EXPECT_EQ(loop.pendingTasks(), 0u);
+    ASSERT_TRUE(driver.OpenPort());
+    EXPECT_GT(loop.nextTaskInMs(), 60);
+
+    driver.setComPortPollingDelay(0);
+    EXPECT_EQ(loop.pendingTasks(), 0u);
+    pty.send("c");
+    ASSERT_TRUE(waitForBytes(3));
+}
+
+TEST_F(SerialDriverTest, BytesPassUnchangedFromTheDriversOwnBuffer) {
+    ASSERT_TRUE(driver.OpenPort());
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte)
+        all += static_cast<char>(byte);
+    pty.send(all);
+    ASSERT_TRUE(waitForBytes(all.size()));
+    EXPECT_EQ(received(), all);
+    for (const void* pointer : pointers)
+        EXPECT_EQ(pointer, pointers.front());
+}
+
+TEST_F(SerialDriverTest, BurstLargerThanTheBufferArrivesInChunks) {
+    for (std::uint16_t delay : {0, 5}) {
+        SCOPED_TRACE(delay);
+        chunks.clear();
+        driver.setComPortPollingDelay(delay);
+        driver.setComPortInBufSize(16);
+        ASSERT_TRUE(driver.OpenPort());
+        std::string burst;
+        for (int i = 0; i < 1000; ++i)
+            burst += static_cast<char>('A' + i % 26);
+        pty.send(burst);
+        ASSERT_TRUE(waitForBytes(burst.size()));
+        EXPECT_EQ(received(), burst);
+        EXPECT_GE(chunks.size(), 63u);
+        for (const std::string& chunk : chunks) {
+            EXPECT_GE(chunk.size(), 1u);
+            EXPECT_LE(chunk.size(), 16u);
+        }
+        driver.ClosePort();
+    }
+}
+
+TEST_F(SerialDriverTest, IdleLineDeliversNothing) {
+    for (std::uint16_t delay : {0, 2}) {
+        driver.setComPortPollingDelay(delay);
+        ASSERT_TRUE(driver.OpenPort());
+        loop.runFor(60);
+        driver.ClosePort();
+    }
+    EXPECT_TRUE(chunks.empty());
+}
+
+TEST_F(SerialDriverTest, NoBufferDeliversNothingAndDoesNotSpin) {
+    driver.setComPortInBufSize(0);
+    ASSERT_TRUE(driver.OpenPort());
+    pty.send("waiting");
+    loop.runFor(100);
+    EXPECT_TRUE(chunks.empty());
+    EXPECT_EQ(loop.readableCalls(), 0);
+
+    // With room again, what waited in the device is delivered.
+    driver.setComPortInBufSize(64);
+    ASSERT_TRUE(waitForBytes(7));
+    EXPECT_EQ(received(), "waiting");
+}
+
+TEST_F(SerialDriverTest, VanishedDeviceClosesThePortOnceWithoutSpinning) {
+    ASSERT_TRUE(driver.OpenPort());
+    int lost = 0;
+    driver.OnPortLost = [&] {
+        ++lost;
+        EXPECT_FALSE(driver.IsPortOpen());
+    };
+
+    pty.closeMaster();
+    ASSERT_TRUE(loop.runUntil([&] { return lost > 0; }));
+    loop.runFor(200);
+    EXPECT_EQ(lost, 1);
+    EXPECT_FALSE(driver.IsPortOpen());
+    EXPECT_EQ(driver.portHandle(), 0);
+    EXPECT_LE(loop.readableCalls(), 2);
+    EXPECT_TRUE(chunks.empty());
+    EXPECT_FALSE(driver.WriteBytes("x", 1));
+}
+
+TEST_F(SerialDriverTest, VanishedDeviceIsNoticedByThePollingTimerToo) {
+    driver.setComPortPollingDelay(5);
+    ASSERT_TRUE(driver.OpenPort());
+    int lost = 0;
+    driver.OnPortLost = [&] { ++lost; };
+    pty.closeMaster();
+    ASSERT_TRUE(loop.runUntil([&] { return lost > 0; }));
+    loop.runFor(50);
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(loop.pendingTasks(), 0u);
+}
+
+TEST_F(SerialDriverTest, HandlerMayCloseThePort) {
+    ASSERT_TRUE(driver.OpenPort());
+    int calls = 0;
+    driver.OnReceiveData = [&](const void*, std::int32_t) {
+        ++calls;
+        driver.ClosePort();
+    };
+    pty.send("first");
+    ASSERT_TRUE(loop.runUntil([&] { return calls > 0; }));
+    loop.runFor(50);
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(driver.IsPortOpen());
+    EXPECT_TRUE(driver.OpenPort());
+}
+
+} // namespace
+} // namespace travek

@@ -1,0 +1,271 @@
+// Types into a real X client (travek-textwin) on a private Xvfb server, under the us and de
+// layouts, with Caps Lock off and on. Without Xvfb the tests are skipped, except under CI=true,
+// where a missing X server is a failure.
+#include "core/typing/LayoutKeySender.h"
+#include "support/TempDir.h"
+#include "platform/x11/X11Keyboard.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace travek {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool InCi() {
+    const char* ci = std::getenv("CI");
+    return ci && std::string(ci) == "true";
+}
+
+bool OnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        const std::size_t end = std::min(dirs.find(':', start), dirs.size());
+        if (access((dirs.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// A child process with its standard output and error on pipes.
+class Child {
+public:
+    // quiet: output goes to /dev/null (a server that nobody reads must not block on a full pipe).
+    // Descriptors the caller opened without O_CLOEXEC are inherited.
+    explicit Child(const std::vector<std::string>& argv, bool quiet = false) {
+        int out[2], err[2];
+        if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+            return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (quiet) {
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        } else {
+            posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+            posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+        }
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        if (posix_spawnp(&m_pid, args[0], &actions, nullptr, args.data(), environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        close(err[1]);
+        m_out = out[0];
+        m_err = err[0];
+    }
+    ~Child() {
+        stop();
+        close(m_out);
+        close(m_err);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    bool running() const { return m_pid > 0; }
+
+    // Reads from the child's output (or error) until it holds `wanted` or the time is up.
+    std::string readUntil(bool fromError, const std::string& wanted, std::chrono::milliseconds timeout) {
+        std::string& text = fromError ? m_errText : m_outText;
+        const int fd = fromError ? m_err : m_out;
+        const auto deadline = Clock::now() + timeout;
+        while (text.find(wanted) == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0)
+                break;
+            pollfd pfd{fd, POLLIN, 0};
+            if (poll(&pfd, 1, static_cast<int>(left.count())) <= 0)
+                break;
+            char buffer[512];
+            const ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+        return text;
+    }
+    void clearOutput() { m_outText.clear(); }
+
+    // SIGTERM, then the exit status (-1 when it did not end by itself).
+    int stop() {
+        if (m_pid <= 0)
+            return m_status;
+        kill(m_pid, SIGTERM);
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
+        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return m_status;
+    }
+    int wait() {
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
+        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return m_status;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+    int m_err = -1;
+    int m_status = -1;
+    std::string m_outText;
+    std::string m_errText;
+};
+
+class X11KeyboardXvfbTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!OnPath("Xvfb")) {
+            s_problem = "Xvfb is not installed";
+            return;
+        }
+        // Xvfb picks a free display itself and writes its number to the descriptor.
+        int fds[2];
+        if (pipe(fds) != 0) {
+            s_problem = "no pipe";
+            return;
+        }
+        s_server = new Child({"Xvfb", "-displayfd", std::to_string(fds[1]), "-noreset", "-nolisten", "tcp",
+                              "-screen", "0", "640x480x24"},
+                             true);
+        close(fds[1]);
+        std::string number;
+        pollfd pfd{fds[0], POLLIN, 0};
+        char buffer[32];
+        ssize_t n = 0;
+        while (number.find('\n') == std::string::npos && poll(&pfd, 1, 20000) > 0 &&
+               (n = read(fds[0], buffer, sizeof buffer)) > 0)
+            number.append(buffer, static_cast<std::size_t>(n));
+        close(fds[0]);
+        if (number.find('\n') == std::string::npos) {
+            s_problem = "Xvfb did not start";
+            return;
+        }
+        s_display = ":" + number.substr(0, number.find('\n'));
+    }
+
+    static void TearDownTestSuite() {
+        delete s_server;
+        s_server = nullptr;
+    }
+
+    void SetUp() override {
+        if (!s_problem.empty()) {
+            if (InCi())
+                FAIL() << "no X server for the keyboard tests: " << s_problem;
+            GTEST_SKIP() << s_problem;
+        }
+    }
+
+    static void setLayout(const std::string& layout) {
+        Child setxkbmap({"setxkbmap", "-display", s_display, layout});
+        ASSERT_TRUE(setxkbmap.running());
+        ASSERT_EQ(setxkbmap.wait(), 0) << "setxkbmap " << layout;
+    }
+
+    static inline Child* s_server = nullptr;
+    static inline std::string s_display;
+    static inline std::string s_problem;
+};
+
+constexpr std::chrono::seconds Patience{10};
+
+TEST_F(X11KeyboardXvfbTest, TypesValuesAndAltGrTextExactlyUnderUsAndDe) {
+    std::string error;
+    auto keyboard = X11Keyboard::open(s_display.c_str(), error);
+    ASSERT_TRUE(keyboard) << error;
+    LayoutKeySender sender(*keyboard);
+
+    test::TempDir dir;
+    Child window({TRAVEK_TEXTWIN, "--display", s_display, "--out", dir.file("typed.txt")});
+    ASSERT_TRUE(window.running());
+    std::string allTyped;
+    ASSERT_NE(window.readUntil(true, "ready", Patience).find("ready"), std::string::npos);
+
+    // One keyboard connection throughout: the layout switch must be picked up between calls.
+    for (const std::string layout : {"us", "de"}) {
+        SCOPED_TRACE(layout);
+        setLayout(layout);
+        window.clearOutput();
+        sender.SendKeys("12,345");
+        sender.SendKeys("{TAB}");
+        sender.SendKeys("{ENTER}");
+        const std::string value = "12,345<Tab><Enter>\n";
+        EXPECT_EQ(window.readUntil(false, value, Patience), value);
+        allTyped += value;
+
+        window.clearOutput();
+        // "@" is the Alt prefix and is doubled to be typed; braces around text would make a name,
+        // so "}" comes first and "{" last.
+        sender.SendKeys("Mail: a.b@@c.de} Zoll{");
+        sender.SendKeys("{ENTER}");
+        const std::string text = "Mail: a.b@c.de} Zoll{<Enter>\n";
+        EXPECT_EQ(window.readUntil(false, text, Patience), text);
+        allTyped += text;
+    }
+    EXPECT_EQ(window.stop(), 0); // SIGTERM ends it cleanly
+    EXPECT_EQ(dir.read("typed.txt"), allTyped);
+}
+
+TEST_F(X11KeyboardXvfbTest, CapsLockIsLeftOnAndDoesNotChangeTheText) {
+    std::string error;
+    auto keyboard = X11Keyboard::open(s_display.c_str(), error);
+    ASSERT_TRUE(keyboard) << error;
+    LayoutKeySender sender(*keyboard);
+    setLayout("de");
+
+    Child window({TRAVEK_TEXTWIN, "--display", s_display});
+    ASSERT_NE(window.readUntil(true, "ready", Patience).find("ready"), std::string::npos);
+
+    auto tapCapsLock = [&] {
+        keyboard->beginSend();
+        const auto caps = keyboard->namedKey(vk::Capital);
+        ASSERT_TRUE(caps);
+        keyboard->sendKey(*caps, true);
+        keyboard->sendKey(*caps, false);
+        keyboard->endSend();
+    };
+    tapCapsLock();
+    keyboard->beginSend();
+    ASSERT_TRUE(keyboard->capsLockOn());
+    keyboard->endSend();
+
+    sender.SendKeys("}Ab@@z,5^c{");
+    sender.SendKeys("{ENTER}");
+    const std::string text = "}Ab@z,5<Ctrl+c>{<Enter>\n";
+    EXPECT_EQ(window.readUntil(false, text, Patience), text);
+
+    keyboard->beginSend();
+    EXPECT_TRUE(keyboard->capsLockOn());
+    keyboard->endSend();
+    tapCapsLock();
+    keyboard->beginSend();
+    EXPECT_FALSE(keyboard->capsLockOn());
+    keyboard->endSend();
+    EXPECT_EQ(window.stop(), 0);
+}
+
+} // namespace
+} // namespace travek
