@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
 
 namespace travek {
 
@@ -72,12 +73,27 @@ void writeInPlace(const std::string& path, const std::string& content) {
     CloseHandle(file);
 }
 
+// The full name of a file: ReplaceFile is given full names, as wine's refuses a name relative to
+// the working directory (ERROR_DIRECTORY) where Windows takes it.
+std::string fullPath(const std::string& path) {
+    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        fail(GetLastError());
+    std::string full(size, '\0');
+    const DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        fail(GetLastError());
+    full.resize(length);
+    return full;
+}
+
 } // namespace
 
 // On Windows a read-only file is refused, as on Linux one without write permission. The new
 // content goes to a temporary file beside the target, which ReplaceFile puts in its place keeping
 // the target's attributes and security; a new file is moved into place.
-void WriteFileAtomically(const std::string& path, const std::string& content) {
+void WriteFileAtomically(const std::string& name, const std::string& content) {
+    const std::string path = fullPath(name);
     const DWORD attributes = GetFileAttributesA(path.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY))

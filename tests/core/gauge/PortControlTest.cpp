@@ -3,6 +3,7 @@
 #include "core/serial/SerialPort.h"
 #include "core/text/Error.h"
 #include "support/FakeEventLoop.h"
+#include "support/FakeSerialDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -12,41 +13,12 @@ using namespace travek;
 
 namespace {
 
-// A port that opens when told to and records what reaches it.
-class FakeDevice : public SerialDevice {
-public:
-    struct Log {
-        bool openable = true;
-        int opens = 0;
-        std::uint8_t openedIndex = 0;
-        SerialSettings settings;
-        std::string written;
-    };
-    explicit FakeDevice(std::shared_ptr<Log> log) : m_log(std::move(log)) {}
-    bool open(std::uint8_t comPort) override {
-        ++m_log->opens;
-        m_log->openedIndex = comPort;
-        return m_open = m_log->openable;
-    }
-    bool isOpen() const override { return m_open; }
-    void configure(const SerialSettings& settings) override { m_log->settings = settings; }
-    ReadResult read(void*, std::int32_t) override { return {}; }
-    bool write(const void* data, std::int32_t count) override {
-        m_log->written.append(static_cast<const char*>(data), static_cast<std::size_t>(count));
-        return true;
-    }
-    void close() override { m_open = false; }
-    std::intptr_t nativeHandle() const override { return m_open ? 42 : -1; }
-
-private:
-    std::shared_ptr<Log> m_log;
-    bool m_open = false;
-};
+using test::FakeSerialDevice;
 
 struct Fixture {
-    std::shared_ptr<FakeDevice::Log> log = std::make_shared<FakeDevice::Log>();
+    std::shared_ptr<FakeSerialDevice::Log> log = std::make_shared<FakeSerialDevice::Log>();
     test::FakeEventLoop loop;
-    SerialPort driver{loop, std::make_unique<FakeDevice>(log)};
+    SerialPort driver{loop, std::make_unique<FakeSerialDevice>(log)};
     InterfaceDefinition definition;
     Fixture() { driver.setComPortPollingDelay(100); }
 };

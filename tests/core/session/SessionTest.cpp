@@ -1,0 +1,554 @@
+#include "core/session/Session.h"
+#include "core/session/SessionView.h"
+#include "core/typing/KeyOutput.h"
+#include "support/FakeEventLoop.h"
+#include "support/FakeSerialDevice.h"
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <deque>
+#include <filesystem>
+
+using namespace travek;
+using namespace std::chrono_literals;
+using testing::ElementsAre;
+using testing::HasSubstr;
+
+namespace {
+
+// Shows nothing: keeps what the session reports and answers its dialogs from the test's script.
+class FakeView : public SessionView {
+public:
+    void setPanelText(int panel, const std::string& text) override { panels.at(static_cast<std::size_t>(panel)) = text; }
+    void setActiveText(const std::string& text) override { active = text; }
+    void setCaption(const std::string& text) override { caption = text; }
+    void showSeriesCount(const std::string& text) override { seriesCount = text; }
+    void showSeriesString(const std::string& text) override { seriesString = text; }
+    void showServiceOutput(const std::string& text) override { serviceOutput = text; }
+    void setCurrentCell(int col, int row) override { cell = {col, row}; }
+    void beginGridUpdate() override { ++gridUpdates; }
+    void endGridUpdate() override {}
+    void showError(const std::string& text) override { errors.push_back(text); }
+    std::string chooseSequenceFile(bool save) override {
+        fileDialogs.push_back(save);
+        if (files.empty()) {
+            ADD_FAILURE() << "unexpected file dialog";
+            return {};
+        }
+        std::string file = files.front();
+        files.pop_front();
+        return file;
+    }
+    bool runChannelDialog(ChannelChoice& choice) override { return ask(channelDialog, choice); }
+    bool runKeyActionDialog(KeyActionList& list) override { return ask(keyDialog, list); }
+    bool runSeriesCountDialog(const SeriesCountInput& input, int& value) override {
+        return ask(countDialog, input, value);
+    }
+    bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override { return ask(interfaceDialog, choice, row); }
+    bool runComPortDialog(ComPortChoice& choice) override { return ask(comPortDialog, choice); }
+
+    std::array<std::string, 6> panels;
+    std::string active = "-", caption, seriesCount = "[ ]", seriesString, serviceOutput;
+    std::pair<int, int> cell{-1, -1};
+    int gridUpdates = 0;
+    std::vector<std::string> errors;
+    std::deque<std::string> files;
+    std::vector<bool> fileDialogs;
+    std::function<bool(ChannelChoice&)> channelDialog;
+    std::function<bool(KeyActionList&)> keyDialog;
+    std::function<bool(const SeriesCountInput&, int&)> countDialog;
+    std::function<bool(const InterfaceChoice&, int&)> interfaceDialog;
+    std::function<bool(ComPortChoice&)> comPortDialog;
+
+private:
+    // One answer per script: a dialog that the test did not expect fails the test.
+    template <typename Script, typename... Args> static bool ask(Script& script, Args&... args) {
+        if (!script) {
+            ADD_FAILURE() << "unexpected dialog";
+            return false;
+        }
+        Script once = std::move(script);
+        script = nullptr;
+        return once(args...);
+    }
+};
+
+class CountingKeys : public KeyOutput {
+public:
+    void SendKeys(std::string_view keys) override { texts.emplace_back(keys); }
+    std::vector<std::string> texts;
+};
+
+std::string stepsFile(int count) {
+    std::string text;
+    for (int i = 1; i <= count; ++i)
+        text += std::to_string(i) + "\t" + std::to_string(i) + "\tk" + std::to_string(i) + ";\r\n";
+    return text;
+}
+
+// A definition for a box on COM1 with four channels, chosen by TRAVEK.INI.
+constexpr const char* BoxDefinition = "[PARAMETER]\r\nCOMx=1\r\nCNTCH=4\r\nMW_SIGN1=A:\r\nMW_SIGN3=C:\r\n"
+                                      "MWI_SIGN1=E1\r\nMWI_SIGN3=E3\r\n";
+
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.enter();
+        device->clock = [this] { return static_cast<long long>(loop.now().count()); };
+    }
+
+    Session& open(char separator = ';') {
+        session = std::make_unique<Session>(view, loop, separator, std::make_unique<test::FakeSerialDevice>(device));
+        session->setKeyOutput(&keys);
+        session->open();
+        return *session;
+    }
+    void writeBox() {
+        dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n");
+        dir.write("BOX.VAL", BoxDefinition);
+    }
+    void fillSteps(std::initializer_list<std::pair<const char*, const char*>> steps) {
+        int row = 1;
+        for (const auto& [channel, keyString] : steps) {
+            session->grid().setCell(1, row, channel);
+            session->grid().setCell(2, row++, keyString);
+        }
+    }
+    ProgramState& state() { return session->state(); }
+    SequenceTable& sequence() { return session->sequence(); }
+
+    test::TempDir dir;
+    FakeView view;
+    test::FakeEventLoop loop;
+    std::shared_ptr<test::FakeSerialDevice::Log> device = std::make_shared<test::FakeSerialDevice::Log>();
+    CountingKeys keys;
+    std::unique_ptr<Session> session;
+};
+
+TEST_F(SessionTest, OpensWithNinetyNineEmptyStepsOrTheSavedSequenceAndSeriesSettings) {
+    open();
+    EXPECT_EQ(view.caption, "TRAVEK v1.01");
+    EXPECT_EQ(session->grid().rowCount(), 100);
+    EXPECT_EQ(session->grid().cell(0, 99), "99");
+    EXPECT_EQ(session->grid().cell(2, 0), "Taste(n)");
+    EXPECT_EQ(view.panels[2], "0");
+    EXPECT_EQ(view.panels[3], "1");
+    EXPECT_EQ(view.cell, std::make_pair(1, 1));
+    EXPECT_EQ(view.seriesCount, "[ ]");
+
+    // Without ablauf.abl the series file is not read.
+    dir.write("ablauf.pst", "12\r\nx;\r\n");
+    open();
+    EXPECT_EQ(state().Series.ValXCount, 0);
+
+    dir.write("ablauf.abl", stepsFile(5));
+    dir.write("ablauf.pst", "12\r\n{ENTER};\r\n");
+    open();
+    EXPECT_EQ(session->grid().rowCount(), 6);
+    EXPECT_EQ(view.seriesCount, "[12]");
+    EXPECT_EQ(view.seriesString, "{ENTER};");
+    EXPECT_EQ(sequence().StepCount, 5);
+    EXPECT_EQ(sequence().StepKeys[3], "k3;");
+    EXPECT_EQ(view.panels[2], "5");
+
+    // A bad series file is reported once; the grid is loaded and the sequence follows it.
+    dir.write("ablauf.abl", stepsFile(3));
+    dir.write("ablauf.pst", "zwoelf\r\nx;\r\n");
+    view.seriesCount = "[ ]";
+    open();
+    EXPECT_THAT(view.errors, ElementsAre("Ung\xFCltige numerische Eingabe"));
+    EXPECT_EQ(sequence().StepCount, 3);
+    EXPECT_EQ(view.seriesCount, "[ ]");
+}
+
+TEST_F(SessionTest, EditingACellAsksTheDialogOfItsColumnAndRestartsTheSequence) {
+    open();
+    session->channels().setChannelCount(5);
+    fillSteps({{"1", "a;{TAB};"}, {"2", ""}});
+    sequence().CurrentStep = 2;
+
+    view.channelDialog = [](ChannelChoice& choice) {
+        choice.select(2);
+        return true;
+    };
+    session->editCell(1, 3);
+    EXPECT_EQ(session->grid().cell(1, 3), "3");
+    EXPECT_EQ(view.active, "Init Interface notwendig");
+    EXPECT_EQ(sequence().StepCount, 3);
+    EXPECT_EQ(sequence().StepChannel[3], 3);
+    EXPECT_EQ(sequence().CurrentStep, 1);
+    EXPECT_EQ(view.panels[2], "3");
+
+    // Cancelled: the cell stays, the sequence starts again all the same.
+    view.active = "Active";
+    sequence().CurrentStep = 2;
+    view.channelDialog = [](ChannelChoice& choice) {
+        choice.select(4);
+        return false;
+    };
+    session->editCell(1, 2);
+    EXPECT_EQ(session->grid().cell(1, 2), "2");
+    EXPECT_EQ(view.active, "Active");
+    EXPECT_EQ(sequence().CurrentStep, 1);
+    // The choice is offered again next time.
+    view.channelDialog = [](ChannelChoice& choice) {
+        EXPECT_EQ(choice.selected(), 4);
+        choice.select(-1);
+        return true;
+    };
+    session->editCell(1, 1);
+    EXPECT_EQ(session->grid().cell(1, 1), "0");
+
+    view.keyDialog = [](KeyActionList& list) {
+        EXPECT_THAT(list.entries(), ElementsAre("a", "{TAB}"));
+        list.add(2, 0); // {ENTER} after "a"
+        return true;
+    };
+    session->editCell(2, 1);
+    EXPECT_EQ(session->grid().cell(2, 1), "a;{ENTER};{TAB};");
+    EXPECT_EQ(sequence().StepKeys[1], "a;{ENTER};{TAB};");
+    view.keyDialog = [](KeyActionList& list) {
+        list.remove(0);
+        return false;
+    };
+    session->editCell(2, 1);
+    EXPECT_EQ(session->grid().cell(2, 1), "a;{ENTER};{TAB};");
+
+    // The header and the step numbers ask nothing.
+    session->editCell(1, 0);
+    session->editCell(0, 2);
+}
+
+TEST_F(SessionTest, TheKeyListSplitsWithTheProgramsSeparator) {
+    open('|');
+    fillSteps({{"1", "1.5|x|"}});
+    view.keyDialog = [](KeyActionList& list) {
+        EXPECT_THAT(list.entries(), ElementsAre("1.5", "x"));
+        list.add(0, -1);
+        return true;
+    };
+    session->editCell(2, 1);
+    EXPECT_EQ(session->grid().cell(2, 1), "1.5|x|{LEFT}|");
+}
+
+TEST_F(SessionTest, InsertingAndDeletingRowsMoveTheStepsAndKeepTheRowCount) {
+    open();
+    fillSteps({{"1", "a;"}, {"2", "b;"}, {"3", ""}, {"4", ""}, {"5", "e;"}, {"6", "f;"}, {"7", "g;"}});
+    session->grid().setCell(1, 99, "99");
+    session->insertRow(2, 5);
+    EXPECT_EQ(session->grid().cell(1, 5), "");
+    EXPECT_EQ(session->grid().cell(2, 6), "e;");
+    EXPECT_EQ(session->grid().cell(1, 8), "7");
+    EXPECT_EQ(session->grid().cell(0, 8), "8");
+    EXPECT_EQ(session->grid().cell(1, 99), ""); // the last row is lost
+    EXPECT_EQ(view.cell, std::make_pair(2, 5));
+    // Only the grid changed; the running copy follows at the next double-click.
+    EXPECT_EQ(sequence().StepCount, 0);
+
+    session->grid().setCell(1, 99, "x");
+    session->deleteRow(1, 1);
+    EXPECT_EQ(session->grid().cell(1, 1), "2");
+    EXPECT_EQ(session->grid().cell(2, 1), "b;");
+    EXPECT_EQ(session->grid().cell(1, 98), "x");
+    EXPECT_EQ(session->grid().cell(1, 99), "");
+    EXPECT_EQ(session->grid().cell(0, 1), "1");
+    session->deleteRow(2, 99);
+    EXPECT_EQ(session->grid().cell(1, 99), "");
+    EXPECT_EQ(view.cell, std::make_pair(2, 99));
+    EXPECT_EQ(session->grid().rowCount(), 100);
+
+    // Outside the steps nothing moves.
+    session->insertRow(1, 0);
+    session->deleteRow(1, 100);
+    EXPECT_EQ(session->grid().cell(1, 1), "2");
+}
+
+TEST_F(SessionTest, ASavedSequenceComesBackWithItsSeriesFileFromTheWorkingDirectory) {
+    open();
+    std::filesystem::create_directory(dir.file("Messung"));
+    fillSteps({{"2", "1.5{TAB};"}, {"3", "{ENTER};"}});
+    state().Series.ValXCount = 4;
+    state().Series.SeriesString = "{F2};";
+
+    view.files = {""}; // cancelled
+    session->saveSequence();
+    EXPECT_FALSE(std::filesystem::exists(dir.file("ablauf.abl")));
+
+    view.files = {dir.file("Messung/probe.abl")};
+    session->saveSequence();
+    EXPECT_EQ(dir.read("Messung/probe.abl").substr(0, 32), "1\t2\t1,5{TAB};\r\n2\t3\t{ENTER};\r\n3\t\t");
+    EXPECT_EQ(dir.read("probe.abl.pst"), "4\r\n{F2};\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Messung/probe.abl.pst")));
+    EXPECT_EQ(session->grid().cell(2, 1), "1.5{TAB};"); // only the file has the comma
+
+    state().Series.ValXCount = 9;
+    state().Series.SeriesString = "y;";
+    session->grid().setCell(1, 1, "7");
+    view.files = {dir.file("Messung/probe.abl")};
+    session->loadSequence(2, 50);
+    EXPECT_EQ(session->grid().cell(1, 1), "2");
+    EXPECT_EQ(session->grid().cell(2, 1), "1,5{TAB};");
+    EXPECT_EQ(state().Series.ValXCount, 4);
+    EXPECT_EQ(view.seriesCount, "[4]");
+    EXPECT_EQ(view.seriesString, "{F2};");
+    EXPECT_EQ(view.cell, std::make_pair(2, 50));
+    EXPECT_THAT(view.fileDialogs, ElementsAre(true, true, false));
+    // Loading changes only the grid; the running copy waits for the next double-click.
+    EXPECT_EQ(sequence().StepCount, 0);
+}
+
+TEST_F(SessionTest, LoadingReplacesTheSeriesSettingsEvenWhenTheSeriesFileIsMissingOrBad) {
+    dir.write("short.abl", stepsFile(2));
+    dir.write("long.abl", stepsFile(120));
+    dir.write("probe.abl", stepsFile(2));
+    dir.write("probe.abl.pst", "abc\r\nx;\r\n");
+    open();
+    state().Series.ValXCount = 5;
+    state().Series.SeriesString = "z;";
+    view.files = {dir.file("short.abl")};
+    session->loadSequence(2, 50);
+    EXPECT_EQ(session->grid().rowCount(), 3);
+    EXPECT_EQ(state().Series.ValXCount, 0);
+    EXPECT_EQ(state().Series.SeriesString, "");
+    EXPECT_EQ(view.seriesCount, "[0]");
+    EXPECT_EQ(view.cell, std::make_pair(2, 2)); // the current row stays inside the shorter grid
+
+    view.files = {dir.file("long.abl")};
+    session->loadSequence(1, 1);
+    EXPECT_EQ(session->grid().rowCount(), 121);
+    session->restartSequence();
+    EXPECT_EQ(sequence().StepCount, 99);
+
+    state().Series.ValXCount = 6;
+    view.files = {dir.file("probe.abl")};
+    session->loadSequence(1, 1);
+    EXPECT_THAT(view.errors, ElementsAre("Ung\xFCltige numerische Eingabe"));
+    EXPECT_EQ(state().Series.ValXCount, 0);
+    EXPECT_EQ(view.seriesCount, "[0]");
+}
+
+TEST_F(SessionTest, AWriteErrorOnSaveIsShownOnceAndTruncatesNothing) {
+    open();
+    fillSteps({{"1", "a;"}});
+    state().Series.ValXCount = 2;
+    // A folder in the way of the sequence file: the grid save fails, the series file stays old.
+    std::filesystem::create_directory(dir.file("blocked.abl"));
+    dir.write("blocked.abl.pst", "7\r\nalt;\r\n");
+    view.files = {dir.file("blocked.abl")};
+    session->saveSequence();
+    EXPECT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(dir.read("blocked.abl.pst"), "7\r\nalt;\r\n");
+
+    // A folder in the way of the series file: the sequence file is written.
+    dir.write("probe.abl", "alt\r\n");
+    std::filesystem::create_directory(dir.file("probe.abl.pst"));
+    view.files = {dir.file("probe.abl")};
+    session->saveSequence();
+    EXPECT_EQ(view.errors.size(), 2u);
+    EXPECT_EQ(dir.read("probe.abl").substr(0, 8), "1\t1\ta;\r\n");
+}
+
+TEST_F(SessionTest, TheSeriesCountAndStringAreEditedThroughTheirDialogs) {
+    open();
+    state().Series.ValueCounter = 3;
+    view.countDialog = [](const SeriesCountInput& input, int& value) {
+        EXPECT_EQ(input.text(), "0");
+        value = SeriesCountInput::valueOf(" 1 0");
+        return true;
+    };
+    session->editSeriesCount();
+    EXPECT_EQ(state().Series.ValXCount, 10);
+    EXPECT_EQ(view.seriesCount, "[10]");
+    view.countDialog = [](const SeriesCountInput&, int& value) {
+        value = 25;
+        return false;
+    };
+    session->editSeriesCount();
+    EXPECT_EQ(state().Series.ValXCount, 10);
+    EXPECT_EQ(state().Series.ValueCounter, 3);
+
+    state().Series.SeriesString = "{ENTER};";
+    view.keyDialog = [](KeyActionList& list) {
+        EXPECT_THAT(list.entries(), ElementsAre("{ENTER}"));
+        for (int i = 0; i < 20; ++i) // no limit for the series string
+            list.add(3, -1);
+        return true;
+    };
+    session->editSeriesString();
+    EXPECT_EQ(state().Series.SeriesString.size(), 8u + 20 * 6);
+    EXPECT_EQ(view.seriesString, state().Series.SeriesString);
+}
+
+TEST_F(SessionTest, StartUpActivatesTheBoxOneChannelCommandEveryHundredMilliseconds) {
+    writeBox();
+    dir.write("ablauf.abl", "1\t3\t{TAB};\r\n2\t1\t{TAB};\r\n3\t3\t{ENTER};\r\n");
+    open();
+    session->scheduleStartUp();
+    session->scheduleStartUp(); // once
+    loop.advance(99ms);
+    EXPECT_EQ(device->opens, 0);
+    loop.advance(1ms);
+    EXPECT_EQ(view.caption, "TRAVEK v1.01  BOX");
+    EXPECT_EQ(view.panels[0], "COM 1");
+    EXPECT_EQ(view.panels[1], "BOX");
+    EXPECT_EQ(state().NK, 2);
+    EXPECT_EQ(session->channels().entries().size(), 4u);
+    // The disable-all command and the first channel command go at once; the window stays alive
+    // while the box switches each channel on.
+    EXPECT_EQ(device->written, "D0\rE1\r");
+    EXPECT_EQ(view.active, "Init");
+    EXPECT_TRUE(session->activating());
+    loop.advance(99ms);
+    EXPECT_EQ(device->written, "D0\rE1\r");
+    loop.advance(1ms);
+    EXPECT_EQ(device->written, "D0\rE1\rE3\r");
+    EXPECT_EQ(view.serviceOutput, "E3\r");
+    EXPECT_EQ(view.active, "Init");
+    loop.advance(100ms);
+    EXPECT_EQ(view.active, "Active");
+    EXPECT_FALSE(session->activating());
+    ASSERT_EQ(device->writes.size(), 3u);
+    EXPECT_EQ(device->writes[2].second - device->writes[1].second, 100);
+    EXPECT_EQ(loop.pendingTasks(), 0u);
+}
+
+TEST_F(SessionTest, ASecondInitStartsOverAndClosingThePortStopsTheActivation) {
+    writeBox();
+    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n2\t3\t{TAB};\r\n");
+    open();
+    session->startUp();
+    EXPECT_EQ(device->written, "D0\rE1\r");
+    loop.advance(50ms);
+    session->initInterface();
+    EXPECT_EQ(device->written, "D0\rE1\rD0\rE1\r");
+    loop.advance(99ms);
+    EXPECT_EQ(device->written, "D0\rE1\rD0\rE1\r") << "the first run's pause ended with it";
+    loop.advance(1ms);
+    EXPECT_EQ(device->written, "D0\rE1\rD0\rE1\rE3\r");
+
+    session->initInterface();
+    session->portLost();
+    EXPECT_EQ(view.panels[0], "COM ?");
+    EXPECT_EQ(view.active, "Comport ??");
+    loop.advance(500ms);
+    EXPECT_EQ(view.active, "Comport ??");
+    EXPECT_EQ(loop.pendingTasks(), 0u);
+    EXPECT_FALSE(session->activating());
+
+    // "Init Interface" needs an open port.
+    device->open = false;
+    session->port().ClosePort();
+    session->initInterface();
+    EXPECT_EQ(view.active, "Comport ??");
+}
+
+TEST_F(SessionTest, APortThatDoesNotOpenIsReportedAndLeavesThePortUnknown) {
+    writeBox();
+    device->openable = false;
+    open();
+    session->startUp();
+    EXPECT_THAT(view.errors, ElementsAre("COM1 Error"));
+    EXPECT_EQ(view.panels[0], "COM ?");
+    EXPECT_EQ(view.active, "Comport ??");
+}
+
+TEST_F(SessionTest, ChoosingAPortStoresItInTheDefinitionFileAndReopens) {
+    writeBox();
+    open();
+    session->startUp();
+    loop.advance(1s);
+    view.comPortDialog = [](ComPortChoice& choice) {
+        EXPECT_EQ(choice.selected(), 0);
+        choice.select(11);
+        return true;
+    };
+    session->choosePort();
+    EXPECT_THAT(dir.read("BOX.VAL"), HasSubstr("COMx=12\r\n"));
+    EXPECT_EQ(device->openedIndex, 11);
+    EXPECT_EQ(view.panels[0], "COM 12");
+
+    // Cancelled: nothing changes.
+    view.comPortDialog = [](ComPortChoice& choice) {
+        choice.select(3);
+        return false;
+    };
+    session->choosePort();
+    EXPECT_THAT(dir.read("BOX.VAL"), HasSubstr("COMx=12\r\n"));
+
+    // A definition file that cannot be written is reported with its full name; the choice
+    // stands for the port that is opened now: what the file holds.
+    state().Definition.InterfaceName = "nodir/X";
+    view.comPortDialog = [](ComPortChoice& choice) {
+        choice.select(4);
+        return true;
+    };
+    session->choosePort();
+    ASSERT_FALSE(view.errors.empty());
+    EXPECT_EQ(view.errors.front(), "Kann nicht nach " + dir.path() + "/nodir/X.VAL schreiben");
+}
+
+TEST_F(SessionTest, ChoosingAnInterfaceLoadsItsDefinitionOrKeepsTheName) {
+    writeBox();
+    dir.write("SCALE.val", "[PARAMETER]\r\nCNTCH=6\r\nCOMx=1\r\n");
+    open();
+    session->startUp();
+    view.interfaceDialog = [](const InterfaceChoice& choice, int& row) {
+        EXPECT_EQ(choice.entries().size(), 2u);
+        row = 1;
+        return true;
+    };
+    session->chooseInterface();
+    EXPECT_EQ(state().Definition.InterfaceName, "SCALE");
+    EXPECT_EQ(view.caption, "TRAVEK v1.01  SCALE");
+    EXPECT_EQ(view.panels[0], "DONE");
+    EXPECT_EQ(view.panels[1], "SCALE");
+    EXPECT_EQ(session->channels().entries().size(), 6u);
+
+    // Nothing chosen (no definition files): the name stays, or ".VAL" would be looked for.
+    view.interfaceDialog = [](const InterfaceChoice&, int& row) {
+        row = -1;
+        return true;
+    };
+    session->chooseInterface();
+    EXPECT_EQ(state().Definition.InterfaceName, "SCALE");
+}
+
+TEST_F(SessionTest, ShutDownSavesEachFileOnItsOwnOnceAndClosesThePort) {
+    writeBox();
+    open();
+    session->startUp();
+    std::filesystem::create_directory(dir.file("ablauf.abl")); // in the way of the sequence file
+    state().Series.ValXCount = 5;
+    session->shutDown(false);
+    ASSERT_EQ(view.errors.size(), 1u);
+    EXPECT_THAT(view.errors[0], testing::StartsWith("ablauf.abl: "));
+    EXPECT_EQ(dir.read("ablauf.pst"), "5\r\n\r\n");
+    EXPECT_THAT(dir.read("TRAVEK.INI"), HasSubstr("INTERFACE=BOX"));
+    EXPECT_FALSE(session->port().IsPortOpen());
+    session->shutDown(false);
+    EXPECT_EQ(view.errors.size(), 1u);
+
+    // Unattended, the errors go to standard error instead of a box.
+    open();
+    testing::internal::CaptureStderr();
+    session->shutDown(true);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::StartsWith("travek: ablauf.abl: "));
+    EXPECT_EQ(view.errors.size(), 1u);
+}
+
+TEST_F(SessionTest, ReceivedLinesAreTypedAndShown) {
+    writeBox();
+    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
+    open();
+    session->startUp();
+    const std::string line = "A: 12,345\r";
+    session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
+    EXPECT_THAT(keys.texts, ElementsAre("12,35", "{TAB}"));
+    EXPECT_EQ(view.panels[4], "1 [OK]");
+    EXPECT_EQ(view.panels[5], "A: 12,345");
+}
+
+} // namespace
