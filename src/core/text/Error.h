@@ -5,10 +5,14 @@
 
 namespace travek {
 
-// An input/output failure while reading or writing one of the user's files. It carries the error
-// code and the text that the program shows in its error box.
+// The one way TRAVEK reports a failure: a file that cannot be read or written, a port that does
+// not open, a port list or keyboard that is not available. what() is the text for the user (a
+// program text, Windows-1252, or a system text that SystemTextToWin1252 makes one); code() is the
+// system's error code where there is one, 0 otherwise. Whoever serves the user's action catches
+// it and shows it; nothing below that shows anything itself.
 class Error : public std::runtime_error {
 public:
+    explicit Error(const std::string& message) : Error(0, message) {}
     Error(int code, const std::string& message) : std::runtime_error(message), m_code(code) {}
 
     // The error box text for a system error code: the familiar texts for a missing file and for

@@ -8,8 +8,8 @@ std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend) {
     if (backend.empty() || backend == "windows")
         return std::make_unique<Win32Keyboard>();
     if (backend == "x11")
-        throw Error(0, "The x11 keyboard is not available on Windows; keystrokes are not typed.");
-    throw Error(0, "Unknown keyboard \"" + backend + "\" (choose windows or log); keystrokes are not typed.");
+        throw Error("The x11 keyboard is not available on Windows; keystrokes are not typed.");
+    throw Error("Unknown keyboard \"" + backend + "\" (choose windows or log); keystrokes are not typed.");
 }
 
 } // namespace travek

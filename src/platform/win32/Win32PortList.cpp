@@ -68,9 +68,9 @@ void ListComPorts(std::vector<std::string>& target) {
             DWORD got = size;
             if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type,
                                    reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS)
-                throw Error(0, "Konnte Daten f\xFCr '" + name + "' nicht holen");
+                throw Error("Konnte Daten f\xFCr '" + name + "' nicht holen");
             if (type != REG_SZ && type != REG_EXPAND_SZ)
-                throw Error(0, "Ung\xFCltiger Datentyp f\xFCr '" + name + "'");
+                throw Error("Ung\xFCltiger Datentyp f\xFCr '" + name + "'");
             const std::string text(data.data()); // up to the terminator
             if (text.empty())
                 continue;

@@ -1,5 +1,7 @@
 #include "platform/x11/X11Keyboard.h"
 
+#include "core/text/Error.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 #include <xkbcommon/xkbcommon-x11.h>
@@ -8,39 +10,33 @@
 
 namespace travek {
 
-std::unique_ptr<X11Keyboard> X11Keyboard::open(const char* displayName, std::string& error) {
+std::unique_ptr<X11Keyboard> X11Keyboard::open(const char* displayName) {
     const char* shown = displayName ? displayName : std::getenv("DISPLAY");
     const std::string display = shown ? shown : "";
-    if (display.empty()) {
-        error = "no X display (DISPLAY is not set)";
-        return nullptr;
-    }
+    if (display.empty())
+        throw Error("no X display (DISPLAY is not set)");
     xcb_connection_t* connection = xcb_connect(displayName, nullptr);
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
-        error = "cannot connect to the X display " + display;
-        return nullptr;
+        throw Error("cannot connect to the X display " + display);
     }
     const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(connection, &xcb_test_id);
     if (!xtest || !xtest->present) {
         xcb_disconnect(connection);
-        error = "the X display " + display + " has no XTEST extension";
-        return nullptr;
+        throw Error("the X display " + display + " has no XTEST extension");
     }
     if (!xkb_x11_setup_xkb_extension(connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
                                      XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr,
                                      nullptr)) {
         xcb_disconnect(connection);
-        error = "the X display " + display + " has no usable XKB extension";
-        return nullptr;
+        throw Error("the X display " + display + " has no usable XKB extension");
     }
     const std::int32_t deviceId = xkb_x11_get_core_keyboard_device_id(connection);
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     if (deviceId < 0 || !context) {
         xkb_context_unref(context);
         xcb_disconnect(connection);
-        error = "no core keyboard on the X display " + display;
-        return nullptr;
+        throw Error("no core keyboard on the X display " + display);
     }
     return std::unique_ptr<X11Keyboard>(new X11Keyboard(connection, context, deviceId));
 }

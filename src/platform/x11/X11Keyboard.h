@@ -17,9 +17,9 @@ namespace travek {
 // the program runs is honoured.
 class X11Keyboard : public Keyboard {
 public:
-    // displayName nullptr means $DISPLAY. Gives nullptr and a reason when there is no display or
-    // it lacks the XKB or XTEST extension.
-    static std::unique_ptr<X11Keyboard> open(const char* displayName, std::string& error);
+    // displayName nullptr means $DISPLAY. Throws Error with the reason when there is no display
+    // or it lacks the XKB or XTEST extension.
+    static std::unique_ptr<X11Keyboard> open(const char* displayName);
     ~X11Keyboard() override;
     X11Keyboard(const X11Keyboard&) = delete;
     X11Keyboard& operator=(const X11Keyboard&) = delete;

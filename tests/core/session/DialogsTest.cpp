@@ -118,7 +118,7 @@ TEST(PortList, TellsAChangeAndKeepsTheLinesWhenTheSourceFails) {
     bool fail = false;
     PortList list([&](std::vector<std::string>& target) {
         if (fail)
-            throw Error(0, "kaputt");
+            throw Error("kaputt");
         target = lines;
     });
     EXPECT_TRUE(list.refresh());

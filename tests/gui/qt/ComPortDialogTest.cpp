@@ -73,7 +73,7 @@ TEST(PortListWindow, RefreshesOnlyWhileShownAndKeepsEntriesOnError) {
     PortList source([&](std::vector<std::string>& target) {
         ++reads;
         if (fail)
-            throw Error(0, "Ung\xfcltiger Datentyp f\xfcr 'x'"); // program texts are Windows-1252
+            throw Error("Ung\xfcltiger Datentyp f\xfcr 'x'"); // program texts are Windows-1252
         target = ports;
     });
     test::FakeEventLoop loop;
