@@ -62,7 +62,7 @@ absolute() { case "$1" in /*) echo "$1" ;; *) echo "$PWD/$1" ;; esac; }
 build_dir="$(cd "$build_dir" && pwd)"
 work_dir="$(absolute "${work_dir:-$build_dir/demo-run}")"
 [ -n "$screenshot" ] && screenshot="$(absolute "$screenshot")"
-travek="$build_dir/src/app/travek"
+travek="$build_dir/src/gui/qt/travek"
 sim="$build_dir/tools/sim/travek-sim"
 textwin="$build_dir/tools/textwin/travek-textwin"
 for program in "$travek" "$sim"; do

@@ -13,7 +13,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 lines=1000000
 vg_lines=100000
-travek="$root/build/src/app/travek"
+travek="$root/build/src/gui/qt/travek"
 while [ $# -gt 0 ]; do
     case "$1" in
         --lines) lines="$2"; shift ;;
