@@ -68,6 +68,10 @@ MainWindow::MainWindow(std::shared_ptr<DialogRunner> runner, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    // The port list refreshes itself through the event loop, a member that dies before the child
+    // windows would.
+    delete m_windows.portListWindow;
+    m_windows.portListWindow = nullptr;
     // The view and the model that watch the session's grid go before the session.
     gridView->setModel(nullptr);
     delete m_gridModel;

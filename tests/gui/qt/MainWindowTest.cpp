@@ -37,13 +37,6 @@ using travek::test::TempDir;
 
 namespace {
 
-std::string stepsFile(int count) {
-    std::string text;
-    for (int i = 1; i <= count; ++i)
-        text += std::to_string(i) + "\t" + std::to_string(i) + "\tk" + std::to_string(i) + ";\r\n";
-    return text;
-}
-
 int pressButton(QDialog& dialog, QPushButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
     return dialog.result();
