@@ -111,8 +111,15 @@ void MainWindow::buildWindow() {
     panelPalette.setColor(QPalette::WindowText, QColor(0, 0, 128));
     activeLabel->setPalette(panelPalette);
     layout->addWidget(activeLabel);
+    layout->addWidget(buildGrid(central), 1);
+    layout->addWidget(buildSeriesBar(central));
+    setCentralWidget(central);
+    buildStatusPanels();
+    resize(435, 290);
+}
 
-    gridView = new QTableView(central);
+QWidget* MainWindow::buildGrid(QWidget* parent) {
+    gridView = new QTableView(parent);
     gridView->setObjectName("SAGScript");
     gridView->setModel(m_gridModel);
     gridView->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -130,9 +137,26 @@ void MainWindow::buildWindow() {
     gridView->setContextMenuPolicy(Qt::CustomContextMenu);
     gridView->setMinimumHeight(155);
     m_gridModel->setColumnBackground(2, fromColourRef(KeyColumnColour));
-    layout->addWidget(gridView, 1);
+    const QFontMetrics metrics(gridView->horizontalHeader()->font());
+    gridView->setColumnWidth(0, std::max(30, metrics.horizontalAdvance(QStringLiteral("Step")) + 12));
+    gridView->setColumnWidth(1, std::max(44, metrics.horizontalAdvance(QStringLiteral("Kanal")) + 12));
 
-    auto* bottom = new QWidget(central);
+    connect(gridView, &QAbstractItemView::doubleClicked, this, &MainWindow::editCurrentCell);
+    connect(gridView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { gridMenu->popup(gridView->viewport()->mapToGlobal(pos)); });
+    // The step numbers cannot be selected: a click there picks the channel cell of the same row.
+    connect(gridView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid() && current.column() < grid().fixedCols())
+                    gridView->selectionModel()->setCurrentIndex(
+                        current.sibling(current.row(), grid().fixedCols()),
+                        QItemSelectionModel::ClearAndSelect);
+            });
+    return gridView;
+}
+
+QWidget* MainWindow::buildSeriesBar(QWidget* parent) {
+    auto* bottom = new QWidget(parent);
     bottom->setObjectName("PanelBottom");
     bottom->setFixedHeight(24);
     auto* bottomLayout = new QHBoxLayout(bottom);
@@ -149,12 +173,13 @@ void MainWindow::buildWindow() {
     bottomLayout->addWidget(afterLabel);
     bottomLayout->addWidget(seriesCountLabel);
     bottomLayout->addWidget(seriesStringLabel, 1);
+    // Their double-clicks edit the series settings (eventFilter).
     seriesCountLabel->installEventFilter(this);
     seriesStringLabel->installEventFilter(this);
-    layout->addWidget(bottom);
+    return bottom;
+}
 
-    setCentralWidget(central);
-
+void MainWindow::buildStatusPanels() {
     panels = new QStatusBar(this);
     panels->setObjectName("sb1");
     panels->setSizeGripEnabled(false);
@@ -166,23 +191,6 @@ void MainWindow::buildWindow() {
         m_panels[static_cast<std::size_t>(i)] = panel;
     }
     setStatusBar(panels);
-
-    const QFontMetrics metrics(gridView->horizontalHeader()->font());
-    gridView->setColumnWidth(0, std::max(30, metrics.horizontalAdvance(QStringLiteral("Step")) + 12));
-    gridView->setColumnWidth(1, std::max(44, metrics.horizontalAdvance(QStringLiteral("Kanal")) + 12));
-    resize(435, 290);
-
-    connect(gridView, &QAbstractItemView::doubleClicked, this, &MainWindow::editCurrentCell);
-    connect(gridView, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { gridMenu->popup(gridView->viewport()->mapToGlobal(pos)); });
-    // The step numbers cannot be selected: a click there picks the channel cell of the same row.
-    connect(gridView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (current.isValid() && current.column() < grid().fixedCols())
-                    gridView->selectionModel()->setCurrentIndex(
-                        current.sibling(current.row(), grid().fixedCols()),
-                        QItemSelectionModel::ClearAndSelect);
-            });
 }
 
 void MainWindow::buildMenus() {

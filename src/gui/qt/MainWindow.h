@@ -148,6 +148,9 @@ protected:
 
 private:
     void buildWindow();
+    QWidget* buildGrid(QWidget* parent);
+    QWidget* buildSeriesBar(QWidget* parent);
+    void buildStatusPanels();
     void buildMenus();
     void buildWindows();
 
