@@ -26,3 +26,15 @@ travek_build() {
     cmake --preset "$preset" >/dev/null || return 1
     cmake --build --preset "$preset" || return 1
 }
+
+# Configures and builds the Windows build (preset windows or windows-ci: mingw-w64, tests under
+# wine). pty_echo is serial_pty_echo of a Linux build, which the Windows serial test on a pty needs;
+# without it that test is skipped.
+travek_build_windows() {
+    local preset="$1" pty_echo="${2:-}"
+    local root
+    root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+    cd "$root" || return 1
+    cmake --preset "$preset" -DTRAVEK_PTY_ECHO="$pty_echo" >/dev/null || return 1
+    cmake --build --preset "$preset" || return 1
+}
