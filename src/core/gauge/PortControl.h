@@ -8,7 +8,7 @@ namespace travek {
 struct InterfaceDefinition;
 class SerialPort;
 
-// The layer between the main window and its serial port driver: puts the settings of the interface
+// The layer between the session and its serial port driver: puts the settings of the interface
 // definition on the driver, opens and closes the port, and sends commands to the measuring box.
 
 void ClosePortIfOpen(SerialPort& driver);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/files/GridModel.h"
+#include "core/gauge/InterfaceActivation.h"
 #include "core/loop/EventLoop.h"
 #include "core/serial/SerialPort.h"
 #include "core/session/Dialogs.h"
@@ -15,7 +16,6 @@ namespace travek {
 
 class KeyOutput;
 class SessionView;
-struct InitCommand;
 
 // The program's workflow: owns its state (definition, series settings, decimals, the grid, the
 // running sequence, the port, the separator) and offers the user's actions. It reaches the user
