@@ -291,18 +291,15 @@ void Session::sendActivationStep(std::size_t index) {
     m_activationTask = 0;
     // Commands without a pause go out together; after a channel command the box needs the time
     // to switch the channel on, and the window stays alive meanwhile.
-    m_activating = true;
     for (; index < m_activation.size(); ++index) {
         const InitCommand& command = m_activation[index];
         SendCommand(m_port, command.text);
         m_serviceLog.record(command.text);
         if (command.pauseAfter) {
             m_activationTask = m_loop.after(ChannelCommandPause, [this, next = index + 1] { sendActivationStep(next); });
-            m_activating = false;
             return;
         }
     }
-    m_activating = false;
     m_activation.clear();
     m_view.setActiveText("Active");
 }

@@ -72,7 +72,7 @@ public:
     // after each channel command; the labels say "Init", then "Active". Again while running starts
     // over; closing the port stops it.
     void initInterface();
-    bool activating() const { return m_activationTask != 0 || m_activating; }
+    bool activating() const { return m_activationTask != 0; }
 
     // The adapter was pulled or the device went away; the port is closed already.
     void portLost();
@@ -128,7 +128,6 @@ private:
     std::vector<InitCommand> m_activation;
     EventLoop::TaskId m_activationTask = 0;
     EventLoop::TaskId m_startUpTask = 0;
-    bool m_activating = false;
     bool m_startUpScheduled = false;
     bool m_shutDown = false;
 };
