@@ -132,6 +132,9 @@ TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
     runFor(1000);
     EXPECT_LT(CpuMsOfProcess() - cpuBefore, 100.0);
 
+    // The adapter stays unplugged. (Its old terminal number may meanwhile belong to another
+    // program's pseudo terminal, which the name must not reach.)
+    PointLink(link, dir.file("unplugged"));
     // With the device still missing, "Comport" reports the port and leaves it closed.
     pressComportOk();
     expectErrorBox("COM1 Error");

@@ -33,6 +33,8 @@ void ReceiveHandler::receive(const void* DataPtr, std::int32_t DataSize) {
     }
 }
 
+void ReceiveHandler::dropPartialLine() { m_definition.LineBuffer.clear(); }
+
 void ReceiveHandler::handleChunk(std::string_view chunk) {
     std::string& buffer = m_definition.LineBuffer;
     for (char byte : chunk) {

@@ -31,6 +31,9 @@ public:
     // The driver's receive event. The bytes are copied before anything else happens, since the
     // driver reuses its buffer.
     void receive(const void* DataPtr, std::int32_t DataSize);
+    // Forgets the piece of a line received so far: the device it came from is gone, and its
+    // start must not stick to the first line of the next one.
+    void dropPartialLine();
 
     // Only the first characters of a line are ever looked at.
     static constexpr std::size_t MaxLineLength = 30;

@@ -223,6 +223,7 @@ void Session::closePort() {
 
 bool Session::reopenPort() {
     cancelActivation();
+    m_receiver.dropPartialLine();
     try {
         ReopenPort(m_port, m_state.Definition);
         return true;
@@ -241,6 +242,7 @@ void Session::fillChannelList() { m_channels.setChannelCount(m_state.Definition.
 
 void Session::portLost() {
     cancelActivation();
+    m_receiver.dropPartialLine();
     m_view.setPanelText(0, "COM ?");
     m_view.setActiveText("Comport ??");
 }

@@ -539,7 +539,7 @@ TEST_F(SessionTest, ShutDownSavesEachFileOnItsOwnOnceAndClosesThePort) {
     EXPECT_EQ(view.errors.size(), 1u);
 }
 
-TEST_F(SessionTest, ReceivedLinesAreTypedAndShown) {
+TEST_F(SessionTest, ReceivedLinesAreTypedAndALostDevicesHalfLineIsDropped) {
     writeBox();
     dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
     open();
@@ -549,6 +549,15 @@ TEST_F(SessionTest, ReceivedLinesAreTypedAndShown) {
     EXPECT_THAT(keys.texts, ElementsAre("12,35", "{TAB}"));
     EXPECT_EQ(view.panels[4], "1 [OK]");
     EXPECT_EQ(view.panels[5], "A: 12,345");
+
+    // The start of a line from a device that went away does not stick to the next device's first.
+    const std::string cut = "A: 7,";
+    session->port().OnReceiveData(cut.data(), static_cast<std::int32_t>(cut.size()));
+    session->portLost();
+    session->startUp();
+    const std::string next = "A: 4,56\r";
+    session->port().OnReceiveData(next.data(), static_cast<std::int32_t>(next.size()));
+    EXPECT_THAT(keys.texts, ElementsAre("12,35", "{TAB}", "4,56", "{TAB}"));
 }
 
 } // namespace
