@@ -1,5 +1,6 @@
 // Lines per second through the receive handler: assembling, identifying, cutting, converting,
 // formatting and typing through the keystroke algorithm into a keyboard that counts events.
+#include "core/files/MeasurementLog.h"
 #include "core/typing/Keyboard.h"
 #include "core/typing/LayoutKeySender.h"
 #include "core/session/ReceiveHandler.h"
@@ -7,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <string>
 
 using namespace travek;
@@ -22,7 +24,9 @@ public:
     std::uint64_t events = 0;
 };
 
-void BM_ReceiveLines(benchmark::State& state) {
+// With log true, every line also goes to the measurement log, written and flushed before the next
+// line, as the program does with [LOG] FILE= set.
+void ReceiveLines(benchmark::State& state, bool log) {
     InterfaceDefinition definition;
     definition.StartPos = 4;
     definition.EndPos = 13;
@@ -41,15 +45,28 @@ void BM_ReceiveLines(benchmark::State& state) {
     char separator = DefaultKeySeparator;
     CountingKeyboard keyboard;
     LayoutKeySender sender(keyboard);
+    const std::string logPath = (std::filesystem::temp_directory_path() / "travek-bench-log.csv").string();
+    std::filesystem::remove(logPath);
+    MeasurementLog measurementLog(logPath);
     ReceiveHandler handler(definition, table, series, NK, separator,
-                           {[&](std::string_view keys) { sender.SendKeys(keys); }, [](int, const std::string&) {}});
+                           {[&](std::string_view keys) { sender.SendKeys(keys); }, [](int, const std::string&) {},
+                            [&](const LineOutcome& outcome) {
+                                if (log)
+                                    measurementLog.append({"COM1", outcome.channel, outcome.step, outcome.line,
+                                                           outcome.typed, {}});
+                            }});
     // The three lines that the sequence expects, as a gauge box sends them.
     const std::string lines = "\nK1:  +012,345\r\nK17: -000,501\r\nK48:  123,456\r";
     for (auto _ : state)
         handler.receive(lines.data(), static_cast<std::int32_t>(lines.size()));
     state.SetItemsProcessed(state.iterations() * 3);
+    std::filesystem::remove(logPath);
 }
+
+void BM_ReceiveLines(benchmark::State& state) { ReceiveLines(state, false); }
+void BM_ReceiveLinesWithLog(benchmark::State& state) { ReceiveLines(state, true); }
 BENCHMARK(BM_ReceiveLines);
+BENCHMARK(BM_ReceiveLinesWithLog);
 
 } // namespace
 

@@ -10,6 +10,7 @@ set(TRAVEK_CORE_SOURCES
     files/GridFile.cpp
     files/SeriesFile.cpp
     files/DefinitionFiles.cpp
+    files/MeasurementLog.cpp
     gauge/InterfaceDefinition.cpp
     gauge/InterfaceActivation.cpp
     gauge/PortControl.cpp

@@ -75,6 +75,10 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
     const bool lost = runUntil([&] { return gone && !form->session().port().IsPortOpen(); }, 5000);
     device.join();
     ASSERT_TRUE(lost) << "the port is still open after the device went away";
+    // The adapter stays unplugged while the program tries the port again. (Its old terminal
+    // number may meanwhile belong to another program's pseudo terminal, which the name must not
+    // reach.)
+    PointLink(link, dir.file("unplugged"));
 
     EXPECT_EQ(form->panelText(0), "COM ?");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
@@ -127,14 +131,14 @@ TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
     ASSERT_TRUE(runUntil([&] { return !form->session().port().IsPortOpen(); }, 3000));
     EXPECT_EQ(form->panelText(0), "COM ?");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
+    // The adapter stays unplugged. (Its old terminal number may meanwhile belong to another
+    // program's pseudo terminal, which the name must not reach.)
+    PointLink(link, dir.file("unplugged"));
 
     const double cpuBefore = CpuMsOfProcess();
     runFor(1000);
     EXPECT_LT(CpuMsOfProcess() - cpuBefore, 100.0);
 
-    // The adapter stays unplugged. (Its old terminal number may meanwhile belong to another
-    // program's pseudo terminal, which the name must not reach.)
-    PointLink(link, dir.file("unplugged"));
     // With the device still missing, "Comport" reports the port and leaves it closed.
     pressComportOk();
     expectErrorBox("COM1 Error");
@@ -142,4 +146,40 @@ TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
     EXPECT_FALSE(form->session().port().IsPortOpen());
     EXPECT_EQ(form->panelText(0), "COM ?");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
+}
+
+TEST_F(PortLoss, TheBoxComesBackByItselfAndTheSequenceGoesOnWhereItWas) {
+    form->grid().setRowCount(3);
+    form->grid().setCell(1, 2, "1");
+    form->grid().setCell(2, 2, "{ENTER};");
+    form->session().restartSequence();
+    box->send("A: 1,00\r\n");
+    ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 2; }, 3000));
+
+    box->closeMaster();
+    ASSERT_TRUE(runUntil([&] { return !form->session().port().IsPortOpen(); }, 3000));
+    PointLink(link, dir.file("unplugged"));
+    // Waiting for the adapter costs nothing between the tries. (The first try runs code for the
+    // first time, loading its pages; that happens once, not every second.)
+    runFor(1200);
+    const double cpuBefore = CpuMsOfProcess();
+    runFor(5000);
+    const double waitingCpuMs = CpuMsOfProcess() - cpuBefore;
+    EXPECT_LT(waitingCpuMs, 20.0) << "the program spins while the port is lost";
+    RecordProperty("CpuMsOverFiveSecondsLost", static_cast<int>(waitingCpuMs));
+    EXPECT_EQ(form->activeLabel->text(), "Comport ??");
+
+    // Plugged in again, under the same name: the program opens it, sends the channel commands
+    // and types the next value with the next step's keys.
+    auto returned = std::make_unique<PtyPair>();
+    PointLink(link, returned->slavePath());
+    ASSERT_TRUE(runUntil([&] { return form->session().port().IsPortOpen(); }, 2000));
+    waitForActivation();
+    EXPECT_EQ(returned->receive(6, 500), "D0\rE1\r");
+    EXPECT_EQ(form->panelText(0), "COM 1");
+    EXPECT_EQ(form->activeLabel->text(), "Active");
+    returned->send("A: 2,00\r\n");
+    ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 4; }, 3000));
+    EXPECT_EQ(keys.texts[2], "2,00");
+    EXPECT_EQ(keys.texts[3], "{ENTER}");
 }

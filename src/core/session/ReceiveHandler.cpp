@@ -58,31 +58,41 @@ void ReceiveHandler::handleLine() {
     setPanel(LinePanel, line);
 
     const int channel = IdentifyChannel(m_definition, line);
-    if (channel == 0)
-        return;
-    setPanel(ChannelPanel, IntToStr(channel) + " [OK]");
-
-    const int start = m_definition.StartPos == 0 ? 1 : m_definition.StartPos;
-    const int count = int(m_definition.EndPos) - int(m_definition.StartPos);
-    std::string valueText;
-    if (count > 0 && static_cast<std::size_t>(start) <= line.size())
-        valueText = line.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
-    m_definition.ValueText = valueText.substr(0, MaxValueTextLength);
-    const auto value = ConvertValueText(m_definition.ValueText);
-
-    const int step = m_table.CurrentStep;
-    if (m_table.StepCount == 0 || step < 1 || step > MaxSteps || channel != m_table.StepChannel[step])
-        return;
-    // A gauge's error line or an empty cut holds no number: typing an invented one would corrupt
-    // the record, so nothing is typed and the step waits for a real value.
-    if (!value)
-        return;
-    dispatch(*value);
+    LineOutcome outcome{channel, m_table.CurrentStep, line, {}, LineOutcome::Note::OtherChannel};
+    if (channel != 0) {
+        setPanel(ChannelPanel, IntToStr(channel) + " [OK]");
+        const int start = m_definition.StartPos == 0 ? 1 : m_definition.StartPos;
+        const int count = int(m_definition.EndPos) - int(m_definition.StartPos);
+        std::string valueText;
+        if (count > 0 && static_cast<std::size_t>(start) <= line.size())
+            valueText = line.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
+        m_definition.ValueText = valueText.substr(0, MaxValueTextLength);
+        const auto value = ConvertValueText(m_definition.ValueText);
+        // A gauge's error line or an empty cut holds no number: typing an invented one would
+        // corrupt the record, so nothing is typed and the step waits for a real value.
+        outcome.note = judge(channel, value.has_value());
+        if (outcome.note == LineOutcome::Note::Typed)
+            outcome.typed = dispatch(*value);
+    } else if (m_table.StepCount == 0) {
+        outcome.note = LineOutcome::Note::NoSequence;
+    }
+    if (m_outputs.LineHandled)
+        m_outputs.LineHandled(outcome);
 }
 
-void ReceiveHandler::dispatch(double value) {
+LineOutcome::Note ReceiveHandler::judge(int channel, bool hasNumber) const {
+    const int step = m_table.CurrentStep;
+    if (m_table.StepCount == 0)
+        return LineOutcome::Note::NoSequence;
+    if (step < 1 || step > MaxSteps || channel != m_table.StepChannel[step])
+        return LineOutcome::Note::OtherChannel;
+    return hasNumber ? LineOutcome::Note::Typed : LineOutcome::Note::NoNumber;
+}
+
+std::string ReceiveHandler::dispatch(double value) {
     const std::string keys = m_table.StepKeys[m_table.CurrentStep];
-    m_outputs.SendKeys(FormatValue(0, m_NK, value));
+    std::string typed = FormatValue(0, m_NK, value);
+    m_outputs.SendKeys(typed);
     typePieces(keys);
 
     ++m_series.ValueCounter;
@@ -95,6 +105,7 @@ void ReceiveHandler::dispatch(double value) {
     if (m_table.CurrentStep > m_table.StepCount)
         m_table.CurrentStep = 1;
     setPanel(CurrentStepPanel, IntToStr(m_table.CurrentStep));
+    return typed;
 }
 
 void ReceiveHandler::typePieces(const std::string& keyString) {

@@ -11,6 +11,21 @@
 
 namespace travek {
 
+// What became of one received line: the measurement log's row.
+struct LineOutcome {
+    enum class Note {
+        Typed,        // the value was typed
+        OtherChannel, // the line's channel (or none) is not the one the current step expects
+        NoNumber,     // the step's channel, but its value holds no number
+        NoSequence    // there are no steps to follow
+    };
+    int channel = 0; // 0 when the line names no known channel
+    int step = 0;    // the step current when the line arrived
+    std::string line;
+    std::string typed; // the value exactly as typed; empty when nothing was
+    Note note = Note::Typed;
+};
+
 // Turns the bytes that the measuring interface sends into typed values: assembles lines ended by
 // CR, identifies each line's channel, cuts and converts its value and, when the current step of the
 // sequence expects that channel, types the value and the step's keys, counts it for the series
@@ -23,6 +38,9 @@ public:
     struct Outputs {
         std::function<void(std::string_view Keys)> SendKeys;
         std::function<void(int panel, const std::string& text)> SetPanel;
+        // Once per line, after its value and keys were typed (never in the middle of them) and
+        // before the next line is looked at.
+        std::function<void(const LineOutcome& outcome)> LineHandled = {};
     };
 
     ReceiveHandler(InterfaceDefinition& definition, SequenceTable& table, SeriesSettings& series,
@@ -42,7 +60,9 @@ public:
 private:
     void handleChunk(std::string_view chunk);
     void handleLine();
-    void dispatch(double value);
+    LineOutcome::Note judge(int channel, bool hasNumber) const;
+    // Types the value and the step's keys; gives the value as typed.
+    std::string dispatch(double value);
     void typePieces(const std::string& keyString);
     void setPanel(int panel, const std::string& text) const;
 

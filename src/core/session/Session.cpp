@@ -46,7 +46,8 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
                                              if (m_keys)
                                                  m_keys->SendKeys(keys);
                                          },
-                                         [this](int panel, const std::string& text) { m_view.setPanelText(panel, text); }}),
+                                         [this](int panel, const std::string& text) { m_view.setPanelText(panel, text); },
+                                         [this](const LineOutcome& outcome) { logLine(outcome); }}),
       m_portList([](std::vector<std::string>& lines) { ListComPorts(lines); }) {
     m_state.Separator = separator;
     m_port.setComPortPollingDelay(0);
@@ -65,6 +66,7 @@ void Session::open() {
 
 Session::~Session() {
     cancelActivation();
+    cancelReconnect();
     if (m_startUpTask != 0)
         m_loop.cancel(m_startUpTask);
 }
@@ -218,11 +220,14 @@ void Session::editSeriesString() {
 
 void Session::closePort() {
     cancelActivation();
+    cancelReconnect();
     ClosePortIfOpen(m_port);
 }
 
 bool Session::reopenPort() {
     cancelActivation();
+    // The user's own choice of port or interface ends the waiting for the old one.
+    cancelReconnect();
     m_receiver.dropPartialLine();
     try {
         ReopenPort(m_port, m_state.Definition);
@@ -245,6 +250,73 @@ void Session::portLost() {
     m_receiver.dropPartialLine();
     m_view.setPanelText(0, "COM ?");
     m_view.setActiveText("Comport ??");
+    scheduleReconnect();
+}
+
+void Session::scheduleReconnect() {
+    cancelReconnect();
+    m_reconnectTask = m_loop.after(ReconnectInterval, [this] {
+        m_reconnectTask = 0;
+        // Quietly: an adapter that is still unplugged is no news. A port mapped by its device
+        // name (/dev/serial/by-id/...) comes back in any USB socket, as the name is resolved anew.
+        try {
+            ReopenPort(m_port, m_state.Definition);
+        } catch (const Error&) {
+            scheduleReconnect();
+            return;
+        }
+        m_view.setPanelText(0, "COM " + IntToStr(m_state.Definition.ComPortNumber));
+        initInterface();
+    });
+}
+
+void Session::cancelReconnect() {
+    if (m_reconnectTask != 0)
+        m_loop.cancel(m_reconnectTask);
+    m_reconnectTask = 0;
+}
+
+void Session::configureLog(const std::string& file) {
+    if (file.empty()) {
+        m_log.reset();
+        return;
+    }
+    if (!m_log || m_log->path() != file) {
+        m_log = std::make_unique<MeasurementLog>(file);
+        m_logFailureShown = false;
+    }
+}
+
+void Session::logLine(const LineOutcome& outcome) {
+    if (!m_log)
+        return;
+    MeasurementLog::Row row{"COM" + IntToStr(m_state.Definition.ComPortNumber), outcome.channel, outcome.step,
+                            outcome.line, outcome.typed, {}};
+    switch (outcome.note) {
+    case LineOutcome::Note::Typed:
+        break;
+    case LineOutcome::Note::OtherChannel:
+        row.note = "Schritt " + IntToStr(outcome.step) + " erwartet Kanal " +
+                   IntToStr(outcome.step >= 1 && outcome.step <= MaxSteps ? m_sequence.StepChannel[outcome.step] : 0);
+        break;
+    case LineOutcome::Note::NoNumber:
+        row.note = "keine Zahl im Wert";
+        break;
+    case LineOutcome::Note::NoSequence:
+        row.note = "kein Ablauf";
+        break;
+    }
+    try {
+        m_log->append(row);
+    } catch (const Error& error) {
+        // Measurements go on without the log; the user hears of it once, not with every value.
+        if (m_logFailureShown)
+            return;
+        m_logFailureShown = true;
+        const std::string message = "Protokoll " + m_log->path() + ": " + errorText(error);
+        m_view.setPanelText(ReceiveHandler::LinePanel, message);
+        std::fprintf(stderr, "travek: %s\n", message.c_str());
+    }
 }
 
 void Session::chooseInterface() {
@@ -332,6 +404,7 @@ void Session::startUp() {
     const IniFile settings = IniFile::load(FindPathIgnoreCase(SettingsFileName));
     definition.InterfaceName = settings.readString("PARAMETER", "INTERFACE", definition.InterfaceName);
     m_state.NK = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.NK) & 0xFF);
+    configureLog(settings.readString("LOG", "FILE", ""));
     m_view.setPanelText(0, "COM ?");
     loadDefinition();
     m_view.setPanelText(1, definition.InterfaceName);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/files/GridModel.h"
+#include "core/files/MeasurementLog.h"
 #include "core/gauge/InterfaceActivation.h"
 #include "core/loop/EventLoop.h"
 #include "core/serial/SerialPort.h"
@@ -27,6 +28,8 @@ public:
     static constexpr const char* SeriesFileName = "./ablauf.pst";
     static constexpr const char* SettingsFileName = "TRAVEK.INI";
     static constexpr const char* Caption = "TRAVEK v1.01";
+    // How often a lost port is tried again.
+    static constexpr std::chrono::milliseconds ReconnectInterval{1000};
     // The pause after each channel command, so the box can switch the channel on.
     static constexpr std::chrono::milliseconds ChannelCommandPause{100};
     static constexpr std::chrono::milliseconds StartUpDelay{100};
@@ -74,8 +77,12 @@ public:
     void initInterface();
     bool activating() const { return m_activationTask != 0; }
 
-    // The adapter was pulled or the device went away; the port is closed already.
+    // The adapter was pulled or the device went away; the port is closed already. The same port
+    // is tried again every ReconnectInterval until it opens (then it is set up and the box
+    // initialised as by "Init Interface", and the sequence goes on where it was) or until the
+    // user chooses a port or an interface.
     void portLost();
+    bool reconnecting() const { return m_reconnectTask != 0; }
 
     // Saves the sequence, the interface name and the series settings, each on its own, and closes
     // the port; once. Unattended (a signal, the end of the desktop session) nobody is there to
@@ -108,6 +115,11 @@ private:
     void loadDefinition();
     void fillChannelList();
     void sendActivationStep(std::size_t index);
+    void scheduleReconnect();
+    void cancelReconnect();
+    // Opens the measurement log that TRAVEK.INI names ([LOG] FILE=), or none.
+    void configureLog(const std::string& file);
+    void logLine(const LineOutcome& outcome);
     void cancelActivation();
     bool editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited);
     // Runs one of the user's actions: an Error on the way is shown in the error box.
@@ -128,6 +140,9 @@ private:
     std::vector<InitCommand> m_activation;
     EventLoop::TaskId m_activationTask = 0;
     EventLoop::TaskId m_startUpTask = 0;
+    EventLoop::TaskId m_reconnectTask = 0;
+    std::unique_ptr<MeasurementLog> m_log;
+    bool m_logFailureShown = false;
     bool m_startUpScheduled = false;
     bool m_shutDown = false;
 };

@@ -11,6 +11,7 @@
 #include <array>
 #include <deque>
 #include <filesystem>
+#include <regex>
 
 using namespace travek;
 using namespace std::chrono_literals;
@@ -435,7 +436,6 @@ TEST_F(SessionTest, ASecondInitStartsOverAndClosingThePortStopsTheActivation) {
     EXPECT_EQ(view.active, "Comport ??");
     loop.advance(500ms);
     EXPECT_EQ(view.active, "Comport ??");
-    EXPECT_EQ(loop.pendingTasks(), 0u);
     EXPECT_FALSE(session->activating());
 
     // "Init Interface" needs an open port.
@@ -558,6 +558,99 @@ TEST_F(SessionTest, ReceivedLinesAreTypedAndALostDevicesHalfLineIsDropped) {
     const std::string next = "A: 4,56\r";
     session->port().OnReceiveData(next.data(), static_cast<std::int32_t>(next.size()));
     EXPECT_THAT(keys.texts, ElementsAre("12,35", "{TAB}", "4,56", "{TAB}"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SessionTest, ALostPortIsTriedAgainEverySecondAndTheSequenceGoesOn) {
+    writeBox();
+    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n2\t1\t{ENTER};\r\n");
+    open();
+    session->startUp();
+    loop.advance(1s);
+    const std::string first = "A: 1,00\r";
+    session->port().OnReceiveData(first.data(), static_cast<std::int32_t>(first.size()));
+    EXPECT_EQ(sequence().CurrentStep, 2);
+
+    // The adapter is pulled: the driver closes the port and says so.
+    device->open = false;
+    device->openable = false;
+    session->port().ClosePort();
+    session->portLost();
+    const int opensBefore = device->opens;
+    loop.advance(3s);
+    EXPECT_EQ(device->opens, opensBefore + 3) << "once a second, quietly";
+    EXPECT_TRUE(view.errors.empty());
+    EXPECT_EQ(view.active, "Comport ??");
+
+    // Plugged in again: the settings and the channel commands go out as at "Init Interface".
+    device->openable = true;
+    device->written.clear();
+    device->settings = SerialSettings{};
+    loop.advance(1s);
+    EXPECT_TRUE(session->port().IsPortOpen());
+    EXPECT_EQ(view.panels[0], "COM 1");
+    EXPECT_EQ(device->written, "D0\rE1\r");
+    EXPECT_EQ(device->settings.speed, br9600);
+    loop.advance(100ms);
+    EXPECT_EQ(view.active, "Active");
+    EXPECT_FALSE(session->reconnecting());
+    const std::string next = "A: 2,00\r";
+    session->port().OnReceiveData(next.data(), static_cast<std::int32_t>(next.size()));
+    EXPECT_THAT(keys.texts, ElementsAre("1,00", "{TAB}", "2,00", "{ENTER}"));
+
+    // The user's own choice of port ends the waiting for the old one.
+    device->open = false;
+    device->openable = false;
+    session->port().ClosePort();
+    session->portLost();
+    view.comPortDialog = [](ComPortChoice& choice) {
+        choice.select(1);
+        return true;
+    };
+    session->choosePort();
+    EXPECT_FALSE(session->reconnecting());
+    const int opensAfterChoice = device->opens;
+    loop.advance(5s);
+    EXPECT_EQ(device->opens, opensAfterChoice);
+}
+
+TEST_F(SessionTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTyped) {
+    writeBox();
+    dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n[LOG]\r\nFILE=messung.csv\r\n");
+    dir.write("BOX.VAL", std::string(BoxDefinition) + "STARTPOS=4\r\nENDPOS=12\r\n");
+    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
+    open();
+    session->startUp();
+    const std::string lines = "C: 1,5\rA: ERR\rA: 2,5\r";
+    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
+    EXPECT_THAT(keys.texts, ElementsAre("2,50", "{TAB}"));
+
+    const std::string log = dir.read("messung.csv");
+    const std::regex rows("Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis\r\n"
+                          "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3};COM1;3;1;C: 1,5;;Schritt 1 erwartet Kanal 1\r\n"
+                          "[-0-9T:.]+;COM1;1;1;A: ERR;;keine Zahl im Wert\r\n"
+                          "[-0-9T:.]+;COM1;1;1;A: 2,5;2,50;\r\n");
+    EXPECT_TRUE(std::regex_match(log, rows)) << log;
+
+    // A log that cannot be written is said once; the values are still typed.
+    dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n[LOG]\r\nFILE=nicht/da.csv\r\n");
+    session->startUp();
+    testing::internal::CaptureStderr();
+    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
+    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::MatchesRegex("travek: Protokoll nicht/da.csv: [^\n]*\n"));
+    EXPECT_EQ(keys.texts.size(), 6u);
+}
+
+TEST(MeasurementLog, FieldsAreQuotedAndLinesEscapedSoEachRowStaysOneRow) {
+    EXPECT_EQ(MeasurementLog::field("1,5"), "1,5");
+    EXPECT_EQ(MeasurementLog::field("a;b"), "\"a;b\"");
+    EXPECT_EQ(MeasurementLog::field("say \"x\""), "\"say \"\"x\"\"\"");
+    EXPECT_EQ(MeasurementLog::escapeLine("\nA:\t1\\2\x7F"), "\\x0AA:\\x091\\\\2\\x7F");
+    EXPECT_EQ(MeasurementLog::escapeLine("Gr\xF6\xDF" "e"), "Gr\xF6\xDF" "e");
 }
 
 } // namespace
