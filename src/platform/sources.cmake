@@ -7,6 +7,7 @@ set(TRAVEK_POSIX_SOURCES
     posix/ComPortMap.cpp
     posix/PosixFileReplace.cpp
     posix/SignalPipe.cpp
+    posix/PosixDeviceWatch.cpp
 )
 set(TRAVEK_X11_SOURCES
     x11/X11KeymapLookup.cpp
@@ -19,6 +20,7 @@ set(TRAVEK_WIN32_SOURCES
     win32/Win32Keyboard.cpp
     win32/Win32KeyboardFactory.cpp
     win32/Win32FileReplace.cpp
+    win32/Win32DeviceWatch.cpp
 )
 foreach(list TRAVEK_POSIX_SOURCES TRAVEK_X11_SOURCES TRAVEK_WIN32_SOURCES)
     list(TRANSFORM ${list} PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

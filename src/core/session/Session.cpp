@@ -6,6 +6,7 @@
 #include "core/files/SeriesFile.h"
 #include "core/gauge/InterfaceActivation.h"
 #include "core/gauge/PortControl.h"
+#include "core/serial/DeviceWatch.h"
 #include "core/serial/PortList.h"
 #include "core/session/SessionView.h"
 #include "core/text/Error.h"
@@ -253,27 +254,38 @@ void Session::portLost() {
     scheduleReconnect();
 }
 
-void Session::scheduleReconnect() {
-    cancelReconnect();
-    m_reconnectTask = m_loop.after(ReconnectInterval, [this] {
+void Session::scheduleReconnect(std::chrono::milliseconds delay) {
+    if (m_reconnectTask != 0)
+        m_loop.cancel(m_reconnectTask);
+    m_reconnectTask = m_loop.after(delay, [this] {
         m_reconnectTask = 0;
-        // Quietly: an adapter that is still unplugged is no news. A port mapped by its device
-        // name (/dev/serial/by-id/...) comes back in any USB socket, as the name is resolved anew.
-        try {
-            ReopenPort(m_port, m_state.Definition);
-        } catch (const Error&) {
-            scheduleReconnect();
-            return;
-        }
-        m_view.setPanelText(0, "COM " + IntToStr(m_state.Definition.ComPortNumber));
-        initInterface();
+        reconnect();
     });
+    // A new entry where the device lives (udev making the node or the by-id link) is tried at
+    // once, through the loop, so that the watch is never ended inside its own callback.
+    if (!m_deviceWatch)
+        m_deviceWatch = WatchForDevice(m_loop, m_port.ComPort(), [this] { scheduleReconnect(std::chrono::milliseconds(0)); });
+}
+
+void Session::reconnect() {
+    // Quietly: an adapter that is still unplugged is no news. A port mapped by its device name
+    // (/dev/serial/by-id/...) comes back in any USB socket, as the name is resolved anew.
+    try {
+        ReopenPort(m_port, m_state.Definition);
+    } catch (const Error&) {
+        scheduleReconnect();
+        return;
+    }
+    cancelReconnect();
+    m_view.setPanelText(0, "COM " + IntToStr(m_state.Definition.ComPortNumber));
+    initInterface();
 }
 
 void Session::cancelReconnect() {
     if (m_reconnectTask != 0)
         m_loop.cancel(m_reconnectTask);
     m_reconnectTask = 0;
+    m_deviceWatch.reset();
 }
 
 void Session::configureLog(const std::string& file) {

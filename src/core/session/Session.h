@@ -115,7 +115,8 @@ private:
     void loadDefinition();
     void fillChannelList();
     void sendActivationStep(std::size_t index);
-    void scheduleReconnect();
+    void scheduleReconnect(std::chrono::milliseconds delay = ReconnectInterval);
+    void reconnect();
     void cancelReconnect();
     // Opens the measurement log that TRAVEK.INI names ([LOG] FILE=), or none.
     void configureLog(const std::string& file);
@@ -141,6 +142,7 @@ private:
     EventLoop::TaskId m_activationTask = 0;
     EventLoop::TaskId m_startUpTask = 0;
     EventLoop::TaskId m_reconnectTask = 0;
+    std::unique_ptr<EventLoop::Watch> m_deviceWatch;
     std::unique_ptr<MeasurementLog> m_log;
     bool m_logFailureShown = false;
     bool m_startUpScheduled = false;

@@ -1,3 +1,4 @@
+#include "core/serial/DeviceWatch.h"
 #include "core/serial/SerialPort.h"
 #include "platform/posix/PosixSerial.h"
 #include "support/PollEventLoop.h"
@@ -8,6 +9,7 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <termios.h>
 #include <thread>
@@ -378,6 +380,34 @@ TEST_F(SerialDriverTest, HandlerMayCloseThePort) {
     EXPECT_EQ(calls, 1);
     EXPECT_FALSE(driver.IsPortOpen());
     EXPECT_TRUE(driver.OpenPort());
+}
+
+} // namespace
+} // namespace travek
+
+namespace travek {
+namespace {
+
+TEST(DeviceWatch, ANewEntryBesideTheMappedDeviceIsReported) {
+    test::PollEventLoop loop;
+    test::TempDir dir;
+    dir.enter();
+    dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM3=" + dir.file("by-id/usb-gauge") + "\r\n");
+    std::filesystem::create_directory(dir.file("by-id"));
+    int appeared = 0;
+    auto watch = WatchForDevice(loop, 2, [&] { ++appeared; });
+    ASSERT_NE(watch, nullptr);
+    loop.runFor(20);
+    EXPECT_EQ(appeared, 0);
+    dir.write("by-id/usb-gauge", "");
+    ASSERT_TRUE(loop.runUntil([&] { return appeared > 0; }, 2000));
+    watch.reset();
+    dir.write("by-id/usb-other", "");
+    loop.runFor(20);
+    EXPECT_EQ(appeared, 1) << "an ended watch reports nothing";
+    // A folder that does not exist cannot be watched; the regular tries remain.
+    dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM3=" + dir.file("missing/usb-gauge") + "\r\n");
+    EXPECT_EQ(WatchForDevice(loop, 2, [] {}), nullptr);
 }
 
 } // namespace
