@@ -14,6 +14,11 @@ set(TRAVEK_X11_SOURCES
     x11/X11Keyboard.cpp
     x11/X11KeyboardFactory.cpp
 )
+# The generated protocol code of the Wayland keyboard is added where the library is built.
+set(TRAVEK_WAYLAND_SOURCES
+    wayland/WaylandKeyboard.cpp
+    wayland/VirtualKeyboardProtocol.cpp
+)
 set(TRAVEK_WIN32_SOURCES
     win32/Win32Serial.cpp
     win32/Win32PortList.cpp
@@ -22,6 +27,6 @@ set(TRAVEK_WIN32_SOURCES
     win32/Win32FileReplace.cpp
     win32/Win32DeviceWatch.cpp
 )
-foreach(list TRAVEK_POSIX_SOURCES TRAVEK_X11_SOURCES TRAVEK_WIN32_SOURCES)
+foreach(list TRAVEK_POSIX_SOURCES TRAVEK_X11_SOURCES TRAVEK_WAYLAND_SOURCES TRAVEK_WIN32_SOURCES)
     list(TRANSFORM ${list} PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 endforeach()

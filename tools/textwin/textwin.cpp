@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ Options:
   --out FILE      also append the output to FILE (flushed after every key)
   --display NAME  X display to use (default: $DISPLAY)
   --keep-focus    take the focus back whenever another window takes it
+  --fold-repeats  read a key's release followed by a press of the same key with the same
+                  timestamp as auto-repeat and drop that press, as some X11 toolkits do
   --title TEXT    window title (default: travek-textwin)
   --help          this text
 
@@ -55,6 +58,7 @@ struct Options {
     std::string display;
     std::string title = "travek-textwin";
     bool keepFocus = false;
+    bool foldRepeats = false;
 };
 
 struct KeymapDeleter {
@@ -66,8 +70,8 @@ struct StateDeleter {
 
 class TextWindow {
 public:
-    TextWindow(xcb_connection_t* connection, std::FILE* out, bool keepFocus)
-        : m_connection(connection), m_out(out), m_keepFocus(keepFocus) {}
+    TextWindow(xcb_connection_t* connection, std::FILE* out, bool keepFocus, bool foldRepeats)
+        : m_connection(connection), m_out(out), m_keepFocus(keepFocus), m_foldRepeats(foldRepeats) {}
     ~TextWindow() { xkb_context_unref(m_context); }
 
     bool setUp(const std::string& title);
@@ -86,6 +90,10 @@ private:
     xcb_connection_t* m_connection;
     std::FILE* m_out;
     bool m_keepFocus;
+    bool m_foldRepeats;
+    // The last key event, when it was a release: a press of the same key with the same time is
+    // what a folding toolkit takes for auto-repeat.
+    std::optional<xcb_key_release_event_t> m_lastRelease;
     xcb_window_t m_window = 0;
     xkb_context* m_context = nullptr;
     std::int32_t m_deviceId = -1;
@@ -120,7 +128,8 @@ bool TextWindow::setUp(const std::string& title) {
     m_window = xcb_generate_id(m_connection);
     const std::uint32_t values[] = {screen->white_pixel,
                                     XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
-                                        XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_EXPOSURE};
+                                        XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_EXPOSURE |
+                                        (m_foldRepeats ? std::uint32_t{XCB_EVENT_MASK_KEY_RELEASE} : 0u)};
     xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 480, 120, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
@@ -281,7 +290,14 @@ bool TextWindow::handleEvents() {
         std::unique_ptr<xcb_generic_event_t, decltype(&free)> event(raw, &free);
         const std::uint8_t type = event->response_type & 0x7F;
         if (type == XCB_KEY_PRESS) {
-            keyPressed(*reinterpret_cast<xcb_key_press_event_t*>(event.get()));
+            const auto& press = *reinterpret_cast<xcb_key_press_event_t*>(event.get());
+            const bool repeat =
+                m_lastRelease && m_lastRelease->detail == press.detail && m_lastRelease->time == press.time;
+            m_lastRelease.reset();
+            if (!repeat)
+                keyPressed(press);
+        } else if (type == XCB_KEY_RELEASE) {
+            m_lastRelease = *reinterpret_cast<xcb_key_release_event_t*>(event.get());
         } else if (type == XCB_MAP_NOTIFY && !m_ready) {
             takeFocus();
             m_ready = true;
@@ -330,6 +346,8 @@ int main(int argc, char** argv) {
             options.title = value();
         } else if (arg == "--keep-focus") {
             options.keepFocus = true;
+        } else if (arg == "--fold-repeats") {
+            options.foldRepeats = true;
         } else {
             std::fprintf(stderr, "travek-textwin: unknown option %s (see --help)\n", arg.c_str());
             return 2;
@@ -360,7 +378,7 @@ int main(int argc, char** argv) {
 
     int status = 0;
     {
-        TextWindow window(connection, out, options.keepFocus);
+        TextWindow window(connection, out, options.keepFocus, options.foldRepeats);
         if (!window.setUp(options.title)) {
             status = 1;
         } else {

@@ -417,6 +417,9 @@ void Session::startUp() {
     definition.InterfaceName = settings.readString("PARAMETER", "INTERFACE", definition.InterfaceName);
     m_state.NK = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.NK) & 0xFF);
     configureLog(settings.readString("LOG", "FILE", ""));
+    // The typing pace for slow targets (remote desktops, web forms).
+    if (m_keys)
+        m_keys->setKeyDelay(settings.readInteger("PARAMETER", "KEYDELAY", 0));
     m_view.setPanelText(0, "COM ?");
     loadDefinition();
     m_view.setPanelText(1, definition.InterfaceName);

@@ -63,6 +63,10 @@ public:
     virtual std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) = 0;
     virtual void sendKey(std::uint32_t key, bool down) = 0;
     virtual bool capsLockOn() = 0;
+    // The typing pace for slow targets: at least this many milliseconds before every key press.
+    // A platform spaces its events itself (its server's delay, or a wait) and never presses a key
+    // again in the same millisecond as its release, whatever the pace.
+    virtual void setKeyDelay(int milliseconds) { (void)milliseconds; }
 };
 
 } // namespace travek

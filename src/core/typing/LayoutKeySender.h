@@ -18,6 +18,7 @@ public:
     explicit LayoutKeySender(std::unique_ptr<Keyboard> keyboard, std::function<void()> dispatchMessages = {});
 
     void SendKeys(std::string_view Keys) override;
+    void setKeyDelay(int milliseconds) override { m_keyboard.setKeyDelay(milliseconds); }
 
 private:
     struct Pending {

@@ -12,13 +12,18 @@
 
 namespace {
 
-const char* Usage = "Usage: travek [--keyboard=x11|windows|log]\n"
+const char* Usage = "Usage: travek [--keyboard=auto|wayland|x11|windows|log]\n"
                     "\n"
                     "TRAVEK types the values of a measuring interface box into the application\n"
                     "that has the keyboard focus. It works in the current directory: interface\n"
                     "definitions (*.VAL), TRAVEK.INI, ablauf.abl and ablauf.pst live there.\n"
                     "\n"
-                    "  --keyboard=x11      type through the X server (the default with a display)\n"
+                    "  --keyboard=auto     the desktop's own (the default): wayland in a Wayland\n"
+                    "                      session, x11 under X11, windows on Windows\n"
+                    "  --keyboard=wayland  type through the compositor's virtual keyboard (sway,\n"
+                    "                      Hyprland, river, labwc, Wayfire)\n"
+                    "  --keyboard=x11      type through the X server (in a Wayland session only\n"
+                    "                      into X11 windows)\n"
                     "  --keyboard=log      print what would be typed, one line 'keys TEXT' per text\n"
                     "  --keyboard=windows  type through the Windows keyboard (Windows only)\n"
                     "\n"

@@ -32,6 +32,8 @@ std::optional<KeyStroke> Win32Keyboard::lookupChar(char c) {
 }
 
 void Win32Keyboard::sendKey(std::uint32_t key, bool down) {
+    if (down && m_keyDelayMs > 0)
+        Sleep(static_cast<DWORD>(m_keyDelayMs));
     m_api.keybdEvent(static_cast<std::uint8_t>(key), 0, down ? 0 : KeyUpFlag, 0);
 }
 

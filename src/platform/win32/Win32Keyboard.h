@@ -27,11 +27,14 @@ public:
     // Scan code 0, no extended-key flag, KEYEVENTF_KEYUP for a release.
     void sendKey(std::uint32_t key, bool down) override;
     bool capsLockOn() override;
+    // KEYDELAY: waits this long before every press (the message loop is not run meanwhile).
+    void setKeyDelay(int milliseconds) override { m_keyDelayMs = milliseconds > 0 ? milliseconds : 0; }
 
     static constexpr std::uint32_t KeyUpFlag = 2; // KEYEVENTF_KEYUP
 
 private:
     Api m_api;
+    int m_keyDelayMs = 0;
 };
 
 } // namespace travek

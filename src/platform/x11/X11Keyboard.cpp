@@ -4,6 +4,10 @@
 
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
+// xcb/xkb.h names a structure member "explicit", which C++ reserves.
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
 #include <xkbcommon/xkbcommon-x11.h>
 
 #include <cstdlib>
@@ -25,8 +29,9 @@ std::unique_ptr<X11Keyboard> X11Keyboard::open(const char* displayName) {
         xcb_disconnect(connection);
         throw Error("the X display " + display + " has no XTEST extension");
     }
+    std::uint8_t xkbEventBase = 0;
     if (!xkb_x11_setup_xkb_extension(connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr,
+                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, &xkbEventBase,
                                      nullptr)) {
         xcb_disconnect(connection);
         throw Error("the X display " + display + " has no usable XKB extension");
@@ -38,49 +43,109 @@ std::unique_ptr<X11Keyboard> X11Keyboard::open(const char* displayName) {
         xcb_disconnect(connection);
         throw Error("no core keyboard on the X display " + display);
     }
-    return std::unique_ptr<X11Keyboard>(new X11Keyboard(connection, context, deviceId));
+    std::unique_ptr<X11Keyboard> keyboard(new X11Keyboard(connection, context, deviceId, xkbEventBase));
+    // Selected before the first fetch, so that no change between the two can go unnoticed.
+    keyboard->selectKeyboardEvents();
+    return keyboard;
 }
 
-X11Keyboard::X11Keyboard(xcb_connection_t* connection, xkb_context* context, std::int32_t deviceId)
-    : m_connection(connection), m_context(context), m_deviceId(deviceId) {}
+X11Keyboard::X11Keyboard(xcb_connection_t* connection, xkb_context* context, std::int32_t deviceId,
+                         std::uint8_t xkbEventBase)
+    : m_connection(connection), m_context(context), m_deviceId(deviceId), m_xkbEventBase(xkbEventBase) {}
 
 X11Keyboard::~X11Keyboard() {
+    xkb_keymap_unref(m_keymap);
     xkb_context_unref(m_context);
     xcb_disconnect(m_connection);
 }
 
-void X11Keyboard::refresh() {
+void X11Keyboard::selectKeyboardEvents() {
+    // A new layout arrives as NewKeyboardNotify or MapNotify; a switch between the groups of one
+    // keymap and Caps Lock arrive as StateNotify. The other state parts change with every
+    // modifier the program itself presses and are not asked for.
+    const std::uint16_t events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY |
+                                 XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
+    const std::uint16_t mapParts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS |
+                                   XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_EXPLICIT_COMPONENTS |
+                                   XCB_XKB_MAP_PART_KEY_ACTIONS | XCB_XKB_MAP_PART_VIRTUAL_MODS |
+                                   XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
+    xcb_xkb_select_events_details_t details{};
+    details.affectNewKeyboard = XCB_XKB_NKN_DETAIL_KEYCODES;
+    details.newKeyboardDetails = XCB_XKB_NKN_DETAIL_KEYCODES;
+    details.affectState = XCB_XKB_STATE_PART_MODIFIER_LOCK | XCB_XKB_STATE_PART_GROUP_STATE;
+    details.stateDetails = XCB_XKB_STATE_PART_MODIFIER_LOCK | XCB_XKB_STATE_PART_GROUP_STATE;
+    xcb_xkb_select_events_aux(m_connection, static_cast<xcb_xkb_device_spec_t>(m_deviceId), events, 0, 0,
+                              mapParts, mapParts, &details);
+}
+
+// Reads what the server has said since the last call, without waiting: a new keymap is fetched
+// once however many notifications came; a group switch only needs the held keymap looked at anew.
+void X11Keyboard::readKeyboardEvents() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+        if ((event->response_type & 0x7F) == m_xkbEventBase) {
+            const std::uint8_t xkbType = reinterpret_cast<const std::uint8_t*>(event)[1];
+            if (xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY || xkbType == XCB_XKB_MAP_NOTIFY) {
+                m_keymapStale = true;
+            } else if (xkbType == XCB_XKB_STATE_NOTIFY) {
+                const auto* state = reinterpret_cast<const xcb_xkb_state_notify_event_t*>(event);
+                m_capsLock = (state->lockedMods & XCB_MOD_MASK_LOCK) != 0;
+                if (state->group != m_layout) {
+                    m_layout = state->group;
+                    m_lookup.reset();
+                }
+            }
+        }
+        free(event);
+    }
+}
+
+void X11Keyboard::fetchKeymap() {
+    m_keymapStale = false;
     m_lookup.reset();
     m_capsLock = false;
+    xkb_keymap_unref(m_keymap);
+    m_keymap = nullptr;
     if (xcb_connection_has_error(m_connection))
         return;
-    xkb_keymap* keymap =
+    m_keymap =
         xkb_x11_keymap_new_from_device(m_context, m_connection, m_deviceId, XKB_KEYMAP_COMPILE_NO_FLAGS);
-    if (!keymap)
+    if (!m_keymap)
         return;
-    if (xkb_state* state = xkb_x11_state_new_from_device(keymap, m_connection, m_deviceId)) {
-        m_lookup.emplace(keymap, xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE));
+    if (xkb_state* state = xkb_x11_state_new_from_device(m_keymap, m_connection, m_deviceId)) {
+        m_layout = xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE);
         m_capsLock = xkb_state_mod_name_is_active(state, XKB_MOD_NAME_CAPS, XKB_STATE_MODS_LOCKED) > 0;
         xkb_state_unref(state);
     }
-    xkb_keymap_unref(keymap);
 }
 
 const X11KeymapLookup* X11Keyboard::lookup() {
-    if (!m_lookup)
-        refresh();
+    if (m_keymapStale)
+        fetchKeymap();
+    if (!m_lookup && m_keymap)
+        m_lookup.emplace(m_keymap, m_layout);
     return m_lookup ? &*m_lookup : nullptr;
 }
 
 void X11Keyboard::beginSend() {
-    refresh();
+    // Keys of the last call may still wait in the server for their delay; what they do to Caps
+    // Lock must be known before this call decides about it, so this call waits for them.
+    if (m_delayedInCall)
+        waitForServer();
+    m_delayedInCall = false;
+    readKeyboardEvents();
+}
+
+// The reply to a request comes after the server has handled everything sent before it.
+void X11Keyboard::waitForServer() {
+    free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
 }
 
 void X11Keyboard::endSend() {
-    // The reply to a request comes after the server has handled everything sent before it, so
-    // on return the events have reached the focused window's queue.
     xcb_flush(m_connection);
-    free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    // On return the events have reached the focused window's queue, unless some wait in the server
+    // for their delay: those are not waited for, the program goes on while the server types.
+    if (!m_delayedInCall)
+        waitForServer();
 }
 
 std::optional<KeyStroke> X11Keyboard::lookupChar(char c) {
@@ -100,8 +165,21 @@ std::optional<std::uint32_t> X11Keyboard::namedKey(std::uint8_t virtualKey) {
 void X11Keyboard::sendKey(std::uint32_t key, bool down) {
     if (key > 255)
         return; // the core protocol has 8-bit keycodes
+    // Clients that tell auto-repeat from a key's release and next press by equal timestamps would
+    // swallow the second "0" of "100": the server is asked to hold such a press until its clock
+    // has moved on. The server stamps the event when it handles it, and it goes on reading the
+    // program's requests only after it, so everything keeps its order and nothing here waits.
+    std::uint32_t delay = static_cast<std::uint32_t>(m_keyDelay);
+    if (down && !m_lastDown && m_lastKey == key && delay == 0)
+        delay = 1;
+    if (!down)
+        delay = 0;
+    if (delay)
+        m_delayedInCall = true;
+    m_lastKey = key;
+    m_lastDown = down;
     xcb_test_fake_input(m_connection, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, static_cast<std::uint8_t>(key),
-                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+                        delay, XCB_NONE, 0, 0, 0);
 }
 
 bool X11Keyboard::capsLockOn() {

@@ -12,9 +12,11 @@ struct xkb_context;
 
 namespace travek {
 
-// Types on an X display through the XTEST extension, with its own xcb connection: the keymap is
-// fetched again (xkbcommon-x11) at the start of every SendKeys call, so a layout switched while
-// the program runs is honoured.
+// Types on an X display through the XTEST extension, with its own xcb connection. The keymap is
+// held between calls: the server reports a new layout (setxkbmap, a desktop's layout switch), a
+// group switch and Caps Lock as XKB events on the connection, and they are read before every
+// SendKeys call, so a change is honoured at once without asking the server for the whole keymap
+// each time.
 class X11Keyboard : public Keyboard {
 public:
     // displayName nullptr means $DISPLAY. Throws Error with the reason when there is no display
@@ -25,23 +27,38 @@ public:
     X11Keyboard& operator=(const X11Keyboard&) = delete;
 
     void beginSend() override;
-    // Flushes and waits until the server has handled the events.
+    // Flushes; when no event of the call waits in the server for its delay, it also waits until
+    // the server has handled the events. Otherwise the next beginSend waits for them.
     void endSend() override;
     std::optional<KeyStroke> lookupChar(char c) override;
     std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) override;
     void sendKey(std::uint32_t key, bool down) override;
     bool capsLockOn() override;
+    void setKeyDelay(int milliseconds) override { m_keyDelay = milliseconds > 0 ? milliseconds : 0; }
 
 private:
-    X11Keyboard(xcb_connection_t* connection, xkb_context* context, std::int32_t deviceId);
-    void refresh();
+    X11Keyboard(xcb_connection_t* connection, xkb_context* context, std::int32_t deviceId,
+                std::uint8_t xkbEventBase);
+    void selectKeyboardEvents();
+    void readKeyboardEvents();
+    void waitForServer();
+    void fetchKeymap();
     const X11KeymapLookup* lookup();
 
     xcb_connection_t* m_connection;
     xkb_context* m_context;
     std::int32_t m_deviceId;
+    std::uint8_t m_xkbEventBase;
+    xkb_keymap* m_keymap = nullptr;
+    std::uint32_t m_layout = 0;
+    bool m_keymapStale = true;
     std::optional<X11KeymapLookup> m_lookup;
     bool m_capsLock = false;
+
+    int m_keyDelay = 0;
+    std::uint32_t m_lastKey = 0;
+    bool m_lastDown = true;
+    bool m_delayedInCall = false;
 };
 
 } // namespace travek

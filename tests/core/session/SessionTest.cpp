@@ -81,7 +81,9 @@ private:
 class CountingKeys : public KeyOutput {
 public:
     void SendKeys(std::string_view keys) override { texts.emplace_back(keys); }
+    void setKeyDelay(int milliseconds) override { keyDelay = milliseconds; }
     std::vector<std::string> texts;
+    int keyDelay = -1;
 };
 
 std::string stepsFile(int count) {
@@ -397,6 +399,7 @@ TEST_F(SessionTest, StartUpActivatesTheBoxOneChannelCommandEveryHundredMilliseco
     EXPECT_EQ(view.panels[0], "COM 1");
     EXPECT_EQ(view.panels[1], "BOX");
     EXPECT_EQ(state().NK, 2);
+    EXPECT_EQ(keys.keyDelay, 0) << "full speed unless KEYDELAY says otherwise";
     EXPECT_EQ(session->channels().entries().size(), 4u);
     // The disable-all command and the first channel command go at once; the window stays alive
     // while the box switches each channel on.
@@ -448,10 +451,12 @@ TEST_F(SessionTest, ASecondInitStartsOverAndClosingThePortStopsTheActivation) {
 
 TEST_F(SessionTest, APortThatDoesNotOpenIsReportedAndLeavesThePortUnknown) {
     writeBox();
+    dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nKEYDELAY=5\r\n");
     device->openable = false;
     open();
     session->startUp();
     EXPECT_THAT(view.errors, ElementsAre("COM1 Error"));
+    EXPECT_EQ(keys.keyDelay, 5);
     EXPECT_EQ(view.panels[0], "COM ?");
     EXPECT_EQ(view.active, "Comport ??");
 }

@@ -202,8 +202,9 @@ TEST_F(X11KeyboardXvfbTest, TypesValuesAndAltGrTextExactlyUnderUsAndDe) {
     std::string allTyped;
     ASSERT_NE(window.readUntil(true, "ready", Patience).find("ready"), std::string::npos);
 
-    // One keyboard connection throughout: the layout switch must be picked up between calls.
-    for (const std::string layout : {"us", "de"}) {
+    // One keyboard connection throughout, which holds its keymap: both switches must be picked up
+    // between calls.
+    for (const std::string layout : {"us", "de", "us"}) {
         SCOPED_TRACE(layout);
         setLayout(layout);
         window.clearOutput();
@@ -225,6 +226,27 @@ TEST_F(X11KeyboardXvfbTest, TypesValuesAndAltGrTextExactlyUnderUsAndDe) {
     }
     EXPECT_EQ(window.stop(), 0); // SIGTERM ends it cleanly
     EXPECT_EQ(dir.read("typed.txt"), allTyped);
+}
+
+TEST_F(X11KeyboardXvfbTest, DoubledDigitsArriveWholeWhereSameMillisecondRepeatsAreFolded) {
+    auto keyboard = X11Keyboard::open(s_display.c_str());
+    LayoutKeySender sender(*keyboard);
+    setLayout("de");
+
+    Child window({TRAVEK_TEXTWIN, "--display", s_display, "--fold-repeats"});
+    ASSERT_NE(window.readUntil(true, "ready", Patience).find("ready"), std::string::npos);
+
+    sender.SendKeys("0,004{TAB}-100,000{TAB}AAa@@@@{ENTER}");
+    std::string text = "0,004<Tab>-100,000<Tab>AAa@@<Enter>\n";
+    EXPECT_EQ(window.readUntil(false, text, Patience), text);
+
+    // A slow pace as well as full speed.
+    keyboard->setKeyDelay(2);
+    window.clearOutput();
+    sender.SendKeys("1.001{ENTER}");
+    text = "1.001<Enter>\n";
+    EXPECT_EQ(window.readUntil(false, text, Patience), text);
+    EXPECT_EQ(window.stop(), 0);
 }
 
 TEST_F(X11KeyboardXvfbTest, CapsLockIsLeftOnAndDoesNotChangeTheText) {

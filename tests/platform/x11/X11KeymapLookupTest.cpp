@@ -165,6 +165,15 @@ TEST(KeyOutputFactoryTest, ChoosesTheBackendOrSaysWhyNot) {
     else
         unsetenv("DISPLAY");
 
+    // In a Wayland session the default is the Wayland keyboard, and its failure says what would
+    // work rather than typing into X11 windows only.
+    setenv("WAYLAND_DISPLAY", "travek-nobody-listens", 1);
+    const std::string wayland = FailureOf("");
+    EXPECT_NE(wayland.find("travek-nobody-listens"), std::string::npos) << wayland;
+    EXPECT_NE(wayland.find("--keyboard=x11"), std::string::npos) << wayland;
+    EXPECT_NE(FailureOf("wayland").find("travek-nobody-listens"), std::string::npos);
+    unsetenv("WAYLAND_DISPLAY");
+
     EXPECT_NE(FailureOf("windows"), "");
     EXPECT_NE(FailureOf("X11 ").find("Unknown keyboard"), std::string::npos);
 }

@@ -1,0 +1,279 @@
+#include "platform/wayland/WaylandKeyboard.h"
+
+#include "core/text/Error.h"
+#include "core/text/TextHelpers.h"
+#include "platform/x11/X11KeymapLookup.h"
+
+#include "virtual-keyboard-unstable-v1-client-protocol.h"
+
+#include <wayland-client.h>
+#include <xkbcommon/xkbcommon-keysyms.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace travek {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The keymap's first keys are the modifiers, at these xkb keycodes; the keysyms to type follow.
+// Key names stay within four characters ("<K255>"), which the X server under XWayland needs.
+constexpr std::uint32_t FirstKeycode = 9; // evdev code 1: code 0 means no key
+constexpr std::uint32_t LastKeycode = 255;
+struct ModifierKey {
+    std::uint32_t keysym;
+    const char* modifier;
+    std::uint32_t mask; // the real modifier's bit, as every xkb keymap numbers them
+};
+constexpr ModifierKey ModifierKeys[] = {
+    {XKB_KEY_Shift_L, "Shift", 1u << 0},
+    {XKB_KEY_Control_L, "Control", 1u << 2},
+    {XKB_KEY_Alt_L, "Mod1", 1u << 3},
+};
+
+std::uint32_t ModifierMask(std::uint32_t keysym) {
+    for (const ModifierKey& key : ModifierKeys)
+        if (key.keysym == keysym)
+            return key.mask;
+    return 0;
+}
+
+const char* DisplayName(const char* displayName) {
+    const char* name = displayName ? displayName : std::getenv("WAYLAND_DISPLAY");
+    return name && *name ? name : "wayland-0";
+}
+
+std::uint32_t Milliseconds(Clock::time_point time) {
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count());
+}
+
+} // namespace
+
+void WaylandKeyboard::onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                               std::uint32_t) {
+    auto* globals = static_cast<Globals*>(data);
+    if (!globals->seat && std::strcmp(interface, wl_seat_interface.name) == 0)
+        globals->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+    else if (!globals->manager && std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0)
+        globals->manager = static_cast<zwp_virtual_keyboard_manager_v1*>(
+            wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
+}
+
+std::unique_ptr<WaylandKeyboard> WaylandKeyboard::open(const char* displayName) {
+    if (!displayName && !std::getenv("WAYLAND_DISPLAY"))
+        throw Error("no Wayland session (WAYLAND_DISPLAY is not set)");
+    wl_display* display = wl_display_connect(displayName);
+    if (!display)
+        throw Error(std::string("cannot connect to the Wayland compositor ") + DisplayName(displayName));
+    static const wl_registry_listener Listener{&WaylandKeyboard::onGlobal,
+                                               [](void*, wl_registry*, std::uint32_t) {}};
+    Globals globals;
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &Listener, &globals);
+    // The listener writes into globals only during this round trip.
+    const bool answered = wl_display_roundtrip(display) >= 0;
+    std::unique_ptr<WaylandKeyboard> keyboard(new WaylandKeyboard(display, registry, globals));
+    if (!answered)
+        throw Error("the Wayland compositor did not answer");
+    if (!globals.manager)
+        throw Error("the Wayland compositor offers no virtual keyboard (zwp_virtual_keyboard_manager_v1)");
+    if (!globals.seat)
+        throw Error("the Wayland compositor has no seat");
+    keyboard->m_keyboard =
+        zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(globals.manager, globals.seat);
+    // A compositor that allows the protocol only to some clients says so with an error here.
+    wl_display_roundtrip(display);
+    keyboard->check("refused a virtual keyboard");
+    return keyboard;
+}
+
+WaylandKeyboard::WaylandKeyboard(wl_display* display, wl_registry* registry, Globals globals)
+    : m_display(display), m_registry(registry), m_globals(globals) {}
+
+WaylandKeyboard::~WaylandKeyboard() {
+    if (m_keyboard)
+        zwp_virtual_keyboard_v1_destroy(m_keyboard);
+    if (m_globals.manager)
+        zwp_virtual_keyboard_manager_v1_destroy(m_globals.manager);
+    if (m_globals.seat)
+        wl_seat_destroy(m_globals.seat);
+    wl_registry_destroy(m_registry);
+    wl_display_flush(m_display);
+    wl_display_disconnect(m_display);
+}
+
+void WaylandKeyboard::check(const char* what) {
+    const int error = wl_display_get_error(m_display);
+    if (error == 0)
+        return;
+    if (error == EPROTO)
+        throw Error(std::string("the Wayland compositor ") + what + " (protocol error " +
+                    std::to_string(wl_display_get_protocol_error(m_display, nullptr, nullptr)) + ")");
+    throw Error(std::string("the connection to the Wayland compositor was lost: ") + std::strerror(error));
+}
+
+std::string WaylandKeyboard::KeymapText(const std::vector<std::uint32_t>& keysyms) {
+    std::string codes, symbols;
+    std::uint32_t keycode = FirstKeycode;
+    auto addKey = [&](std::uint32_t keysym) {
+        char name[64];
+        xkb_keysym_get_name(keysym, name, sizeof name);
+        const std::string key = "<K" + std::to_string(keycode) + ">";
+        codes += "    " + key + " = " + std::to_string(keycode) + ";\n";
+        symbols += "    key " + key + " { [ " + name + " ] };\n";
+        ++keycode;
+    };
+    for (const ModifierKey& modifier : ModifierKeys)
+        addKey(modifier.keysym);
+    for (std::size_t m = 0; m < std::size(ModifierKeys); ++m)
+        symbols += std::string("    modifier_map ") + ModifierKeys[m].modifier + " { <K" +
+                   std::to_string(FirstKeycode + m) + "> };\n";
+    for (std::uint32_t keysym : keysyms)
+        addKey(keysym);
+    return "xkb_keymap {\n"
+           "  xkb_keycodes \"travek\" {\n    minimum = 8;\n    maximum = " +
+           std::to_string(LastKeycode) + ";\n" + codes +
+           "  };\n"
+           "  xkb_types \"travek\" { include \"complete\" };\n"
+           "  xkb_compatibility \"travek\" { include \"complete\" };\n"
+           "  xkb_symbols \"travek\" {\n" +
+           symbols + "  };\n};\n";
+}
+
+// The keymap is kept while it holds every keysym of a call. Otherwise the call's new keysyms are
+// added at its end, and the keys already there keep their codes: an X11 client under XWayland
+// reads a changed keymap when it gets round to it, possibly after later changes, and then still
+// reads the earlier keys right (with a keymap made anew for each call it did not: measured on
+// sway). Only when the codes run out does a keymap with exactly the call's keysyms replace it.
+// The compositor has handled the keymap when the round trip returns, so it cannot reach the
+// focused client after the first key.
+void WaylandKeyboard::useKeymapFor(const std::set<std::uint32_t>& keysyms) {
+    char name[64];
+    std::vector<std::uint32_t> added;
+    for (std::uint32_t keysym : keysyms)
+        if (!m_keycodes.contains(keysym) && !ModifierMask(keysym) &&
+            xkb_keysym_get_name(keysym, name, sizeof name) > 0)
+            added.push_back(keysym);
+    if (!m_keycodes.empty() && added.empty())
+        return;
+    const std::size_t capacity = LastKeycode - FirstKeycode + 1 - std::size(ModifierKeys);
+    if (m_keysyms.size() + added.size() > capacity)
+        m_keysyms.clear();
+    m_keysyms.insert(m_keysyms.end(), added.begin(), added.end());
+    if (m_keysyms.size() > capacity)
+        m_keysyms.resize(capacity);
+    const std::string text = KeymapText(m_keysyms);
+    const int fd = memfd_create("travek-keymap", MFD_CLOEXEC);
+    if (fd < 0)
+        throw Error(std::string("cannot make a keymap for the Wayland keyboard: ") + std::strerror(errno));
+    // The size given includes the terminating zero, as compositors read the keymap as a C string.
+    const std::size_t size = text.size() + 1;
+    if (write(fd, text.c_str(), size) != static_cast<ssize_t>(size)) {
+        close(fd);
+        throw Error("cannot make a keymap for the Wayland keyboard");
+    }
+    zwp_virtual_keyboard_v1_keymap(m_keyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
+                                   static_cast<std::uint32_t>(size));
+    close(fd);
+    wl_display_roundtrip(m_display);
+    check("did not take the keymap");
+
+    m_keycodes.clear();
+    std::uint32_t keycode = FirstKeycode;
+    for (const ModifierKey& modifier : ModifierKeys)
+        m_keycodes[modifier.keysym] = keycode++;
+    for (std::uint32_t keysym : m_keysyms)
+        m_keycodes[keysym] = keycode++;
+}
+
+std::optional<KeyStroke> WaylandKeyboard::lookupChar(char c) {
+    const xkb_keysym_t keysym = xkb_utf32_to_keysym(Win1252ToUnicode(c));
+    if (keysym == XKB_KEY_NoSymbol)
+        return std::nullopt;
+    return KeyStroke{keysym, 0};
+}
+
+std::optional<std::uint32_t> WaylandKeyboard::namedKey(std::uint8_t virtualKey) {
+    const xkb_keysym_t keysym = X11KeymapLookup::VirtualKeyToKeysym(virtualKey);
+    if (keysym == XKB_KEY_NoSymbol)
+        return std::nullopt;
+    return keysym;
+}
+
+void WaylandKeyboard::sendKey(std::uint32_t key, bool down) {
+    m_events.push_back({key, down});
+}
+
+void WaylandKeyboard::sendEvent(std::uint32_t keycode, bool down) {
+    if (down) {
+        // A client that takes a key's release and next press within one millisecond for
+        // auto-repeat would swallow the second "0" of "100". Native clients see the times given
+        // here, which are a millisecond apart for such a press. X11 clients under XWayland see
+        // XWayland's own clock, which stamps the events when it reads them: the press also waits
+        // a millisecond, but XWayland reads a burst at once when it was busy (it compiles every
+        // keymap it is sent, and the compositor sends one whenever the typing keyboard changes),
+        // so only the pace (KEYDELAY, about 5 ms) makes sure there. The compositor has no
+        // delayed delivery, so this is the one place where the program waits.
+        auto earliest = m_lastTime + m_keyDelay;
+        if (!m_lastDown && m_lastKeycode == keycode)
+            earliest = std::max<Clock::time_point>(earliest, m_lastTime + std::chrono::milliseconds(1));
+        if (Clock::now() < earliest) {
+            wl_display_flush(m_display);
+            std::this_thread::sleep_until(earliest);
+        }
+    }
+    m_lastTime = Clock::now();
+    m_lastKeycode = keycode;
+    m_lastDown = down;
+    zwp_virtual_keyboard_v1_key(m_keyboard, Milliseconds(m_lastTime), keycode - 8,
+                                down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+    if (down)
+        m_keysDown.insert(keycode);
+    else
+        m_keysDown.erase(keycode);
+}
+
+void WaylandKeyboard::endSend() {
+    check("closed the connection");
+    if (m_events.empty())
+        return;
+    std::set<std::uint32_t> keysyms;
+    for (const Event& event : m_events)
+        keysyms.insert(event.keysym);
+    useKeymapFor(keysyms);
+
+    for (const Event& event : m_events) {
+        const auto it = m_keycodes.find(event.keysym);
+        if (it == m_keycodes.end())
+            continue;
+        sendEvent(it->second, event.down);
+        // The compositor does not work out modifiers from a virtual keyboard's keys.
+        if (const std::uint32_t mask = ModifierMask(event.keysym)) {
+            m_modifiers = event.down ? (m_modifiers | mask) : (m_modifiers & ~mask);
+            zwp_virtual_keyboard_v1_modifiers(m_keyboard, m_modifiers, 0, 0, 0);
+        }
+    }
+    m_events.clear();
+    // Nothing stays pressed after a call, whatever the text asked for.
+    while (!m_keysDown.empty())
+        sendEvent(*m_keysDown.begin(), false);
+    if (m_modifiers) {
+        m_modifiers = 0;
+        zwp_virtual_keyboard_v1_modifiers(m_keyboard, 0, 0, 0, 0);
+    }
+    if (wl_display_flush(m_display) < 0 && errno != EAGAIN)
+        check("closed the connection");
+}
+
+} // namespace travek

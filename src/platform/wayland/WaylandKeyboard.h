@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/typing/Keyboard.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+struct wl_display;
+struct wl_registry;
+struct wl_seat;
+struct zwp_virtual_keyboard_manager_v1;
+struct zwp_virtual_keyboard_v1;
+
+namespace travek {
+
+// Types on a Wayland compositor through a virtual keyboard of its own (zwp_virtual_keyboard_v1).
+//
+// The keyboard brings its own keymap: one key per keysym, with no levels, so every character
+// arrives as itself whatever layout the user has, AltGr and 8-bit characters included. A call's
+// events are collected, and at its end the keymap is made to hold the keysyms the call types
+// (plus the modifiers); a changed keymap is uploaded and the compositor has acknowledged it (a
+// round trip) before the first key goes out. Keys are KeyStroke::key = keysym.
+class WaylandKeyboard : public Keyboard {
+public:
+    // displayName nullptr means $WAYLAND_DISPLAY. Throws Error with the reason when there is no
+    // compositor, it offers no virtual keyboard or refuses one.
+    static std::unique_ptr<WaylandKeyboard> open(const char* displayName);
+    ~WaylandKeyboard() override;
+    WaylandKeyboard(const WaylandKeyboard&) = delete;
+    WaylandKeyboard& operator=(const WaylandKeyboard&) = delete;
+
+    void beginSend() override { m_events.clear(); }
+    // Sends the call's keys and releases every modifier. Throws Error when the compositor is gone.
+    void endSend() override;
+    std::optional<KeyStroke> lookupChar(char c) override;
+    std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) override;
+    void sendKey(std::uint32_t key, bool down) override;
+    // The keyboard's own state: Caps Lock of the user's keyboard does not apply to it.
+    bool capsLockOn() override { return false; }
+    void setKeyDelay(int milliseconds) override {
+        m_keyDelay = std::chrono::milliseconds(std::max(milliseconds, 0));
+    }
+
+    // The keymap text for these keysyms (all with names, none a modifier, at most 244): the
+    // modifiers first, then one key each, in this order.
+    static std::string KeymapText(const std::vector<std::uint32_t>& keysyms);
+
+private:
+    struct Event {
+        std::uint32_t keysym;
+        bool down;
+    };
+    struct Globals {
+        wl_seat* seat = nullptr;
+        zwp_virtual_keyboard_manager_v1* manager = nullptr;
+    };
+    static void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                         std::uint32_t version);
+
+    WaylandKeyboard(wl_display* display, wl_registry* registry, Globals globals);
+    void useKeymapFor(const std::set<std::uint32_t>& keysyms);
+    void sendEvent(std::uint32_t keycode, bool down);
+    void check(const char* what);
+
+    wl_display* m_display;
+    wl_registry* m_registry;
+    Globals m_globals;
+    zwp_virtual_keyboard_v1* m_keyboard = nullptr;
+    std::vector<Event> m_events;
+    // The uploaded keymap's keysyms after the modifiers, in the order of their codes, and each
+    // keysym's xkb keycode.
+    std::vector<std::uint32_t> m_keysyms;
+    std::map<std::uint32_t, std::uint32_t> m_keycodes;
+    std::uint32_t m_modifiers = 0;
+    std::set<std::uint32_t> m_keysDown;
+    std::chrono::milliseconds m_keyDelay{0};
+    // The last event sent: a press of the key just released waits until the clock has moved on.
+    std::uint32_t m_lastKeycode = 0;
+    bool m_lastDown = true;
+    std::chrono::steady_clock::time_point m_lastTime{};
+};
+
+} // namespace travek
