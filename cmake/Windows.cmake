@@ -47,3 +47,7 @@ function(gtest_discover_tests target)
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES TIMEOUT 180 ${ARG_PROPERTIES})
 endfunction()
+
+# The zip and the installer are described once every target exists: at the end of the top-level
+# directory.
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL include ${CMAKE_SOURCE_DIR}/cmake/WindowsPackaging.cmake)

@@ -29,12 +29,24 @@ travek_build() {
 
 # Configures and builds the Windows build (preset windows or windows-ci: mingw-w64, tests under
 # wine). pty_echo is serial_pty_echo of a Linux build, which the Windows serial test on a pty needs;
-# without it that test is skipped.
+# without it that test is skipped. gauge_sim is travek-sim of a Linux build, the gauge box of the
+# Win32 end-to-end test.
 travek_build_windows() {
-    local preset="$1" pty_echo="${2:-}"
+    local preset="$1" pty_echo="${2:-}" gauge_sim="${3:-}"
     local root
     root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
     cd "$root" || return 1
-    cmake --preset "$preset" -DTRAVEK_PTY_ECHO="$pty_echo" >/dev/null || return 1
+    cmake --preset "$preset" -DTRAVEK_PTY_ECHO="$pty_echo" -DTRAVEK_GAUGE_SIM="$gauge_sim" >/dev/null || return 1
     cmake --build --preset "$preset" || return 1
+}
+
+# The Windows packages of a built Windows preset: travek-<version>-win64.zip and the NSIS
+# installer, in build-windows/packages.
+travek_package_windows() {
+    local preset="$1"
+    local root
+    root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+    cd "$root" || return 1
+    cmake --build --preset "$preset" --target package || return 1
+    ls build-windows/packages/travek-*-win64.zip build-windows/packages/travek-*-win64.exe
 }

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Serial.h"
 
+#include <initializer_list>
+
 namespace travek {
 
 Win32Serial::~Win32Serial() {
@@ -9,21 +11,62 @@ Win32Serial::~Win32Serial() {
 bool Win32Serial::open(std::uint8_t comPort) {
     close();
     const HANDLE handle = ::CreateFileA(ComPortDeviceName(comPort).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
+    m_readEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_transferEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!m_readEvent || !m_transferEvent) {
+        ::CloseHandle(handle);
+        closeEvents();
+        return false;
+    }
     m_handle = handle;
-    // A read returns when the buffer is full, 1 ms after the last byte or 1 ms after it began.
-    // A write gives up after 5 s, as on POSIX: with the flow control held by the other end it
-    // would otherwise block the window forever.
+    m_lost = false;
+    // No read time-outs: the pending read waits for its byte however long the box is silent, and
+    // the other reads ask only for bytes that have arrived. A write gives up after 5 s, as on
+    // POSIX: with the flow control held by the other end it would otherwise block the window
+    // forever.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = 1;
-    timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 1;
     timeouts.WriteTotalTimeoutMultiplier = 0;
     timeouts.WriteTotalTimeoutConstant = WriteStallTimeoutMs;
     (void)::SetCommTimeouts(m_handle, &timeouts);
+    startPendingRead();
     return true;
+}
+
+void Win32Serial::startPendingRead() {
+    m_pending = OVERLAPPED{};
+    m_pending.hEvent = m_readEvent;
+    m_readPending = true;
+    // Done at once or pending: either way the event tells when read() has the byte.
+    if (::ReadFile(m_handle, &m_pendingByte, 1, nullptr, &m_pending) || ::GetLastError() == ERROR_IO_PENDING)
+        return;
+    // It failed before it began: read() finds out why, so the event must wake the loop.
+    m_readPending = false;
+    m_startFailed = true;
+    ::SetEvent(m_readEvent);
+}
+
+bool Win32Serial::lineErrorCleared() {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!::ClearCommError(m_handle, &errors, &status))
+        return false;
+    return (errors & (CE_BREAK | CE_FRAME | CE_OVERRUN | CE_RXOVER | CE_RXPARITY)) != 0;
+}
+
+bool Win32Serial::readQueued(char* buffer, DWORD count, DWORD& got) {
+    got = 0;
+    OVERLAPPED transfer{};
+    transfer.hEvent = m_transferEvent;
+    if (!::ReadFile(m_handle, buffer, count, nullptr, &transfer) && ::GetLastError() != ERROR_IO_PENDING)
+        return false;
+    // The bytes are there, so this returns at once; the bound only keeps a driver that miscounts
+    // its queue from freezing the window.
+    if (::WaitForSingleObject(m_transferEvent, QueuedReadLimitMs) != WAIT_OBJECT_0)
+        (void)::CancelIoEx(m_handle, &transfer);
+    return ::GetOverlappedResult(m_handle, &transfer, &got, TRUE) || got > 0;
 }
 
 DCB MakeDcb(const SerialSettings& settings) {
@@ -65,39 +108,94 @@ void Win32Serial::configure(const SerialSettings& settings) {
 }
 
 SerialDevice::ReadResult Win32Serial::read(void* buffer, std::int32_t size) {
-    if (!isOpen())
+    if (!isOpen() || m_lost)
         return {ReadStatus::Lost, 0};
-    DWORD count = 0;
-    if (::ReadFile(m_handle, buffer, static_cast<DWORD>(size < 0 ? 0 : size), &count, nullptr))
-        return {count > 0 ? ReadStatus::Data : ReadStatus::Nothing, static_cast<std::int32_t>(count)};
-    switch (::GetLastError()) {
-    case ERROR_BAD_COMMAND:
-    case ERROR_DEVICE_REMOVED:
-    case ERROR_INVALID_HANDLE:
-        // The adapter has been removed: every further read fails the same way.
-        return {ReadStatus::Lost, 0};
-    default:
+    // With no room the byte stays where it is, and so does the event.
+    if (size < 1)
+        return {ReadStatus::Nothing, 0};
+    DWORD got = 0;
+    bool failed = m_startFailed;
+    m_startFailed = false;
+    if (!failed && !::GetOverlappedResult(m_handle, &m_pending, &got, FALSE)) {
+        if (::GetLastError() == ERROR_IO_INCOMPLETE)
+            return {ReadStatus::Nothing, 0};
+        failed = true;
+    }
+    m_readPending = false;
+    if (failed) {
+        // A pulled adapter fails every read and ClearCommError too; a line error only aborts
+        // this one read.
+        if (!lineErrorCleared()) {
+            m_lost = true;
+            return {ReadStatus::Lost, 0};
+        }
+        startPendingRead();
         return {ReadStatus::Nothing, 0};
     }
+    if (got == 0) {
+        startPendingRead();
+        return {ReadStatus::Nothing, 0};
+    }
+    auto* bytes = static_cast<char*>(buffer);
+    bytes[0] = m_pendingByte;
+    std::int32_t count = 1;
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!::ClearCommError(m_handle, &errors, &status)) {
+        // The byte still counts; the next read reports the loss, and the event makes sure it comes.
+        m_lost = true;
+        ::SetEvent(m_readEvent);
+        return {ReadStatus::Data, count};
+    }
+    const DWORD room = static_cast<DWORD>(size - 1);
+    const DWORD queued = status.cbInQue < room ? status.cbInQue : room;
+    DWORD more = 0;
+    if (queued > 0 && readQueued(bytes + 1, queued, more))
+        count += static_cast<std::int32_t>(more);
+    // Bytes left in the queue complete the next pending read at once, so the loop comes back.
+    startPendingRead();
+    return {ReadStatus::Data, count};
 }
 
 bool Win32Serial::write(const void* data, std::int32_t count) {
     if (!isOpen() || count < 0)
         return false;
+    OVERLAPPED transfer{};
+    transfer.hEvent = m_transferEvent;
     DWORD written = 0;
-    return ::WriteFile(m_handle, data, static_cast<DWORD>(count), &written, nullptr) &&
-           written == static_cast<DWORD>(count);
+    if (!::WriteFile(m_handle, data, static_cast<DWORD>(count), nullptr, &transfer) &&
+        ::GetLastError() != ERROR_IO_PENDING)
+        return false;
+    // The write time-out (WriteStallTimeoutMs) ends a write that the other end holds up.
+    return ::GetOverlappedResult(m_handle, &transfer, &written, TRUE) && written == static_cast<DWORD>(count);
 }
 
 void Win32Serial::close() {
     if (!isOpen())
         return;
+    if (m_readPending) {
+        // The pending read writes into this object: it must be over before the object is.
+        (void)::CancelIoEx(m_handle, &m_pending);
+        DWORD ignored = 0;
+        (void)::GetOverlappedResult(m_handle, &m_pending, &ignored, TRUE);
+        m_readPending = false;
+    }
     ::CloseHandle(m_handle);
     m_handle = INVALID_HANDLE_VALUE;
+    m_startFailed = false;
+    closeEvents();
+}
+
+void Win32Serial::closeEvents() {
+    for (HANDLE* event : {&m_readEvent, &m_transferEvent}) {
+        if (*event)
+            ::CloseHandle(*event);
+        *event = nullptr;
+    }
 }
 
 std::intptr_t Win32Serial::nativeHandle() const {
-    return isOpen() ? reinterpret_cast<std::intptr_t>(m_handle) : -1;
+    return isOpen() ? reinterpret_cast<std::intptr_t>(m_readEvent) : -1;
 }
 
 std::unique_ptr<SerialDevice> CreatePlatformSerialDevice() {

@@ -1,0 +1,48 @@
+#include "gui/win32/InterfaceDialog.h"
+
+#include "core/session/Dialogs.h"
+
+namespace travek {
+
+InterfaceDialog::InterfaceDialog()
+    : DialogWindow("Interface", 320, 260, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, true) {}
+
+void InterfaceDialog::build() {
+    add("STATIC", "", SS_ETCHEDFRAME, 9, 9, 302, 208, StaticId);
+    add("LISTBOX", "", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 18, 18, 284,
+        190, ListId);
+    add("BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 140, 226, 80, 25, IDOK);
+    add("BUTTON", "Abbrechen", WS_TABSTOP | BS_PUSHBUTTON, 226, 226, 85, 25, IDCANCEL);
+}
+
+void InterfaceDialog::showChoice(const InterfaceChoice& choice) {
+    if (m_filled)
+        return;
+    m_filled = true;
+    if (choice.entries().empty()) {
+        ::MessageBeep(MB_OK);
+        return;
+    }
+    for (const auto& entry : choice.entries())
+        ::SendDlgItemMessageA(m_window, ListId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    ::SendDlgItemMessageA(m_window, ListId, LB_SETCURSEL, static_cast<WPARAM>(choice.initialRow()), 0);
+}
+
+int InterfaceDialog::chosenRow() const {
+    const LRESULT selected = ::SendDlgItemMessageA(m_window, ListId, LB_GETCURSEL, 0, 0);
+    return selected == LB_ERR ? -1 : static_cast<int>(selected);
+}
+
+void InterfaceDialog::shown() {
+    ::SetFocus(item(IDOK));
+}
+
+void InterfaceDialog::command(int id, int code) {
+    if (id == ListId && code == LBN_DBLCLK && chosenRow() >= 0) {
+        end(IDOK);
+        return;
+    }
+    DialogWindow::command(id, code);
+}
+
+} // namespace travek

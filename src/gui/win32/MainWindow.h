@@ -1,0 +1,135 @@
+#pragma once
+
+#include "core/session/SessionView.h"
+#include "gui/win32/ChannelDialog.h"
+#include "gui/win32/ComPortDialog.h"
+#include "gui/win32/InterfaceDialog.h"
+#include "gui/win32/KeyActionDialog.h"
+#include "gui/win32/PortListWindow.h"
+#include "gui/win32/SeriesCountDialog.h"
+#include "gui/win32/ServiceWindow.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+namespace travek {
+
+class KeyOutput;
+class Session;
+class Win32EventLoop;
+
+// The main window ("Form1", class "TRAVEK"): the "Active" label, the sequence grid, the series
+// settings beside "Nach", six status panels and the menus. It shows what the session reports and
+// forwards the user's actions to it; every other window is owned by it.
+class MainWindow : public SessionView {
+public:
+    static constexpr const char* WindowClass = "TRAVEK";
+    static constexpr int PanelCount = 6;
+
+    // Control ids: the grid ("SAGScript"), the labels and the status bar ("sb1").
+    enum ControlId { ActiveId = 100, GridId, AfterId, SeriesCountId, SeriesStringId, PanelsId };
+    // Menu commands.
+    enum CommandId {
+        SaveCommand = 200,
+        LoadCommand,
+        QuitCommand,
+        InterfaceCommand,
+        ComPortCommand,
+        InitCommand,
+        InsertRowCommand,
+        DeleteRowCommand
+    };
+
+    // Makes the window, its controls and dialogs and the session, which loads ./ablauf.abl and
+    // ./ablauf.pst. The key string separator is read from SPLITSTRING.INI.
+    explicit MainWindow(Win32EventLoop& loop);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    HWND handle() const { return m_window; }
+    Session& session() { return *m_session; }
+    void show(int how);
+    void setKeyOutput(KeyOutput* keys);
+    // Arms the start-up; called once the window is shown, right before the event loop runs.
+    void scheduleStartUp();
+
+    // SessionView.
+    void setPanelText(int panel, const std::string& text) override;
+    void setActiveText(const std::string& text) override;
+    void setCaption(const std::string& text) override;
+    void showSeriesCount(const std::string& text) override;
+    void showSeriesString(const std::string& text) override;
+    void showServiceOutput(const std::string& text) override;
+    void setCurrentCell(int col, int row) override;
+    void beginGridUpdate() override;
+    void endGridUpdate() override;
+    void showError(const std::string& text) override;
+    std::string chooseSequenceFile(bool save) override;
+    bool runChannelDialog(ChannelChoice& choice) override;
+    bool runKeyActionDialog(KeyActionList& list) override;
+    bool runSeriesCountDialog(const SeriesCountInput& input, int& value) override;
+    bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override;
+    bool runComPortDialog(ComPortChoice& choice) override;
+
+private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void buildControls();
+    void buildMenus();
+    void layOut();
+    void layOutPanels();
+    LRESULT gridNotification(NMHDR* header);
+    LRESULT drawGridCell(NMLVCUSTOMDRAW* draw);
+    void command(int id, int code);
+    // The grid cell under a point of the grid's client area; false off the steps.
+    bool cellAt(POINT point, int& col, int& row) const;
+    void moveCurrent(int col, int row);
+    void redrawRow(int row);
+    void syncRowCount();
+    void gridCellChanged(int col, int row);
+    void updateHeader();
+    // The grid's current cell, the header being row 0; the row is -1 without step rows.
+    int currentCol() const;
+    int currentRow() const;
+    // The window a box or dialog belongs to: a modal dialog while one is open, else this one.
+    HWND activeOwner() const;
+    void close(bool unattended);
+
+    Win32EventLoop& m_loop;
+    HWND m_window = nullptr;
+    HWND m_activeLabel = nullptr;
+    HWND m_grid = nullptr;
+    HWND m_afterLabel = nullptr;
+    HWND m_seriesCountLabel = nullptr;
+    HWND m_seriesStringLabel = nullptr;
+    HWND m_panels = nullptr;
+    HMENU m_menus = nullptr;
+    HMENU m_gridMenu = nullptr;
+    HFONT m_font = nullptr;
+    HFONT m_activeFont = nullptr;
+    HBRUSH m_keyColumnBrush = nullptr;
+    HBRUSH m_whiteBrush = nullptr;
+    HIMAGELIST m_rowHeight = nullptr;
+    std::array<std::string, PanelCount> m_panelTexts;
+    int m_currentCol = -1;
+    int m_currentRow = -1;
+    bool m_batch = false;
+    bool m_closed = false;
+
+    ServiceWindow m_serviceWindow;
+    InterfaceDialog m_interfaceDialog;
+    ChannelDialog m_channelDialog;
+    KeyActionDialog m_keyActionDialog;
+    std::unique_ptr<PortListWindow> m_portListWindow;
+    std::unique_ptr<ComPortDialog> m_comPortDialog;
+    SeriesCountDialog m_seriesCountDialog;
+    std::unique_ptr<Session> m_session;
+};
+
+} // namespace travek

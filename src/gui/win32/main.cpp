@@ -1,0 +1,66 @@
+#include "core/text/Error.h"
+#include "core/typing/KeyOutputFactory.h"
+#include "gui/win32/MainWindow.h"
+#include "gui/win32/Win32EventLoop.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+const char* Usage = "Usage: travek [--keyboard=windows|log]\n"
+                    "\n"
+                    "TRAVEK types the values of a measuring interface box into the application\n"
+                    "that has the keyboard focus. It works in the current directory: interface\n"
+                    "definitions (*.VAL), TRAVEK.INI, ablauf.abl and ablauf.pst live there.\n"
+                    "\n"
+                    "  --keyboard=windows  type through the Windows keyboard (the default)\n"
+                    "  --keyboard=log      print what would be typed, one line 'keys TEXT' per text\n"
+                    "\n"
+                    "COMn is the port of the interface definition (COM1 to COM99).\n";
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
+    std::string backend;
+    for (int i = 1; i < __argc; ++i) {
+        const std::string arg = __argv[i];
+        if (arg.rfind("--keyboard=", 0) == 0) {
+            backend = arg.substr(std::strlen("--keyboard="));
+        } else if (arg == "--help" || arg == "-h" || arg == "/?") {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else {
+            std::fprintf(stderr, "travek: unknown argument '%s'\n\n%s", arg.c_str(), Usage);
+            return 2;
+        }
+    }
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    travek::Win32EventLoop loop;
+    std::unique_ptr<travek::KeyOutput> keys;
+    try {
+        // Between characters the loop runs without user input, so serial data and repaints keep
+        // flowing, while a click in the middle of a value waits until the value is typed.
+        keys = travek::CreateKeyOutput(backend, [&loop] { loop.dispatchWithoutInput(); });
+    } catch (const travek::Error& error) {
+        std::fprintf(stderr, "travek: nothing will be typed: %s\n", error.what());
+    }
+
+    // Every other window is owned by the main window, so closing it ends them all; closing it
+    // (and the end of the Windows session) saves the sequence and the settings.
+    travek::MainWindow window(loop);
+    window.setKeyOutput(keys.get());
+    window.show(show);
+    window.scheduleStartUp();
+    return loop.run();
+}
