@@ -7,12 +7,9 @@
 // The window is made on $DISPLAY: Xvfb for x11, the compositor's XWayland for wayland (the
 // wayland keyboard then types through the compositor, and XWayland hands the keys on). The
 // value typed is "12,345" and a Tab: no character needs Shift on a US layout or repeats.
-#include "core/serial/SerialPort.h"
-#include "core/session/ReceiveHandler.h"
+#include "PtyPipeline.h"
 #include "core/text/Error.h"
-#include "core/text/KeyString.h"
 #include "core/typing/KeyOutputFactory.h"
-#include "gui/qt/QtEventLoop.h"
 
 #include <QCoreApplication>
 
@@ -118,51 +115,19 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-        std::perror("pty");
+    bench::PtyPipeline box([&](std::string_view k) { keys->SendKeys(k); });
+    if (!box.open())
         return 1;
-    }
-    char dir[] = "/tmp/travek-typing-XXXXXX";
-    if (!::mkdtemp(dir) || ::chdir(dir) != 0)
-        return 1;
-    const std::string ini = std::string("[COMPORTS]\nCOM1=") + ::ptsname(master) + "\n";
-    if (FILE* f = std::fopen("TRAVEK.INI", "w")) {
-        std::fputs(ini.c_str(), f);
-        std::fclose(f);
-    }
-
-    InterfaceDefinition definition;
-    definition.ChannelIds[1] = "A:";
-    SequenceTable table;
-    table.StepCount = 1;
-    table.CurrentStep = 1;
-    table.StepChannel[1] = 1;
-    table.StepKeys[1] = "{TAB};";
-    SeriesSettings series;
-    std::uint8_t NK = 3;
-    char separator = DefaultKeySeparator;
-    ReceiveHandler handler(definition, table, series, NK, separator,
-                           {[&](std::string_view k) { keys->SendKeys(k); }, {}});
-    QtEventLoop loop;
-    SerialPort driver{loop};
-    driver.setComPort(pnCOM1);
-    driver.setComPortPollingDelay(0);
-    driver.OnReceiveData = [&](const void* data, std::int32_t size) { handler.receive(data, size); };
-    if (!driver.OpenPort()) {
-        std::fprintf(stderr, "cannot open the pty\n");
-        return 1;
-    }
 
     std::vector<double> first, complete;
     const int lines = 1000;
     for (int i = -20; i < lines; ++i) { // the first lines warm up (keymaps, caches)
         const std::string body = "\nA: +12,345";
-        (void)::write(master, body.data(), body.size());
+        box.send(body);
         QCoreApplication::processEvents(); // the line's bytes arrive before its end
         target.reset();
         const auto start = Clock::now();
-        (void)::write(master, "\r", 1);
+        box.send("\r");
         const auto deadline = start + std::chrono::seconds(5);
         while (!target.complete() && Clock::now() < deadline)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
@@ -180,9 +145,6 @@ int main(int argc, char** argv) {
     std::printf("%s keyboard, %d lines:\n", backend.c_str(), lines);
     Report("CR written to the pty -> first key at the window", first);
     Report("CR written to the pty -> value complete (Tab at the window)", complete);
-    driver.ClosePort();
-    ::unlink("TRAVEK.INI");
-    ::rmdir(dir);
     std::fflush(stdout);
     std::_Exit(0); // the window's thread waits in xcb for ever
 }

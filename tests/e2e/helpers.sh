@@ -65,3 +65,12 @@ start_xvfb() { # dir
     DISPLAY=":$(head -n 1 "$dir/display")"
     export DISPLAY
 }
+
+# The end of every log file in dir, on standard error, for a failure's report.
+show_logs() { # dir
+    local log
+    for log in "$1"/*.log; do
+        echo "--- $(basename "$log")" >&2
+        tail -n 30 "$log" >&2
+    done
+}

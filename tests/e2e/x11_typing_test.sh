@@ -17,14 +17,6 @@ finish() {
 }
 trap finish EXIT
 
-show_logs() {
-    local log
-    for log in "$dir"/*.log; do
-        echo "--- $(basename "$log")" >&2
-        tail -n 30 "$log" >&2
-    done
-}
-
 # A 4-channel box whose identifiers contain blanks ("_"), values at positions 6 to 15.
 cat >"$dir/BOX.VAL" <<'EOF'
 [PARAMETER]
@@ -64,7 +56,7 @@ typed="$dir/typed.txt"
 : >"$typed"
 "$textwin" --out "$typed" --keep-focus </dev/null >/dev/null 2>"$dir/textwin.log" &
 remember_pid $!
-wait_until 100 grep -q ready "$dir/textwin.log" || { show_logs; fail "the text window did not get the focus"; }
+wait_until 100 grep -q ready "$dir/textwin.log" || { show_logs "$dir"; fail "the text window did not get the focus"; }
 
 # The box measures only when asked: an empty line on its standard input is the foot switch for
 # every active channel. The descriptor stays open for writing, so the box never sees an end.
@@ -73,15 +65,15 @@ exec 5<>"$dir/trigger"
 (cd "$dir" && exec "$sim" --link "$dir/box" --values values.txt BOX.VAL <"$dir/trigger" \
     >"$dir/sim.out" 2>"$dir/sim.log") &
 remember_pid $!
-wait_until 100 test -L "$dir/box" || { show_logs; fail "the simulator did not make its link"; }
+wait_until 100 test -L "$dir/box" || { show_logs "$dir"; fail "the simulator did not make its link"; }
 
 (cd "$dir" && exec "$travek" --keyboard=x11 </dev/null >"$dir/travek.log" 2>&1) &
 travek_pid=$!
 remember_pid "$travek_pid"
 
 # TRAVEK switches every channel off, then the sequence's channels on, one after the other.
-wait_until 200 grep -q 'channel 4 on' "$dir/sim.log" || { show_logs; fail "TRAVEK did not switch channel 4 on"; }
-grep -q 'all channels off' "$dir/sim.log" || { show_logs; fail "TRAVEK did not switch all channels off first"; }
+wait_until 200 grep -q 'channel 4 on' "$dir/sim.log" || { show_logs "$dir"; fail "TRAVEK did not switch channel 4 on"; }
+grep -q 'all channels off' "$dir/sim.log" || { show_logs "$dir"; fail "TRAVEK did not switch all channels off first"; }
 # The pause after the last channel command.
 sleep 0.5
 
@@ -95,13 +87,13 @@ done
 
 actual="$(cat "$typed")"
 if [ "$actual" != "$expected" ]; then
-    show_logs
+    show_logs "$dir"
     echo "expected:" >&2
     echo "$expected" >&2
     echo "typed:" >&2
     echo "$actual" >&2
     fail "the text window did not receive the expected keys"
 fi
-kill -0 "$travek_pid" 2>/dev/null || { show_logs; fail "TRAVEK ended during the run"; }
+kill -0 "$travek_pid" 2>/dev/null || { show_logs "$dir"; fail "TRAVEK ended during the run"; }
 echo "PASS: the text window received:"
 echo "$actual"

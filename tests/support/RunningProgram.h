@@ -126,7 +126,7 @@ protected:
     void start() {
         form = std::make_unique<MainWindow>(runner);
         form->setKeyOutput(&keys);
-        form->session().portList() = PortList([](std::vector<std::string>& t) { t.clear(); });
+        form->session().portList().setSource([](std::vector<std::string>& t) { t.clear(); });
         form->show();
     }
 

@@ -1,6 +1,7 @@
 #include "core/session/Dialogs.h"
 
 #include "core/files/DefinitionFiles.h"
+#include "core/text/Error.h"
 #include "core/text/KeyString.h"
 #include "core/text/TextHelpers.h"
 
@@ -105,6 +106,40 @@ bool PortList::refresh() {
         return false;
     m_lines = std::move(lines);
     return true;
+}
+
+void PortList::start(std::function<void()> changed, std::function<void(const std::string&)> failed) {
+    stop();
+    m_changed = std::move(changed);
+    m_failed = std::move(failed);
+    if (refreshAndReport())
+        schedule();
+}
+
+void PortList::stop() {
+    if (m_task != 0)
+        m_loop.cancel(m_task);
+    m_task = 0;
+}
+
+bool PortList::refreshAndReport() {
+    try {
+        if (refresh() && m_changed)
+            m_changed();
+        return true;
+    } catch (const Error& error) {
+        if (m_failed)
+            m_failed(SystemTextToWin1252(error.what()));
+        return false;
+    }
+}
+
+void PortList::schedule() {
+    m_task = m_loop.after(std::chrono::milliseconds(RefreshMs), [this] {
+        m_task = 0;
+        schedule();
+        refreshAndReport();
+    });
 }
 
 } // namespace travek

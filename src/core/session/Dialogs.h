@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/loop/EventLoop.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -126,15 +128,34 @@ public:
     using Source = std::function<void(std::vector<std::string>& target)>;
     static constexpr int RefreshMs = 500;
 
-    explicit PortList(Source source) : m_source(std::move(source)) {}
+    PortList(EventLoop& loop, Source source) : m_loop(loop), m_source(std::move(source)) {}
+    ~PortList() { stop(); }
+    PortList(const PortList&) = delete;
+    PortList& operator=(const PortList&) = delete;
+
+    void setSource(Source source) { m_source = std::move(source); }
     const std::vector<std::string>& lines() const { return m_lines; }
     // Reads the list again. True when the lines changed; throws Error (lines kept) when the source
     // failed.
     bool refresh();
 
+    // While the window is shown: reads the list at once and then every RefreshMs; changed runs
+    // after the lines changed, failed gets the text for the error box. A list that cannot be read
+    // when the window opens is not read again until the next opening.
+    void start(std::function<void()> changed, std::function<void(const std::string&)> failed);
+    void stop();
+
 private:
+    // False when the source failed (reported through m_failed).
+    bool refreshAndReport();
+    void schedule();
+
+    EventLoop& m_loop;
     Source m_source;
     std::vector<std::string> m_lines;
+    std::function<void()> m_changed;
+    std::function<void(const std::string&)> m_failed;
+    EventLoop::TaskId m_task = 0;
 };
 
 // The hidden service window's "Output": the last command text sent (or tried) to the interface,

@@ -3,6 +3,7 @@
 #include "core/text/KeyString.h"
 #include "core/text/TextHelpers.h"
 
+#include <optional>
 #include <utility>
 
 namespace travek {
@@ -58,7 +59,7 @@ void ReceiveHandler::handleLine() {
     setPanel(LinePanel, line);
 
     const int channel = IdentifyChannel(m_definition, line);
-    LineOutcome outcome{channel, m_table.CurrentStep, line, {}, LineOutcome::Note::OtherChannel};
+    std::optional<double> value;
     if (channel != 0) {
         setPanel(ChannelPanel, IntToStr(channel) + " [OK]");
         const int start = m_definition.StartPos == 0 ? 1 : m_definition.StartPos;
@@ -67,24 +68,24 @@ void ReceiveHandler::handleLine() {
         if (count > 0 && static_cast<std::size_t>(start) <= line.size())
             valueText = line.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
         m_definition.ValueText = valueText.substr(0, MaxValueTextLength);
-        const auto value = ConvertValueText(m_definition.ValueText);
-        // A gauge's error line or an empty cut holds no number: typing an invented one would
-        // corrupt the record, so nothing is typed and the step waits for a real value.
-        outcome.note = judge(channel, value.has_value());
-        if (outcome.note == LineOutcome::Note::Typed)
-            outcome.typed = dispatch(*value);
-    } else if (m_table.StepCount == 0) {
-        outcome.note = LineOutcome::Note::NoSequence;
+        value = ConvertValueText(m_definition.ValueText);
     }
-    if (m_outputs.LineHandled)
+    LineOutcome outcome{channel, m_table.CurrentStep, {}, {}, judge(channel, value.has_value())};
+    // A gauge's error line or an empty cut holds no number: typing an invented one would corrupt
+    // the record, so nothing is typed and the step waits for a real value.
+    if (outcome.note == LineOutcome::Note::Typed)
+        outcome.typed = dispatch(*value);
+    if (m_outputs.LineHandled) {
+        outcome.line = std::move(line);
         m_outputs.LineHandled(outcome);
+    }
 }
 
 LineOutcome::Note ReceiveHandler::judge(int channel, bool hasNumber) const {
     const int step = m_table.CurrentStep;
     if (m_table.StepCount == 0)
         return LineOutcome::Note::NoSequence;
-    if (step < 1 || step > MaxSteps || channel != m_table.StepChannel[step])
+    if (channel == 0 || step < 1 || step > MaxSteps || channel != m_table.StepChannel[step])
         return LineOutcome::Note::OtherChannel;
     return hasNumber ? LineOutcome::Note::Typed : LineOutcome::Note::NoNumber;
 }

@@ -49,7 +49,7 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
                                          },
                                          [this](int panel, const std::string& text) { m_view.setPanelText(panel, text); },
                                          [this](const LineOutcome& outcome) { logLine(outcome); }}),
-      m_portList([](std::vector<std::string>& lines) { ListComPorts(lines); }) {
+      m_portList(loop, [](std::vector<std::string>& lines) { ListComPorts(lines); }) {
     m_state.Separator = separator;
     m_port.setComPortPollingDelay(0);
     m_port.OnReceiveData = [this](const void* data, std::int32_t size) { m_receiver.receive(data, size); };

@@ -68,8 +68,7 @@ MainWindow::MainWindow(std::shared_ptr<DialogRunner> runner, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    // The port list refreshes itself through the event loop, a member that dies before the child
-    // windows would.
+    // The port list window stops the session's port list when it goes: before the session.
     delete m_windows.portListWindow;
     m_windows.portListWindow = nullptr;
     // The view and the model that watch the session's grid go before the session.
@@ -226,7 +225,7 @@ void MainWindow::buildWindows() {
     m_windows.interfaceDialog = new InterfaceDialog(this);
     m_windows.channelDialog = new ChannelDialog(this);
     m_windows.keyActionDialog = new KeyActionDialog(this);
-    m_windows.portListWindow = new PortListWindow(m_session->portList(), m_loop, errorBox, this);
+    m_windows.portListWindow = new PortListWindow(m_session->portList(), errorBox, this);
     m_windows.comPortDialog = new ComPortDialog(m_windows.portListWindow, this);
     m_windows.seriesCountDialog = new SeriesCountDialog(this);
 }

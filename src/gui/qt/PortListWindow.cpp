@@ -1,8 +1,6 @@
 #include "gui/qt/PortListWindow.h"
 
 #include "core/session/Dialogs.h"
-#include "core/text/Error.h"
-#include "core/text/TextHelpers.h"
 #include "gui/qt/Win1252.h"
 
 #include <QListWidget>
@@ -11,9 +9,8 @@
 
 namespace travek {
 
-PortListWindow::PortListWindow(PortList& ports, EventLoop& loop, std::function<void(const std::string&)> errorBox,
-                               QWidget* parent)
-    : QDialog(parent, Qt::Tool), m_ports(ports), m_loop(loop), m_errorBox(std::move(errorBox)) {
+PortListWindow::PortListWindow(PortList& ports, std::function<void(const std::string&)> errorBox, QWidget* parent)
+    : QDialog(parent, Qt::Tool), m_ports(ports), m_errorBox(std::move(errorBox)) {
     setObjectName("list_coms");
     setWindowTitle(QStringLiteral("Comport List"));
     setModal(false);
@@ -32,46 +29,21 @@ PortListWindow::PortListWindow(PortList& ports, EventLoop& loop, std::function<v
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-PortListWindow::~PortListWindow() { stopRefreshing(); }
+PortListWindow::~PortListWindow() { m_ports.stop(); }
 
-bool PortListWindow::refresh() {
-    try {
-        if (!m_ports.refresh())
-            return true; // leave the list alone while nothing changed
-    } catch (const Error& error) {
-        if (m_errorBox)
-            m_errorBox(SystemTextToWin1252(error.what()));
-        return false;
-    }
+void PortListWindow::showLines() {
     list->clear();
     for (const auto& line : m_ports.lines())
         list->addItem(fromWin1252(line));
-    return true;
-}
-
-void PortListWindow::scheduleRefresh() {
-    m_refreshTask = m_loop.after(std::chrono::milliseconds(PortList::RefreshMs), [this] {
-        m_refreshTask = 0;
-        scheduleRefresh();
-        refresh();
-    });
-}
-
-void PortListWindow::stopRefreshing() {
-    if (m_refreshTask != 0)
-        m_loop.cancel(m_refreshTask);
-    m_refreshTask = 0;
 }
 
 void PortListWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    stopRefreshing();
-    if (refresh())
-        scheduleRefresh();
+    m_ports.start([this] { showLines(); }, m_errorBox);
 }
 
 void PortListWindow::hideEvent(QHideEvent* event) {
-    stopRefreshing();
+    m_ports.stop();
     QDialog::hideEvent(event);
 }
 

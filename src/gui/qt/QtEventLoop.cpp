@@ -29,11 +29,6 @@ private:
 
 } // namespace
 
-QtEventLoop::~QtEventLoop() {
-    for (auto& [id, timer] : m_tasks)
-        delete timer;
-}
-
 EventLoop::TaskId QtEventLoop::after(std::chrono::milliseconds delay, std::function<void()> task) {
     const TaskId id = m_nextId++;
     auto* timer = new QTimer(this);

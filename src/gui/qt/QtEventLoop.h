@@ -15,8 +15,8 @@ namespace travek {
 class QtEventLoop : public QObject, public EventLoop {
     Q_OBJECT
 public:
+    // The tasks' timers are its children and go with it.
     explicit QtEventLoop(QObject* parent = nullptr) : QObject(parent) {}
-    ~QtEventLoop() override;
 
     TaskId after(std::chrono::milliseconds delay, std::function<void()> task) override;
     void cancel(TaskId id) override;

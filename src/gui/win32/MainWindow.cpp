@@ -67,7 +67,7 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     m_interfaceDialog.create(m_window);
     m_channelDialog.create(m_window);
     m_keyActionDialog.create(m_window);
-    m_portListWindow = std::make_unique<PortListWindow>(m_session->portList(), m_loop,
+    m_portListWindow = std::make_unique<PortListWindow>(m_session->portList(),
                                                         [this](const std::string& text) { showError(text); });
     m_portListWindow->create(m_window);
     m_comPortDialog = std::make_unique<ComPortDialog>(*m_portListWindow);

@@ -1,19 +1,14 @@
 #include "gui/win32/PortListWindow.h"
 
 #include "core/session/Dialogs.h"
-#include "core/text/Error.h"
-#include "core/text/TextHelpers.h"
 
 namespace travek {
 
-PortListWindow::PortListWindow(PortList& ports, EventLoop& loop,
-                               std::function<void(const std::string&)> errorBox)
+PortListWindow::PortListWindow(PortList& ports, std::function<void(const std::string&)> errorBox)
     : DialogWindow("Comport List", 260, 260, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW),
-      m_ports(ports), m_loop(loop), m_errorBox(std::move(errorBox)) {}
+      m_ports(ports), m_errorBox(std::move(errorBox)) {}
 
-PortListWindow::~PortListWindow() {
-    stopRefreshing();
-}
+PortListWindow::~PortListWindow() { m_ports.stop(); }
 
 void PortListWindow::build() {
     // Display only.
@@ -24,13 +19,11 @@ void PortListWindow::build() {
 void PortListWindow::show() {
     ::ShowWindow(m_window, SW_SHOW);
     ::SetForegroundWindow(m_window);
-    stopRefreshing();
-    if (refresh())
-        scheduleRefresh();
+    m_ports.start([this] { showLines(); }, m_errorBox);
 }
 
 void PortListWindow::hide() {
-    stopRefreshing();
+    m_ports.stop();
     ::ShowWindow(m_window, SW_HIDE);
 }
 
@@ -39,33 +32,10 @@ void PortListWindow::command(int id, int) {
         hide();
 }
 
-bool PortListWindow::refresh() {
-    try {
-        if (!m_ports.refresh())
-            return true; // leave the list alone while nothing changed
-    } catch (const Error& error) {
-        if (m_errorBox)
-            m_errorBox(SystemTextToWin1252(error.what()));
-        return false;
-    }
+void PortListWindow::showLines() {
     ::SendDlgItemMessageA(m_window, ListId, LB_RESETCONTENT, 0, 0);
     for (const auto& line : m_ports.lines())
         ::SendDlgItemMessageA(m_window, ListId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    return true;
-}
-
-void PortListWindow::scheduleRefresh() {
-    m_refreshTask = m_loop.after(std::chrono::milliseconds(PortList::RefreshMs), [this] {
-        m_refreshTask = 0;
-        scheduleRefresh();
-        refresh();
-    });
-}
-
-void PortListWindow::stopRefreshing() {
-    if (m_refreshTask != 0)
-        m_loop.cancel(m_refreshTask);
-    m_refreshTask = 0;
 }
 
 } // namespace travek

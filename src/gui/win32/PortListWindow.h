@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/loop/EventLoop.h"
 #include "gui/win32/DialogWindow.h"
 
 #include <functional>
@@ -14,7 +13,7 @@ class PortList;
 // is shown. Modeless, beside the port dialog; "O K", Escape and the close box hide it.
 class PortListWindow : public DialogWindow {
 public:
-    PortListWindow(PortList& ports, EventLoop& loop, std::function<void(const std::string&)> errorBox);
+    PortListWindow(PortList& ports, std::function<void(const std::string&)> errorBox);
     ~PortListWindow() override;
 
     void show();
@@ -27,15 +26,10 @@ private:
     void build() override;
     void command(int id, int code) override;
     void closeRequested() override { hide(); }
-    // False when the list could not be read (the error box has been shown).
-    bool refresh();
-    void scheduleRefresh();
-    void stopRefreshing();
+    void showLines();
 
     PortList& m_ports;
-    EventLoop& m_loop;
     std::function<void(const std::string&)> m_errorBox;
-    EventLoop::TaskId m_refreshTask = 0;
 };
 
 } // namespace travek

@@ -1,5 +1,6 @@
 #include "core/session/Dialogs.h"
 #include "core/text/Error.h"
+#include "support/FakeEventLoop.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -113,19 +114,42 @@ TEST(InterfaceChoice, ListsTheDefinitionsAndKeepsTheNameWhenNothingIsChosen) {
     EXPECT_EQ(InterfaceChoice(dir.file("none")).initialRow(), -1);
 }
 
-TEST(PortList, TellsAChangeAndKeepsTheLinesWhenTheSourceFails) {
-    std::vector<std::string> lines = {"/dev/ttyS0=COM1"};
+TEST(PortList, RefreshesWhileStartedTellsChangesAndKeepsTheLinesWhenTheSourceFails) {
+    std::vector<std::string> ports = {"ttyUSB0=COM3"};
+    int reads = 0;
     bool fail = false;
-    PortList list([&](std::vector<std::string>& target) {
+    test::FakeEventLoop loop;
+    PortList list(loop, [&](std::vector<std::string>& target) {
+        ++reads;
         if (fail)
-            throw Error("kaputt");
-        target = lines;
+            throw Error("Ung\xfcltiger Datentyp f\xfcr 'x'");
+        target = ports;
     });
-    EXPECT_TRUE(list.refresh());
-    EXPECT_FALSE(list.refresh());
+    int changes = 0;
+    std::vector<std::string> errors;
+    list.start([&] { ++changes; }, [&](const std::string& e) { errors.push_back(e); });
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(changes, 1);
+    loop.advance(std::chrono::milliseconds(500));
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(changes, 1) << "nothing changed, nothing to show again";
+    ports.push_back("ttyS0=/dev/ttyS0");
+    loop.advance(std::chrono::milliseconds(500));
+    EXPECT_EQ(changes, 2);
+
     fail = true;
-    EXPECT_THROW(list.refresh(), Error);
-    EXPECT_THAT(list.lines(), ElementsAre("/dev/ttyS0=COM1"));
+    loop.advance(std::chrono::milliseconds(500));
+    EXPECT_THAT(errors, ElementsAre("Ung\xfcltiger Datentyp f\xfcr 'x'"));
+    EXPECT_THAT(list.lines(), ElementsAre("ttyUSB0=COM3", "ttyS0=/dev/ttyS0"));
+
+    list.stop();
+    const int before = reads;
+    loop.advance(std::chrono::milliseconds(2000));
+    EXPECT_EQ(reads, before);
+    // A list that cannot be read at the opening is not read again until the next one.
+    list.start({}, [&](const std::string& e) { errors.push_back(e); });
+    EXPECT_EQ(errors.size(), 2u);
+    EXPECT_EQ(loop.pendingTasks(), 0u);
 }
 
 } // namespace

@@ -26,14 +26,6 @@ finish() {
 }
 trap finish EXIT
 
-show_logs() {
-    local log
-    for log in "$dir"/*.log; do
-        echo "--- $(basename "$log")" >&2
-        tail -n 30 "$log" >&2
-    done
-}
-
 as_sway_user=()
 runtime="$dir/run"
 mkdir "$runtime"
@@ -104,19 +96,19 @@ exec 5<>"$dir/trigger"
 (cd "$dir" && exec "$sim" --link "$dir/box" --values values.txt BOX.VAL <"$dir/trigger" \
     >"$dir/sim.out" 2>"$dir/sim.log") &
 remember_pid $!
-wait_until 100 test -L "$dir/box" || { show_logs; fail "the simulator did not make its link"; }
+wait_until 100 test -L "$dir/box" || { show_logs "$dir"; fail "the simulator did not make its link"; }
 
 # 1. foot, a native Wayland client; its shell writes the entered lines to a file.
 typed="$dir/typed.txt"
 foot -e sh -c "stty -echo; : >'$dir/ready'; exec cat >'$typed'" </dev/null >"$dir/foot.log" 2>&1 &
 remember_pid $!
-wait_until 100 test -e "$dir/ready" || { show_logs; fail "foot did not start its shell"; }
-wait_until 100 focus '[app_id="foot"]' || { show_logs; fail "foot did not get the focus"; }
+wait_until 100 test -e "$dir/ready" || { show_logs "$dir"; fail "foot did not start its shell"; }
+wait_until 100 focus '[app_id="foot"]' || { show_logs "$dir"; fail "foot did not get the focus"; }
 
 (cd "$dir" && exec env QT_QPA_PLATFORM=offscreen "$travek" </dev/null >"$dir/travek.log" 2>&1) &
 travek_pid=$!
 remember_pid "$travek_pid"
-wait_until 200 grep -q 'channel 2 on' "$dir/sim.log" || { show_logs; fail "TRAVEK did not switch channel 2 on"; }
+wait_until 200 grep -q 'channel 2 on' "$dir/sim.log" || { show_logs "$dir"; fail "TRAVEK did not switch channel 2 on"; }
 sleep 0.5 # the pause after the last channel command
 
 typed_lines() { # file count
@@ -127,7 +119,7 @@ wait_until 100 typed_lines "$typed" 2 || true
 expected="$expected_line1"$'\n'"$expected_line2"
 actual="$(cat "$typed")"
 if [ "$actual" != "$expected" ]; then
-    show_logs
+    show_logs "$dir"
     printf 'expected:\n%s\ntyped:\n%s\n' "$expected" "$actual" | cat -A >&2
     fail "foot did not receive the expected keys"
 fi
@@ -142,12 +134,12 @@ fi
 xtyped="$runtime/xtyped.txt"
 wait_until 100 test -s "$runtime/x-display" || true
 xdisplay="$(cat "$runtime/x-display" 2>/dev/null || true)"
-[ -n "$xdisplay" ] || { show_logs; fail "sway's XWayland display is not known"; }
+[ -n "$xdisplay" ] || { show_logs "$dir"; fail "sway's XWayland display is not known"; }
 "${as_sway_user[@]}" "$textwin" --display "$xdisplay" --out "$xtyped" \
     --title travek-x11 </dev/null >/dev/null 2>"$dir/textwin.log" &
 remember_pid $!
-wait_until 100 grep -qs ready "$dir/textwin.log" || { show_logs; fail "the X11 window did not start"; }
-wait_until 100 focus '[title="travek-x11"]' || { show_logs; fail "the X11 window did not get the focus"; }
+wait_until 100 grep -qs ready "$dir/textwin.log" || { show_logs "$dir"; fail "the X11 window did not start"; }
+wait_until 100 focus '[title="travek-x11"]' || { show_logs "$dir"; fail "the X11 window did not get the focus"; }
 echo >&5
 entered_twice() {
     [ "$(grep -o '<Enter>' "$xtyped" 2>/dev/null | wc -l)" -ge 2 ]
@@ -156,10 +148,10 @@ wait_until 100 entered_twice || true
 expected="$(printf '%s<Enter>\n%s<Enter>' "${expected_line3//$'\t'/<Tab>}" "${expected_line2//$'\x01'/<Ctrl+a>}")"
 actual="$(cat "$xtyped")"
 if [ "$actual" != "$expected" ]; then
-    show_logs
+    show_logs "$dir"
     printf 'expected:\n%s\ntyped:\n%s\n' "$expected" "$actual" >&2
     fail "the X11 window under XWayland did not receive the expected keys"
 fi
-kill -0 "$travek_pid" 2>/dev/null || { show_logs; fail "TRAVEK ended during the run"; }
+kill -0 "$travek_pid" 2>/dev/null || { show_logs "$dir"; fail "TRAVEK ended during the run"; }
 echo "PASS: the X11 window received:"
 echo "$actual"
