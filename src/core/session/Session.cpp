@@ -43,10 +43,7 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
     : m_view(view), m_loop(loop), m_grid(3, 2, 1, 1),
       m_port(loop, device ? std::move(device) : CreatePlatformSerialDevice()),
       m_receiver(m_state.Definition, m_sequence, m_state.Series, m_state.NK, separator,
-                 ReceiveHandler::Outputs{[this](std::string_view keys) {
-                                             if (m_keys)
-                                                 m_keys->SendKeys(keys);
-                                         },
+                 ReceiveHandler::Outputs{[this](std::string_view keys) { typeKeys(keys); },
                                          [this](int panel, const std::string& text) { m_view.setPanelText(panel, text); },
                                          [this](const LineOutcome& outcome) { logLine(outcome); }}),
       m_portList(loop, [](std::vector<std::string>& lines) { ListComPorts(lines); }) {
@@ -328,6 +325,25 @@ void Session::logLine(const LineOutcome& outcome) {
         const std::string message = "Protokoll " + m_log->path() + ": " + errorText(error);
         m_view.setPanelText(ReceiveHandler::LinePanel, message);
         std::fprintf(stderr, "travek: %s\n", message.c_str());
+    }
+}
+
+// A keyboard fails when the desktop takes it away (the compositor or the portal session ended).
+// That happens in the middle of receiving, where a modal box would stop the port's handling, and
+// every later line fails the same way: the reason goes to the line panel each time, and to
+// standard error once until typing works again.
+void Session::typeKeys(std::string_view keys) {
+    if (!m_keys)
+        return;
+    try {
+        m_keys->SendKeys(keys);
+        m_keyFailure.clear();
+    } catch (const Error& error) {
+        const std::string message = errorText(error);
+        m_view.setPanelText(ReceiveHandler::LinePanel, message);
+        if (message != m_keyFailure)
+            std::fprintf(stderr, "travek: %s\n", message.c_str());
+        m_keyFailure = message;
     }
 }
 

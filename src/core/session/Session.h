@@ -121,6 +121,7 @@ private:
     // Opens the measurement log that TRAVEK.INI names ([LOG] FILE=), or none.
     void configureLog(const std::string& file);
     void logLine(const LineOutcome& outcome);
+    void typeKeys(std::string_view keys);
     void cancelActivation();
     bool editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited);
     // Runs one of the user's actions: an Error on the way is shown in the error box.
@@ -145,6 +146,8 @@ private:
     std::unique_ptr<EventLoop::Watch> m_deviceWatch;
     std::unique_ptr<MeasurementLog> m_log;
     bool m_logFailureShown = false;
+    // Why the keyboard last failed to type; empty while it types.
+    std::string m_keyFailure;
     bool m_startUpScheduled = false;
     bool m_shutDown = false;
 };

@@ -1,5 +1,6 @@
 #include "core/session/Session.h"
 #include "core/session/SessionView.h"
+#include "core/text/Error.h"
 #include "core/typing/KeyOutput.h"
 #include "support/FakeEventLoop.h"
 #include "support/FakeSerialDevice.h"
@@ -80,9 +81,14 @@ private:
 
 class CountingKeys : public KeyOutput {
 public:
-    void SendKeys(std::string_view keys) override { texts.emplace_back(keys); }
+    void SendKeys(std::string_view keys) override {
+        if (!failure.empty())
+            throw Error(failure);
+        texts.emplace_back(keys);
+    }
     void setKeyDelay(int milliseconds) override { keyDelay = milliseconds; }
     std::vector<std::string> texts;
+    std::string failure;
     int keyDelay = -1;
 };
 
@@ -564,6 +570,22 @@ TEST_F(SessionTest, ReceivedLinesAreTypedAndALostDevicesHalfLineIsDropped) {
     const std::string next = "A: 4,56\r";
     session->port().OnReceiveData(next.data(), static_cast<std::int32_t>(next.size()));
     EXPECT_THAT(keys.texts, ElementsAre("12,35", "{TAB}", "4,56", "{TAB}"));
+}
+
+TEST_F(SessionTest, AKeyboardTheDesktopTookAwayIsReportedAndTheLinesGoOn) {
+    writeBox();
+    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n2\t1\t{ENTER};\r\n");
+    open();
+    session->startUp();
+    keys.failure = "the desktop ended the keyboard session";
+    const std::string line = "A: 1,5\r";
+    session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
+    EXPECT_EQ(view.panels[5], keys.failure);
+    EXPECT_TRUE(view.errors.empty());
+
+    keys.failure.clear();
+    session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
+    EXPECT_THAT(keys.texts, ElementsAre("1,50", "{ENTER}"));
 }
 
 } // namespace
