@@ -12,12 +12,20 @@ set(TRAVEK_POSIX_SOURCES
 set(TRAVEK_X11_SOURCES
     x11/X11KeymapLookup.cpp
     x11/X11Keyboard.cpp
-    x11/X11KeyboardFactory.cpp
 )
 # The generated protocol code of the Wayland keyboard is added where the library is built.
 set(TRAVEK_WAYLAND_SOURCES
     wayland/WaylandKeyboard.cpp
     wayland/VirtualKeyboardProtocol.cpp
+)
+# The desktop portal's keyboard speaks D-Bus through QtDBus, the one platform part built on Qt.
+set(TRAVEK_PORTAL_SOURCES
+    portal/PortalConnection.cpp
+    portal/PortalKeyboard.cpp
+)
+# Chooses among the Linux desktop keyboards above.
+set(TRAVEK_LINUX_SOURCES
+    linux/LinuxKeyboardFactory.cpp
 )
 set(TRAVEK_WIN32_SOURCES
     win32/Win32Serial.cpp
@@ -27,6 +35,7 @@ set(TRAVEK_WIN32_SOURCES
     win32/Win32FileReplace.cpp
     win32/Win32DeviceWatch.cpp
 )
-foreach(list TRAVEK_POSIX_SOURCES TRAVEK_X11_SOURCES TRAVEK_WAYLAND_SOURCES TRAVEK_WIN32_SOURCES)
+foreach(list TRAVEK_POSIX_SOURCES TRAVEK_X11_SOURCES TRAVEK_WAYLAND_SOURCES TRAVEK_PORTAL_SOURCES TRAVEK_LINUX_SOURCES
+             TRAVEK_WIN32_SOURCES)
     list(TRANSFORM ${list} PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 endforeach()

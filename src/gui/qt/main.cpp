@@ -12,16 +12,18 @@
 
 namespace {
 
-const char* Usage = "Usage: travek [--keyboard=auto|wayland|x11|windows|log]\n"
+const char* Usage = "Usage: travek [--keyboard=auto|wayland|portal|x11|windows|log]\n"
                     "\n"
                     "TRAVEK types the values of a measuring interface box into the application\n"
                     "that has the keyboard focus. It works in the current directory: interface\n"
                     "definitions (*.VAL), TRAVEK.INI, ablauf.abl and ablauf.pst live there.\n"
                     "\n"
-                    "  --keyboard=auto     the desktop's own (the default): wayland in a Wayland\n"
-                    "                      session, x11 under X11, windows on Windows\n"
+                    "  --keyboard=auto     the desktop's own (the default): wayland or else portal\n"
+                    "                      in a Wayland session, x11 under X11, windows on Windows\n"
                     "  --keyboard=wayland  type through the compositor's virtual keyboard (sway,\n"
                     "                      Hyprland, river, labwc, Wayfire)\n"
+                    "  --keyboard=portal   type through the desktop's RemoteDesktop portal (GNOME,\n"
+                    "                      KDE); the desktop asks for permission\n"
                     "  --keyboard=x11      type through the X server (in a Wayland session only\n"
                     "                      into X11 windows)\n"
                     "  --keyboard=log      print what would be typed, one line 'keys TEXT' per text\n"

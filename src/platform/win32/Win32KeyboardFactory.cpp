@@ -5,11 +5,11 @@
 namespace travek {
 
 std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend) {
-    if (backend.empty() || backend == "windows")
+    if (backend.empty() || backend == "auto" || backend == "windows")
         return std::make_unique<Win32Keyboard>();
-    if (backend == "x11")
-        throw Error("The x11 keyboard is not available on Windows; keystrokes are not typed.");
-    throw Error("Unknown keyboard \"" + backend + "\" (choose windows or log); keystrokes are not typed.");
+    if (backend == "x11" || backend == "wayland" || backend == "portal")
+        throw Error("The " + backend + " keyboard is not available on Windows; keystrokes are not typed.");
+    throw Error("Unknown keyboard \"" + backend + "\" (choose auto, windows or log); keystrokes are not typed.");
 }
 
 } // namespace travek

@@ -141,6 +141,7 @@ TEST_F(Win32KeyboardTest, OnlyCtrlAndAltTogetherAreHeld) {
 
 TEST_F(Win32KeyboardTest, BackendChoice) {
     EXPECT_NE(CreateKeyOutput("", {}), nullptr);
+    EXPECT_NE(CreateKeyOutput("auto", {}), nullptr);
     EXPECT_NE(CreateKeyOutput("windows", {}), nullptr);
     EXPECT_NE(CreateKeyOutput("log", {}), nullptr);
     try {

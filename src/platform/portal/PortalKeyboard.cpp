@@ -1,0 +1,118 @@
+#include "platform/portal/PortalKeyboard.h"
+
+#include "core/files/FileIo.h"
+#include "core/text/Error.h"
+#include "core/text/TextHelpers.h"
+#include "platform/portal/PortalConnection.h"
+#include "platform/x11/X11KeymapLookup.h"
+
+#include <xkbcommon/xkbcommon.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+namespace travek {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A token is a short printable text; anything else in the file is not one.
+std::string ReadRestoreToken() {
+    const auto content = ReadWholeFile(PortalKeyboard::RestoreTokenPath());
+    if (!content)
+        return {};
+    const std::string token(Trim(*content));
+    for (char c : token)
+        if (c < 0x21 || c > 0x7e)
+            return {};
+    return token;
+}
+
+void SaveRestoreToken(const std::string& token) {
+    const std::string path = PortalKeyboard::RestoreTokenPath();
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    try {
+        WriteFileAtomically(path, token + "\n");
+    } catch (const Error&) {
+        // Deliberately silent: without the token the desktop asks again at the next start, which
+        // is all that is lost, and the keyboard itself works.
+    }
+}
+
+} // namespace
+
+std::string PortalKeyboard::RestoreTokenPath() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && *state == '/')
+        return std::string(state) + "/travek/portal-restore-token";
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.local/state/travek/portal-restore-token";
+}
+
+std::unique_ptr<PortalKeyboard> PortalKeyboard::open() {
+    auto connection = std::make_unique<PortalConnection>();
+    // A restore token is used once: every start that gets a new one replaces it.
+    const std::string token = connection->start(connection->version() >= 2 ? ReadRestoreToken() : "");
+    if (!token.empty())
+        SaveRestoreToken(token);
+    return std::unique_ptr<PortalKeyboard>(new PortalKeyboard(std::move(connection)));
+}
+
+PortalKeyboard::PortalKeyboard(std::unique_ptr<PortalConnection> connection) : m_connection(std::move(connection)) {}
+
+PortalKeyboard::~PortalKeyboard() = default;
+
+std::optional<KeyStroke> PortalKeyboard::lookupChar(char c) {
+    const xkb_keysym_t keysym = xkb_utf32_to_keysym(Win1252ToUnicode(c));
+    if (keysym == XKB_KEY_NoSymbol)
+        return std::nullopt;
+    return KeyStroke{keysym, 0};
+}
+
+std::optional<std::uint32_t> PortalKeyboard::namedKey(std::uint8_t virtualKey) {
+    const xkb_keysym_t keysym = X11KeymapLookup::VirtualKeyToKeysym(virtualKey);
+    if (keysym == XKB_KEY_NoSymbol)
+        return std::nullopt;
+    return keysym;
+}
+
+void PortalKeyboard::sendKey(std::uint32_t key, bool down) {
+    if (m_connection->closed())
+        return;
+    if (down) {
+        // The compositor stamps the keys as they come: a press of the key just released waits
+        // until its clock has moved on, so that no client takes the pair for auto-repeat.
+        auto earliest = m_lastTime + m_keyDelay;
+        if (!m_lastDown && m_lastKey == key)
+            earliest = std::max<Clock::time_point>(earliest, m_lastTime + std::chrono::milliseconds(1));
+        if (Clock::now() < earliest)
+            std::this_thread::sleep_until(earliest);
+    }
+    m_lastTime = Clock::now();
+    m_lastKey = key;
+    m_lastDown = down;
+    if (!m_connection->notifyKeysym(key, down))
+        return; // endSend says so
+    if (down)
+        m_keysDown.insert(key);
+    else
+        m_keysDown.erase(key);
+}
+
+void PortalKeyboard::endSend() {
+    // Nothing stays pressed after a call, whatever the text asked for.
+    while (!m_keysDown.empty()) {
+        const std::uint32_t key = *m_keysDown.begin();
+        m_keysDown.erase(m_keysDown.begin());
+        m_connection->notifyKeysym(key, false);
+    }
+    if (m_connection->closed())
+        throw Error("the desktop ended the keyboard session of the RemoteDesktop portal; restart TRAVEK to "
+                    "type again");
+}
+
+} // namespace travek

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/typing/Keyboard.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+
+namespace travek {
+
+class PortalConnection;
+
+// Types through the desktop's RemoteDesktop portal (org.freedesktop.portal.RemoteDesktop on the
+// session bus), which GNOME and KDE offer where they have no virtual-keyboard protocol.
+//
+// Opening asks the desktop for a keyboard: CreateSession, SelectDevices (the keyboard only), Start.
+// The desktop may ask the user; each step answers with a Request's Response signal, waited for in
+// a nested Qt event loop, so the program needs its QCoreApplication before opening one. Where the
+// portal keeps permissions (version 2 and later), the restore token of the last start is handed
+// back, so the user is asked once and not at every start.
+//
+// Keys are keysyms (KeyStroke::key): the compositor finds them on the user's layout and presses
+// Shift or AltGr itself, so no look-up happens here.
+class PortalKeyboard : public Keyboard {
+public:
+    // Throws Error with the reason: no session bus, no portal, the user refused, the desktop gave
+    // no keyboard.
+    static std::unique_ptr<PortalKeyboard> open();
+    ~PortalKeyboard() override;
+    PortalKeyboard(const PortalKeyboard&) = delete;
+    PortalKeyboard& operator=(const PortalKeyboard&) = delete;
+
+    // Releases what the call left pressed. Throws Error when the desktop has ended the session.
+    void endSend() override;
+    std::optional<KeyStroke> lookupChar(char c) override;
+    std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) override;
+    void sendKey(std::uint32_t key, bool down) override;
+    // The compositor applies the user's Caps Lock to keysyms itself.
+    bool capsLockOn() override { return false; }
+    void setKeyDelay(int milliseconds) override {
+        m_keyDelay = std::chrono::milliseconds(std::max(milliseconds, 0));
+    }
+
+    // Where the restore token is kept: $XDG_STATE_HOME/travek (~/.local/state/travek).
+    static std::string RestoreTokenPath();
+
+private:
+    explicit PortalKeyboard(std::unique_ptr<PortalConnection> connection);
+
+    std::unique_ptr<PortalConnection> m_connection;
+    std::set<std::uint32_t> m_keysDown;
+    std::chrono::milliseconds m_keyDelay{0};
+    // The last key sent: a press of the key just released waits until the clock has moved on.
+    std::uint32_t m_lastKey = 0;
+    bool m_lastDown = true;
+    std::chrono::steady_clock::time_point m_lastTime{};
+};
+
+} // namespace travek

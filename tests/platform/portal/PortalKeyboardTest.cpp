@@ -1,0 +1,212 @@
+// The portal keyboard against a fake RemoteDesktop portal (travek-fake-portal) on a private
+// session bus that the test starts itself. Without dbus-daemon the tests are skipped, except under
+// CI=true, where that is a failure.
+#include "core/text/Error.h"
+#include "core/typing/KeyOutputFactory.h"
+#include "platform/portal/PortalKeyboard.h"
+#include "support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <xkbcommon/xkbcommon-keysyms.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace travek {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+
+const QString PortalName = QStringLiteral("org.freedesktop.portal.Desktop");
+
+bool InCi() {
+    const char* ci = std::getenv("CI");
+    return ci && std::string(ci) == "true";
+}
+
+// A session bus of its own, with no service files: nothing but the fake can own the portal's name.
+const char* BusConfig = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+
+std::string Key(unsigned keysym, bool down) {
+    char text[40];
+    std::snprintf(text, sizeof text, "key 0x%x %s", keysym, down ? "down" : "up");
+    return text;
+}
+
+std::vector<std::string> Tap(unsigned keysym) {
+    return {Key(keysym, true), Key(keysym, false)};
+}
+
+// The Qt session-bus connection is made once per process, so one bus serves the whole program;
+// every test starts its own fake portal on it.
+class PortalKeyboardTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        busDir = new test::TempDir;
+        busDir->write("bus.conf", BusConfig);
+        bus = new QProcess;
+        bus->start("dbus-daemon", {"--config-file=" + QString::fromStdString(busDir->file("bus.conf")), "--nofork",
+                                   "--print-address"});
+        if (!bus->waitForStarted(5000) || !bus->waitForReadyRead(10000))
+            return;
+        const QByteArray address = bus->readLine().trimmed();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    }
+    static void TearDownTestSuite() {
+        bus->kill();
+        bus->waitForFinished();
+        delete bus;
+        delete busDir;
+    }
+
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") || !QDBusConnection::sessionBus().isConnected()) {
+            if (InCi())
+                FAIL() << "dbus-daemon did not start";
+            GTEST_SKIP() << "no dbus-daemon here";
+        }
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(dir.path()));
+    }
+    void TearDown() override {
+        if (!portal)
+            return;
+        portal->kill();
+        portal->waitForFinished();
+        waitFor([] { return !QDBusConnection::sessionBus().interface()->isServiceRegistered(PortalName); });
+    }
+
+    void startPortal(int version = 2) {
+        portal = std::make_unique<QProcess>();
+        portal->setProcessChannelMode(QProcess::ForwardedChannels);
+        portal->start(TRAVEK_FAKE_PORTAL, {QString::number(version)});
+        ASSERT_TRUE(portal->waitForStarted(5000));
+        ASSERT_TRUE(waitFor([] { return QDBusConnection::sessionBus().interface()->isServiceRegistered(PortalName).value(); }))
+            << "the fake portal did not take its name";
+    }
+    template <typename Condition> static bool waitFor(Condition condition) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!condition()) {
+            if (timer.elapsed() > 10000)
+                return false;
+            QCoreApplication::processEvents();
+            QThread::msleep(5);
+        }
+        return true;
+    }
+
+    // The fake's control calls go on the keyboard's own connection, so they arrive after every key
+    // it sent before.
+    QDBusMessage control(const QString& method, const QList<QVariant>& arguments = {}) {
+        QDBusMessage call = QDBusMessage::createMethodCall(PortalName, "/travek/fake", "org.travek.FakePortal", method);
+        call.setArguments(arguments);
+        return QDBusConnection::sessionBus().call(call);
+    }
+    std::vector<std::string> calls() {
+        std::vector<std::string> result;
+        for (const QString& call : control("Calls").arguments().value(0).toStringList())
+            result.push_back(call.toStdString());
+        return result;
+    }
+    std::string failureOf() {
+        try {
+            CreateKeyOutput("portal", {});
+            return {};
+        } catch (const Error& error) {
+            return error.what();
+        }
+    }
+
+    inline static QProcess* bus = nullptr;
+    inline static test::TempDir* busDir = nullptr;
+    test::TempDir dir;
+    std::unique_ptr<QProcess> portal;
+};
+
+TEST_F(PortalKeyboardTest, AsksOnceThenSendsEachKeysymWithItsRelease) {
+    startPortal();
+    auto keys = CreateKeyOutput("portal", {});
+    // A value, a named key, an upper-case letter, Ctrl+c, and characters that need AltGr on a
+    // German layout ("@@" types "@"; "€" is 0x80 in Windows-1252).
+    keys->SendKeys("1,5{TAB}A^c@@\x80");
+
+    std::vector<std::string> expected{"CreateSession", "SelectDevices types=1 persist_mode=2", "Start"};
+    for (unsigned keysym : {unsigned(XKB_KEY_1), unsigned(XKB_KEY_comma), unsigned(XKB_KEY_5), unsigned(XKB_KEY_Tab),
+                            unsigned(XKB_KEY_A)})
+        for (const std::string& event : Tap(keysym))
+            expected.push_back(event);
+    // "^" taps Ctrl and holds it around the next character, as on every keyboard.
+    for (const std::string& event : {Key(XKB_KEY_Control_L, true), Key(XKB_KEY_Control_L, false),
+                                     Key(XKB_KEY_Control_L, true), Key(XKB_KEY_c, true), Key(XKB_KEY_c, false),
+                                     Key(XKB_KEY_Control_L, false)})
+        expected.push_back(event);
+    for (unsigned keysym : {unsigned(XKB_KEY_at), unsigned(XKB_KEY_EuroSign)})
+        for (const std::string& event : Tap(keysym))
+            expected.push_back(event);
+    EXPECT_THAT(calls(), ElementsAreArray(expected));
+
+    // The desktop's restore token is kept, and the next start hands it back instead of asking anew.
+    EXPECT_EQ(dir.read("travek/portal-restore-token"), "token1\n");
+    keys.reset();
+    keys = CreateKeyOutput("portal", {});
+    const auto all = calls();
+    EXPECT_THAT(std::vector<std::string>(all.begin() + expected.size(), all.end()),
+                ElementsAre("Close", "CreateSession", "SelectDevices types=1 persist_mode=2 restore_token=token1",
+                            "Start"));
+    EXPECT_EQ(dir.read("travek/portal-restore-token"), "token2\n");
+}
+
+TEST_F(PortalKeyboardTest, ARefusalIsSaidAndNothingIsTyped) {
+    startPortal(1); // a portal that keeps no permissions: no persist_mode, no token
+    control("AnswerStartWith", {QVariant::fromValue(1u)});
+    const std::string failure = failureOf();
+    EXPECT_THAT(failure, HasSubstr("Keystrokes cannot be typed: the request to type was refused"));
+    EXPECT_THAT(calls(), ElementsAre("CreateSession", "SelectDevices types=1", "Start", "Close"));
+}
+
+TEST_F(PortalKeyboardTest, ASessionTheDesktopEndsStopsTypingWithAReason) {
+    startPortal();
+    auto keys = CreateKeyOutput("portal", {});
+    control("CloseSession");
+    // The Closed signal arrives through the event loop, as it does between two lines.
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    try {
+        keys->SendKeys("7");
+        ADD_FAILURE() << "typing went on in a session the desktop had ended";
+    } catch (const Error& error) {
+        EXPECT_THAT(error.what(), HasSubstr("the desktop ended the keyboard session"));
+    }
+    EXPECT_THAT(calls(), ElementsAre("CreateSession", "SelectDevices types=1 persist_mode=2", "Start"));
+}
+
+} // namespace
+} // namespace travek
