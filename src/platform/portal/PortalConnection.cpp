@@ -115,11 +115,11 @@ QVariantMap PortalConnection::request(const QString& method, QList<QVariant> arg
     }
     subscribe(path, false);
     if (!m_answered)
-        throw Error("the desktop did not answer " + what);
+        throw Error("the desktop did not answer the request for " + what);
     if (m_response == Cancelled)
-        throw Error("the request to type was refused (" + what + ")");
+        throw Error("the user refused " + what);
     if (m_response != 0)
-        throw Error("the desktop ended " + what + " (answer " + std::to_string(m_response) + ")");
+        throw Error("the desktop ended the request for " + what + " (answer " + std::to_string(m_response) + ")");
     return m_results;
 }
 
@@ -139,9 +139,9 @@ std::string PortalConnection::start(const std::string& restoreToken) {
     QVariantMap options{{"session_handle_token", nextToken()}};
     const QVariantMap created = request("CreateSession", {}, options, PortalAnswerMs, "a remote-desktop session");
     const QVariant handle = created.value("session_handle");
-    m_session = handle.canConvert<QDBusObjectPath>() && handle.userType() == qMetaTypeId<QDBusObjectPath>()
-                    ? handle.value<QDBusObjectPath>().path()
-                    : handle.toString();
+    // A string by the portal's description; some portals send an object path.
+    m_session = handle.userType() == qMetaTypeId<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
+                                                                     : handle.toString();
     if (m_session.isEmpty())
         throw Error("the desktop portal gave no session");
     m_bus.connect(Service, m_session, "org.freedesktop.portal.Session", "Closed", this, SLOT(onClosed()));

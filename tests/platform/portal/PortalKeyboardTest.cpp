@@ -186,7 +186,7 @@ TEST_F(PortalKeyboardTest, ARefusalIsSaidAndNothingIsTyped) {
     startPortal(1); // a portal that keeps no permissions: no persist_mode, no token
     control("AnswerStartWith", {QVariant::fromValue(1u)});
     const std::string failure = failureOf();
-    EXPECT_THAT(failure, HasSubstr("Keystrokes cannot be typed: the request to type was refused"));
+    EXPECT_THAT(failure, HasSubstr("Keystrokes cannot be typed: the user refused the permission to type."));
     EXPECT_THAT(calls(), ElementsAre("CreateSession", "SelectDevices types=1", "Start", "Close"));
 }
 
