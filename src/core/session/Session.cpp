@@ -332,9 +332,19 @@ void Session::logLine(const LineOutcome& outcome) {
 // That happens in the middle of receiving, where a modal box would stop the port's handling, and
 // every later line fails the same way: the reason goes to the line panel each time, and to
 // standard error once until typing works again.
+void Session::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
+    m_keys = keys;
+    m_keyFailure = keys ? std::string() : whyNone;
+    if (!m_keyFailure.empty())
+        m_view.setPanelText(ReceiveHandler::LinePanel, m_keyFailure);
+}
+
 void Session::typeKeys(std::string_view keys) {
-    if (!m_keys)
+    if (!m_keys) {
+        if (!m_keyFailure.empty())
+            m_view.setPanelText(ReceiveHandler::LinePanel, m_keyFailure);
         return;
+    }
     try {
         m_keys->SendKeys(keys);
         m_keyFailure.clear();

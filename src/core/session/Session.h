@@ -46,8 +46,9 @@ public:
     // view is ready to show.
     void open();
 
-    // Where values and keys are typed; none types nothing.
-    void setKeyOutput(KeyOutput* keys) { m_keys = keys; }
+    // Where values and keys are typed; none types nothing, and whyNone (when given) says why in the
+    // line panel, now and at every line received.
+    void setKeyOutput(KeyOutput* keys, const std::string& whyNone = {});
 
     // Arms the start-up, StartUpDelay from now; called once every window exists. Later calls do
     // nothing, so the start-up runs once.

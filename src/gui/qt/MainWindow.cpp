@@ -234,7 +234,9 @@ void MainWindow::setDialogRunner(std::shared_ptr<DialogRunner> runner) {
     m_runner = runner ? std::move(runner) : std::make_shared<DialogRunner>();
 }
 
-void MainWindow::setKeyOutput(KeyOutput* keys) { m_session->setKeyOutput(keys); }
+void MainWindow::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
+    m_session->setKeyOutput(keys, whyNone);
+}
 
 void MainWindow::scheduleStartUp() { m_session->scheduleStartUp(); }
 

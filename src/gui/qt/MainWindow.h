@@ -85,7 +85,7 @@ public:
     void setDialogRunner(std::shared_ptr<DialogRunner> runner);
 
     // Where values and keys are typed; none types nothing.
-    void setKeyOutput(KeyOutput* keys);
+    void setKeyOutput(KeyOutput* keys, const std::string& whyNone = {});
     // Arms the start-up; called once every window exists, right before the event loop starts.
     void scheduleStartUp();
 

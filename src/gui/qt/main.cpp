@@ -53,16 +53,18 @@ int main(int argc, char* argv[]) {
         }
     }
     std::unique_ptr<travek::KeyOutput> keys;
+    std::string noKeys;
     try {
         keys = travek::CreateKeyOutput(backend, &travek::MainWindow::dispatchWhileTyping);
     } catch (const travek::Error& error) {
-        std::fprintf(stderr, "travek: nothing will be typed: %s\n", error.what());
+        std::fprintf(stderr, "travek: %s\n", error.what());
+        noKeys = error.what();
     }
 
     // The main window makes every other window as its child, so that closing it ends the program
     // whichever of them are open.
     travek::MainWindow window;
-    window.setKeyOutput(keys.get());
+    window.setKeyOutput(keys.get(), noKeys);
 
     // SIGTERM, SIGINT and the end of the desktop session close the window as the user would, so
     // the sequence and the settings are saved.

@@ -168,8 +168,8 @@ void MainWindow::show(int how) {
     ::SetFocus(m_grid);
 }
 
-void MainWindow::setKeyOutput(KeyOutput* keys) {
-    m_session->setKeyOutput(keys);
+void MainWindow::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
+    m_session->setKeyOutput(keys, whyNone);
 }
 
 void MainWindow::scheduleStartUp() {

@@ -55,7 +55,7 @@ public:
     HWND handle() const { return m_window; }
     Session& session() { return *m_session; }
     void show(int how);
-    void setKeyOutput(KeyOutput* keys);
+    void setKeyOutput(KeyOutput* keys, const std::string& whyNone = {});
     // Arms the start-up; called once the window is shown, right before the event loop runs.
     void scheduleStartUp();
 

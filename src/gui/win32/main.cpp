@@ -48,18 +48,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
 
     travek::Win32EventLoop loop;
     std::unique_ptr<travek::KeyOutput> keys;
+    std::string noKeys;
     try {
         // Between characters the loop runs without user input, so serial data and repaints keep
         // flowing, while a click in the middle of a value waits until the value is typed.
         keys = travek::CreateKeyOutput(backend, [&loop] { loop.dispatchWithoutInput(); });
     } catch (const travek::Error& error) {
-        std::fprintf(stderr, "travek: nothing will be typed: %s\n", error.what());
+        std::fprintf(stderr, "travek: %s\n", error.what());
+        noKeys = error.what();
     }
 
     // Every other window is owned by the main window, so closing it ends them all; closing it
     // (and the end of the Windows session) saves the sequence and the settings.
     travek::MainWindow window(loop);
-    window.setKeyOutput(keys.get());
+    window.setKeyOutput(keys.get(), noKeys);
     window.show(show);
     window.scheduleStartUp();
     return loop.run();

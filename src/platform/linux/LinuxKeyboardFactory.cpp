@@ -67,9 +67,9 @@ std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend) {
         try {
             return PortalKeyboard::open();
         } catch (const Error& error) {
-            throw Error("Keystrokes cannot be typed in this Wayland session: " + wayland + "; and " +
-                        error.what() +
-                        ". The wayland keyboard needs a compositor with the virtual-keyboard protocol (sway, "
+            throw Error("Keystrokes cannot be typed in this Wayland session (wayland: " + wayland +
+                        "; portal: " + error.what() +
+                        "). The wayland keyboard needs a compositor with the virtual-keyboard protocol (sway, "
                         "Hyprland, river, labwc, Wayfire), the portal keyboard a desktop with the "
                         "RemoteDesktop portal (GNOME, KDE) and the user's permission; --keyboard=x11 types "
                         "only into X11 windows (XWayland)." +

@@ -572,7 +572,7 @@ TEST_F(SessionTest, ReceivedLinesAreTypedAndALostDevicesHalfLineIsDropped) {
     EXPECT_THAT(keys.texts, ElementsAre("12,35", "{TAB}", "4,56", "{TAB}"));
 }
 
-TEST_F(SessionTest, AKeyboardTheDesktopTookAwayIsReportedAndTheLinesGoOn) {
+TEST_F(SessionTest, AMissingKeyboardOrOneTheDesktopTookAwayIsShownAndTheLinesGoOn) {
     writeBox();
     dir.write("ablauf.abl", "1\t1\t{TAB};\r\n2\t1\t{ENTER};\r\n");
     open();
@@ -586,6 +586,11 @@ TEST_F(SessionTest, AKeyboardTheDesktopTookAwayIsReportedAndTheLinesGoOn) {
     keys.failure.clear();
     session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
     EXPECT_THAT(keys.texts, ElementsAre("1,50", "{ENTER}"));
+    // Without any keyboard the panel says why from the start, and again after every line.
+    session->setKeyOutput(nullptr, "Keystrokes cannot be typed: no desktop");
+    EXPECT_EQ(view.panels[5], "Keystrokes cannot be typed: no desktop");
+    session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
+    EXPECT_EQ(view.panels[5], "Keystrokes cannot be typed: no desktop");
 }
 
 } // namespace
