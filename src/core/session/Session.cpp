@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace travek {
 
@@ -297,12 +298,18 @@ void Session::configureLog(const std::string& file) {
 }
 
 void Session::logLine(const LineOutcome& outcome) {
+    const bool notTyped = std::exchange(m_lineNotTyped, false);
     if (!m_log)
         return;
     MeasurementLog::Row row{"COM" + IntToStr(m_state.Definition.ComPortNumber), outcome.channel, outcome.step,
                             outcome.line, outcome.typed, {}};
     switch (outcome.note) {
     case LineOutcome::Note::Typed:
+        // A quality record must not claim a value that never reached the form.
+        if (notTyped) {
+            row.typed.clear();
+            row.note = "nicht getippt" + (m_keyFailure.empty() ? std::string() : ": " + m_keyFailure);
+        }
         break;
     case LineOutcome::Note::OtherChannel:
         row.note = "Schritt " + IntToStr(outcome.step) + " erwartet Kanal " +
@@ -341,6 +348,7 @@ void Session::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
 
 void Session::typeKeys(std::string_view keys) {
     if (!m_keys) {
+        m_lineNotTyped = true;
         if (!m_keyFailure.empty())
             m_view.setPanelText(ReceiveHandler::LinePanel, m_keyFailure);
         return;
@@ -349,6 +357,7 @@ void Session::typeKeys(std::string_view keys) {
         m_keys->SendKeys(keys);
         m_keyFailure.clear();
     } catch (const Error& error) {
+        m_lineNotTyped = true;
         const std::string message = errorText(error);
         m_view.setPanelText(ReceiveHandler::LinePanel, message);
         if (message != m_keyFailure)

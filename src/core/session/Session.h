@@ -149,6 +149,8 @@ private:
     bool m_logFailureShown = false;
     // Why the keyboard last failed to type; empty while it types.
     std::string m_keyFailure;
+    // Some of the current line's keys were not typed; its log row says so.
+    bool m_lineNotTyped = false;
     bool m_startUpScheduled = false;
     bool m_shutDown = false;
 };

@@ -574,6 +574,7 @@ TEST_F(SessionTest, ReceivedLinesAreTypedAndALostDevicesHalfLineIsDropped) {
 
 TEST_F(SessionTest, AMissingKeyboardOrOneTheDesktopTookAwayIsShownAndTheLinesGoOn) {
     writeBox();
+    dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n[LOG]\r\nFILE=log.csv\r\n");
     dir.write("ablauf.abl", "1\t1\t{TAB};\r\n2\t1\t{ENTER};\r\n");
     open();
     session->startUp();
@@ -591,6 +592,13 @@ TEST_F(SessionTest, AMissingKeyboardOrOneTheDesktopTookAwayIsShownAndTheLinesGoO
     EXPECT_EQ(view.panels[5], "Keystrokes cannot be typed: no desktop");
     session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
     EXPECT_EQ(view.panels[5], "Keystrokes cannot be typed: no desktop");
+
+    // The measurement log does not claim the values that never arrived.
+    const std::string log = dir.read("log.csv");
+    EXPECT_NE(log.find(";1;1;A: 1,5;;nicht getippt: the desktop ended the keyboard session\r\n"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find(";1;2;A: 1,5;1,50;\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(";;nicht getippt: Keystrokes cannot be typed: no desktop\r\n"), std::string::npos) << log;
 }
 
 } // namespace
