@@ -335,10 +335,6 @@ void Session::logLine(const LineOutcome& outcome) {
     }
 }
 
-// A keyboard fails when the desktop takes it away (the compositor or the portal session ended).
-// That happens in the middle of receiving, where a modal box would stop the port's handling, and
-// every later line fails the same way: the reason goes to the line panel each time, and to
-// standard error once until typing works again.
 void Session::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
     m_keys = keys;
     m_keyFailure = keys ? std::string() : whyNone;
@@ -346,6 +342,10 @@ void Session::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
         m_view.setPanelText(ReceiveHandler::LinePanel, m_keyFailure);
 }
 
+// A keyboard fails when the desktop takes it away (the compositor or the portal session ended).
+// That happens in the middle of receiving, where a modal box would stop the port's handling, and
+// every later line fails the same way: the reason goes to the line panel each time, and to
+// standard error once until typing works again.
 void Session::typeKeys(std::string_view keys) {
     if (!m_keys) {
         m_lineNotTyped = true;

@@ -84,7 +84,7 @@ public:
     DialogRunner& dialogRunner() { return *m_runner; }
     void setDialogRunner(std::shared_ptr<DialogRunner> runner);
 
-    // Where values and keys are typed; none types nothing.
+    // Where values and keys are typed; none types nothing, and whyNone says why in the line panel.
     void setKeyOutput(KeyOutput* keys, const std::string& whyNone = {});
     // Arms the start-up; called once every window exists, right before the event loop starts.
     void scheduleStartUp();
