@@ -12,6 +12,7 @@ set(TRAVEK_POSIX_SOURCES
 set(TRAVEK_X11_SOURCES
     x11/X11KeymapLookup.cpp
     x11/X11Keyboard.cpp
+    x11/KeysymKeyboard.cpp
 )
 # The generated protocol code of the Wayland keyboard is added where the library is built.
 set(TRAVEK_WAYLAND_SOURCES

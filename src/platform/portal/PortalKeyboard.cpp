@@ -4,20 +4,14 @@
 #include "core/text/Error.h"
 #include "core/text/TextHelpers.h"
 #include "platform/portal/PortalConnection.h"
-#include "platform/x11/X11KeymapLookup.h"
-
-#include <xkbcommon/xkbcommon.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#include <thread>
 
 namespace travek {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // A token is a short printable text; anything else in the file is not one.
 std::string ReadRestoreToken() {
@@ -66,35 +60,11 @@ PortalKeyboard::PortalKeyboard(std::unique_ptr<PortalConnection> connection) : m
 
 PortalKeyboard::~PortalKeyboard() = default;
 
-std::optional<KeyStroke> PortalKeyboard::lookupChar(char c) {
-    const xkb_keysym_t keysym = xkb_utf32_to_keysym(Win1252ToUnicode(c));
-    if (keysym == XKB_KEY_NoSymbol)
-        return std::nullopt;
-    return KeyStroke{keysym, 0};
-}
-
-std::optional<std::uint32_t> PortalKeyboard::namedKey(std::uint8_t virtualKey) {
-    const xkb_keysym_t keysym = X11KeymapLookup::VirtualKeyToKeysym(virtualKey);
-    if (keysym == XKB_KEY_NoSymbol)
-        return std::nullopt;
-    return keysym;
-}
-
 void PortalKeyboard::sendKey(std::uint32_t key, bool down) {
     if (m_connection->closed())
         return;
-    if (down) {
-        // The compositor stamps the keys as they come: a press of the key just released waits
-        // until its clock has moved on, so that no client takes the pair for auto-repeat.
-        auto earliest = m_lastTime + m_keyDelay;
-        if (!m_lastDown && m_lastKey == key)
-            earliest = std::max<Clock::time_point>(earliest, m_lastTime + std::chrono::milliseconds(1));
-        if (Clock::now() < earliest)
-            std::this_thread::sleep_until(earliest);
-    }
-    m_lastTime = Clock::now();
-    m_lastKey = key;
-    m_lastDown = down;
+    // The compositor stamps the keys as they come.
+    pace(key, down);
     if (!m_connection->notifyKeysym(key, down))
         return; // endSend says so
     if (down)

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "core/typing/Keyboard.h"
+#include "platform/x11/KeysymKeyboard.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -24,7 +22,7 @@ class PortalConnection;
 //
 // Keys are keysyms (KeyStroke::key): the compositor finds them on the user's layout and presses
 // Shift or AltGr itself, so no look-up happens here.
-class PortalKeyboard : public Keyboard {
+class PortalKeyboard : public KeysymKeyboard {
 public:
     // Throws Error with the reason: no session bus, no portal, the user refused, the desktop gave
     // no keyboard.
@@ -35,14 +33,7 @@ public:
 
     // Releases what the call left pressed. Throws Error when the desktop has ended the session.
     void endSend() override;
-    std::optional<KeyStroke> lookupChar(char c) override;
-    std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) override;
     void sendKey(std::uint32_t key, bool down) override;
-    // The compositor applies the user's Caps Lock to keysyms itself.
-    bool capsLockOn() override { return false; }
-    void setKeyDelay(int milliseconds) override {
-        m_keyDelay = std::chrono::milliseconds(std::max(milliseconds, 0));
-    }
 
     // Where the restore token is kept: $XDG_STATE_HOME/travek (~/.local/state/travek).
     static std::string RestoreTokenPath();
@@ -52,11 +43,6 @@ private:
 
     std::unique_ptr<PortalConnection> m_connection;
     std::set<std::uint32_t> m_keysDown;
-    std::chrono::milliseconds m_keyDelay{0};
-    // The last key sent: a press of the key just released waits until the clock has moved on.
-    std::uint32_t m_lastKey = 0;
-    bool m_lastDown = true;
-    std::chrono::steady_clock::time_point m_lastTime{};
 };
 
 } // namespace travek

@@ -1,8 +1,6 @@
 #include "platform/wayland/WaylandKeyboard.h"
 
 #include "core/text/Error.h"
-#include "core/text/TextHelpers.h"
-#include "platform/x11/X11KeymapLookup.h"
 
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
@@ -18,13 +16,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 
 namespace travek {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // The keymap's first keys are the modifiers, at these xkb keycodes; the keysyms to type follow.
 // Key names stay within four characters ("<K255>"), which the X server under XWayland needs.
@@ -53,7 +48,7 @@ const char* DisplayName(const char* displayName) {
     return name && *name ? name : "wayland-0";
 }
 
-std::uint32_t Milliseconds(Clock::time_point time) {
+std::uint32_t Milliseconds(std::chrono::steady_clock::time_point time) {
     return static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count());
 }
@@ -197,46 +192,18 @@ void WaylandKeyboard::useKeymapFor(const std::set<std::uint32_t>& keysyms) {
         m_keycodes[keysym] = keycode++;
 }
 
-std::optional<KeyStroke> WaylandKeyboard::lookupChar(char c) {
-    const xkb_keysym_t keysym = xkb_utf32_to_keysym(Win1252ToUnicode(c));
-    if (keysym == XKB_KEY_NoSymbol)
-        return std::nullopt;
-    return KeyStroke{keysym, 0};
-}
-
-std::optional<std::uint32_t> WaylandKeyboard::namedKey(std::uint8_t virtualKey) {
-    const xkb_keysym_t keysym = X11KeymapLookup::VirtualKeyToKeysym(virtualKey);
-    if (keysym == XKB_KEY_NoSymbol)
-        return std::nullopt;
-    return keysym;
-}
-
 void WaylandKeyboard::sendKey(std::uint32_t key, bool down) {
     m_events.push_back({key, down});
 }
 
 void WaylandKeyboard::sendEvent(std::uint32_t keycode, bool down) {
-    if (down) {
-        // A client that takes a key's release and next press within one millisecond for
-        // auto-repeat would swallow the second "0" of "100". Native clients see the times given
-        // here, which are a millisecond apart for such a press. X11 clients under XWayland see
-        // XWayland's own clock, which stamps the events when it reads them: the press also waits
-        // a millisecond, but XWayland reads a burst at once when it was busy (it compiles every
-        // keymap it is sent, and the compositor sends one whenever the typing keyboard changes),
-        // so only the pace (KEYDELAY, about 5 ms) makes sure there. The compositor has no
-        // delayed delivery, so this is the one place where the program waits.
-        auto earliest = m_lastTime + m_keyDelay;
-        if (!m_lastDown && m_lastKeycode == keycode)
-            earliest = std::max<Clock::time_point>(earliest, m_lastTime + std::chrono::milliseconds(1));
-        if (Clock::now() < earliest) {
-            wl_display_flush(m_display);
-            std::this_thread::sleep_until(earliest);
-        }
-    }
-    m_lastTime = Clock::now();
-    m_lastKeycode = keycode;
-    m_lastDown = down;
-    zwp_virtual_keyboard_v1_key(m_keyboard, Milliseconds(m_lastTime), keycode - 8,
+    // Native clients see the times given here, a millisecond apart for a repeated key's press. X11
+    // clients under XWayland see XWayland's own clock, which stamps the events when it reads them:
+    // the press also waits a millisecond, but XWayland reads a burst at once when it was busy (it
+    // compiles every keymap it is sent, and the compositor sends one whenever the typing keyboard
+    // changes), so only the pace (KEYDELAY, about 5 ms) makes sure there.
+    const Clock::time_point time = pace(keycode, down, [this] { wl_display_flush(m_display); });
+    zwp_virtual_keyboard_v1_key(m_keyboard, Milliseconds(time), keycode - 8,
                                 down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     if (down)
         m_keysDown.insert(keycode);

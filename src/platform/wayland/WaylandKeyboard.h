@@ -1,9 +1,7 @@
 #pragma once
 
-#include "core/typing/Keyboard.h"
+#include "platform/x11/KeysymKeyboard.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -26,7 +24,7 @@ namespace travek {
 // events are collected, and at its end the keymap is made to hold the keysyms the call types
 // (plus the modifiers); a changed keymap is uploaded and the compositor has acknowledged it (a
 // round trip) before the first key goes out. Keys are KeyStroke::key = keysym.
-class WaylandKeyboard : public Keyboard {
+class WaylandKeyboard : public KeysymKeyboard {
 public:
     // displayName nullptr means $WAYLAND_DISPLAY. Throws Error with the reason when there is no
     // compositor, it offers no virtual keyboard or refuses one.
@@ -38,14 +36,7 @@ public:
     void beginSend() override { m_events.clear(); }
     // Sends the call's keys and releases every modifier. Throws Error when the compositor is gone.
     void endSend() override;
-    std::optional<KeyStroke> lookupChar(char c) override;
-    std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) override;
     void sendKey(std::uint32_t key, bool down) override;
-    // The keyboard's own state: Caps Lock of the user's keyboard does not apply to it.
-    bool capsLockOn() override { return false; }
-    void setKeyDelay(int milliseconds) override {
-        m_keyDelay = std::chrono::milliseconds(std::max(milliseconds, 0));
-    }
 
     // The keymap text for these keysyms (all with names, none a modifier, at most 244): the
     // modifiers first, then one key each, in this order.
@@ -79,11 +70,6 @@ private:
     std::map<std::uint32_t, std::uint32_t> m_keycodes;
     std::uint32_t m_modifiers = 0;
     std::set<std::uint32_t> m_keysDown;
-    std::chrono::milliseconds m_keyDelay{0};
-    // The last event sent: a press of the key just released waits until the clock has moved on.
-    std::uint32_t m_lastKeycode = 0;
-    bool m_lastDown = true;
-    std::chrono::steady_clock::time_point m_lastTime{};
 };
 
 } // namespace travek
