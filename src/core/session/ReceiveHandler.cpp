@@ -1,5 +1,6 @@
 #include "core/session/ReceiveHandler.h"
 
+#include "core/text/Error.h"
 #include "core/text/KeyString.h"
 #include "core/text/TextHelpers.h"
 
@@ -70,11 +71,17 @@ void ReceiveHandler::handleLine() {
         m_definition.ValueText = valueText.substr(0, MaxValueTextLength);
         value = ConvertValueText(m_definition.ValueText);
     }
-    LineOutcome outcome{channel, m_table.CurrentStep, {}, {}, judge(channel, value.has_value())};
+    LineOutcome outcome{channel, m_table.CurrentStep, {}, {}, judge(channel, value.has_value()), {}};
     // A gauge's error line or an empty cut holds no number: typing an invented one would corrupt
     // the record, so nothing is typed and the step waits for a real value.
-    if (outcome.note == LineOutcome::Note::Typed)
+    if (outcome.note == LineOutcome::Note::Typed) {
         outcome.typed = dispatch(*value);
+        if (!m_typingFailure.empty()) {
+            outcome.note = LineOutcome::Note::NotTyped;
+            outcome.typed.clear();
+            outcome.failure = std::exchange(m_typingFailure, {});
+        }
+    }
     if (m_outputs.LineHandled) {
         outcome.line = std::move(line);
         m_outputs.LineHandled(outcome);
@@ -93,7 +100,7 @@ LineOutcome::Note ReceiveHandler::judge(int channel, bool hasNumber) const {
 std::string ReceiveHandler::dispatch(double value) {
     const std::string keys = m_table.StepKeys[m_table.CurrentStep];
     std::string typed = FormatValue(0, m_NK, value);
-    m_outputs.SendKeys(typed);
+    send(typed);
     typePieces(keys);
 
     ++m_series.ValueCounter;
@@ -112,7 +119,18 @@ std::string ReceiveHandler::dispatch(double value) {
 void ReceiveHandler::typePieces(const std::string& keyString) {
     for (const std::string& piece : splitKeyString(keyString, m_separator))
         if (!piece.empty())
-            m_outputs.SendKeys(piece);
+            send(piece);
+}
+
+// A keyboard the desktop took away fails every call alike. The line is still handled whole, so the
+// sequence moves on as it would have; the line's outcome says that nothing arrived, and why.
+void ReceiveHandler::send(std::string_view keys) {
+    try {
+        m_outputs.SendKeys(keys);
+    } catch (const Error& error) {
+        if (m_typingFailure.empty())
+            m_typingFailure = error.what();
+    }
 }
 
 void ReceiveHandler::setPanel(int panel, const std::string& text) const {

@@ -15,6 +15,7 @@ namespace travek {
 struct LineOutcome {
     enum class Note {
         Typed,        // the value was typed
+        NotTyped,     // the value was due, but the keyboard failed (failure says why)
         OtherChannel, // the line's channel (or none) is not the one the current step expects
         NoNumber,     // the step's channel, but its value holds no number
         NoSequence    // there are no steps to follow
@@ -24,6 +25,7 @@ struct LineOutcome {
     std::string line;
     std::string typed; // the value exactly as typed; empty when nothing was
     Note note = Note::Typed;
+    std::string failure; // why the keyboard typed nothing (NotTyped)
 };
 
 // Turns the bytes that the measuring interface sends into typed values: assembles lines ended by
@@ -36,6 +38,7 @@ public:
     enum Panel { CurrentStepPanel = 3, ChannelPanel = 4, LinePanel = 5 };
 
     struct Outputs {
+        // Throws Error when the keyboard cannot type.
         std::function<void(std::string_view Keys)> SendKeys;
         std::function<void(int panel, const std::string& text)> SetPanel;
         // Once per line, after its value and keys were typed (never in the middle of them) and
@@ -64,6 +67,7 @@ private:
     // Types the value and the step's keys; gives the value as typed.
     std::string dispatch(double value);
     void typePieces(const std::string& keyString);
+    void send(std::string_view keys);
     void setPanel(int panel, const std::string& text) const;
 
     InterfaceDefinition& m_definition;
@@ -78,6 +82,8 @@ private:
     // are done; otherwise two values' keystrokes would interleave in the target application.
     bool m_busy = false;
     std::deque<std::string> m_heldBack;
+    // Why the keyboard failed while the current line was typed; empty when it did not.
+    std::string m_typingFailure;
 };
 
 } // namespace travek

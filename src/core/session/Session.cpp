@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <utility>
 
 namespace travek {
 
@@ -46,7 +45,7 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
       m_receiver(m_state.Definition, m_sequence, m_state.Series, m_state.NK, separator,
                  ReceiveHandler::Outputs{[this](std::string_view keys) { typeKeys(keys); },
                                          [this](int panel, const std::string& text) { m_view.setPanelText(panel, text); },
-                                         [this](const LineOutcome& outcome) { logLine(outcome); }}),
+                                         [this](const LineOutcome& outcome) { lineHandled(outcome); }}),
       m_portList(loop, [](std::vector<std::string>& lines) { ListComPorts(lines); }) {
     m_state.Separator = separator;
     m_port.setComPortPollingDelay(0);
@@ -297,19 +296,34 @@ void Session::configureLog(const std::string& file) {
     }
 }
 
+// A keyboard fails when the desktop takes it away (the compositor or the portal session ended).
+// That shows while lines arrive, where a modal box would stop the port's handling, and every
+// later line fails the same way: the reason goes to the line panel at every such line, and to
+// standard error once until typing works again.
+void Session::lineHandled(const LineOutcome& outcome) {
+    if (outcome.note == LineOutcome::Note::NotTyped) {
+        const std::string message = SystemTextToWin1252(outcome.failure);
+        m_view.setPanelText(ReceiveHandler::LinePanel, message);
+        if (message != m_reportedKeyFailure)
+            std::fprintf(stderr, "travek: %s\n", message.c_str());
+        m_reportedKeyFailure = message;
+    } else if (outcome.note == LineOutcome::Note::Typed) {
+        m_reportedKeyFailure.clear();
+    }
+    logLine(outcome);
+}
+
 void Session::logLine(const LineOutcome& outcome) {
-    const bool notTyped = std::exchange(m_lineNotTyped, false);
     if (!m_log)
         return;
     MeasurementLog::Row row{"COM" + IntToStr(m_state.Definition.ComPortNumber), outcome.channel, outcome.step,
                             outcome.line, outcome.typed, {}};
     switch (outcome.note) {
     case LineOutcome::Note::Typed:
+        break;
+    case LineOutcome::Note::NotTyped:
         // A quality record must not claim a value that never reached the form.
-        if (notTyped) {
-            row.typed.clear();
-            row.note = "nicht getippt" + (m_keyFailure.empty() ? std::string() : ": " + m_keyFailure);
-        }
+        row.note = "nicht getippt: " + SystemTextToWin1252(outcome.failure);
         break;
     case LineOutcome::Note::OtherChannel:
         row.note = "Schritt " + IntToStr(outcome.step) + " erwartet Kanal " +
@@ -337,33 +351,17 @@ void Session::logLine(const LineOutcome& outcome) {
 
 void Session::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
     m_keys = keys;
-    m_keyFailure = keys ? std::string() : whyNone;
-    if (!m_keyFailure.empty())
-        m_view.setPanelText(ReceiveHandler::LinePanel, m_keyFailure);
+    m_noKeys = keys ? std::string() : whyNone.empty() ? NoKeyboard : whyNone;
+    // Whoever opened the keyboard has said why on standard error already.
+    m_reportedKeyFailure = m_noKeys;
+    if (!keys && !whyNone.empty())
+        m_view.setPanelText(ReceiveHandler::LinePanel, m_noKeys);
 }
 
-// A keyboard fails when the desktop takes it away (the compositor or the portal session ended).
-// That happens in the middle of receiving, where a modal box would stop the port's handling, and
-// every later line fails the same way: the reason goes to the line panel each time, and to
-// standard error once until typing works again.
 void Session::typeKeys(std::string_view keys) {
-    if (!m_keys) {
-        m_lineNotTyped = true;
-        if (!m_keyFailure.empty())
-            m_view.setPanelText(ReceiveHandler::LinePanel, m_keyFailure);
-        return;
-    }
-    try {
-        m_keys->SendKeys(keys);
-        m_keyFailure.clear();
-    } catch (const Error& error) {
-        m_lineNotTyped = true;
-        const std::string message = errorText(error);
-        m_view.setPanelText(ReceiveHandler::LinePanel, message);
-        if (message != m_keyFailure)
-            std::fprintf(stderr, "travek: %s\n", message.c_str());
-        m_keyFailure = message;
-    }
+    if (!m_keys)
+        throw Error(m_noKeys);
+    m_keys->SendKeys(keys);
 }
 
 void Session::chooseInterface() {

@@ -28,6 +28,8 @@ public:
     static constexpr const char* SeriesFileName = "./ablauf.pst";
     static constexpr const char* SettingsFileName = "TRAVEK.INI";
     static constexpr const char* Caption = "TRAVEK v1.01";
+    // What a line's outcome says when no key output was given.
+    static constexpr const char* NoKeyboard = "no keyboard types the keys";
     // How often a lost port is tried again.
     static constexpr std::chrono::milliseconds ReconnectInterval{1000};
     // The pause after each channel command, so the box can switch the channel on.
@@ -121,7 +123,9 @@ private:
     void cancelReconnect();
     // Opens the measurement log that TRAVEK.INI names ([LOG] FILE=), or none.
     void configureLog(const std::string& file);
+    void lineHandled(const LineOutcome& outcome);
     void logLine(const LineOutcome& outcome);
+    // Throws Error when there is no keyboard or it fails.
     void typeKeys(std::string_view keys);
     void cancelActivation();
     bool editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited);
@@ -147,10 +151,10 @@ private:
     std::unique_ptr<EventLoop::Watch> m_deviceWatch;
     std::unique_ptr<MeasurementLog> m_log;
     bool m_logFailureShown = false;
-    // Why the keyboard last failed to type; empty while it types.
-    std::string m_keyFailure;
-    // Some of the current line's keys were not typed; its log row says so.
-    bool m_lineNotTyped = false;
+    // Why there is no keyboard; empty when there is one.
+    std::string m_noKeys = NoKeyboard;
+    // The keyboard's failure last said on standard error; empty while it types.
+    std::string m_reportedKeyFailure = m_noKeys;
     bool m_startUpScheduled = false;
     bool m_shutDown = false;
 };
