@@ -34,8 +34,7 @@ void ChannelDialog::showChoice(const ChannelChoice& choice) {
 }
 
 int ChannelDialog::selectedPosition() const {
-    const LRESULT selected = ::SendMessageA(item(ChannelListId), LB_GETCURSEL, 0, 0);
-    return selected == LB_ERR ? -1 : static_cast<int>(selected);
+    return selectedRow(ChannelListId);
 }
 
 void ChannelDialog::shown() {

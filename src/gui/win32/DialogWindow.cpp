@@ -108,4 +108,9 @@ void DialogWindow::end(int result) {
     m_running = false;
 }
 
+int DialogWindow::selectedRow(int listId) const {
+    const LRESULT selected = ::SendDlgItemMessageA(m_window, listId, LB_GETCURSEL, 0, 0);
+    return selected == LB_ERR ? -1 : static_cast<int>(selected);
+}
+
 } // namespace travek

@@ -47,6 +47,8 @@ protected:
     HWND add(const char* className, const char* text, DWORD style, int x, int y, int width, int height,
              int id, DWORD exStyle = 0);
     HWND item(int id) const { return ::GetDlgItem(m_window, id); }
+    // The selected row of a list box, -1 when none is.
+    int selectedRow(int listId) const;
     int clientWidth() const { return m_width; }
     int clientHeight() const { return m_height; }
 

@@ -29,8 +29,7 @@ void InterfaceDialog::showChoice(const InterfaceChoice& choice) {
 }
 
 int InterfaceDialog::chosenRow() const {
-    const LRESULT selected = ::SendDlgItemMessageA(m_window, ListId, LB_GETCURSEL, 0, 0);
-    return selected == LB_ERR ? -1 : static_cast<int>(selected);
+    return selectedRow(ListId);
 }
 
 void InterfaceDialog::shown() {

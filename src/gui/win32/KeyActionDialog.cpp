@@ -31,11 +31,6 @@ void KeyActionDialog::shown() {
     ::SetFocus(item(TokenListId));
 }
 
-int KeyActionDialog::selectedRow(int listId) const {
-    const LRESULT selected = ::SendDlgItemMessageA(m_window, listId, LB_GETCURSEL, 0, 0);
-    return selected == LB_ERR ? -1 : static_cast<int>(selected);
-}
-
 void KeyActionDialog::showList(int selected) {
     ::SendDlgItemMessageA(m_window, EntryListId, LB_RESETCONTENT, 0, 0);
     std::string limit;

@@ -25,7 +25,6 @@ private:
     void shown() override;
     void command(int id, int code) override;
     void showList(int selected);
-    int selectedRow(int listId) const;
 
     KeyActionList* m_list = nullptr;
 };
