@@ -8,7 +8,6 @@
 #include "platform/x11/X11Keyboard.h"
 
 #include <cstdlib>
-#include <functional>
 #include <string>
 
 namespace travek {
@@ -23,7 +22,8 @@ bool WaylandSession() {
     return (display && *display) || (type && std::string(type) == "wayland");
 }
 
-std::unique_ptr<Keyboard> Open(const std::function<std::unique_ptr<Keyboard>()>& open) {
+// The keyboard that open gives, or an Error that says why there is none.
+template <typename Open> std::unique_ptr<Keyboard> Opened(Open open) {
     try {
         return open();
     } catch (const Error& error) {
@@ -31,30 +31,19 @@ std::unique_ptr<Keyboard> Open(const std::function<std::unique_ptr<Keyboard>()>&
     }
 }
 
-std::unique_ptr<Keyboard> OpenX11() {
-    return X11Keyboard::open(nullptr);
-}
-
-std::unique_ptr<Keyboard> OpenWayland() {
-    return WaylandKeyboard::open(nullptr);
-}
-
-std::unique_ptr<Keyboard> OpenPortal() {
-    return PortalKeyboard::open();
-}
-
 } // namespace
 
 std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend) {
+    auto x11 = [] { return X11Keyboard::open(nullptr); };
     if (backend == "x11")
-        return Open(OpenX11);
+        return Opened(x11);
     if (backend == "wayland")
-        return Open(OpenWayland);
+        return Opened([] { return WaylandKeyboard::open(nullptr); });
     if (backend == "portal")
-        return Open(OpenPortal);
+        return Opened([] { return PortalKeyboard::open(); });
     if (backend.empty() || backend == "auto") {
         if (!WaylandSession())
-            return Open(OpenX11);
+            return Opened(x11);
         // In a Wayland session, X11 keys reach only the windows that run under XWayland: typing
         // into nothing is worse than saying so. The virtual keyboard asks nobody; the portal may
         // ask the user, so it comes second (GNOME and KDE have only the portal).
