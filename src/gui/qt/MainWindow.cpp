@@ -291,6 +291,8 @@ void MainWindow::showErrorBox(const QString& text) {
 
 void MainWindow::showError(const std::string& text) { showErrorBox(fromWin1252(text)); }
 
+void MainWindow::beep() { QApplication::beep(); }
+
 std::string MainWindow::chooseSequenceFile(bool save) {
     QFileDialog dialog(this, QString(), QDir::currentPath(), ScriptFilter);
     dialog.setObjectName(save ? "SaveDialog1" : "OpenDialog1");

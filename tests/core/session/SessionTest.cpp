@@ -35,6 +35,7 @@ public:
     void beginGridUpdate() override { ++gridUpdates; }
     void endGridUpdate() override {}
     void showError(const std::string& text) override { errors.push_back(text); }
+    void beep() override { ++beeps; }
     std::string chooseSequenceFile(bool save) override {
         fileDialogs.push_back(save);
         if (files.empty()) {
@@ -57,6 +58,7 @@ public:
     std::string active = "-", caption, seriesCount = "[ ]", seriesString, serviceOutput;
     std::pair<int, int> cell{-1, -1};
     int gridUpdates = 0;
+    int beeps = 0;
     std::vector<std::string> errors;
     std::deque<std::string> files;
     std::vector<bool> fileDialogs;
@@ -326,11 +328,14 @@ TEST_F(SessionTest, LoadingReplacesTheSeriesSettingsEvenWhenTheSeriesFileIsMissi
     EXPECT_EQ(view.seriesCount, "[0]");
     EXPECT_EQ(view.cell, std::make_pair(2, 2)); // the current row stays inside the shorter grid
 
+    // More rows than a sequence has steps: refused, naming the file, and nothing changes.
+    state().Series.ValXCount = 7;
     view.files = {dir.file("long.abl")};
     session->loadSequence(1, 1);
-    EXPECT_EQ(session->grid().rowCount(), 121);
-    session->restartSequence();
-    EXPECT_EQ(sequence().StepCount, 99);
+    EXPECT_EQ(session->grid().rowCount(), 3);
+    EXPECT_EQ(state().Series.ValXCount, 7);
+    EXPECT_THAT(view.errors, ElementsAre(dir.file("long.abl") + ": mehr als 99 Zeilen"));
+    view.errors.clear();
 
     state().Series.ValXCount = 6;
     view.files = {dir.file("probe.abl")};
@@ -543,12 +548,15 @@ TEST_F(SessionTest, ShutDownSavesEachFileOnItsOwnOnceAndClosesThePort) {
     session->shutDown(false);
     EXPECT_EQ(view.errors.size(), 1u);
 
-    // Unattended, the errors go to standard error instead of a box.
+    // Unattended, the errors go to standard error instead of a box. (Opening says at once that
+    // the folder is in the way.)
     open();
+    ASSERT_EQ(view.errors.size(), 2u);
+    EXPECT_EQ(view.errors[1], "ablauf.abl: ein Ordner, keine Datei");
     testing::internal::CaptureStderr();
     session->shutDown(true);
     EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::StartsWith("travek: ablauf.abl: "));
-    EXPECT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(view.errors.size(), 2u);
 }
 
 TEST_F(SessionTest, ReceivedLinesAreTypedAndALostDevicesHalfLineIsDropped) {
