@@ -24,12 +24,15 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 namespace travek {
@@ -82,6 +85,15 @@ GridModel& MainWindow::grid() { return m_session->grid(); }
 
 void MainWindow::dispatchWhileTyping() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool MainWindow::installGermanQtTexts() {
+    static QTranslator translator;
+    if (!translator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(&translator);
+    return true;
 }
 
 QFont MainWindow::designFont() {

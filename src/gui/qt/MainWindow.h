@@ -107,6 +107,9 @@ public:
     // The font the windows are designed for, or the platform's sans serif at 9 pt where that is
     // missing.
     static QFont designFont();
+    // Qt's own texts (the buttons of message boxes, the file dialogs) in German, as every text of
+    // TRAVEK is; false when the translations are not installed.
+    static bool installGermanQtTexts();
 
     // SessionView.
     void setPanelText(int panel, const std::string& text) override;
