@@ -445,8 +445,10 @@ void Session::logLine(const LineOutcome& outcome) {
     }
     try {
         m_log->append(row);
+        m_logFailureShown = false;
     } catch (const Error& error) {
-        // Measurements go on without the log; the user hears of it once, not with every value.
+        // Measurements go on without the log; the user hears of each outage once, not with every
+        // value: the first failure after a row that was written.
         if (m_logFailureShown)
             return;
         m_logFailureShown = true;
