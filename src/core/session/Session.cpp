@@ -615,6 +615,11 @@ void Session::changed() {
         m_loop.cancel(m_saveTask);
     m_saveTask = later(SaveDelay, [this] {
         m_saveTask = 0;
+        // An error box in the middle of a value would hold the typing up until it is answered.
+        if (m_receiver.typing()) {
+            changed();
+            return;
+        }
         std::string text;
         for (const std::string& line : saveFiles())
             text += (text.empty() ? "" : "\n") + line;
