@@ -4,8 +4,11 @@
 #include "core/session/Session.h"
 #include "core/text/KeyString.h"
 #include "gui/win32/Win32EventLoop.h"
+#include "platform/win32/WideText.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <optional>
 #include <commdlg.h>
 #include <windowsx.h>
 
@@ -39,7 +42,10 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = &MainWindow::windowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
+    // The program's icon (resource 1 of travek.exe); the system's where a test program has none.
+    windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    if (!windowClass.hIcon)
+        windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = WindowClass;
@@ -561,24 +567,37 @@ void MainWindow::showError(const std::string& text) {
 }
 
 std::string MainWindow::chooseSequenceFile(bool save) {
-    char file[MAX_PATH] = "";
+    // In UTF-16: the folders on the way may have names that Windows-1252 cannot hold.
+    wchar_t file[MAX_PATH] = L"";
     if (save)
-        ::lstrcpynA(file, "ablauf.abl", sizeof file);
-    char folder[MAX_PATH] = "";
-    ::GetCurrentDirectoryA(sizeof folder, folder);
-    OPENFILENAMEA dialog{};
+        ::lstrcpynW(file, L"ablauf.abl", MAX_PATH);
+    wchar_t folder[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, folder);
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = activeOwner();
-    dialog.lpstrFilter = "TRAVEK Skriptdateien (*.abl)\0*.abl\0";
+    dialog.lpstrFilter = L"TRAVEK Skriptdateien (*.abl)\0*.abl\0";
     dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
+    dialog.nMaxFile = MAX_PATH;
     dialog.lpstrInitialDir = folder;
-    dialog.lpstrDefExt = "abl";
+    dialog.lpstrDefExt = L"abl";
     // The working directory holds the program's files: the dialog must not move it.
     dialog.Flags = OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    const BOOL chosen = save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog);
-    return chosen ? std::string(file) : std::string();
+    const BOOL chosen = save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
+    if (!chosen)
+        return {};
+    // A file of the working directory goes by its bare name, whatever the folders above are called.
+    const std::filesystem::path chosenPath(file);
+    std::error_code error;
+    const std::wstring name = std::filesystem::equivalent(chosenPath.parent_path(), folder, error)
+                                  ? chosenPath.filename().wstring()
+                                  : chosenPath.wstring();
+    if (const std::optional<std::string> text = FromWide(name))
+        return *text;
+    showError("Der Pfad dieser Datei enth\xE4lt Zeichen, die TRAVEK nicht darstellen kann. W\xE4hlen Sie eine "
+              "Datei im Arbeitsordner oder in einem anderen Ordner.");
+    return {};
 }
 
 bool MainWindow::runChannelDialog(ChannelChoice& choice) {
