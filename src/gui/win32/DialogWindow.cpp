@@ -89,6 +89,8 @@ int DialogWindow::runModal(Win32EventLoop& loop) {
     showing();
     if (owner)
         ::EnableWindow(owner, FALSE);
+    if (m_style & DS_CENTER)
+        centreOnScreen();
     ::ShowWindow(m_window, SW_SHOW);
     ::SetForegroundWindow(m_window);
     shown();
@@ -101,6 +103,24 @@ int DialogWindow::runModal(Win32EventLoop& loop) {
     if (owner)
         ::SetActiveWindow(owner);
     return m_result;
+}
+
+void DialogWindow::centreOnScreen() {
+    // The template's DS_CENTER centres the empty window it is made as, before build() gives it
+    // its size: it is centred again, on the work area of the screen the program is on.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    const HWND owner = ::GetWindow(m_window, GW_OWNER);
+    if (!::GetMonitorInfoA(::MonitorFromWindow(owner ? owner : m_window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        return;
+    RECT frame;
+    ::GetWindowRect(m_window, &frame);
+    const RECT& area = monitor.rcWork;
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    ::SetWindowPos(m_window, nullptr, area.left + (area.right - area.left - width) / 2,
+                   area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void DialogWindow::end(int result) {

@@ -3,6 +3,7 @@
 #include "core/session/SessionView.h"
 #include "gui/win32/ChannelDialog.h"
 #include "gui/win32/ComPortDialog.h"
+#include "gui/win32/GridView.h"
 #include "gui/win32/InterfaceDialog.h"
 #include "gui/win32/KeyActionDialog.h"
 #include "gui/win32/PortListWindow.h"
@@ -84,19 +85,10 @@ private:
     void buildMenus();
     void layOut();
     void layOutPanels();
-    LRESULT gridNotification(NMHDR* header);
-    LRESULT drawGridCell(NMLVCUSTOMDRAW* draw);
     void command(int id, int code);
-    // The grid cell under a point of the grid's client area; false off the steps.
-    bool cellAt(POINT point, int& col, int& row) const;
-    void moveCurrent(int col, int row);
-    void redrawRow(int row);
-    void syncRowCount();
-    void gridCellChanged(int col, int row);
-    void updateHeader();
     // The grid's current cell, the header being row 0; the row is -1 without step rows.
-    int currentCol() const;
-    int currentRow() const;
+    int currentCol() const { return m_gridView->currentCol(); }
+    int currentRow() const { return m_gridView->currentRow(); }
     // The window a box or dialog belongs to: a modal dialog while one is open, else this one.
     HWND activeOwner() const;
     void close(bool unattended);
@@ -104,7 +96,6 @@ private:
     Win32EventLoop& m_loop;
     HWND m_window = nullptr;
     HWND m_activeLabel = nullptr;
-    HWND m_grid = nullptr;
     HWND m_afterLabel = nullptr;
     HWND m_seriesCountLabel = nullptr;
     HWND m_seriesStringLabel = nullptr;
@@ -115,11 +106,7 @@ private:
     HFONT m_activeFont = nullptr;
     HBRUSH m_keyColumnBrush = nullptr;
     HBRUSH m_whiteBrush = nullptr;
-    HIMAGELIST m_rowHeight = nullptr;
     std::array<std::string, PanelCount> m_panelTexts;
-    int m_currentCol = -1;
-    int m_currentRow = -1;
-    bool m_batch = false;
     bool m_closed = false;
 
     ServiceWindow m_serviceWindow;
@@ -130,6 +117,7 @@ private:
     std::unique_ptr<ComPortDialog> m_comPortDialog;
     SeriesCountDialog m_seriesCountDialog;
     std::unique_ptr<Session> m_session;
+    std::unique_ptr<GridView> m_gridView;
 };
 
 } // namespace travek
