@@ -23,6 +23,8 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -141,6 +143,11 @@ QWidget* MainWindow::buildGrid(QWidget* parent) {
     gridView->setColumnWidth(1, std::max(44, metrics.horizontalAdvance(QStringLiteral("Kanal")) + 12));
 
     connect(gridView, &QAbstractItemView::doubleClicked, this, &MainWindow::editCurrentCell);
+    // Enter, F2 and Space act on the current cell as a double-click does, and a double-click on the
+    // header row or below the steps is one on the grid (eventFilter).
+    gridView->installEventFilter(this);
+    gridView->viewport()->installEventFilter(this);
+    gridView->horizontalHeader()->viewport()->installEventFilter(this);
     connect(gridView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { gridMenu->popup(gridView->viewport()->mapToGlobal(pos)); });
     // The step numbers cannot be selected: a click there picks the channel cell of the same row.
@@ -385,7 +392,29 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched == gridView) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_F2:
+            case Qt::Key_Space:
+                editCurrentCell();
+                return true;
+            default:
+                break;
+            }
+        }
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        // Outside the cells, the double-click restarts the sequence as one on a cell does.
+        if ((watched == gridView->viewport() && !gridView->indexAt(mouse->position().toPoint()).isValid()) ||
+            watched == gridView->horizontalHeader()->viewport()) {
+            m_session->restartSequence();
+            return true;
+        }
         if (watched == seriesCountLabel) {
             editSeriesCount();
             return true;
