@@ -101,7 +101,9 @@ bool Session::readSeriesSettings(const std::string& file) {
         m_state.Series.SeriesString = series.SeriesString;
         return true;
     } catch (const Error& error) {
-        m_view.showError(errorText(error));
+        // Named as the other file errors are: "a number is wrong" alone leaves the user guessing.
+        const std::string name = file.rfind("./", 0) == 0 ? file.substr(2) : file;
+        m_view.showError(name + ": " + errorText(error));
         return false;
     }
 }

@@ -169,7 +169,7 @@ TEST_F(SessionTest, OpensWithNinetyNineEmptyStepsOrTheSavedSequenceAndSeriesSett
     dir.write("ablauf.pst", "zwoelf\r\nx;\r\n");
     view.seriesCount = "[ ]";
     open();
-    EXPECT_THAT(view.errors, ElementsAre("Ung\xFCltige numerische Eingabe"));
+    EXPECT_THAT(view.errors, ElementsAre("ablauf.pst: Ung\xFCltige numerische Eingabe"));
     EXPECT_EQ(sequence().StepCount, 3);
     EXPECT_EQ(view.seriesCount, "[ ]");
 }
@@ -335,7 +335,7 @@ TEST_F(SessionTest, LoadingReplacesTheSeriesSettingsEvenWhenTheSeriesFileIsMissi
     state().Series.ValXCount = 6;
     view.files = {dir.file("probe.abl")};
     session->loadSequence(1, 1);
-    EXPECT_THAT(view.errors, ElementsAre("Ung\xFCltige numerische Eingabe"));
+    EXPECT_THAT(view.errors, ElementsAre("probe.abl.pst: Ung\xFCltige numerische Eingabe"));
     EXPECT_EQ(state().Series.ValXCount, 0);
     EXPECT_EQ(view.seriesCount, "[0]");
 }
