@@ -113,6 +113,13 @@ void MainWindow::buildWindow() {
     activeLabel->setPalette(panelPalette);
     layout->addWidget(activeLabel);
     layout->addWidget(buildGrid(central), 1);
+    noticeLabel = makeLabel(QString(), "PanelNotice", central);
+    noticeLabel->setContentsMargins(4, 2, 4, 2);
+    QPalette noticePalette = noticeLabel->palette();
+    noticePalette.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    noticeLabel->setPalette(noticePalette);
+    noticeLabel->hide();
+    layout->addWidget(noticeLabel);
     layout->addWidget(buildSeriesBar(central));
     setCentralWidget(central);
     buildStatusPanels();
@@ -294,6 +301,11 @@ void MainWindow::showErrorBox(const QString& text) {
     // Error texts quote file names and file contents: never rendered as markup.
     box.setTextFormat(Qt::PlainText);
     m_runner->run(box);
+}
+
+void MainWindow::showNotice(const std::string& text) {
+    noticeLabel->setText(fromWin1252(text));
+    noticeLabel->setVisible(!text.empty());
 }
 
 void MainWindow::showError(const std::string& text) { showErrorBox(fromWin1252(text)); }

@@ -20,6 +20,8 @@ constexpr COLORREF KeyColumnColour = GridView::KeyColumnColour;
 constexpr COLORREF ActiveTextColour = RGB(0, 0, 128);
 constexpr int ActiveHeight = 26;
 constexpr int SeriesBarHeight = 24;
+constexpr int NoticeHeight = 20;
+constexpr COLORREF NoticeTextColour = RGB(192, 0, 0);
 constexpr int PanelMinWidth = 50;
 
 int textWidth(HWND window, HFONT font, const std::string& text) {
@@ -137,6 +139,8 @@ void MainWindow::buildControls() {
     m_seriesCountLabel =
         make(0, "STATIC", "[ ]", SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, SeriesCountId, m_font);
     m_seriesStringLabel = make(0, "STATIC", "", SS_LEFT | SS_CENTERIMAGE | SS_NOTIFY, SeriesStringId, m_font);
+    m_noticeLabel = make(0, "STATIC", "", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX, NoticeId, m_font);
+    ::ShowWindow(m_noticeLabel, SW_HIDE);
     m_panels = make(0, STATUSCLASSNAMEA, "", 0, PanelsId, m_font);
     layOutPanels();
     layOut();
@@ -165,8 +169,11 @@ void MainWindow::layOut() {
     const int width = client.right;
     const int panelsHeight = panels.bottom - panels.top;
     const int seriesTop = std::max<int>(ActiveHeight, client.bottom - panelsHeight - SeriesBarHeight);
+    const int noticeHeight = noticeShown() ? NoticeHeight : 0;
+    const int gridBottom = std::max<int>(ActiveHeight, seriesTop - noticeHeight);
     ::MoveWindow(m_activeLabel, 0, 0, width, ActiveHeight, TRUE);
-    m_gridView->place(0, ActiveHeight, width, seriesTop - ActiveHeight);
+    m_gridView->place(0, ActiveHeight, width, gridBottom - ActiveHeight);
+    ::MoveWindow(m_noticeLabel, 4, gridBottom, std::max(0, width - 8), seriesTop - gridBottom, TRUE);
     const int afterWidth = textWidth(m_window, m_font, "Nach") + 2;
     ::MoveWindow(m_afterLabel, 4, seriesTop + 2, afterWidth, SeriesBarHeight - 4, TRUE);
     ::MoveWindow(m_seriesCountLabel, 8 + afterWidth, seriesTop + 2, 41, SeriesBarHeight - 4, TRUE);
@@ -322,6 +329,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (control == m_activeLabel)
             ::SetTextColor(dc, ActiveTextColour);
+        if (control == m_noticeLabel)
+            ::SetTextColor(dc, NoticeTextColour);
         ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }
@@ -349,6 +358,20 @@ HWND MainWindow::activeOwner() const {
     if (!m_window || ::IsWindowEnabled(m_window))
         return m_window;
     return ::GetLastActivePopup(m_window);
+}
+
+bool MainWindow::noticeShown() const {
+    // Its own flag: IsWindowVisible says no for every control while the window is not shown yet.
+    return (::GetWindowLongPtrA(m_noticeLabel, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void MainWindow::showNotice(const std::string& text) {
+    ::SetWindowTextA(m_noticeLabel, text.c_str());
+    const bool show = !text.empty();
+    if (show != noticeShown()) {
+        ::ShowWindow(m_noticeLabel, show ? SW_SHOWNA : SW_HIDE);
+        layOut();
+    }
 }
 
 void MainWindow::showError(const std::string& text) {

@@ -33,7 +33,7 @@ public:
     static constexpr int PanelCount = 6;
 
     // Control ids: the grid ("SAGScript"), the labels and the status bar ("sb1").
-    enum ControlId { ActiveId = 100, GridId, AfterId, SeriesCountId, SeriesStringId, PanelsId };
+    enum ControlId { ActiveId = 100, GridId, AfterId, SeriesCountId, SeriesStringId, PanelsId, NoticeId };
     // Menu commands.
     enum CommandId {
         SaveCommand = 200,
@@ -70,6 +70,7 @@ public:
     void setCurrentCell(int col, int row) override;
     void beginGridUpdate() override;
     void endGridUpdate() override;
+    void showNotice(const std::string& text) override;
     void showError(const std::string& text) override;
     std::string chooseSequenceFile(bool save) override;
     bool runChannelDialog(ChannelChoice& choice) override;
@@ -85,6 +86,7 @@ private:
     void buildMenus();
     void layOut();
     void layOutPanels();
+    bool noticeShown() const;
     void command(int id, int code);
     // The grid's current cell, the header being row 0; the row is -1 without step rows.
     int currentCol() const { return m_gridView->currentCol(); }
@@ -100,6 +102,8 @@ private:
     HWND m_seriesCountLabel = nullptr;
     HWND m_seriesStringLabel = nullptr;
     HWND m_panels = nullptr;
+    // The standing notice below the grid, shown only while it has a text.
+    HWND m_noticeLabel = nullptr;
     HMENU m_menus = nullptr;
     HMENU m_gridMenu = nullptr;
     HFONT m_font = nullptr;

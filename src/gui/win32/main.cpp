@@ -63,8 +63,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         // flowing, while a click in the middle of a value waits until the value is typed.
         keys = travek::CreateKeyOutput(backend, [&loop] { loop.dispatchWithoutInput(); });
     } catch (const travek::Error& error) {
-        std::fprintf(stderr, "travek: %s\n", error.what());
         noKeys = error.what();
+        // A keyboard named wrong on the command line is the user's to hear of at once; the window
+        // still opens, and its notice keeps saying that nothing is typed.
+        if (!backend.empty())
+            tell("travek: " + noKeys + "\n\n" + Usage, true);
+        else
+            std::fprintf(stderr, "travek: %s\n", noKeys.c_str());
     }
 
     // Every other window is owned by the main window, so closing it ends them all; closing it
