@@ -6,6 +6,16 @@
 
 namespace travek {
 
+int Scaled(int designPixels) {
+    static const int dpi = [] {
+        const HDC screen = ::GetDC(nullptr);
+        const int dotsPerInch = ::GetDeviceCaps(screen, LOGPIXELSY);
+        ::ReleaseDC(nullptr, screen);
+        return dotsPerInch > 0 ? dotsPerInch : 96;
+    }();
+    return ::MulDiv(designPixels, dpi, 96);
+}
+
 HFONT DesignFont(bool bold) {
     const HDC screen = ::GetDC(nullptr);
     const int height = -::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
@@ -46,7 +56,7 @@ INT_PTR CALLBACK DialogWindow::dialogProc(HWND window, UINT message, WPARAM wPar
         ::SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
         self->m_window = window;
         ::SetWindowTextA(window, self->m_title.c_str());
-        RECT frame{0, 0, self->m_width, self->m_height};
+        RECT frame{0, 0, Scaled(self->m_width), Scaled(self->m_height)};
         ::AdjustWindowRectEx(&frame, self->m_style, FALSE, self->m_exStyle);
         ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -76,7 +86,7 @@ void DialogWindow::command(int id, int) {
 HWND DialogWindow::add(const char* className, const char* text, DWORD style, int x, int y, int width,
                        int height, int id, DWORD exStyle) {
     const HWND control = ::CreateWindowExA(
-        exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, m_window,
+        exStyle, className, text, WS_CHILD | WS_VISIBLE | style, Scaled(x), Scaled(y), Scaled(width), Scaled(height), m_window,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
     return control;

@@ -52,7 +52,7 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     ::RegisterClassA(&windowClass);
 
     m_font = DesignFont(false);
-    m_activeFont = ::CreateFontA(-16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+    m_activeFont = ::CreateFontA(-Scaled(16), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
     m_keyColumnBrush = ::CreateSolidBrush(KeyColumnColour);
     m_whiteBrush = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
@@ -61,7 +61,7 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     m_session = std::make_unique<Session>(*this, m_loop, readKeySeparator());
     buildMenus();
     // 435 x 290 inside the frame, as the Qt window.
-    RECT frame{0, 0, 435, 290};
+    RECT frame{0, 0, Scaled(435), Scaled(290)};
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     ::AdjustWindowRect(&frame, style, TRUE);
     m_window = ::CreateWindowExA(0, WindowClass, Session::Caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -168,18 +168,23 @@ void MainWindow::layOut() {
     ::GetWindowRect(m_panels, &panels);
     const int width = client.right;
     const int panelsHeight = panels.bottom - panels.top;
-    const int seriesTop = std::max<int>(ActiveHeight, client.bottom - panelsHeight - SeriesBarHeight);
-    const int noticeHeight = noticeShown() ? NoticeHeight : 0;
-    const int gridBottom = std::max<int>(ActiveHeight, seriesTop - noticeHeight);
-    ::MoveWindow(m_activeLabel, 0, 0, width, ActiveHeight, TRUE);
-    m_gridView->place(0, ActiveHeight, width, gridBottom - ActiveHeight);
-    ::MoveWindow(m_noticeLabel, 4, gridBottom, std::max(0, width - 8), seriesTop - gridBottom, TRUE);
-    const int afterWidth = textWidth(m_window, m_font, "Nach") + 2;
-    ::MoveWindow(m_afterLabel, 4, seriesTop + 2, afterWidth, SeriesBarHeight - 4, TRUE);
-    ::MoveWindow(m_seriesCountLabel, 8 + afterWidth, seriesTop + 2, 41, SeriesBarHeight - 4, TRUE);
-    const int stringLeft = 8 + afterWidth + 41 + 4;
-    ::MoveWindow(m_seriesStringLabel, stringLeft, seriesTop + 2, std::max(0, width - stringLeft - 4),
-                 SeriesBarHeight - 4, TRUE);
+    const int activeHeight = Scaled(ActiveHeight);
+    const int barHeight = Scaled(SeriesBarHeight);
+    const int seriesTop = std::max<int>(activeHeight, client.bottom - panelsHeight - barHeight);
+    const int noticeHeight = noticeShown() ? Scaled(NoticeHeight) : 0;
+    const int gridBottom = std::max<int>(activeHeight, seriesTop - noticeHeight);
+    ::MoveWindow(m_activeLabel, 0, 0, width, activeHeight, TRUE);
+    m_gridView->place(0, activeHeight, width, gridBottom - activeHeight);
+    ::MoveWindow(m_noticeLabel, Scaled(4), gridBottom, std::max(0, width - Scaled(8)), seriesTop - gridBottom, TRUE);
+    const int afterWidth = textWidth(m_window, m_font, "Nach") + Scaled(2);
+    const int labelTop = seriesTop + Scaled(2);
+    const int labelHeight = barHeight - Scaled(4);
+    const int countLeft = Scaled(8) + afterWidth;
+    ::MoveWindow(m_afterLabel, Scaled(4), labelTop, afterWidth, labelHeight, TRUE);
+    ::MoveWindow(m_seriesCountLabel, countLeft, labelTop, Scaled(41), labelHeight, TRUE);
+    const int stringLeft = countLeft + Scaled(41 + 4);
+    ::MoveWindow(m_seriesStringLabel, stringLeft, labelTop, std::max(0, width - stringLeft - Scaled(4)), labelHeight,
+                 TRUE);
     layOutPanels();
     // Moving a static control repaints only what the move uncovers: a centred text such as
     // "Active" kept its old picture beside the new one, and labels moved into a part of the
@@ -192,7 +197,7 @@ void MainWindow::layOutPanels() {
     int right = 0;
     for (int i = 0; i < PanelCount; ++i) {
         const std::string& text = m_panelTexts[static_cast<std::size_t>(i)];
-        right += std::max(PanelMinWidth, textWidth(m_panels, m_font, text) + 12);
+        right += std::max(Scaled(PanelMinWidth), textWidth(m_panels, m_font, text) + Scaled(12));
         edges[static_cast<std::size_t>(i)] = right;
     }
     edges[PanelCount - 1] = -1; // the last panel stretches
