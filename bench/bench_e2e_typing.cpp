@@ -34,12 +34,14 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
+double micros(Clock::duration d) {
+    return std::chrono::duration<double, std::micro>(d).count();
+}
 
 void report(const char* what, std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    std::printf("%s: median %.0f us, p90 %.0f us, min %.0f us, max %.0f us\n", what, values[values.size() / 2],
-                values[values.size() * 9 / 10], values.front(), values.back());
+    std::printf("%s: median %.0f us, p90 %.0f us, min %.0f us, max %.0f us\n", what,
+                values[values.size() / 2], values[values.size() * 9 / 10], values.front(), values.back());
 }
 
 // Reads what the program wrote to the port into seen, for up to ms milliseconds.
@@ -70,7 +72,8 @@ int main(int argc, char** argv) {
             break;
     }
     if (arg + 2 >= argc || std::strcmp(argv[arg + 1], "--") != 0 || count < 1) {
-        std::fprintf(stderr, "usage: %s [--values N] [--ready-text TEXT] LINK -- PROGRAM [ARGUMENTS...]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--values N] [--ready-text TEXT] LINK -- PROGRAM [ARGUMENTS...]\n",
+                     argv[0]);
         return 2;
     }
     const std::string link = argv[arg];
@@ -148,7 +151,8 @@ int main(int argc, char** argv) {
         for (;;) {
             if (!XPending(display)) {
                 pollfd p{ConnectionNumber(display), POLLIN, 0};
-                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(giveUp - Clock::now()).count();
+                const auto left =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(giveUp - Clock::now()).count();
                 if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) {
                     lost = true;
                     break;

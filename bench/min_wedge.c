@@ -1,7 +1,7 @@
 /* The least a keyboard wedge can do, as the anchor of the end-to-end typing figure
  * (bench_e2e_typing): it reads a serial line with poll(), and at its CR sends the characters
- * from a fixed column on and a Tab through XTEST (xcb, as TRAVEK's keyboard), with one flush. No formatting, no sequence, no
- * checks beyond what typing needs. A measuring tool, not a part of TRAVEK.
+ * from a fixed column on and a Tab through XTEST (xcb, as TRAVEK's keyboard), with one flush. No formatting,
+ * no sequence, no checks beyond what typing needs. A measuring tool, not a part of TRAVEK.
  *
  *   min_wedge DEVICE START_COLUMN
  *

@@ -12,8 +12,8 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <dirent.h>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <iostream>
 #include <optional>
@@ -136,8 +136,8 @@ struct Pty {
         int queued = 0;
         ::ioctl(slave, FIONREAD, &queued);
         ::tcflush(slave, TCIFLUSH);
-        log("nobody has the port open: unread lines dropped (" + IntToStr(queued) + " bytes in the terminal, " +
-            IntToStr(static_cast<int>(waiting.size())) + " waiting to be sent)");
+        log("nobody has the port open: unread lines dropped (" + IntToStr(queued) +
+            " bytes in the terminal, " + IntToStr(static_cast<int>(waiting.size())) + " waiting to be sent)");
         waiting.clear();
     }
     std::size_t m_sentSinceLook = 0;

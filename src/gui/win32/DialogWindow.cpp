@@ -85,9 +85,10 @@ void DialogWindow::command(int id, int) {
 
 HWND DialogWindow::add(const char* className, const char* text, DWORD style, int x, int y, int width,
                        int height, int id, DWORD exStyle) {
-    const HWND control = ::CreateWindowExA(
-        exStyle, className, text, WS_CHILD | WS_VISIBLE | style, Scaled(x), Scaled(y), Scaled(width), Scaled(height), m_window,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
+    const HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, Scaled(x),
+                                           Scaled(y), Scaled(width), Scaled(height), m_window,
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                           ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
     return control;
 }

@@ -57,7 +57,8 @@ void GridView::create(HWND parent, int id, HFONT font) {
         column.pszText = const_cast<char*>("");
         column.cx = 60;
         column.iSubItem = col;
-        ::SendMessageA(m_list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(&column));
+        ::SendMessageA(m_list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(col),
+                       reinterpret_cast<LPARAM>(&column));
     }
     ListView_SetColumnWidth(m_list, 0, std::max(Scaled(30), textWidth(m_list, font, "Step") + Scaled(12)));
     ListView_SetColumnWidth(m_list, 1, std::max(Scaled(44), textWidth(m_list, font, "Kanal") + Scaled(12)));

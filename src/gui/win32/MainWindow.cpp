@@ -7,9 +7,9 @@
 #include "platform/win32/WideText.h"
 
 #include <algorithm>
+#include <commdlg.h>
 #include <filesystem>
 #include <optional>
-#include <commdlg.h>
 #include <windowsx.h>
 
 namespace travek {
@@ -52,8 +52,9 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     ::RegisterClassA(&windowClass);
 
     m_font = DesignFont(false);
-    m_activeFont = ::CreateFontA(-Scaled(16), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
+    m_activeFont =
+        ::CreateFontA(-Scaled(16), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
     m_keyColumnBrush = ::CreateSolidBrush(KeyColumnColour);
     m_whiteBrush = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
 
@@ -139,7 +140,8 @@ void MainWindow::buildControls() {
     m_seriesCountLabel =
         make(0, "STATIC", "[ ]", SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, SeriesCountId, m_font);
     m_seriesStringLabel = make(0, "STATIC", "", SS_LEFT | SS_CENTERIMAGE | SS_NOTIFY, SeriesStringId, m_font);
-    m_noticeLabel = make(0, "STATIC", "", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX, NoticeId, m_font);
+    m_noticeLabel =
+        make(0, "STATIC", "", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX, NoticeId, m_font);
     ::ShowWindow(m_noticeLabel, SW_HIDE);
     m_panels = make(0, STATUSCLASSNAMEA, "", 0, PanelsId, m_font);
     layOutPanels();
@@ -175,7 +177,8 @@ void MainWindow::layOut() {
     const int gridBottom = std::max<int>(activeHeight, seriesTop - noticeHeight);
     ::MoveWindow(m_activeLabel, 0, 0, width, activeHeight, TRUE);
     m_gridView->place(0, activeHeight, width, gridBottom - activeHeight);
-    ::MoveWindow(m_noticeLabel, Scaled(4), gridBottom, std::max(0, width - Scaled(8)), seriesTop - gridBottom, TRUE);
+    ::MoveWindow(m_noticeLabel, Scaled(4), gridBottom, std::max(0, width - Scaled(8)), seriesTop - gridBottom,
+                 TRUE);
     const int afterWidth = textWidth(m_window, m_font, "Nach") + Scaled(2);
     const int labelTop = seriesTop + Scaled(2);
     const int labelHeight = barHeight - Scaled(4);
@@ -183,8 +186,8 @@ void MainWindow::layOut() {
     ::MoveWindow(m_afterLabel, Scaled(4), labelTop, afterWidth, labelHeight, TRUE);
     ::MoveWindow(m_seriesCountLabel, countLeft, labelTop, Scaled(41), labelHeight, TRUE);
     const int stringLeft = countLeft + Scaled(41 + 4);
-    ::MoveWindow(m_seriesStringLabel, stringLeft, labelTop, std::max(0, width - stringLeft - Scaled(4)), labelHeight,
-                 TRUE);
+    ::MoveWindow(m_seriesStringLabel, stringLeft, labelTop, std::max(0, width - stringLeft - Scaled(4)),
+                 labelHeight, TRUE);
     layOutPanels();
     // Moving a static control repaints only what the move uncovers: a centred text such as
     // "Active" kept its old picture beside the new one, and labels moved into a part of the
@@ -232,11 +235,17 @@ void MainWindow::showServiceOutput(const std::string& text) {
     m_serviceWindow.setOutput(text);
 }
 
-void MainWindow::beginGridUpdate() { m_gridView->beginUpdate(); }
+void MainWindow::beginGridUpdate() {
+    m_gridView->beginUpdate();
+}
 
-void MainWindow::endGridUpdate() { m_gridView->endUpdate(); }
+void MainWindow::endGridUpdate() {
+    m_gridView->endUpdate();
+}
 
-void MainWindow::setCurrentCell(int col, int row) { m_gridView->setCurrentCell(col, row); }
+void MainWindow::setCurrentCell(int col, int row) {
+    m_gridView->setCurrentCell(col, row);
+}
 
 void MainWindow::command(int id, int code) {
     switch (id) {
@@ -412,8 +421,9 @@ std::string MainWindow::chooseSequenceFile(bool save) {
                                   : chosenPath.wstring();
     if (const std::optional<std::string> text = FromWide(name))
         return *text;
-    showError("Der Pfad dieser Datei enth\xE4lt Zeichen, die TRAVEK nicht darstellen kann. W\xE4hlen Sie eine "
-              "Datei im Arbeitsordner oder in einem anderen Ordner.");
+    showError(
+        "Der Pfad dieser Datei enth\xE4lt Zeichen, die TRAVEK nicht darstellen kann. W\xE4hlen Sie eine "
+        "Datei im Arbeitsordner oder in einem anderen Ordner.");
     return {};
 }
 

@@ -13,7 +13,8 @@ constexpr UINT ProgramCodePage = 1252;
 std::wstring ToWide(const std::string& text) {
     if (text.empty())
         return {};
-    const int size = ::MultiByteToWideChar(ProgramCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int size =
+        ::MultiByteToWideChar(ProgramCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     ::MultiByteToWideChar(ProgramCodePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
     return wide;

@@ -50,7 +50,8 @@ void writeAll(HANDLE file, const std::string& content) {
 // Writes over the file itself: for a file that cannot be replaced by another (one in a folder that
 // takes no new files). The room a longer content needs is taken first.
 void writeInPlace(const std::wstring& path, const std::string& content) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         fail(GetLastError());
     try {
@@ -105,7 +106,8 @@ void WriteFileAtomically(const std::string& name, const std::string& content) {
         throw Error::fromErrno(EACCES);
 
     const std::wstring temp = path + L".tmp~";
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         // A folder that takes no new files must not keep the user from saving a file that may be
@@ -124,9 +126,10 @@ void WriteFileAtomically(const std::string& name, const std::string& content) {
         throw;
     }
     CloseHandle(file);
-    const BOOL moved = exists ? ReplaceFileW(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                             nullptr, nullptr)
-                              : MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    const BOOL moved =
+        exists ? ReplaceFileW(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                              nullptr)
+               : MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!moved) {
         const DWORD error = GetLastError();
         DeleteFileW(temp.c_str());

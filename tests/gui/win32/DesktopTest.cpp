@@ -24,7 +24,9 @@ template <typename Done> bool waitFor(Done done) {
 // The window keys go to, on a thread of its own that takes its input, as another program's would.
 class TargetWindow {
 public:
-    TargetWindow() : m_thread([this] { run(); }) { waitFor([this] { return m_window.load() != nullptr; }); }
+    TargetWindow() : m_thread([this] { run(); }) {
+        waitFor([this] { return m_window.load() != nullptr; });
+    }
     ~TargetWindow() {
         ::PostMessageA(m_window, WM_CLOSE, 0, 0);
         m_thread.join();
@@ -47,8 +49,9 @@ private:
         windowClass.hInstance = ::GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "TravekCapsTarget";
         ::RegisterClassA(&windowClass);
-        const HWND window = ::CreateWindowExA(0, "TravekCapsTarget", "target", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                              0, 0, 200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+        const HWND window =
+            ::CreateWindowExA(0, "TravekCapsTarget", "target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                              100, nullptr, nullptr, windowClass.hInstance, nullptr);
         ::SetForegroundWindow(window);
         ::SetFocus(window);
         m_window = window;

@@ -1,8 +1,8 @@
 // The Win32 sequence grid under wine, driven by the messages that keys and double-clicks bring:
 // the keyboard moves the current cell and acts on it, and a double-click outside the cells is one
 // on the grid.
-#include "core/files/GridModel.h"
 #include "gui/win32/GridView.h"
+#include "core/files/GridModel.h"
 
 #include <windows.h>
 
@@ -23,8 +23,8 @@ protected:
         windowClass.hInstance = ::GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "TravekGridViewTest";
         ::RegisterClassA(&windowClass);
-        m_parent = ::CreateWindowExA(0, "TravekGridViewTest", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                                     nullptr, windowClass.hInstance, nullptr);
+        m_parent = ::CreateWindowExA(0, "TravekGridViewTest", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                                     nullptr, nullptr, windowClass.hInstance, nullptr);
         ASSERT_NE(m_parent, nullptr);
         for (int row = 1; row < grid.rowCount(); ++row) {
             grid.setCell(0, row, std::to_string(row));
@@ -63,7 +63,9 @@ protected:
     GridModel grid{3, 4, 1, 1}; // three steps
     std::vector<std::pair<int, int>> activated;
     int gridActivations = 0;
-    GridView view{grid, {[this](int col, int row) { activated.emplace_back(col, row); }, [this] { ++gridActivations; }}};
+    GridView view{
+        grid,
+        {[this](int col, int row) { activated.emplace_back(col, row); }, [this] { ++gridActivations; }}};
     HWND m_parent = nullptr;
 };
 

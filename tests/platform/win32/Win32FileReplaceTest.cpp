@@ -64,7 +64,7 @@ TEST(Win32FileReplace, SavesInAFolderNamedOutsideTheCodePage) {
     ::GetCurrentDirectoryW(MAX_PATH, previous);
     ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
 
-    WriteFileAtomically("./ablauf.abl", "1\t1\t{TAB};\r\n");   // a new file
+    WriteFileAtomically("./ablauf.abl", "1\t1\t{TAB};\r\n"); // a new file
     WriteFileAtomically("TRAVEK.INI", "[PARAMETER]\r\n");
     WriteFileAtomically("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=PX5R\r\n"); // replaced
     EXPECT_EQ(ReadWholeFile("ablauf.abl").value_or("(unreadable)"), "1\t1\t{TAB};\r\n");
