@@ -2,6 +2,12 @@
 # installer with a Start-menu entry. Both hold travek.exe (static runtime: nothing else is needed),
 # the example interface definition and a short README. Run at the end of the top-level directory
 # (cmake/Windows.cmake defers it), when the travek target exists.
+#
+# TRAVEK saves its files in the folder it is started in, and a standard user cannot write the
+# installation folder. The installer therefore makes the installing user's working folder,
+# Documents\TRAVEK, puts the example definition there unless one is there already, and starts the
+# Start-menu entry in it. The entry is the user's own, like the folder; the uninstaller removes
+# the program and the entry, never the folder with the user's files.
 install(TARGETS travek RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/examples/demo/DEMO.VAL DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/src/gui/win32/README.txt DESTINATION .)
@@ -21,6 +27,38 @@ set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 # A 64-bit installer for the 64-bit program (NSIS ships the amd64 stubs and plugins); it also runs
 # under a wine without 32-bit support.
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
-set(CPACK_NSIS_MENU_LINKS "travek.exe" "TRAVEK" "README.txt" "TRAVEK README")
+set(CPACK_NSIS_MENU_LINKS "README.txt" "TRAVEK README")
+set(CPACK_NSIS_INSTALLED_ICON_NAME "travek.exe")
+set(CPACK_NSIS_MUI_ICON "${CMAKE_SOURCE_DIR}/data/travek.ico")
+set(CPACK_NSIS_MUI_UNIICON "${CMAKE_SOURCE_DIR}/data/travek.ico")
+# The installer's own version information (Explorer's "Details"), as travek.exe has it.
+string(APPEND CPACK_NSIS_DEFINES "\nVIProductVersion ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.0"
+       "\nVIAddVersionKey ProductName TRAVEK"
+       "\nVIAddVersionKey FileDescription \"TRAVEK Setup\""
+       "\nVIAddVersionKey ProductVersion ${PROJECT_VERSION}"
+       "\nVIAddVersionKey FileVersion ${PROJECT_VERSION}"
+       "\nVIAddVersionKey LegalCopyright \"TRAVEK developers\"")
+# $SV_ALLUSERS is how the CPack installer remembers that it installs for all users.
+set(CPACK_NSIS_CREATE_ICONS_EXTRA [[
+  SetShellVarContext current
+  CreateDirectory "$DOCUMENTS\TRAVEK"
+  IfFileExists "$DOCUMENTS\TRAVEK\DEMO.VAL" +2 0
+    CopyFiles /SILENT "$INSTDIR\DEMO.VAL" "$DOCUMENTS\TRAVEK\DEMO.VAL"
+  CreateDirectory "$SMPROGRAMS\$STARTMENU_FOLDER"
+  SetOutPath "$DOCUMENTS\TRAVEK"
+  CreateShortCut "$SMPROGRAMS\$STARTMENU_FOLDER\TRAVEK.lnk" "$INSTDIR\travek.exe" "" "$INSTDIR\travek.exe" 0
+  SetOutPath "$INSTDIR"
+  StrCmp $SV_ALLUSERS "AllUsers" 0 +2
+    SetShellVarContext all
+]])
+set(CPACK_NSIS_DELETE_ICONS_EXTRA [[
+  SetShellVarContext current
+  Delete "$SMPROGRAMS\$MUI_TEMP\TRAVEK.lnk"
+  RMDir "$SMPROGRAMS\$MUI_TEMP"
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\$MUI_TEMP\TRAVEK.lnk"
+]])
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# The NSIS lines above reach the installer script as written, backslashes included.
+set(CPACK_VERBATIM_VARIABLES ON)
 include(CPack)

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -214,6 +215,46 @@ TEST(TravekSim, ServesTravekOverTheLinkAndRemovesItOnSigterm) {
 
     EXPECT_EQ(sim.wait(SIGTERM), 0) << sim.log();
     EXPECT_FALSE(exists(link));
+}
+
+// A burst waits for a reader that has the port open however long it takes; only with the port
+// closed do piled-up lines go, and then whole, so the next reader starts at a line.
+TEST(TravekSim, KeepsABurstForAReaderAndDropsOnlyWholeLinesWhenNobodyHasThePort) {
+    test::TempDir dir;
+    dir.write("BOX.VAL", Definition);
+    dir.write("values.txt", "12,5\n");
+    const std::string link = dir.file("COM1");
+    SimProcess sim({"--link", link, "--values", dir.file("values.txt"), "--crlf", dir.file("BOX.VAL")});
+    ASSERT_THAT(sim.firstOutputLine(), testing::StartsWith("pty "));
+    std::string burst;
+    for (int i = 0; i < 300; ++i) // far more than a driver buffer
+        burst += "2\n";
+    const std::string marker = "99\n"; // logged once the requests before it are served
+    test::ReceivingEnd travek;
+    LoadInterfaceDefinition(travek.definition, dir.file("BOX.VAL"));
+    travek.expect({2});
+    {
+        Port port(link);
+        port.send("E2\r");
+        sim.waitForLog("channel 2 on");
+        sim.input(burst + marker);
+        ASSERT_NE(sim.waitForLog("input \"99\" ignored").find("ignored"), std::string::npos);
+        travek.feed(port.receiveLines(300, true));
+        EXPECT_EQ(travek.typed.size(), 300u);
+        EXPECT_EQ(travek.identified, std::vector<std::string>(300, "2 [OK]"));
+    }
+    sim.input(burst + marker);
+    ASSERT_NE(sim.waitForLog("nobody has the port open").find("unread lines dropped"), std::string::npos);
+    Port port(link);
+    sim.input("2\n");
+    const std::string rest = port.receiveLines(1, true);
+    travek.typed.clear();
+    travek.identified.clear();
+    travek.feed(rest);
+    const auto lines = static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\r'));
+    EXPECT_GE(lines, 1u);
+    EXPECT_EQ(travek.identified, std::vector<std::string>(lines, "2 [OK]")) << rest;
+    EXPECT_EQ(sim.wait(SIGTERM), 0);
 }
 
 TEST(TravekSim, SendsOnItsIntervalWithAllChannelsOn) {

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <iostream>
 #include <optional>
@@ -118,14 +119,64 @@ struct Pty {
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
-    // Lines that nobody reads pile up in the terminal while TRAVEK is not connected; a real
-    // port's driver would have dropped them. Keep about a driver buffer's worth.
-    void dropStaleInput() {
+    // Lines pile up in the terminal while TRAVEK has the port closed; a real port's driver would
+    // have dropped them. Every driver buffer's worth of lines sent, the simulator looks whether
+    // anybody has the port open, and drops what piled up only when nobody has: TRAVEK busy typing
+    // a burst reads it all later, and a flush under a reader would cut the line it is reading.
+    // What waits in the simulator goes with it, so the next reader starts at a line. (The
+    // terminal's own count of unread bytes stops at about a kilobyte while nobody reads, so the
+    // bytes are counted here.)
+    void dropStaleInput(std::string& waiting, std::size_t sending) {
+        m_sentSinceLook += sending;
+        if (m_sentSinceLook <= 2048)
+            return;
+        m_sentSinceLook = 0;
+        if (openedElsewhere())
+            return;
         int queued = 0;
-        if (::ioctl(slave, FIONREAD, &queued) == 0 && queued > 2048) {
-            ::tcflush(slave, TCIFLUSH);
-            log("nobody reads the port: " + IntToStr(queued) + " unread bytes dropped");
+        ::ioctl(slave, FIONREAD, &queued);
+        ::tcflush(slave, TCIFLUSH);
+        log("nobody has the port open: unread lines dropped (" + IntToStr(queued) +
+            " bytes in the terminal, " + IntToStr(static_cast<int>(waiting.size())) + " waiting to be sent)");
+        waiting.clear();
+    }
+    std::size_t m_sentSinceLook = 0;
+
+    // Whether a process other than this one has the terminal's slave side open (the same device of
+    // the same devpts instance: every container numbers its ptys from 0). Read from /proc,
+    // which is asked only when lines pile up; where it cannot be read, the answer is yes, so that
+    // nothing is dropped on a guess.
+    bool openedElsewhere() const {
+        struct stat own {};
+        if (::fstat(slave, &own) != 0)
+            return true;
+        DIR* processes = ::opendir("/proc");
+        if (!processes)
+            return true;
+        const std::string self = IntToStr(static_cast<int>(::getpid()));
+        bool found = false;
+        while (const dirent* process = ::readdir(processes)) {
+            const std::string pid = process->d_name;
+            if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self)
+                continue;
+            const std::string fdDir = "/proc/" + pid + "/fd";
+            DIR* fds = ::opendir(fdDir.c_str());
+            if (!fds)
+                continue; // ended meanwhile, or another user's: such a process cannot have our pty
+            while (const dirent* fd = ::readdir(fds)) {
+                struct stat st {};
+                if (fd->d_name[0] != '.' && ::stat((fdDir + "/" + fd->d_name).c_str(), &st) == 0 &&
+                    S_ISCHR(st.st_mode) && st.st_rdev == own.st_rdev && st.st_dev == own.st_dev) {
+                    found = true;
+                    break;
+                }
+            }
+            ::closedir(fds);
+            if (found)
+                break;
         }
+        ::closedir(processes);
+        return found;
     }
 };
 
@@ -188,7 +239,8 @@ public:
         bool stdinOpen = true;
         std::string stdinBuffer;
         for (;;) {
-            pollfd fds[3] = {{signalPipe[0], POLLIN, 0}, {pty.master, POLLIN, 0}, {0, POLLIN, 0}};
+            const short ptyEvents = static_cast<short>(POLLIN | (m_waiting.empty() ? 0 : POLLOUT));
+            pollfd fds[3] = {{signalPipe[0], POLLIN, 0}, {pty.master, ptyEvents, 0}, {0, POLLIN, 0}};
             int timeout = -1;
             if (m_options.IntervalMs > 0) {
                 const auto left =
@@ -210,6 +262,8 @@ public:
                 throw Fatal("the pseudo terminal failed");
             if (fds[1].revents & POLLIN)
                 readCommands(pty.master);
+            if (fds[1].revents & POLLOUT)
+                writeWaiting();
             if (stdinOpen && (fds[2].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)))
                 stdinOpen = readRequests(stdinBuffer);
             if (m_options.IntervalMs > 0 && Clock::now() >= nextTick) {
@@ -318,11 +372,29 @@ private:
         if (seenAs != channel)
             note += "; warning: TRAVEK will take this line for channel " + IntToStr(seenAs);
         log(note);
-        m_pty->dropStaleInput();
         const std::string bytes = line + m_box.lineEnd();
-        const ssize_t written = ::write(m_pty->master, bytes.data(), bytes.size());
-        if (written != ssize_t(bytes.size()))
-            log(written < 0 ? systemError("line not sent") : "line sent only in part");
+        m_pty->dropStaleInput(m_waiting, bytes.size());
+        // Whole lines only: what the terminal does not take now waits here, in order, for the
+        // terminal to take more.
+        m_waiting += bytes;
+        writeWaiting();
+    }
+
+    void writeWaiting() {
+        while (!m_waiting.empty()) {
+            const ssize_t written = ::write(m_pty->master, m_waiting.data(), m_waiting.size());
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written < 0 && errno == EAGAIN)
+                return;
+            if (written <= 0) {
+                log(systemError("lines not sent") + ": " + IntToStr(static_cast<int>(m_waiting.size())) +
+                    " bytes dropped");
+                m_waiting.clear();
+                return;
+            }
+            m_waiting.erase(0, static_cast<std::size_t>(written));
+        }
     }
 
     const SimOptions& m_options;
@@ -330,6 +402,8 @@ private:
     ValueSource m_values;
     std::size_t m_valueWidth = 0;
     Pty* m_pty = nullptr;
+    // Bytes of whole lines that the terminal has not taken yet.
+    std::string m_waiting;
 };
 
 int simulate(const SimOptions& options) {

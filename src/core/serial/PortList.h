@@ -6,8 +6,8 @@
 namespace travek {
 
 // Defined by the platform layer. Replaces target with one line "device name=port name" for each
-// serial port the system knows. Throws Error when the system's list holds an entry that cannot be
-// read; target is then left as it was.
+// serial port the system knows. An entry that cannot be read is left out, and once the others are
+// in target, Error names the first such entry.
 void ListComPorts(std::vector<std::string>& target);
 
 } // namespace travek

@@ -99,46 +99,67 @@ std::string ComPortChoice::text() const {
 
 int ComPortChoice::chosenPort() const { return std::max(m_selected, 0) + 1; }
 
-bool PortList::refresh() {
-    std::vector<std::string> lines;
-    m_source(lines);
-    if (lines == m_lines) // leave the list alone while nothing changed
-        return false;
-    m_lines = std::move(lines);
-    return true;
-}
-
 void PortList::start(std::function<void()> changed, std::function<void(const std::string&)> failed) {
     stop();
     m_changed = std::move(changed);
     m_failed = std::move(failed);
-    if (refreshAndReport())
+    // Each opening of the window hears of a failure again.
+    m_reportedFailure.clear();
+    m_running = true;
+    refreshAndReport();
+    if (m_running && m_task == 0)
         schedule();
 }
 
 void PortList::stop() {
+    m_running = false;
     if (m_task != 0)
         m_loop.cancel(m_task);
     m_task = 0;
 }
 
-bool PortList::refreshAndReport() {
+void PortList::refreshAndReport() {
+    std::vector<std::string> lines;
+    std::string failure;
     try {
-        if (refresh() && m_changed)
-            m_changed();
-        return true;
+        m_source(lines);
     } catch (const Error& error) {
-        if (m_failed)
-            m_failed(SystemTextToWin1252(error.what()));
-        return false;
+        failure = SystemTextToWin1252(error.what());
+        if (failure.empty())
+            failure = "Die Liste der Comports kann nicht gelesen werden";
     }
+    if (lines != m_lines) { // leave the list alone while nothing changed
+        m_lines = std::move(lines);
+        if (m_changed)
+            m_changed();
+    }
+    if (failure.empty()) {
+        m_reportedFailure.clear();
+        return;
+    }
+    if (m_reporting || failure == m_reportedFailure)
+        return;
+    m_reportedFailure = failure;
+    if (!m_failed)
+        return;
+    // The report usually runs a modal loop, in which this list's own task can come due again.
+    m_reporting = true;
+    try {
+        m_failed(failure);
+    } catch (...) {
+        m_reporting = false;
+        throw;
+    }
+    m_reporting = false;
 }
 
 void PortList::schedule() {
     m_task = m_loop.after(std::chrono::milliseconds(RefreshMs), [this] {
         m_task = 0;
-        schedule();
         refreshAndReport();
+        // Armed after the report: a box open meanwhile has no refresh running under it.
+        if (m_running && m_task == 0)
+            schedule();
     });
 }
 

@@ -124,7 +124,8 @@ private:
 // read again every 500 ms while the window is shown.
 class PortList {
 public:
-    // Fills the lines or throws Error with the text for the user.
+    // Fills target with every entry it can read; throws Error with the text for the user
+    // afterwards when some entry (or the whole list) could not be read.
     using Source = std::function<void(std::vector<std::string>& target)>;
     static constexpr int RefreshMs = 500;
 
@@ -135,19 +136,18 @@ public:
 
     void setSource(Source source) { m_source = std::move(source); }
     const std::vector<std::string>& lines() const { return m_lines; }
-    // Reads the list again. True when the lines changed; throws Error (lines kept) when the source
-    // failed.
-    bool refresh();
 
     // While the window is shown: reads the list at once and then every RefreshMs; changed runs
-    // after the lines changed, failed gets the text for the error box. A list that cannot be read
-    // when the window opens is not read again until the next opening.
+    // after the lines changed. A failure goes to failed once, with the entries that could be read
+    // listed all the same; the refresh then goes on quietly until the failure changes or the list
+    // reads again. failed usually shows a modal box, whose loop goes on running this refresh:
+    // the next reading is armed only after the report, and no second report starts while one is
+    // open, so boxes never open inside each other.
     void start(std::function<void()> changed, std::function<void(const std::string&)> failed);
     void stop();
 
 private:
-    // False when the source failed (reported through m_failed).
-    bool refreshAndReport();
+    void refreshAndReport();
     void schedule();
 
     EventLoop& m_loop;
@@ -156,6 +156,10 @@ private:
     std::function<void()> m_changed;
     std::function<void(const std::string&)> m_failed;
     EventLoop::TaskId m_task = 0;
+    bool m_running = false;
+    bool m_reporting = false;
+    // The failure reported last; empty while the list reads.
+    std::string m_reportedFailure;
 };
 
 // The hidden service window's "Output": the last command text sent (or tried) to the interface,

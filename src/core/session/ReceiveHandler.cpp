@@ -66,12 +66,10 @@ void ReceiveHandler::handleLine() {
     // The LF after the previous line's CR stands at the start of this one.
     if (const auto lf = line.find('\n'); lf != std::string::npos)
         line.erase(lf, 1);
-    setPanel(LinePanel, line);
 
     const int channel = IdentifyChannel(m_definition, line);
     std::optional<double> value;
     if (channel != 0) {
-        setPanel(ChannelPanel, IntToStr(channel) + " [OK]");
         const int start = m_definition.StartPos == 0 ? 1 : m_definition.StartPos;
         const int count = int(m_definition.EndPos) - int(m_definition.StartPos);
         std::string valueText;
@@ -97,6 +95,11 @@ void ReceiveHandler::handleLine() {
             outcome.failure = *std::exchange(m_typingFailure, std::nullopt);
         }
     }
+    // The panels follow the keys: a window's relayout before the first key was a good part of
+    // the time from the line's end to the value's arrival.
+    setPanel(LinePanel, line);
+    if (channel != 0)
+        setPanel(ChannelPanel, IntToStr(channel) + " [OK]");
     if (m_outputs.LineHandled) {
         outcome.line = std::move(line);
         m_outputs.LineHandled(outcome);

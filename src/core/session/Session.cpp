@@ -389,14 +389,18 @@ void Session::cancelReconnect() {
 }
 
 void Session::configureLog(const std::string& file) {
+    if (file.empty() || !m_log || m_log->path() != file) {
+        // Another log, or none: the old one's failure is no longer the situation.
+        m_logNotice.clear();
+        m_logFailureShown = false;
+        showNotice();
+    }
     if (file.empty()) {
         m_log.reset();
         return;
     }
-    if (!m_log || m_log->path() != file) {
+    if (!m_log || m_log->path() != file)
         m_log = std::make_unique<MeasurementLog>(file);
-        m_logFailureShown = false;
-    }
 }
 
 // A keyboard fails when the desktop takes it away (the compositor or the portal session ended).
@@ -414,6 +418,19 @@ void Session::lineHandled(const LineOutcome& outcome) {
         m_reportedKeyFailure.clear();
     }
     logLine(outcome);
+    showNotice();
+}
+
+// A GUI program on Windows has no standard error, and the line panel is overwritten by the next
+// line: what lasts stays in sight in the window until it changes.
+void Session::showNotice() {
+    std::string text = m_reportedKeyFailure;
+    if (!m_logNotice.empty())
+        text += (text.empty() ? "" : "  \x95  ") + m_logNotice;
+    if (text == m_shownNotice)
+        return;
+    m_shownNotice = text;
+    m_view.showNotice(text);
 }
 
 void Session::logLine(const LineOutcome& outcome) {
@@ -446,13 +463,16 @@ void Session::logLine(const LineOutcome& outcome) {
     try {
         m_log->append(row);
         m_logFailureShown = false;
+        m_logNotice.clear();
     } catch (const Error& error) {
         // Measurements go on without the log; the user hears of each outage once, not with every
-        // value: the first failure after a row that was written.
+        // value (the first failure after a row that was written), and the notice keeps it in
+        // sight while it lasts.
+        const std::string message = "Protokoll " + m_log->path() + ": " + errorText(error);
+        m_logNotice = message;
         if (m_logFailureShown)
             return;
         m_logFailureShown = true;
-        const std::string message = "Protokoll " + m_log->path() + ": " + errorText(error);
         m_view.setPanelText(ReceiveHandler::LinePanel, message);
         std::fprintf(stderr, "travek: %s\n", message.c_str());
     }
@@ -465,6 +485,7 @@ void Session::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
     m_reportedKeyFailure = m_noKeys;
     if (!keys && !whyNone.empty())
         m_view.setPanelText(ReceiveHandler::LinePanel, m_noKeys);
+    showNotice();
 }
 
 void Session::typeKeys(std::string_view keys) {

@@ -135,6 +135,8 @@ private:
     // Opens the measurement log that TRAVEK.INI names ([LOG] FILE=), or none.
     void configureLog(const std::string& file);
     void lineHandled(const LineOutcome& outcome);
+    // Shows the standing notice: what lasts of the keyboard's and the log's failures.
+    void showNotice();
     void logLine(const LineOutcome& outcome);
     // Throws Error when there is no keyboard or it fails.
     void typeKeys(std::string_view keys);
@@ -177,6 +179,9 @@ private:
     std::unique_ptr<EventLoop::Watch> m_deviceWatch;
     std::unique_ptr<MeasurementLog> m_log;
     bool m_logFailureShown = false;
+    // The log's failure while it lasts; empty while the log is written.
+    std::string m_logNotice;
+    std::string m_shownNotice;
     // Why there is no keyboard; empty when there is one.
     std::string m_noKeys = NoKeyboard;
     // The keyboard's failure last said on standard error; empty while it types.

@@ -34,6 +34,11 @@ public:
     virtual void beginGridUpdate() = 0;
     virtual void endGridUpdate() = 0;
 
+    // A standing notice in the main window, for a situation that lasts and that a line of the
+    // status bar or standard error would not keep in sight (the log cannot be written, nothing is
+    // typed): shown until it is replaced, hidden when empty.
+    virtual void showNotice(const std::string& text) { (void)text; }
+
     // The error box: title "Fehler", one OK button.
     virtual void showError(const std::string& text) = 0;
     // The system's warning sound.

@@ -23,6 +23,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -30,6 +31,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTranslator>
@@ -123,6 +125,13 @@ void MainWindow::buildWindow() {
     activeLabel->setPalette(panelPalette);
     layout->addWidget(activeLabel);
     layout->addWidget(buildGrid(central), 1);
+    noticeLabel = makeLabel(QString(), "PanelNotice", central);
+    noticeLabel->setContentsMargins(4, 2, 4, 2);
+    QPalette noticePalette = noticeLabel->palette();
+    noticePalette.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    noticeLabel->setPalette(noticePalette);
+    noticeLabel->hide();
+    layout->addWidget(noticeLabel);
     layout->addWidget(buildSeriesBar(central));
     setCentralWidget(central);
     buildStatusPanels();
@@ -153,6 +162,11 @@ QWidget* MainWindow::buildGrid(QWidget* parent) {
     gridView->setColumnWidth(1, std::max(44, metrics.horizontalAdvance(QStringLiteral("Kanal")) + 12));
 
     connect(gridView, &QAbstractItemView::doubleClicked, this, &MainWindow::editCurrentCell);
+    // Enter, F2 and Space act on the current cell as a double-click does, and a double-click on the
+    // header row or below the steps is one on the grid (eventFilter).
+    gridView->installEventFilter(this);
+    gridView->viewport()->installEventFilter(this);
+    gridView->horizontalHeader()->viewport()->installEventFilter(this);
     connect(gridView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { gridMenu->popup(gridView->viewport()->mapToGlobal(pos)); });
     // The step numbers cannot be selected: a click there picks the channel cell of the same row.
@@ -301,6 +315,11 @@ void MainWindow::showErrorBox(const QString& text) {
     m_runner->run(box);
 }
 
+void MainWindow::showNotice(const std::string& text) {
+    noticeLabel->setText(fromWin1252(text));
+    noticeLabel->setVisible(!text.empty());
+}
+
 void MainWindow::showError(const std::string& text) { showErrorBox(fromWin1252(text)); }
 
 void MainWindow::beep() { QApplication::beep(); }
@@ -399,7 +418,29 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched == gridView) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_F2:
+            case Qt::Key_Space:
+                editCurrentCell();
+                return true;
+            default:
+                break;
+            }
+        }
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        // Outside the cells, the double-click restarts the sequence as one on a cell does.
+        if ((watched == gridView->viewport() && !gridView->indexAt(mouse->position().toPoint()).isValid()) ||
+            watched == gridView->horizontalHeader()->viewport()) {
+            m_session->restartSequence();
+            return true;
+        }
         if (watched == seriesCountLabel) {
             editSeriesCount();
             return true;

@@ -59,6 +59,7 @@ public:
 
     // Controls; their object names are the original identifiers.
     QLabel* activeLabel;       // "PanelActive"
+    QLabel* noticeLabel;       // "PanelNotice": what lasts of a failure, hidden without one
     QTableView* gridView;      // "SAGScript"
     QLabel* afterLabel;        // "Label3"
     QLabel* seriesCountLabel;  // "Label_valX_count"
@@ -121,6 +122,7 @@ public:
     void setCurrentCell(int col, int row) override;
     void beginGridUpdate() override;
     void endGridUpdate() override;
+    void showNotice(const std::string& text) override;
     void showError(const std::string& text) override;
     void beep() override;
     std::string chooseSequenceFile(bool save) override;

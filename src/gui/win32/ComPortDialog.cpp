@@ -8,7 +8,8 @@
 namespace travek {
 
 ComPortDialog::ComPortDialog(PortListWindow& portList)
-    : DialogWindow("Schnittstelle", 190, 130, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, true),
+    : DialogWindow("Schnittstelle", 190, 130, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER,
+                   0, true),
       m_portList(portList) {}
 
 void ComPortDialog::build() {

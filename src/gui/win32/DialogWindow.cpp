@@ -6,6 +6,16 @@
 
 namespace travek {
 
+int Scaled(int designPixels) {
+    static const int dpi = [] {
+        const HDC screen = ::GetDC(nullptr);
+        const int dotsPerInch = ::GetDeviceCaps(screen, LOGPIXELSY);
+        ::ReleaseDC(nullptr, screen);
+        return dotsPerInch > 0 ? dotsPerInch : 96;
+    }();
+    return ::MulDiv(designPixels, dpi, 96);
+}
+
 HFONT DesignFont(bool bold) {
     const HDC screen = ::GetDC(nullptr);
     const int height = -::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
@@ -46,7 +56,7 @@ INT_PTR CALLBACK DialogWindow::dialogProc(HWND window, UINT message, WPARAM wPar
         ::SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
         self->m_window = window;
         ::SetWindowTextA(window, self->m_title.c_str());
-        RECT frame{0, 0, self->m_width, self->m_height};
+        RECT frame{0, 0, Scaled(self->m_width), Scaled(self->m_height)};
         ::AdjustWindowRectEx(&frame, self->m_style, FALSE, self->m_exStyle);
         ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -75,9 +85,10 @@ void DialogWindow::command(int id, int) {
 
 HWND DialogWindow::add(const char* className, const char* text, DWORD style, int x, int y, int width,
                        int height, int id, DWORD exStyle) {
-    const HWND control = ::CreateWindowExA(
-        exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, m_window,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
+    const HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, Scaled(x),
+                                           Scaled(y), Scaled(width), Scaled(height), m_window,
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                           ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
     return control;
 }
@@ -89,6 +100,8 @@ int DialogWindow::runModal(Win32EventLoop& loop) {
     showing();
     if (owner)
         ::EnableWindow(owner, FALSE);
+    if (m_style & DS_CENTER)
+        centreOnScreen();
     ::ShowWindow(m_window, SW_SHOW);
     ::SetForegroundWindow(m_window);
     shown();
@@ -101,6 +114,24 @@ int DialogWindow::runModal(Win32EventLoop& loop) {
     if (owner)
         ::SetActiveWindow(owner);
     return m_result;
+}
+
+void DialogWindow::centreOnScreen() {
+    // The template's DS_CENTER centres the empty window it is made as, before build() gives it
+    // its size: it is centred again, on the work area of the screen the program is on.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    const HWND owner = ::GetWindow(m_window, GW_OWNER);
+    if (!::GetMonitorInfoA(::MonitorFromWindow(owner ? owner : m_window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        return;
+    RECT frame;
+    ::GetWindowRect(m_window, &frame);
+    const RECT& area = monitor.rcWork;
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    ::SetWindowPos(m_window, nullptr, area.left + (area.right - area.left - width) / 2,
+                   area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void DialogWindow::end(int result) {

@@ -25,7 +25,8 @@ public:
     void create(HWND owner);
     HWND handle() const { return m_window; }
 
-    // Shows it with the owner disabled until end(); the result passed to end() (IDCANCEL when the
+    // Shows it with the owner disabled until end(), centred on the screen for a style with
+    // DS_CENTER; the result passed to end() (IDCANCEL when the
     // program is quitting).
     int runModal(Win32EventLoop& loop);
     void end(int result);
@@ -57,6 +58,8 @@ protected:
     int m_result = IDCANCEL;
 
 private:
+    // For a style with DS_CENTER, right before it is shown.
+    void centreOnScreen();
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     std::string m_title;
@@ -66,6 +69,10 @@ private:
     DWORD m_exStyle;
     HFONT m_font = nullptr;
 };
+
+// The windows are measured in pixels of a 96 dpi screen; on a screen of more dots per inch (the
+// program is DPI aware, see travek.manifest) every measure grows with it.
+int Scaled(int designPixels);
 
 // The font the windows are designed for: MS Sans Serif 8 pt (bold for the interface and port
 // dialogs), or what the system puts in its place.

@@ -5,7 +5,8 @@
 namespace travek {
 
 InterfaceDialog::InterfaceDialog()
-    : DialogWindow("Interface", 320, 260, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, true) {}
+    : DialogWindow("Interface", 320, 260, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 0,
+                   true) {}
 
 void InterfaceDialog::build() {
     add("STATIC", "", SS_ETCHEDFRAME, 9, 9, 302, 208, StaticId);

@@ -4,21 +4,24 @@
 #include "core/session/Session.h"
 #include "core/text/KeyString.h"
 #include "gui/win32/Win32EventLoop.h"
+#include "platform/win32/WideText.h"
 
 #include <algorithm>
 #include <commdlg.h>
+#include <filesystem>
+#include <optional>
 #include <windowsx.h>
 
 namespace travek {
 
 namespace {
 
-// The pale grey of the key column and the series string, a Windows colour reference.
-constexpr COLORREF KeyColumnColour = 15000558;
+constexpr COLORREF KeyColumnColour = GridView::KeyColumnColour;
 constexpr COLORREF ActiveTextColour = RGB(0, 0, 128);
 constexpr int ActiveHeight = 26;
 constexpr int SeriesBarHeight = 24;
-constexpr int RowHeight = 20;
+constexpr int NoticeHeight = 20;
+constexpr COLORREF NoticeTextColour = RGB(192, 0, 0);
 constexpr int PanelMinWidth = 50;
 
 int textWidth(HWND window, HFONT font, const std::string& text) {
@@ -39,15 +42,19 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = &MainWindow::windowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
+    // The program's icon (resource 1 of travek.exe); the system's where a test program has none.
+    windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    if (!windowClass.hIcon)
+        windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = WindowClass;
     ::RegisterClassA(&windowClass);
 
     m_font = DesignFont(false);
-    m_activeFont = ::CreateFontA(-16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
+    m_activeFont =
+        ::CreateFontA(-Scaled(16), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
     m_keyColumnBrush = ::CreateSolidBrush(KeyColumnColour);
     m_whiteBrush = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
 
@@ -55,7 +62,7 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     m_session = std::make_unique<Session>(*this, m_loop, readKeySeparator());
     buildMenus();
     // 435 x 290 inside the frame, as the Qt window.
-    RECT frame{0, 0, 435, 290};
+    RECT frame{0, 0, Scaled(435), Scaled(290)};
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     ::AdjustWindowRect(&frame, style, TRUE);
     m_window = ::CreateWindowExA(0, WindowClass, Session::Caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -74,19 +81,11 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     m_comPortDialog->create(m_window);
     m_seriesCountDialog.create(m_window);
 
-    GridModel& grid = m_session->grid();
-    grid.onCellChanged = [this](int col, int row) { gridCellChanged(col, row); };
-    grid.onRowCountChanged = [this](int, int) {
-        if (!m_batch)
-            syncRowCount();
-    };
     m_session->open();
 }
 
 MainWindow::~MainWindow() {
-    GridModel& grid = m_session->grid();
-    grid.onCellChanged = nullptr;
-    grid.onRowCountChanged = nullptr;
+    m_gridView.reset();
     // The port list refreshes itself through the event loop; it goes before the session it lists for.
     m_comPortDialog.reset();
     m_portListWindow.reset();
@@ -95,8 +94,6 @@ MainWindow::~MainWindow() {
         ::DestroyWindow(m_window);
     if (m_gridMenu)
         ::DestroyMenu(m_gridMenu);
-    if (m_rowHeight)
-        ImageList_Destroy(m_rowHeight);
     ::DeleteObject(m_font);
     ::DeleteObject(m_activeFont);
     ::DeleteObject(m_keyColumnBrush);
@@ -131,32 +128,21 @@ void MainWindow::buildControls() {
     };
     m_activeLabel =
         make(WS_EX_DLGMODALFRAME, "STATIC", "-", SS_CENTER | SS_CENTERIMAGE, ActiveId, m_activeFont);
-    m_grid =
-        make(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-             WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, GridId, m_font);
-    ListView_SetExtendedListViewStyle(m_grid, LVS_EX_GRIDLINES);
-    // The rows are as high as the row image.
-    m_rowHeight = ImageList_Create(1, RowHeight, ILC_COLOR, 1, 0);
-    ListView_SetImageList(m_grid, m_rowHeight, LVSIL_SMALL);
-    const GridModel& grid = m_session->grid();
-    for (int col = 0; col < grid.colCount(); ++col) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
-        column.fmt = LVCFMT_LEFT;
-        column.pszText = const_cast<char*>("");
-        column.cx = 60;
-        column.iSubItem = col;
-        ::SendMessageA(m_grid, LVM_INSERTCOLUMNA, static_cast<WPARAM>(col),
-                       reinterpret_cast<LPARAM>(&column));
-    }
-    ListView_SetColumnWidth(m_grid, 0, std::max(30, textWidth(m_grid, m_font, "Step") + 12));
-    ListView_SetColumnWidth(m_grid, 1, std::max(44, textWidth(m_grid, m_font, "Kanal") + 12));
+    // A double-click anywhere in the grid restarts the sequence at step 1; on a step's cell, and with
+    // Enter, F2 or Space, the cell is edited first.
+    m_gridView = std::make_unique<GridView>(
+        m_session->grid(), GridView::Handlers{[this](int col, int row) { m_session->editCell(col, row); },
+                                              [this] { m_session->restartSequence(); }});
+    m_gridView->create(m_window, GridId, m_font);
 
     m_afterLabel = make(0, "STATIC", "Nach", SS_LEFT | SS_CENTERIMAGE, AfterId, m_font);
     // Their double-clicks edit the series settings.
     m_seriesCountLabel =
         make(0, "STATIC", "[ ]", SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, SeriesCountId, m_font);
     m_seriesStringLabel = make(0, "STATIC", "", SS_LEFT | SS_CENTERIMAGE | SS_NOTIFY, SeriesStringId, m_font);
+    m_noticeLabel =
+        make(0, "STATIC", "", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX, NoticeId, m_font);
+    ::ShowWindow(m_noticeLabel, SW_HIDE);
     m_panels = make(0, STATUSCLASSNAMEA, "", 0, PanelsId, m_font);
     layOutPanels();
     layOut();
@@ -165,7 +151,7 @@ void MainWindow::buildControls() {
 void MainWindow::show(int how) {
     ::ShowWindow(m_window, how);
     ::UpdateWindow(m_window);
-    ::SetFocus(m_grid);
+    ::SetFocus(m_gridView->handle());
 }
 
 void MainWindow::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
@@ -184,22 +170,29 @@ void MainWindow::layOut() {
     ::GetWindowRect(m_panels, &panels);
     const int width = client.right;
     const int panelsHeight = panels.bottom - panels.top;
-    const int seriesTop = std::max<int>(ActiveHeight, client.bottom - panelsHeight - SeriesBarHeight);
-    ::MoveWindow(m_activeLabel, 0, 0, width, ActiveHeight, TRUE);
-    ::MoveWindow(m_grid, 0, ActiveHeight, width, seriesTop - ActiveHeight, TRUE);
-    const int afterWidth = textWidth(m_window, m_font, "Nach") + 2;
-    ::MoveWindow(m_afterLabel, 4, seriesTop + 2, afterWidth, SeriesBarHeight - 4, TRUE);
-    ::MoveWindow(m_seriesCountLabel, 8 + afterWidth, seriesTop + 2, 41, SeriesBarHeight - 4, TRUE);
-    const int stringLeft = 8 + afterWidth + 41 + 4;
-    ::MoveWindow(m_seriesStringLabel, stringLeft, seriesTop + 2, std::max(0, width - stringLeft - 4),
-                 SeriesBarHeight - 4, TRUE);
-    // The key column takes what the other two leave.
-    RECT gridClient;
-    ::GetClientRect(m_grid, &gridClient);
-    const int rest =
-        gridClient.right - ListView_GetColumnWidth(m_grid, 0) - ListView_GetColumnWidth(m_grid, 1);
-    ListView_SetColumnWidth(m_grid, 2, std::max(60, rest));
+    const int activeHeight = Scaled(ActiveHeight);
+    const int barHeight = Scaled(SeriesBarHeight);
+    const int seriesTop = std::max<int>(activeHeight, client.bottom - panelsHeight - barHeight);
+    const int noticeHeight = noticeShown() ? Scaled(NoticeHeight) : 0;
+    const int gridBottom = std::max<int>(activeHeight, seriesTop - noticeHeight);
+    ::MoveWindow(m_activeLabel, 0, 0, width, activeHeight, TRUE);
+    m_gridView->place(0, activeHeight, width, gridBottom - activeHeight);
+    ::MoveWindow(m_noticeLabel, Scaled(4), gridBottom, std::max(0, width - Scaled(8)), seriesTop - gridBottom,
+                 TRUE);
+    const int afterWidth = textWidth(m_window, m_font, "Nach") + Scaled(2);
+    const int labelTop = seriesTop + Scaled(2);
+    const int labelHeight = barHeight - Scaled(4);
+    const int countLeft = Scaled(8) + afterWidth;
+    ::MoveWindow(m_afterLabel, Scaled(4), labelTop, afterWidth, labelHeight, TRUE);
+    ::MoveWindow(m_seriesCountLabel, countLeft, labelTop, Scaled(41), labelHeight, TRUE);
+    const int stringLeft = countLeft + Scaled(41 + 4);
+    ::MoveWindow(m_seriesStringLabel, stringLeft, labelTop, std::max(0, width - stringLeft - Scaled(4)),
+                 labelHeight, TRUE);
     layOutPanels();
+    // Moving a static control repaints only what the move uncovers: a centred text such as
+    // "Active" kept its old picture beside the new one, and labels moved into a part of the
+    // window that had been painted already stayed blank. Everything is painted anew.
+    ::RedrawWindow(m_window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void MainWindow::layOutPanels() {
@@ -207,7 +200,7 @@ void MainWindow::layOutPanels() {
     int right = 0;
     for (int i = 0; i < PanelCount; ++i) {
         const std::string& text = m_panelTexts[static_cast<std::size_t>(i)];
-        right += std::max(PanelMinWidth, textWidth(m_panels, m_font, text) + 12);
+        right += std::max(Scaled(PanelMinWidth), textWidth(m_panels, m_font, text) + Scaled(12));
         edges[static_cast<std::size_t>(i)] = right;
     }
     edges[PanelCount - 1] = -1; // the last panel stretches
@@ -242,187 +235,16 @@ void MainWindow::showServiceOutput(const std::string& text) {
     m_serviceWindow.setOutput(text);
 }
 
-void MainWindow::syncRowCount() {
-    const GridModel& grid = m_session->grid();
-    const int wanted = std::max(0, grid.rowCount() - grid.fixedRows());
-    int shown = ListView_GetItemCount(m_grid);
-    for (; shown < wanted; ++shown) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = shown;
-        item.pszText = LPSTR_TEXTCALLBACKA;
-        ::SendMessageA(m_grid, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    for (; shown > wanted; --shown)
-        ListView_DeleteItem(m_grid, shown - 1);
-    if (m_currentRow >= grid.rowCount())
-        m_currentRow = grid.rowCount() > grid.fixedRows() ? grid.rowCount() - 1 : -1;
-    ::InvalidateRect(m_grid, nullptr, TRUE);
-}
-
-void MainWindow::gridCellChanged(int, int row) {
-    if (row < m_session->grid().fixedRows())
-        updateHeader();
-    else if (!m_batch)
-        redrawRow(row);
-}
-
-void MainWindow::updateHeader() {
-    const GridModel& grid = m_session->grid();
-    for (int col = 0; col < grid.colCount(); ++col) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT;
-        column.pszText = const_cast<char*>(grid.cell(col, 0).c_str());
-        ::SendMessageA(m_grid, LVM_SETCOLUMNA, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(&column));
-    }
-}
-
-void MainWindow::redrawRow(int row) {
-    const int item = row - m_session->grid().fixedRows();
-    if (item >= 0 && item < ListView_GetItemCount(m_grid))
-        ListView_RedrawItems(m_grid, item, item);
-}
-
 void MainWindow::beginGridUpdate() {
-    m_batch = true;
-    ::SendMessageA(m_grid, WM_SETREDRAW, FALSE, 0);
+    m_gridView->beginUpdate();
 }
 
 void MainWindow::endGridUpdate() {
-    m_batch = false;
-    syncRowCount();
-    updateHeader();
-    ::SendMessageA(m_grid, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(m_grid, nullptr, TRUE);
-}
-
-int MainWindow::currentCol() const {
-    return m_currentCol >= 0 ? m_currentCol : m_session->grid().fixedCols();
-}
-
-int MainWindow::currentRow() const {
-    const GridModel& grid = m_session->grid();
-    if (m_currentRow >= grid.fixedRows() && m_currentRow < grid.rowCount())
-        return m_currentRow;
-    return grid.rowCount() > grid.fixedRows() ? grid.fixedRows() : -1;
+    m_gridView->endUpdate();
 }
 
 void MainWindow::setCurrentCell(int col, int row) {
-    const GridModel& grid = m_session->grid();
-    if (col < 0 || col >= grid.colCount() || row < grid.fixedRows() || row >= grid.rowCount())
-        return;
-    moveCurrent(col, row);
-}
-
-void MainWindow::moveCurrent(int col, int row) {
-    const int oldRow = m_currentRow;
-    // The step numbers cannot be chosen: the channel cell of the same row is.
-    m_currentCol = std::max(col, m_session->grid().fixedCols());
-    m_currentRow = row;
-    const int item = row - m_session->grid().fixedRows();
-    ListView_SetItemState(m_grid, item, LVIS_FOCUSED, LVIS_FOCUSED);
-    ListView_EnsureVisible(m_grid, item, FALSE);
-    if (oldRow != row)
-        redrawRow(oldRow);
-    redrawRow(row);
-}
-
-bool MainWindow::cellAt(POINT point, int& col, int& row) const {
-    LVHITTESTINFO hit{};
-    hit.pt = point;
-    if (ListView_SubItemHitTest(m_grid, &hit) < 0 || hit.iItem < 0)
-        return false;
-    col = hit.iSubItem;
-    row = hit.iItem + m_session->grid().fixedRows();
-    return true;
-}
-
-LRESULT MainWindow::gridNotification(NMHDR* header) {
-    switch (header->code) {
-    case LVN_GETDISPINFOA: {
-        auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-        if (info->item.mask & LVIF_TEXT) {
-            const GridModel& grid = m_session->grid();
-            const int row = info->item.iItem + grid.fixedRows();
-            const std::string text = row < grid.rowCount() && info->item.iSubItem < grid.colCount()
-                                         ? grid.cell(info->item.iSubItem, row)
-                                         : std::string();
-            ::lstrcpynA(info->item.pszText, text.c_str(), info->item.cchTextMax);
-        }
-        return 0;
-    }
-    case LVN_ITEMCHANGING: {
-        // Rows are never selected as a whole: the current cell is drawn instead.
-        const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
-        return (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) ? TRUE : FALSE;
-    }
-    case LVN_ITEMCHANGED: {
-        const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
-        if (change->iItem >= 0 && (change->uNewState & LVIS_FOCUSED) && !(change->uOldState & LVIS_FOCUSED)) {
-            const int row = change->iItem + m_session->grid().fixedRows();
-            if (row != m_currentRow)
-                moveCurrent(currentCol(), row);
-        }
-        return 0;
-    }
-    case LVN_KEYDOWN: {
-        const auto* key = reinterpret_cast<NMLVKEYDOWN*>(header);
-        const GridModel& grid = m_session->grid();
-        if (key->wVKey == VK_LEFT && currentCol() > grid.fixedCols() && currentRow() >= 0)
-            moveCurrent(currentCol() - 1, currentRow());
-        else if (key->wVKey == VK_RIGHT && currentCol() + 1 < grid.colCount() && currentRow() >= 0)
-            moveCurrent(currentCol() + 1, currentRow());
-        return 0;
-    }
-    case NM_CLICK:
-    case NM_RCLICK:
-    case NM_DBLCLK: {
-        POINT point;
-        ::GetCursorPos(&point);
-        ::ScreenToClient(m_grid, &point);
-        int col = 0;
-        int row = 0;
-        if (!cellAt(point, col, row))
-            return 0;
-        moveCurrent(col, row);
-        if (header->code == NM_DBLCLK)
-            m_session->editCell(currentCol(), currentRow());
-        return 0;
-    }
-    case NM_CUSTOMDRAW:
-        return drawGridCell(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
-    default:
-        return 0;
-    }
-}
-
-LRESULT MainWindow::drawGridCell(NMLVCUSTOMDRAW* draw) {
-    switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-        draw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
-        return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        const GridModel& grid = m_session->grid();
-        const int row = static_cast<int>(draw->nmcd.dwItemSpec) + grid.fixedRows();
-        const int col = draw->iSubItem;
-        draw->clrText = ::GetSysColor(COLOR_WINDOWTEXT);
-        if (row == m_currentRow && col == currentCol()) {
-            draw->clrText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
-            draw->clrTextBk = ::GetSysColor(COLOR_HIGHLIGHT);
-        } else if (col < grid.fixedCols()) {
-            draw->clrTextBk = ::GetSysColor(COLOR_BTNFACE);
-        } else if (col == grid.colCount() - 1) {
-            draw->clrTextBk = KeyColumnColour;
-        } else {
-            draw->clrTextBk = ::GetSysColor(COLOR_WINDOW);
-        }
-        return CDRF_NEWFONT;
-    }
-    default:
-        return CDRF_DODEFAULT;
-    }
+    m_gridView->setCurrentCell(col, row);
 }
 
 void MainWindow::command(int id, int code) {
@@ -479,7 +301,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam
         ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self || !self->m_grid)
+    if (!self || !self->m_gridView)
         return ::DefWindowProcA(window, message, wParam, lParam);
     return self->handle(message, wParam, lParam);
 }
@@ -490,27 +312,21 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         layOut();
         return 0;
     case WM_SETFOCUS:
-        ::SetFocus(m_grid);
+        ::SetFocus(m_gridView->handle());
         return 0;
     case WM_COMMAND:
         command(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
-        return header->hwndFrom == m_grid ? gridNotification(header) : 0;
+        return header->hwndFrom == m_gridView->handle() ? m_gridView->notify(header) : 0;
     }
     case WM_CONTEXTMENU: {
-        if (reinterpret_cast<HWND>(wParam) != m_grid)
+        if (reinterpret_cast<HWND>(wParam) != m_gridView->handle())
             break;
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (at.x == -1 && at.y == -1) {
-            // From the keyboard: at the current cell.
-            RECT cell{};
-            const int item = currentRow() - m_session->grid().fixedRows();
-            ListView_GetSubItemRect(m_grid, std::max(0, item), currentCol(), LVIR_BOUNDS, &cell);
-            at = {cell.left, cell.bottom};
-            ::ClientToScreen(m_grid, &at);
-        }
+        if (at.x == -1 && at.y == -1) // from the keyboard: at the current cell
+            at = m_gridView->currentCellCorner();
         ::TrackPopupMenu(m_gridMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, m_window, nullptr);
         return 0;
     }
@@ -527,6 +343,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (control == m_activeLabel)
             ::SetTextColor(dc, ActiveTextColour);
+        if (control == m_noticeLabel)
+            ::SetTextColor(dc, NoticeTextColour);
         ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }
@@ -556,6 +374,20 @@ HWND MainWindow::activeOwner() const {
     return ::GetLastActivePopup(m_window);
 }
 
+bool MainWindow::noticeShown() const {
+    // Its own flag: IsWindowVisible says no for every control while the window is not shown yet.
+    return (::GetWindowLongPtrA(m_noticeLabel, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void MainWindow::showNotice(const std::string& text) {
+    ::SetWindowTextA(m_noticeLabel, text.c_str());
+    const bool show = !text.empty();
+    if (show != noticeShown()) {
+        ::ShowWindow(m_noticeLabel, show ? SW_SHOWNA : SW_HIDE);
+        layOut();
+    }
+}
+
 void MainWindow::showError(const std::string& text) {
     ::MessageBoxA(activeOwner(), text.c_str(), "Fehler", MB_OK | MB_ICONERROR);
 }
@@ -563,24 +395,38 @@ void MainWindow::showError(const std::string& text) {
 void MainWindow::beep() { ::MessageBeep(MB_OK); }
 
 std::string MainWindow::chooseSequenceFile(bool save) {
-    char file[MAX_PATH] = "";
+    // In UTF-16: the folders on the way may have names that Windows-1252 cannot hold.
+    wchar_t file[MAX_PATH] = L"";
     if (save)
-        ::lstrcpynA(file, "ablauf.abl", sizeof file);
-    char folder[MAX_PATH] = "";
-    ::GetCurrentDirectoryA(sizeof folder, folder);
-    OPENFILENAMEA dialog{};
+        ::lstrcpynW(file, L"ablauf.abl", MAX_PATH);
+    wchar_t folder[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, folder);
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = activeOwner();
-    dialog.lpstrFilter = "TRAVEK Skriptdateien (*.abl)\0*.abl\0";
+    dialog.lpstrFilter = L"TRAVEK Skriptdateien (*.abl)\0*.abl\0";
     dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
+    dialog.nMaxFile = MAX_PATH;
     dialog.lpstrInitialDir = folder;
-    dialog.lpstrDefExt = "abl";
+    dialog.lpstrDefExt = L"abl";
     // The working directory holds the program's files: the dialog must not move it.
     dialog.Flags = OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    const BOOL chosen = save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog);
-    return chosen ? std::string(file) : std::string();
+    const BOOL chosen = save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
+    if (!chosen)
+        return {};
+    // A file of the working directory goes by its bare name, whatever the folders above are called.
+    const std::filesystem::path chosenPath(file);
+    std::error_code error;
+    const std::wstring name = std::filesystem::equivalent(chosenPath.parent_path(), folder, error)
+                                  ? chosenPath.filename().wstring()
+                                  : chosenPath.wstring();
+    if (const std::optional<std::string> text = FromWide(name))
+        return *text;
+    showError(
+        "Der Pfad dieser Datei enth\xE4lt Zeichen, die TRAVEK nicht darstellen kann. W\xE4hlen Sie eine "
+        "Datei im Arbeitsordner oder in einem anderen Ordner.");
+    return {};
 }
 
 bool MainWindow::runChannelDialog(ChannelChoice& choice) {

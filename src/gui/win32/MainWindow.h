@@ -3,6 +3,7 @@
 #include "core/session/SessionView.h"
 #include "gui/win32/ChannelDialog.h"
 #include "gui/win32/ComPortDialog.h"
+#include "gui/win32/GridView.h"
 #include "gui/win32/InterfaceDialog.h"
 #include "gui/win32/KeyActionDialog.h"
 #include "gui/win32/PortListWindow.h"
@@ -32,7 +33,7 @@ public:
     static constexpr int PanelCount = 6;
 
     // Control ids: the grid ("SAGScript"), the labels and the status bar ("sb1").
-    enum ControlId { ActiveId = 100, GridId, AfterId, SeriesCountId, SeriesStringId, PanelsId };
+    enum ControlId { ActiveId = 100, GridId, AfterId, SeriesCountId, SeriesStringId, PanelsId, NoticeId };
     // Menu commands.
     enum CommandId {
         SaveCommand = 200,
@@ -69,6 +70,7 @@ public:
     void setCurrentCell(int col, int row) override;
     void beginGridUpdate() override;
     void endGridUpdate() override;
+    void showNotice(const std::string& text) override;
     void showError(const std::string& text) override;
     void beep() override;
     std::string chooseSequenceFile(bool save) override;
@@ -85,19 +87,11 @@ private:
     void buildMenus();
     void layOut();
     void layOutPanels();
-    LRESULT gridNotification(NMHDR* header);
-    LRESULT drawGridCell(NMLVCUSTOMDRAW* draw);
+    bool noticeShown() const;
     void command(int id, int code);
-    // The grid cell under a point of the grid's client area; false off the steps.
-    bool cellAt(POINT point, int& col, int& row) const;
-    void moveCurrent(int col, int row);
-    void redrawRow(int row);
-    void syncRowCount();
-    void gridCellChanged(int col, int row);
-    void updateHeader();
     // The grid's current cell, the header being row 0; the row is -1 without step rows.
-    int currentCol() const;
-    int currentRow() const;
+    int currentCol() const { return m_gridView->currentCol(); }
+    int currentRow() const { return m_gridView->currentRow(); }
     // The window a box or dialog belongs to: a modal dialog while one is open, else this one.
     HWND activeOwner() const;
     void close(bool unattended);
@@ -105,22 +99,19 @@ private:
     Win32EventLoop& m_loop;
     HWND m_window = nullptr;
     HWND m_activeLabel = nullptr;
-    HWND m_grid = nullptr;
     HWND m_afterLabel = nullptr;
     HWND m_seriesCountLabel = nullptr;
     HWND m_seriesStringLabel = nullptr;
     HWND m_panels = nullptr;
+    // The standing notice below the grid, shown only while it has a text.
+    HWND m_noticeLabel = nullptr;
     HMENU m_menus = nullptr;
     HMENU m_gridMenu = nullptr;
     HFONT m_font = nullptr;
     HFONT m_activeFont = nullptr;
     HBRUSH m_keyColumnBrush = nullptr;
     HBRUSH m_whiteBrush = nullptr;
-    HIMAGELIST m_rowHeight = nullptr;
     std::array<std::string, PanelCount> m_panelTexts;
-    int m_currentCol = -1;
-    int m_currentRow = -1;
-    bool m_batch = false;
     bool m_closed = false;
 
     ServiceWindow m_serviceWindow;
@@ -131,6 +122,7 @@ private:
     std::unique_ptr<ComPortDialog> m_comPortDialog;
     SeriesCountDialog m_seriesCountDialog;
     std::unique_ptr<Session> m_session;
+    std::unique_ptr<GridView> m_gridView;
 };
 
 } // namespace travek

@@ -26,6 +26,15 @@ const char* Usage = "Usage: travek [--keyboard=windows|log]\n"
                     "\n"
                     "COMn is the port of the interface definition (COM1 to COM99).\n";
 
+// A program of the Windows subsystem has no console: what it has to say about its arguments goes to
+// a message box, and to the standard stream as well for whoever redirected it.
+void tell(const std::string& text, bool error) {
+    std::fputs(text.c_str(), error ? stderr : stdout);
+    std::fflush(error ? stderr : stdout);
+    ::MessageBoxA(nullptr, text.c_str(), error ? "TRAVEK - Fehler" : "TRAVEK",
+                  MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION) | MB_SETFOREGROUND);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
@@ -35,10 +44,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         if (arg.rfind("--keyboard=", 0) == 0) {
             backend = arg.substr(std::strlen("--keyboard="));
         } else if (arg == "--help" || arg == "-h" || arg == "/?") {
-            std::fputs(Usage, stdout);
+            tell(Usage, false);
             return 0;
         } else {
-            std::fprintf(stderr, "travek: unknown argument '%s'\n\n%s", arg.c_str(), Usage);
+            tell("travek: unknown argument '" + arg + "'\n\n" + Usage, true);
             return 2;
         }
     }
@@ -54,8 +63,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         // flowing, while a click in the middle of a value waits until the value is typed.
         keys = travek::CreateKeyOutput(backend, [&loop] { loop.dispatchWithoutInput(); });
     } catch (const travek::Error& error) {
-        std::fprintf(stderr, "travek: %s\n", error.what());
         noKeys = error.what();
+        // A keyboard named wrong on the command line is the user's to hear of at once; the window
+        // still opens, and its notice keeps saying that nothing is typed.
+        if (!backend.empty())
+            tell("travek: " + noKeys + "\n\n" + Usage, true);
+        else
+            std::fprintf(stderr, "travek: %s\n", noKeys.c_str());
     }
 
     // Every other window is owned by the main window, so closing it ends them all; closing it

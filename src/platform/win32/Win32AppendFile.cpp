@@ -2,6 +2,7 @@
 
 #include "core/files/FileIo.h"
 #include "core/text/Error.h"
+#include "platform/win32/WideText.h"
 
 #include <windows.h>
 
@@ -31,7 +32,7 @@ public:
     }
 
     bool isAt(const std::string& path) const override {
-        HANDLE named = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        HANDLE named = CreateFileW(ToWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (named == INVALID_HANDLE_VALUE)
             return false;
@@ -58,12 +59,12 @@ private:
 } // namespace
 
 std::unique_ptr<AppendFile> AppendFile::open(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         RefuseNotRegular(true);
     // FILE_APPEND_DATA alone: every write goes to the end, whoever else appends. Others may read,
     // and may rename or delete the log (a rotation), which isAt then notices.
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE file = CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();

@@ -1,6 +1,7 @@
 #include "core/files/FileIo.h"
 
 #include "core/text/Error.h"
+#include "platform/win32/WideText.h"
 
 #include <windows.h>
 
@@ -21,12 +22,12 @@ std::nullopt_t notOpened() {
 } // namespace
 
 std::optional<std::string> ReadFileContent(const std::string& path, std::size_t maxBytes) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return notOpened();
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         RefuseNotRegular(true);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return notOpened();

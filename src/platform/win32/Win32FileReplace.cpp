@@ -1,5 +1,6 @@
 #include "core/files/FileIo.h"
 #include "core/text/Error.h"
+#include "platform/win32/WideText.h"
 
 #include <windows.h>
 
@@ -48,8 +49,9 @@ void writeAll(HANDLE file, const std::string& content) {
 
 // Writes over the file itself: for a file that cannot be replaced by another (one in a folder that
 // takes no new files). The room a longer content needs is taken first.
-void writeInPlace(const std::string& path, const std::string& content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+void writeInPlace(const std::wstring& path, const std::string& content) {
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         fail(GetLastError());
     try {
@@ -74,13 +76,15 @@ void writeInPlace(const std::string& path, const std::string& content) {
 }
 
 // The full name of a file: ReplaceFile is given full names, as wine's refuses a name relative to
-// the working directory (ERROR_DIRECTORY) where Windows takes it.
-std::string fullPath(const std::string& path) {
-    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+// the working directory (ERROR_DIRECTORY) where Windows takes it. In UTF-16, as the working
+// directory may hold letters that no 8-bit code page has.
+std::wstring fullPath(const std::string& name) {
+    const std::wstring path = ToWide(name);
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (size == 0)
         fail(GetLastError());
-    std::string full(size, '\0');
-    const DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
     if (length == 0 || length >= size)
         fail(GetLastError());
     full.resize(length);
@@ -93,16 +97,17 @@ std::string fullPath(const std::string& path) {
 // content goes to a temporary file beside the target, which ReplaceFile puts in its place keeping
 // the target's attributes and security; a new file is moved into place.
 void ReplaceFileContent(const std::string& name, const std::string& content) {
-    const std::string path = fullPath(name);
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring path = fullPath(name);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
         throw Error::fromErrno(EACCES);
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         RefuseNotRegular(true);
 
-    const std::string temp = path + ".tmp~";
-    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring temp = path + L".tmp~";
+    HANDLE file =
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         // A folder that takes no new files must not keep the user from saving a file that may be
@@ -117,16 +122,17 @@ void ReplaceFileContent(const std::string& name, const std::string& content) {
         writeAll(file, content);
     } catch (...) {
         CloseHandle(file);
-        DeleteFileA(temp.c_str());
+        DeleteFileW(temp.c_str());
         throw;
     }
     CloseHandle(file);
-    const BOOL moved = exists ? ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                             nullptr, nullptr)
-                              : MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    const BOOL moved =
+        exists ? ReplaceFileW(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                              nullptr)
+               : MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!moved) {
         const DWORD error = GetLastError();
-        DeleteFileA(temp.c_str());
+        DeleteFileW(temp.c_str());
         fail(error);
     }
 }

@@ -52,6 +52,7 @@ std::vector<std::string> ValueNames(HKEY key) {
 
 void ListComPorts(std::vector<std::string>& target) {
     std::vector<std::string> lines;
+    std::string failure;
     HKEY rawKey = nullptr;
     // Read access is all the list needs (full access is refused to ordinary users).
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\devicemap\\serialcomm", 0, KEY_READ, &rawKey) ==
@@ -66,11 +67,18 @@ void ListComPorts(std::vector<std::string>& target) {
                 continue;
             std::vector<char> data(size + 1, '\0');
             DWORD got = size;
+            // An entry that cannot be read costs only itself: the others are still listed.
             if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type,
-                                   reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS)
-                throw Error("Konnte Daten f\xFCr '" + name + "' nicht holen");
-            if (type != REG_SZ && type != REG_EXPAND_SZ)
-                throw Error("Ung\xFCltiger Datentyp f\xFCr '" + name + "'");
+                                   reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS) {
+                if (failure.empty())
+                    failure = "Konnte Daten f\xFCr '" + name + "' nicht holen";
+                continue;
+            }
+            if (type != REG_SZ && type != REG_EXPAND_SZ) {
+                if (failure.empty())
+                    failure = "Ung\xFCltiger Datentyp f\xFCr '" + name + "'";
+                continue;
+            }
             const std::string text(data.data()); // up to the terminator
             if (text.empty())
                 continue;
@@ -84,6 +92,8 @@ void ListComPorts(std::vector<std::string>& target) {
         }
     }
     target = std::move(lines);
+    if (!failure.empty())
+        throw Error(failure);
 }
 
 } // namespace travek

@@ -102,6 +102,7 @@ void X11Keyboard::readKeyboardEvents() {
 void X11Keyboard::fetchKeymap() {
     m_keymapStale = false;
     m_lookup.reset();
+    m_capsLockKey.reset();
     m_capsLock = false;
     xkb_keymap_unref(m_keymap);
     m_keymap = nullptr;
@@ -127,10 +128,13 @@ const X11KeymapLookup* X11Keyboard::lookup() {
 }
 
 void X11Keyboard::beginSend() {
-    // Keys of the last call may still wait in the server for their delay; what they do to Caps
-    // Lock must be known before this call decides about it, so this call waits for them.
-    if (m_delayedInCall)
+    // Keys of the last call may still be on their way through the server, or wait there for
+    // their delay; what they do to Caps Lock must be known before this call decides about it, so
+    // this call waits for them. Other keys change nothing that the next call reads: it goes on
+    // at once, and the server keeps the order.
+    if (m_syncBeforeNext)
         waitForServer();
+    m_syncBeforeNext = false;
     m_delayedInCall = false;
     readKeyboardEvents();
 }
@@ -141,11 +145,12 @@ void X11Keyboard::waitForServer() {
 }
 
 void X11Keyboard::endSend() {
+    // A round trip here cost the time from a value's last key to the Tab after it (the step's keys
+    // are the next call): the events are flushed, and a wait is left to the next call where the
+    // state it reads depends on them.
     xcb_flush(m_connection);
-    // On return the events have reached the focused window's queue, unless some wait in the server
-    // for their delay: those are not waited for, the program goes on while the server types.
-    if (!m_delayedInCall)
-        waitForServer();
+    if (m_delayedInCall)
+        m_syncBeforeNext = true;
 }
 
 std::optional<KeyStroke> X11Keyboard::lookupChar(char c) {
@@ -176,6 +181,10 @@ void X11Keyboard::sendKey(std::uint32_t key, bool down) {
         delay = 0;
     if (delay)
         m_delayedInCall = true;
+    if (!m_capsLockKey)
+        m_capsLockKey = namedKey(vk::Capital);
+    if (m_capsLockKey && key == *m_capsLockKey)
+        m_syncBeforeNext = true;
     m_lastKey = key;
     m_lastDown = down;
     xcb_test_fake_input(m_connection, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, static_cast<std::uint8_t>(key),

@@ -26,9 +26,11 @@ public:
     X11Keyboard(const X11Keyboard&) = delete;
     X11Keyboard& operator=(const X11Keyboard&) = delete;
 
+    // Waits for the server first when the last call pressed Caps Lock or left keys waiting for
+    // their delay: what they do to Caps Lock must be known before this call decides about it.
     void beginSend() override;
-    // Flushes; when no event of the call waits in the server for its delay, it also waits until
-    // the server has handled the events. Otherwise the next beginSend waits for them.
+    // Flushes, and returns without waiting for the server: a value and the keys after it go out
+    // back to back, as the focused window would get them from a keyboard.
     void endSend() override;
     std::optional<KeyStroke> lookupChar(char c) override;
     std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) override;
@@ -59,6 +61,10 @@ private:
     std::uint32_t m_lastKey = 0;
     bool m_lastDown = true;
     bool m_delayedInCall = false;
+    // The last call pressed Caps Lock, or left keys waiting in the server: the next call waits for
+    // the server before it reads the state.
+    bool m_syncBeforeNext = false;
+    std::optional<std::uint32_t> m_capsLockKey;
 };
 
 } // namespace travek

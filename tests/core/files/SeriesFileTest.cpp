@@ -41,6 +41,6 @@ TEST(SeriesFile, ErrorsAreReported) {
         ReadSeriesFile(dir.file("missing.pst"));
         FAIL();
     } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "Datei nicht gefunden");
+        EXPECT_EQ(std::string(e.what()), dir.file("missing.pst") + ": Datei nicht gefunden");
     }
 }

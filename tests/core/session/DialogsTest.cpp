@@ -3,6 +3,8 @@
 #include "support/FakeEventLoop.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -114,42 +116,62 @@ TEST(InterfaceChoice, ListsTheDefinitionsAndKeepsTheNameWhenNothingIsChosen) {
     EXPECT_EQ(InterfaceChoice(dir.file("none")).initialRow(), -1);
 }
 
-TEST(PortList, RefreshesWhileStartedTellsChangesAndKeepsTheLinesWhenTheSourceFails) {
+TEST(PortList, RefreshesWhileStartedTellsChangesAndReportsAFailureOnceWithoutNestingBoxes) {
     std::vector<std::string> ports = {"ttyUSB0=COM3"};
     int reads = 0;
-    bool fail = false;
+    std::string failure;
     test::FakeEventLoop loop;
     PortList list(loop, [&](std::vector<std::string>& target) {
         ++reads;
-        if (fail)
-            throw Error("Ung\xfcltiger Datentyp f\xfcr 'x'");
         target = ports;
+        if (!failure.empty())
+            throw Error(failure);
     });
     int changes = 0;
+    int openBoxes = 0;
+    int deepest = 0;
     std::vector<std::string> errors;
-    list.start([&] { ++changes; }, [&](const std::string& e) { errors.push_back(e); });
+    // The error box is modal: its loop goes on running the program's tasks for a while.
+    auto box = [&](const std::string& e) {
+        errors.push_back(e);
+        deepest = std::max(deepest, ++openBoxes);
+        loop.advance(std::chrono::milliseconds(3000));
+        --openBoxes;
+    };
+    list.start([&] { ++changes; }, box);
     EXPECT_EQ(reads, 1);
     EXPECT_EQ(changes, 1);
     loop.advance(std::chrono::milliseconds(500));
     EXPECT_EQ(reads, 2);
     EXPECT_EQ(changes, 1) << "nothing changed, nothing to show again";
+
+    // A bad entry: the readable ones are listed, and the failure is told once, however long the
+    // box stays open and however often the list is read afterwards.
+    failure = "Ung\xfcltiger Datentyp f\xfcr '\\Device\\Bad'";
     ports.push_back("ttyS0=/dev/ttyS0");
     loop.advance(std::chrono::milliseconds(500));
-    EXPECT_EQ(changes, 2);
-
-    fail = true;
-    loop.advance(std::chrono::milliseconds(500));
-    EXPECT_THAT(errors, ElementsAre("Ung\xfcltiger Datentyp f\xfcr 'x'"));
+    loop.advance(std::chrono::milliseconds(5000));
+    EXPECT_EQ(deepest, 1);
+    EXPECT_THAT(errors, ElementsAre(failure));
     EXPECT_THAT(list.lines(), ElementsAre("ttyUSB0=COM3", "ttyS0=/dev/ttyS0"));
+    EXPECT_GT(reads, 5) << "the refresh goes on after the report";
+
+    // Once the list reads again, a later failure is news.
+    failure.clear();
+    loop.advance(std::chrono::milliseconds(500));
+    failure = "Konnte Daten nicht holen";
+    loop.advance(std::chrono::milliseconds(500));
+    EXPECT_EQ(errors.size(), 2u);
 
     list.stop();
     const int before = reads;
     loop.advance(std::chrono::milliseconds(2000));
     EXPECT_EQ(reads, before);
-    // A list that cannot be read at the opening is not read again until the next one.
+    // A new opening reports the failure again, and keeps reading.
     list.start({}, [&](const std::string& e) { errors.push_back(e); });
-    EXPECT_EQ(errors.size(), 2u);
-    EXPECT_EQ(loop.pendingTasks(), 0u);
+    EXPECT_EQ(errors.size(), 3u);
+    EXPECT_EQ(loop.pendingTasks(), 1u);
+    list.stop();
 }
 
 } // namespace

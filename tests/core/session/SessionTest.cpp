@@ -36,6 +36,7 @@ public:
     void endGridUpdate() override {}
     void showError(const std::string& text) override { errors.push_back(text); }
     void beep() override { ++beeps; }
+    void showNotice(const std::string& text) override { notice = text; }
     std::string chooseSequenceFile(bool save) override {
         fileDialogs.push_back(save);
         if (files.empty()) {
@@ -55,7 +56,7 @@ public:
     bool runComPortDialog(ComPortChoice& choice) override { return ask(comPortDialog, choice); }
 
     std::array<std::string, 6> panels;
-    std::string active = "-", caption, seriesCount = "[ ]", seriesString, serviceOutput;
+    std::string active = "-", caption, seriesCount = "[ ]", seriesString, serviceOutput, notice;
     std::pair<int, int> cell{-1, -1};
     int gridUpdates = 0;
     int beeps = 0;
@@ -171,7 +172,7 @@ TEST_F(SessionTest, OpensWithNinetyNineEmptyStepsOrTheSavedSequenceAndSeriesSett
     dir.write("ablauf.pst", "zwoelf\r\nx;\r\n");
     view.seriesCount = "[ ]";
     open();
-    EXPECT_THAT(view.errors, ElementsAre("Ung\xFCltige numerische Eingabe"));
+    EXPECT_THAT(view.errors, ElementsAre("ablauf.pst: Ung\xFCltige numerische Eingabe"));
     EXPECT_EQ(sequence().StepCount, 3);
     EXPECT_EQ(view.seriesCount, "[ ]");
 }
@@ -340,7 +341,7 @@ TEST_F(SessionTest, LoadingReplacesTheSeriesSettingsEvenWhenTheSeriesFileIsMissi
     state().Series.ValXCount = 6;
     view.files = {dir.file("probe.abl")};
     session->loadSequence(1, 1);
-    EXPECT_THAT(view.errors, ElementsAre("Ung\xFCltige numerische Eingabe"));
+    EXPECT_THAT(view.errors, ElementsAre("probe.abl.pst: Ung\xFCltige numerische Eingabe"));
     EXPECT_EQ(state().Series.ValXCount, 0);
     EXPECT_EQ(view.seriesCount, "[0]");
 }
@@ -590,14 +591,17 @@ TEST_F(SessionTest, AMissingKeyboardOrOneTheDesktopTookAwayIsShownAndTheLinesGoO
     const std::string line = "A: 1,5\r";
     session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
     EXPECT_EQ(view.panels[5], keys.failure);
+    EXPECT_EQ(view.notice, keys.failure);
     EXPECT_TRUE(view.errors.empty());
 
     keys.failure.clear();
     session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
     EXPECT_THAT(keys.texts, ElementsAre("1,50", "{ENTER}"));
+    EXPECT_EQ(view.notice, "");
     // Without any keyboard the panel says why from the start, and again after every line.
     session->setKeyOutput(nullptr, "Keystrokes cannot be typed: no desktop");
     EXPECT_EQ(view.panels[5], "Keystrokes cannot be typed: no desktop");
+    EXPECT_EQ(view.notice, "Keystrokes cannot be typed: no desktop");
     session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
     EXPECT_EQ(view.panels[5], "Keystrokes cannot be typed: no desktop");
 
@@ -694,11 +698,15 @@ TEST_F(SessionTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTyped) 
     EXPECT_THAT(said, testing::StartsWith("travek: Protokoll nicht/da.csv: "));
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_EQ(keys.texts.size(), 6u);
+    // The line panel moves on with the next line; the notice stays while the log fails.
+    EXPECT_THAT(view.notice, testing::StartsWith("Protokoll nicht/da.csv: "));
+    EXPECT_NE(view.panels[5].find("A: 2,5"), std::string::npos);
 
-    // Each outage is said once: after the log works again, the next one is news.
+    // Once the log can be written, the notice goes; and the next outage is news again.
     std::filesystem::create_directory(dir.file("nicht"));
     testing::internal::CaptureStderr();
     session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
+    EXPECT_EQ(view.notice, "");
     std::filesystem::remove(dir.file("nicht/da.csv"));
     std::error_code inUse;
     std::filesystem::create_directory(dir.file("nicht/da.csv"), inUse);

@@ -72,9 +72,9 @@ TEST(PortListWindow, ShowsTheLinesWhileShownAndReportsAListThatCannotBeRead) {
     bool fail = false;
     test::FakeEventLoop loop;
     PortList source(loop, [&](std::vector<std::string>& target) {
+        target = ports; // the readable entries, then the failure of the others
         if (fail)
             throw Error("Ung\xfcltiger Datentyp f\xfcr 'x'");
-        target = ports;
     });
     std::string error;
     PortListWindow list(source, [&](const std::string& e) { error = e; });

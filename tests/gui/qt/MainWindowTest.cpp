@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -215,6 +216,40 @@ TEST_F(MainWindowView, ChannelDoubleClickWritesTheChosenChannelAndAsksForInitial
     EXPECT_EQ(form->session().sequence().StepChannel[3], 3);
     EXPECT_EQ(form->session().sequence().CurrentStep, 1);
     EXPECT_EQ(form->panelText(2), "3");
+    EXPECT_EQ(form->panelText(3), "1");
+}
+
+// The keyboard reaches every cell and acts on it as a double-click does; a double-click outside
+// the cells restarts the sequence as any other double-click on the grid.
+TEST_F(MainWindowView, KeysActOnTheCurrentCellAndADoubleClickOutsideTheCellsRestarts) {
+    create();
+    fillSteps({{"1", "a;"}, {"2", ""}});
+    form->gridView->setFocus();
+    form->setCurrentCell(1, 1);
+    QTest::keyClick(form->gridView, Qt::Key_Down);
+    EXPECT_EQ(form->currentRow(), 2);
+    runner->then([](QDialog& dialog) {
+        auto& channels = dynamic_cast<ChannelDialog&>(dialog);
+        channels.channelList->setCurrentRow(3);
+        return pressButton(dialog, channels.okButton);
+    });
+    QTest::keyClick(form->gridView, Qt::Key_Return);
+    EXPECT_EQ(grid().cell(1, 2), "4");
+    QTest::keyClick(form->gridView, Qt::Key_Up);
+    QTest::keyClick(form->gridView, Qt::Key_Right);
+    editKeys([](KeyActionDialog& keys) { EXPECT_EQ(keys.entries(), QStringList{"a"}); }, false);
+    QTest::keyClick(form->gridView, Qt::Key_F2);
+
+    form->session().sequence().CurrentStep = 2;
+    form->resize(435, 2400); // taller than the 99 steps
+    QApplication::processEvents();
+    const QPoint belowTheSteps(5, form->gridView->viewport()->height() - 3);
+    ASSERT_FALSE(form->gridView->indexAt(belowTheSteps).isValid());
+    QTest::mouseDClick(form->gridView->viewport(), Qt::LeftButton, {}, belowTheSteps);
+    EXPECT_EQ(form->session().sequence().CurrentStep, 1);
+    form->session().sequence().CurrentStep = 2;
+    QTest::mouseDClick(form->gridView->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
+    EXPECT_EQ(form->session().sequence().CurrentStep, 1);
     EXPECT_EQ(form->panelText(3), "1");
 }
 

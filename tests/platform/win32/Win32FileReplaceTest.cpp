@@ -54,5 +54,28 @@ TEST(Win32FileReplace, ReplacesCreatesAndRefusesAReadOnlyFile) {
     ::SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL); // so that the folder can go
 }
 
+// A working folder whose name no 8-bit code page holds: the program names its files relative to
+// it, and saving must still reach them.
+TEST(Win32FileReplace, SavesInAFolderNamedOutsideTheCodePage) {
+    test::TempDir dir;
+    const std::wstring folder = std::filesystem::path(dir.path()).wstring() + L"\\\x0141\x00F3" L"d\x017A";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    wchar_t previous[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+
+    WriteFileAtomically("./ablauf.abl", "1\t1\t{TAB};\r\n"); // a new file
+    WriteFileAtomically("TRAVEK.INI", "[PARAMETER]\r\n");
+    WriteFileAtomically("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=PX5R\r\n"); // replaced
+    EXPECT_EQ(ReadWholeFile("ablauf.abl").value_or("(unreadable)"), "1\t1\t{TAB};\r\n");
+    EXPECT_EQ(ReadWholeFile("TRAVEK.INI").value_or("(unreadable)"), "[PARAMETER]\r\nINTERFACE=PX5R\r\n");
+
+    ::SetCurrentDirectoryW(previous);
+    std::vector<std::wstring> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().wstring());
+    EXPECT_THAT(names, UnorderedElementsAre(L"ablauf.abl", L"TRAVEK.INI"));
+}
+
 } // namespace
 } // namespace travek
