@@ -8,6 +8,7 @@ set(TRAVEK_POSIX_SOURCES
     posix/PosixFileReplace.cpp
     posix/SignalPipe.cpp
     posix/PosixDeviceWatch.cpp
+    posix/PollKeyWait.cpp
 )
 set(TRAVEK_X11_SOURCES
     x11/X11KeymapLookup.cpp

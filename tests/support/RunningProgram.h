@@ -19,6 +19,7 @@
 #include "gui/qt/KeyActionDialog.h"
 #include "gui/qt/PortListWindow.h"
 #include "gui/qt/ComPortDialog.h"
+#include "gui/qt/QtKeyWait.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -87,6 +88,8 @@ public:
     }
 
     RecordingKeyboard keyboard;
+    // The program's own waits: user input is held until the text is typed.
+    QtKeyWait wait;
     std::vector<std::string> texts;
     int nestedCalls = 0;
     // Runs with the event loop in the middle of a text, as a platform that delivers received
@@ -95,7 +98,7 @@ public:
 
 private:
     LayoutKeySender m_sender{keyboard, [this] {
-                                 MainWindow::dispatchWhileTyping();
+                                 wait.dispatch();
                                  if (whileTyping)
                                      whileTyping();
                              }};

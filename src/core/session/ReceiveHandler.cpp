@@ -3,6 +3,7 @@
 #include "core/text/Error.h"
 #include "core/text/KeyString.h"
 #include "core/text/TextHelpers.h"
+#include "core/typing/KeyOutput.h"
 
 #include <optional>
 #include <utility>
@@ -76,7 +77,11 @@ void ReceiveHandler::handleLine() {
     // the record, so nothing is typed and the step waits for a real value.
     if (outcome.note == LineOutcome::Note::Typed) {
         outcome.typed = dispatch(*value);
-        if (!m_typingFailure.empty()) {
+        if (std::exchange(m_cutShort, false)) {
+            outcome.note = LineOutcome::Note::CutShort;
+            outcome.typed.clear();
+            m_typingFailure.clear();
+        } else if (!m_typingFailure.empty()) {
             outcome.note = LineOutcome::Note::NotTyped;
             outcome.typed.clear();
             outcome.failure = std::exchange(m_typingFailure, {});
@@ -127,6 +132,8 @@ void ReceiveHandler::typePieces(const std::string& keyString) {
 void ReceiveHandler::send(std::string_view keys) {
     try {
         m_outputs.SendKeys(keys);
+    } catch (const TypingStopped&) {
+        m_cutShort = true;
     } catch (const Error& error) {
         if (m_typingFailure.empty())
             m_typingFailure = error.what();

@@ -18,7 +18,8 @@ struct LineOutcome {
         NotTyped,     // the value was due, but the keyboard failed (failure says why)
         OtherChannel, // the line's channel (or none) is not the one the current step expects
         NoNumber,     // the step's channel, but its value holds no number
-        NoSequence    // there are no steps to follow
+        NoSequence,   // there are no steps to follow
+        CutShort      // the program ended while the value or its keys were typed: the rest was dropped
     };
     int channel = 0; // 0 when the line names no known channel
     int step = 0;    // the step current when the line arrived
@@ -84,6 +85,8 @@ private:
     std::deque<std::string> m_heldBack;
     // Why the keyboard failed while the current line was typed; empty when it did not.
     std::string m_typingFailure;
+    // The key output was stopped while the current line was typed.
+    bool m_cutShort = false;
 };
 
 } // namespace travek

@@ -80,10 +80,6 @@ MainWindow::~MainWindow() {
 
 GridModel& MainWindow::grid() { return m_session->grid(); }
 
-void MainWindow::dispatchWhileTyping() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 QFont MainWindow::designFont() {
     if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")))
         return QFont(QStringLiteral("MS Sans Serif"), 8);
