@@ -50,9 +50,13 @@ public:
             ++nestedCalls;
         m_typing = true;
         texts.emplace_back(keys);
+        struct Done {
+            bool& typing;
+            ~Done() { typing = false; }
+        } done{m_typing};
         m_sender.SendKeys(keys);
-        m_typing = false;
     }
+    void stop() override { m_sender.stop(); }
     bool typing() const { return m_typing; }
 
     // The characters the key events make on the US layout; Tab, Return and the arrow keys are
