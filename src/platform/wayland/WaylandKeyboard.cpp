@@ -138,9 +138,13 @@ void WaylandKeyboard::roundTrip(const char* what) {
     }
     wl_callback_destroy(callback);
     check(what);
+    // A compositor that stopped answering is treated as gone: waiting again at every line would
+    // hold every value for the time-out, and an answer arriving late could not be trusted.
     if (!done)
-        throw Error(std::string("the Wayland compositor did not answer within ") + std::to_string(RoundTripMs / 1000) +
-                    " s (" + what + ")");
+        m_failure = std::string("the Wayland compositor did not answer within ") + std::to_string(RoundTripMs / 1000) +
+                    " s (" + what + "); restart TRAVEK to type again";
+    if (!m_failure.empty())
+        throw Error(m_failure);
 }
 
 WaylandKeyboard::~WaylandKeyboard() {
@@ -263,6 +267,8 @@ bool WaylandKeyboard::sendEvent(std::uint32_t keycode, bool down) {
 }
 
 void WaylandKeyboard::endSend() {
+    if (!m_failure.empty())
+        throw Error(m_failure);
     check("closed the connection");
     if (m_events.empty() || stopped()) {
         m_events.clear();

@@ -80,6 +80,8 @@ private:
     std::map<std::uint32_t, std::uint32_t> m_keycodes;
     std::uint32_t m_modifiers = 0;
     std::set<std::uint32_t> m_keysDown;
+    // Why the keyboard failed for good (the compositor did not answer in time); empty while it works.
+    std::string m_failure;
 };
 
 } // namespace travek

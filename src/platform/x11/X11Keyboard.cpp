@@ -136,6 +136,8 @@ const X11KeymapLookup* X11Keyboard::lookup() {
 }
 
 void X11Keyboard::beginSend() {
+    if (!m_failure.empty())
+        throw Error(m_failure);
     // Keys of the last call may still wait in the server for their delay; what they do to Caps
     // Lock must be known before this call decides about it, so this call waits for them.
     if (m_delayedInCall)
@@ -160,8 +162,12 @@ void X11Keyboard::waitForServer() {
         }
         if (xcb_connection_has_error(m_connection))
             throw Error("the connection to the X display was lost");
-        if (std::chrono::steady_clock::now() >= deadline)
-            throw Error("the X server did not answer within " + std::to_string(ServerAnswerMs / 1000) + " s");
+        // Treated as a server that went away: waiting again at every line would hold every value.
+        if (std::chrono::steady_clock::now() >= deadline) {
+            m_failure = "the X server did not answer within " + std::to_string(ServerAnswerMs / 1000) +
+                        " s; restart TRAVEK to type again";
+            throw Error(m_failure);
+        }
         m_wait.waitUntil(deadline, xcb_get_file_descriptor(m_connection));
     }
 }

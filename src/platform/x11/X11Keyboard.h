@@ -70,6 +70,8 @@ private:
 
     KeyWait& m_wait;
     bool m_stopped = false;
+    // Why the keyboard failed for good (the server did not answer in time); empty while it works.
+    std::string m_failure;
     std::chrono::milliseconds m_keyDelay{0};
     std::chrono::steady_clock::time_point m_lastTime{};
     std::uint32_t m_lastKey = 0;
