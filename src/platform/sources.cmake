@@ -6,8 +6,10 @@ set(TRAVEK_POSIX_SOURCES
     posix/LinuxPortList.cpp
     posix/ComPortMap.cpp
     posix/PosixFileReplace.cpp
+    posix/PosixFileRead.cpp
     posix/SignalPipe.cpp
     posix/PosixDeviceWatch.cpp
+    posix/UsbIdentity.cpp
     posix/PollKeyWait.cpp
 )
 set(TRAVEK_X11_SOURCES
@@ -35,6 +37,7 @@ set(TRAVEK_WIN32_SOURCES
     win32/Win32Keyboard.cpp
     win32/Win32KeyboardFactory.cpp
     win32/Win32FileReplace.cpp
+    win32/Win32FileRead.cpp
     win32/Win32DeviceWatch.cpp
 )
 foreach(list TRAVEK_POSIX_SOURCES TRAVEK_X11_SOURCES TRAVEK_WAYLAND_SOURCES TRAVEK_PORTAL_SOURCES TRAVEK_LINUX_SOURCES

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,18 +16,22 @@ namespace travek {
 struct LineOutcome {
     enum class Note {
         Typed,        // the value was typed
-        NotTyped,     // the value was due, but the keyboard failed (failure says why)
+        NotTyped,     // the value was due, but the keyboard failed (failedPart and failure say where, why)
         OtherChannel, // the line's channel (or none) is not the one the current step expects
         NoNumber,     // the step's channel, but its value holds no number
         NoSequence,   // there are no steps to follow
-        CutShort      // the program ended while the value or its keys were typed: the rest was dropped
+        CutShort      // the program ended while the line's keys were typed (failedPart says where): the rest was dropped
     };
     int channel = 0; // 0 when the line names no known channel
     int step = 0;    // the step current when the line arrived
     std::string line;
     std::string typed; // the value exactly as typed; empty when nothing was
     Note note = Note::Typed;
-    std::string failure; // why the keyboard typed nothing (NotTyped)
+    // The part of the line's keys that the keyboard failed on (NotTyped); what came before it was
+    // sent.
+    enum class Part { Value, StepKeys, SeriesString };
+    Part failedPart = Part::Value;
+    std::string failure; // why the keyboard failed (NotTyped)
 };
 
 // Turns the bytes that the measuring interface sends into typed values: assembles lines ended by
@@ -53,9 +58,11 @@ public:
     // The driver's receive event. The bytes are copied before anything else happens, since the
     // driver reuses its buffer.
     void receive(const void* DataPtr, std::int32_t DataSize);
-    // Forgets the piece of a line received so far: the device it came from is gone, and its
-    // start must not stick to the first line of the next one.
-    void dropPartialLine();
+    // Forgets everything received and not yet handled: the piece of a line so far, the chunks held
+    // back while a value is typed, and the rest of the chunk being handled. The device they came
+    // from is gone (or the port is closed or opened anew), and none of its bytes may stick to the
+    // first line of the next one.
+    void dropReceived();
 
     // Only the first characters of a line are ever looked at.
     static constexpr std::size_t MaxLineLength = 30;
@@ -67,8 +74,8 @@ private:
     LineOutcome::Note judge(int channel, bool hasNumber) const;
     // Types the value and the step's keys; gives the value as typed.
     std::string dispatch(double value);
-    void typePieces(const std::string& keyString);
-    void send(std::string_view keys);
+    void typePieces(const std::string& keyString, LineOutcome::Part part);
+    void send(std::string_view keys, LineOutcome::Part part);
     void setPanel(int panel, const std::string& text) const;
 
     InterfaceDefinition& m_definition;
@@ -83,9 +90,14 @@ private:
     // are done; otherwise two values' keystrokes would interleave in the target application.
     bool m_busy = false;
     std::deque<std::string> m_heldBack;
-    // Why the keyboard failed while the current line was typed; empty when it did not.
-    std::string m_typingFailure;
-    // The key output was stopped while the current line was typed.
+    // Counts dropReceived calls, so that the chunk being handled stops where the bytes of the old
+    // device were dropped under it.
+    std::uint64_t m_drops = 0;
+    // Why the keyboard failed while the current line was typed, and in which part; empty when it
+    // did not. Nothing more of the line is sent after a failure.
+    std::optional<std::string> m_typingFailure;
+    LineOutcome::Part m_failedPart = LineOutcome::Part::Value;
+    // The failure was the key output's stop: the program is ending.
     bool m_cutShort = false;
 };
 

@@ -11,7 +11,9 @@
 #include "core/session/SequenceState.h"
 
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace travek {
 
@@ -32,9 +34,13 @@ public:
     static constexpr const char* NoKeyboard = "no keyboard types the keys";
     // How often a lost port is tried again.
     static constexpr std::chrono::milliseconds ReconnectInterval{1000};
+    // The least time between two tries that changes in the device's folder start.
+    static constexpr std::chrono::milliseconds DeviceEventSpacing{100};
     // The pause after each channel command, so the box can switch the channel on.
     static constexpr std::chrono::milliseconds ChannelCommandPause{100};
     static constexpr std::chrono::milliseconds StartUpDelay{100};
+    // How long after the last change the files are saved.
+    static constexpr std::chrono::milliseconds SaveDelay{1000};
 
     // separator is the key string separator; the device is the serial port's (the platform's when
     // none is given). Nothing is shown before open().
@@ -81,14 +87,16 @@ public:
     bool activating() const { return m_activationTask != 0; }
 
     // The adapter was pulled or the device went away; the port is closed already. The same port
-    // is tried again every ReconnectInterval until it opens (then it is set up and the box
-    // initialised as by "Init Interface", and the sequence goes on where it was) or until the
-    // user chooses a port or an interface.
+    // is tried again every ReconnectInterval, and when its device's folder changes, until it opens
+    // (then it is set up and the box initialised as by "Init Interface", and the sequence goes on
+    // where it was) or until the user chooses a port or an interface. Only the same device is
+    // opened (SerialDevice::checkReturn): a port whose device cannot be told from the next one
+    // waits for the user's "Comport".
     void portLost();
     bool reconnecting() const { return m_reconnectTask != 0; }
 
     // Saves the sequence, the interface name and the series settings, each on its own, and closes
-    // the port; once. Unattended (a signal, the end of the desktop session) nobody is there to
+    // the port; once. (They are saved SaveDelay after every change as well.) Unattended (a signal, the end of the desktop session) nobody is there to
     // answer a box, so a file that cannot be saved is reported on standard error instead.
     void shutDown(bool unattended);
 
@@ -121,6 +129,9 @@ private:
     void scheduleReconnect(std::chrono::milliseconds delay = ReconnectInterval);
     void reconnect();
     void cancelReconnect();
+    void deviceFolderChanged();
+    // The lost port is not tried again by itself; the line panel says how to open it.
+    void portGoneForGood();
     // Opens the measurement log that TRAVEK.INI names ([LOG] FILE=), or none.
     void configureLog(const std::string& file);
     void lineHandled(const LineOutcome& outcome);
@@ -129,8 +140,15 @@ private:
     void typeKeys(std::string_view keys);
     void cancelActivation();
     bool editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited);
-    // Runs one of the user's actions: an Error on the way is shown in the error box.
+    // Runs one of the user's actions: an Error (or any other exception) on the way is shown in the
+    // error box.
     template <typename Action> void reporting(Action&& action);
+    // Runs action after delay, through reporting.
+    template <typename Action> EventLoop::TaskId later(std::chrono::milliseconds delay, Action&& action);
+    // The grid, the series settings or the interface changed: the files are saved SaveDelay later.
+    void changed();
+    // Writes ablauf.abl, TRAVEK.INI's interface name and ablauf.pst; the errors, one line each.
+    std::vector<std::string> saveFiles();
 
     SessionView& m_view;
     EventLoop& m_loop;
@@ -148,6 +166,14 @@ private:
     EventLoop::TaskId m_activationTask = 0;
     EventLoop::TaskId m_startUpTask = 0;
     EventLoop::TaskId m_reconnectTask = 0;
+    EventLoop::TaskId m_saveTask = 0;
+    EventLoop::TaskId m_deviceEventsTask = 0;
+    bool m_deviceEventMissed = false;
+    // The failures of the last save as they were shown; empty after a save that worked.
+    std::string m_saveFailureShown;
+    // The files (as DisplayName gives them) that were refused when the session opened: the
+    // session's state is not theirs, so they are never written over.
+    std::set<std::string> m_notLoaded;
     std::unique_ptr<EventLoop::Watch> m_deviceWatch;
     std::unique_ptr<MeasurementLog> m_log;
     bool m_logFailureShown = false;

@@ -24,12 +24,15 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 namespace travek {
@@ -79,6 +82,15 @@ MainWindow::~MainWindow() {
 }
 
 GridModel& MainWindow::grid() { return m_session->grid(); }
+
+bool MainWindow::installGermanQtTexts() {
+    static QTranslator translator;
+    if (!translator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(&translator);
+    return true;
+}
 
 QFont MainWindow::designFont() {
     if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")))
@@ -286,6 +298,8 @@ void MainWindow::showErrorBox(const QString& text) {
 }
 
 void MainWindow::showError(const std::string& text) { showErrorBox(fromWin1252(text)); }
+
+void MainWindow::beep() { QApplication::beep(); }
 
 std::string MainWindow::chooseSequenceFile(bool save) {
     QFileDialog dialog(this, QString(), QDir::currentPath(), ScriptFilter);

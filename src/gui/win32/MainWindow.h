@@ -70,6 +70,7 @@ public:
     void beginGridUpdate() override;
     void endGridUpdate() override;
     void showError(const std::string& text) override;
+    void beep() override;
     std::string chooseSequenceFile(bool save) override;
     bool runChannelDialog(ChannelChoice& choice) override;
     bool runKeyActionDialog(KeyActionList& list) override;
