@@ -1,6 +1,7 @@
 #include "platform/wayland/WaylandKeyboard.h"
 
 #include "core/text/Error.h"
+#include "core/typing/KeyOutput.h"
 #include "platform/posix/PollKeyWait.h"
 
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
@@ -107,9 +108,9 @@ void WaylandKeyboard::roundTrip(const char* what) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(RoundTripMs);
     const int fd = wl_display_get_fd(m_display);
     // The usual reading of a Wayland client, but each wait for the socket is the program's own,
-    // bounded by the deadline; a stop does not end it, as the keymap must be in place before any
-    // key (a release included) goes out.
-    while (!done && wl_display_get_error(m_display) == 0) {
+    // bounded by the deadline. A stop ends it: the round trips come before a call's first key, so
+    // nothing is held that would need the keymap to be released.
+    while (!done && !stopped() && wl_display_get_error(m_display) == 0) {
         if (wl_display_prepare_read(m_display) != 0) {
             wl_display_dispatch_pending(m_display);
             continue;
@@ -138,6 +139,8 @@ void WaylandKeyboard::roundTrip(const char* what) {
     }
     wl_callback_destroy(callback);
     check(what);
+    if (!done && stopped())
+        throw TypingStopped();
     // A compositor that stopped answering is treated as gone: waiting again at every line would
     // hold every value for the time-out, and an answer arriving late could not be trusted.
     if (!done)
