@@ -20,7 +20,8 @@ struct LineOutcome {
         OtherChannel, // the line's channel (or none) is not the one the current step expects
         NoNumber,     // the step's channel, but its value holds no number
         NoSequence,   // there are no steps to follow
-        CutShort      // the program ended while the line's keys were typed (failedPart says where): the rest was dropped
+        CutShort      // the program ended while the line's keys were typed (failedPart says where): the rest
+                      // was dropped
     };
     int channel = 0; // 0 when the line names no known channel
     int step = 0;    // the step current when the line arrived

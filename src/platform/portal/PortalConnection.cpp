@@ -201,7 +201,12 @@ void PortalConnection::notifyKeysym(std::uint32_t keysym, bool down) {
         m_wait.waitUntil(deadline);
     if (reply.isFinished() && !reply.isError())
         return;
-    if (m_vanished) {
+    // The bus answers for a portal that went away, possibly before NameOwnerChanged is read: with
+    // NoReply when it went with the call unanswered (QtDBus's own time-out comes only after the
+    // wait above has given up).
+    const QDBusError::ErrorType error = reply.isFinished() ? reply.error().type() : QDBusError::NoError;
+    if (m_vanished || error == QDBusError::ServiceUnknown || error == QDBusError::Disconnected ||
+        error == QDBusError::NoReply) {
         m_answering = false;
         throw Error("the desktop portal left the session bus" + restart);
     }
@@ -210,9 +215,8 @@ void PortalConnection::notifyKeysym(std::uint32_t keysym, bool down) {
         throw Error("the desktop portal did not answer a key within " + std::to_string(KeyReplyMs / 1000) + " s" +
                     restart);
     }
-    const QDBusError error = reply.error();
-    throw Error("the desktop portal refused a key (" + Text(error.name()) + ": " + Text(error.message()) + ")" +
-                restart);
+    throw Error("the desktop portal refused a key (" + Text(reply.error().name()) + ": " +
+                Text(reply.error().message()) + ")" + restart);
 }
 
 } // namespace travek
