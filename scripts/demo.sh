@@ -260,6 +260,8 @@ echo
 echo "Typed into the text window (<Tab> and <Enter> stand for the keys):"
 echo "------------------------------------------------------------------------"
 cat "$typed"
+# TRAVEK ends at once when stopped, in the middle of a value too: the text may end without Enter.
+[ -z "$(tail -c 1 "$typed")" ] || echo
 echo "------------------------------------------------------------------------"
 [ -n "$screenshot" ] && echo "Screenshot: $screenshot"
 echo "Demo directory: $work_dir (logs: sim.log, travek.log, textwin.log)"

@@ -11,6 +11,7 @@ set(TRAVEK_POSIX_SOURCES
     posix/SignalPipe.cpp
     posix/PosixDeviceWatch.cpp
     posix/UsbIdentity.cpp
+    posix/PollKeyWait.cpp
 )
 set(TRAVEK_X11_SOURCES
     x11/X11KeymapLookup.cpp

@@ -6,6 +6,8 @@
 #include "gui/qt/GridTableModel.h"
 #include "core/serial/SerialPort.h"
 
+#include <gmock/gmock.h>
+
 #include <QTableView>
 #include <QWindow>
 #include <qpa/qwindowsysteminterface.h>
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <map>
 #include <thread>
 #include <utility>
 
@@ -225,4 +228,41 @@ TEST_F(Flood, ADoubleClickWhileAValueIsTypedWaitsUntilTheValueIsDone) {
     EXPECT_EQ(keys.typedText(), "1,50>mm\tmmmmmmmm");
     // The value moved the sequence on to step 2, then the double-click restarted it.
     EXPECT_EQ(form->session().sequence().CurrentStep, 1);
+}
+
+TEST_F(Flood, ClosingTheWindowWhileAValueIsTypedEndsTheTypingAtOnce) {
+    // The window's close is user input, but unlike a click it is served in the middle of a value:
+    // the rest of the value is dropped, nothing is typed after it, and the log says so.
+    setUpBox(box.slavePath());
+    dir.write("TRAVEK.INI", dir.read("TRAVEK.INI") + "[LOG]\r\nFILE=messung.csv\r\n");
+    dir.write("ablauf.abl", "1\t1\t{RIGHT}mm{TAB}mmmmmmmmmmmmmmmmmmmmmmmmmmmmm;\r\n");
+    start();
+    startUpAndActivate();
+    ASSERT_EQ(form->activeLabel->text(), "Active");
+    bool closeQueued = false;
+    keys.whileTyping = [&] {
+        if (std::exchange(closeQueued, true))
+            return;
+        // As the desktop delivers the close button's click: queued, for the next event loop.
+        QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(form->windowHandle());
+    };
+    box.send("A: 1,5\r");
+    ASSERT_TRUE(runUntil([&] { return !form->isVisible(); }, 3000)) << "the window did not close";
+    keys.whileTyping = nullptr;
+    EXPECT_TRUE(closeQueued);
+    // The first dispatch comes before the tenth position of the step's keys; the close is served
+    // at the next one, and the keys stop there.
+    const std::string typed = keys.typedText();
+    EXPECT_EQ(typed, std::string("1,50>mm\tmmmmmmmmmmmm").substr(0, typed.size()));
+    EXPECT_LT(typed.size(), std::string("1,50>mm\t").size() + 29);
+    EXPECT_EQ(keys.keyboard.beginCount(), keys.keyboard.endCount()) << "the keyboard was left in a call";
+    const std::string log = dir.read("messung.csv");
+    // The value went out whole before the close; the step's keys were cut.
+    EXPECT_THAT(log, ::testing::HasSubstr(";A: 1,5;1,50;Tasten des Schritts abgebrochen: TRAVEK wurde beendet")) << log;
+    // Nothing is held: every press has its release.
+    std::map<std::uint32_t, int> held;
+    for (const RecordingKeyboard::Event& e : keys.keyboard.events())
+        held[e.key] += e.down ? 1 : -1;
+    for (const auto& [key, count] : held)
+        EXPECT_LE(count, 0) << RecordingKeyboard::keyName(key) << " is held";
 }

@@ -19,6 +19,7 @@
 #include "gui/qt/KeyActionDialog.h"
 #include "gui/qt/PortListWindow.h"
 #include "gui/qt/ComPortDialog.h"
+#include "gui/qt/QtKeyWait.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -49,9 +50,13 @@ public:
             ++nestedCalls;
         m_typing = true;
         texts.emplace_back(keys);
+        struct Done {
+            bool& typing;
+            ~Done() { typing = false; }
+        } done{m_typing};
         m_sender.SendKeys(keys);
-        m_typing = false;
     }
+    void stop() override { m_sender.stop(); }
     bool typing() const { return m_typing; }
 
     // The characters the key events make on the US layout; Tab, Return and the arrow keys are
@@ -87,6 +92,8 @@ public:
     }
 
     RecordingKeyboard keyboard;
+    // The program's own waits: user input is held until the text is typed.
+    QtKeyWait wait;
     std::vector<std::string> texts;
     int nestedCalls = 0;
     // Runs with the event loop in the middle of a text, as a platform that delivers received
@@ -95,7 +102,7 @@ public:
 
 private:
     LayoutKeySender m_sender{keyboard, [this] {
-                                 MainWindow::dispatchWhileTyping();
+                                 wait.dispatch();
                                  if (whileTyping)
                                      whileTyping();
                              }};

@@ -3,6 +3,7 @@
 #include "core/text/Error.h"
 #include "core/text/KeyString.h"
 #include "core/text/TextHelpers.h"
+#include "core/typing/KeyOutput.h"
 
 #include <optional>
 #include <utility>
@@ -93,6 +94,11 @@ void ReceiveHandler::handleLine() {
             if (m_failedPart == LineOutcome::Part::Value)
                 outcome.typed.clear();
             outcome.failure = *std::exchange(m_typingFailure, std::nullopt);
+            // Ended by the program's exit rather than by the keyboard.
+            if (std::exchange(m_cutShort, false)) {
+                outcome.note = LineOutcome::Note::CutShort;
+                outcome.failure.clear();
+            }
         }
     }
     // The panels follow the keys: a window's relayout before the first key was a good part of
@@ -152,6 +158,7 @@ void ReceiveHandler::send(std::string_view keys, LineOutcome::Part part) {
     } catch (const Error& error) {
         m_typingFailure = error.what();
         m_failedPart = part;
+        m_cutShort = dynamic_cast<const TypingStopped*>(&error) != nullptr;
     }
 }
 

@@ -19,7 +19,9 @@ struct LineOutcome {
         NotTyped,     // the value was due, but the keyboard failed (failedPart and failure say where, why)
         OtherChannel, // the line's channel (or none) is not the one the current step expects
         NoNumber,     // the step's channel, but its value holds no number
-        NoSequence    // there are no steps to follow
+        NoSequence,   // there are no steps to follow
+        CutShort      // the program ended while the line's keys were typed (failedPart says where): the rest
+                      // was dropped
     };
     int channel = 0; // 0 when the line names no known channel
     int step = 0;    // the step current when the line arrived
@@ -98,6 +100,8 @@ private:
     // did not. Nothing more of the line is sent after a failure.
     std::optional<std::string> m_typingFailure;
     LineOutcome::Part m_failedPart = LineOutcome::Part::Value;
+    // The failure was the key output's stop: the program is ending.
+    bool m_cutShort = false;
 };
 
 } // namespace travek

@@ -459,6 +459,14 @@ void Session::logLine(const LineOutcome& outcome) {
     case LineOutcome::Note::NoSequence:
         row.note = "kein Ablauf";
         break;
+    case LineOutcome::Note::CutShort: {
+        // What went out before the exit may have arrived in part; the record claims only a value
+        // that went out whole.
+        static constexpr const char* Parts[] = {"abgebrochen: ", "Tasten des Schritts abgebrochen: ",
+                                                "Reihenstring abgebrochen: "};
+        row.note = std::string(Parts[static_cast<int>(outcome.failedPart)]) + "TRAVEK wurde beendet";
+        break;
+    }
     }
     try {
         m_log->append(row);
@@ -588,9 +596,15 @@ void Session::startUp() {
     definition.InterfaceName = settings.readString("PARAMETER", "INTERFACE", definition.InterfaceName);
     m_state.NK = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.NK) & 0xFF);
     configureLog(settings.readString("LOG", "FILE", ""));
-    // The typing pace for slow targets (remote desktops, web forms).
+    // The typing pace for slow targets (remote desktops, web forms). Beyond a second per key a
+    // value would take minutes; the nearest allowed pace is used, and the user is told.
+    const int keyDelay = settings.readInteger("PARAMETER", "KEYDELAY", 0);
+    const int usedKeyDelay = std::clamp(keyDelay, 0, KeyOutput::MaxKeyDelay);
     if (m_keys)
-        m_keys->setKeyDelay(settings.readInteger("PARAMETER", "KEYDELAY", 0));
+        m_keys->setKeyDelay(usedKeyDelay);
+    if (usedKeyDelay != keyDelay)
+        m_view.showError("KEYDELAY=" + IntToStr(keyDelay) + " in TRAVEK.INI: erlaubt sind 0 bis " +
+                         IntToStr(KeyOutput::MaxKeyDelay) + " ms; es gilt " + IntToStr(usedKeyDelay));
     m_view.setPanelText(0, "COM ?");
     loadDefinition();
     m_view.setPanelText(1, definition.InterfaceName);
@@ -657,6 +671,9 @@ void Session::shutDown(bool unattended) {
     if (m_shutDown)
         return;
     m_shutDown = true;
+    // A value being typed is dropped, and nothing is typed after the window has gone.
+    if (m_keys)
+        m_keys->stop();
     if (m_startUpTask != 0) {
         m_loop.cancel(m_startUpTask);
         m_startUpTask = 0;

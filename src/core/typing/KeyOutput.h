@@ -1,8 +1,17 @@
 #pragma once
 
+#include "core/text/Error.h"
+
 #include <string_view>
 
 namespace travek {
+
+// Thrown by SendKeys when the output was stopped before or while the text was typed: the rest of
+// the text was dropped.
+class TypingStopped : public Error {
+public:
+    TypingStopped() : Error("typing was stopped: the program is ending") {}
+};
 
 // Where key-sequence texts go: the desktop's keyboard (through a platform keyboard) or a log. The
 // receive handler and the dialogs only ever see this.
@@ -15,6 +24,13 @@ public:
     // KEYDELAY of the settings: milliseconds between keys, 0 for full speed. Outputs that type
     // nowhere ignore it.
     virtual void setKeyDelay(int milliseconds) { (void)milliseconds; }
+    // The program is ending: nothing more is pressed, keys and modifiers still held are released,
+    // and a wait in progress ends at once. The call typing now, and every later one, throws
+    // TypingStopped. Safe to call from inside SendKeys (an event served while it waits).
+    virtual void stop() {}
+
+    // The longest pace KEYDELAY may ask for: slower would hold a value for minutes.
+    static constexpr int MaxKeyDelay = 1000;
 };
 
 } // namespace travek

@@ -67,6 +67,9 @@ public:
     // A platform spaces its events itself (its server's delay, or a wait) and never presses a key
     // again in the same millisecond as its release, whatever the pace.
     virtual void setKeyDelay(int milliseconds) { (void)milliseconds; }
+    // The program is ending: sendKey presses nothing from now on, releases still go out, and a
+    // wait in progress (for the pace or for the server) ends at once.
+    virtual void stop() {}
 };
 
 } // namespace travek

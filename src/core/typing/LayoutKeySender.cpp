@@ -79,7 +79,14 @@ void LayoutKeySender::tapNamed(std::uint8_t virtualKey) {
     }
 }
 
+void LayoutKeySender::stop() {
+    m_stopped = true;
+    m_keyboard.stop();
+}
+
 void LayoutKeySender::SendKeys(std::string_view Keys) {
+    if (m_stopped)
+        throw TypingStopped();
     if (Keys.empty())
         return;
     m_keyboard.beginSend();
@@ -92,6 +99,10 @@ void LayoutKeySender::SendKeys(std::string_view Keys) {
         // Positions count from 1: messages are dispatched before positions 10, 20, 30, ...
         if ((i + 1) % 10 == 0 && m_dispatchMessages)
             m_dispatchMessages();
+        // An exit served while the keyboard waited or messages were dispatched: the rest of the
+        // text is dropped, and what is held is released below.
+        if (m_stopped)
+            break;
         const char c = Keys[i];
         const auto lookup = m_keyboard.lookupChar(c);
         if (!lookup)
@@ -128,10 +139,14 @@ void LayoutKeySender::SendKeys(std::string_view Keys) {
         }
     }
 
+    // Caps Lock is given back to the user even when the text was cut short: it is the user's own
+    // state, not a key typed into the form.
     if (capsWasOn)
         tapNamed(vk::Capital);
     ReleasePendingModifiers(pending);
     m_keyboard.endSend();
+    if (m_stopped)
+        throw TypingStopped();
 }
 
 void LayoutKeySender::TypeLayoutChar(Pending& pending, const KeyStroke& lookup) {

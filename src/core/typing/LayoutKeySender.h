@@ -13,12 +13,13 @@ namespace travek {
 class LayoutKeySender : public KeyOutput {
 public:
     // dispatchMessages runs at every tenth position of a text (the Qt shell passes
-    // MainWindow::dispatchWhileTyping); it may be empty.
+    // QtKeyWait::dispatch); it may be empty.
     explicit LayoutKeySender(Keyboard& keyboard, std::function<void()> dispatchMessages = {});
     explicit LayoutKeySender(std::unique_ptr<Keyboard> keyboard, std::function<void()> dispatchMessages = {});
 
     void SendKeys(std::string_view Keys) override;
     void setKeyDelay(int milliseconds) override { m_keyboard.setKeyDelay(milliseconds); }
+    void stop() override;
 
 private:
     struct Pending {
@@ -35,6 +36,7 @@ private:
     std::unique_ptr<Keyboard> m_owned;
     Keyboard& m_keyboard;
     std::function<void()> m_dispatchMessages;
+    bool m_stopped = false;
 };
 
 } // namespace travek

@@ -85,10 +85,6 @@ MainWindow::~MainWindow() {
 
 GridModel& MainWindow::grid() { return m_session->grid(); }
 
-void MainWindow::dispatchWhileTyping() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 bool MainWindow::installGermanQtTexts() {
     static QTranslator translator;
     if (!translator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),

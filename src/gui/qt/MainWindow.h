@@ -99,12 +99,6 @@ public:
     // Error box: title "Fehler", error icon, one OK button; shown through the dialog runner.
     void showErrorBox(const QString& text);
 
-    // What the keystroke sender runs between characters: the event loop without user input, so
-    // serial data and repaints keep flowing, while a click in the middle of a value (a
-    // double-click restarting the sequence, a dialog holding up the dispatch) waits until the
-    // value is typed.
-    static void dispatchWhileTyping();
-
     // The font the windows are designed for, or the platform's sans serif at 9 pt where that is
     // missing.
     static QFont designFont();

@@ -1,6 +1,7 @@
 #include "core/text/Error.h"
 #include "core/typing/KeyOutputFactory.h"
 #include "gui/qt/MainWindow.h"
+#include "gui/qt/QtKeyWait.h"
 #include "platform/posix/SignalPipe.h"
 
 #include <QApplication>
@@ -60,10 +61,13 @@ int main(int argc, char* argv[]) {
             return 2;
         }
     }
+    // The keyboard waits in the event loop, so signals and the window's close are served while a
+    // value is typed.
+    travek::QtKeyWait keyWait;
     std::unique_ptr<travek::KeyOutput> keys;
     std::string noKeys;
     try {
-        keys = travek::CreateKeyOutput(backend, &travek::MainWindow::dispatchWhileTyping);
+        keys = travek::CreateKeyOutput(backend, [&keyWait] { keyWait.dispatch(); }, &keyWait);
     } catch (const travek::Error& error) {
         std::fprintf(stderr, "travek: %s\n", error.what());
         noKeys = error.what();

@@ -33,14 +33,19 @@ template <typename Open> std::unique_ptr<Keyboard> Opened(Open open) {
 
 } // namespace
 
-std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend) {
-    auto x11 = [] { return X11Keyboard::open(nullptr); };
+std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend, KeyWait* wait) {
+    auto x11 = [wait] { return X11Keyboard::open(nullptr, wait); };
+    auto portal = [wait] {
+        if (!wait)
+            throw Error("the portal keyboard needs the program's event loop");
+        return PortalKeyboard::open(*wait);
+    };
     if (backend == "x11")
         return Opened(x11);
     if (backend == "wayland")
-        return Opened([] { return WaylandKeyboard::open(nullptr); });
+        return Opened([wait] { return WaylandKeyboard::open(nullptr, wait); });
     if (backend == "portal")
-        return Opened([] { return PortalKeyboard::open(); });
+        return Opened(portal);
     if (backend.empty() || backend == "auto") {
         if (!WaylandSession())
             return Opened(x11);
@@ -49,12 +54,12 @@ std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend) {
         // ask the user, so it comes second (GNOME and KDE have only the portal).
         std::string wayland;
         try {
-            return WaylandKeyboard::open(nullptr);
+            return WaylandKeyboard::open(nullptr, wait);
         } catch (const Error& error) {
             wayland = error.what();
         }
         try {
-            return PortalKeyboard::open();
+            return portal();
         } catch (const Error& error) {
             throw Error("Keystrokes cannot be typed in this Wayland session (wayland: " + wayland +
                         "; portal: " + error.what() +

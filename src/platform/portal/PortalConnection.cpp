@@ -2,11 +2,14 @@
 
 #include "core/text/Error.h"
 #include "core/text/TextHelpers.h"
+#include "core/typing/KeyWait.h"
 
 #include <QCoreApplication>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QEventLoop>
 #include <QTimer>
@@ -39,7 +42,7 @@ QDBusMessage PortalCall(const QString& method) {
 
 } // namespace
 
-PortalConnection::PortalConnection() : m_bus(QDBusConnection::sessionBus()) {
+PortalConnection::PortalConnection(KeyWait& wait) : m_bus(QDBusConnection::sessionBus()), m_wait(wait) {
     if (!QCoreApplication::instance())
         throw Error("the portal keyboard needs the program's event loop");
     if (!m_bus.isConnected())
@@ -50,6 +53,10 @@ PortalConnection::PortalConnection() : m_bus(QDBusConnection::sessionBus()) {
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         throw Error("the desktop offers no RemoteDesktop portal (" + Text(reply.errorMessage()) + ")");
     m_version = reply.arguments().first().value<QDBusVariant>().variant().toUInt();
+    // The portal's name losing its owner (NameOwnerChanged) means the portal process is gone, and
+    // with it the session: no key sent after that arrives anywhere.
+    m_watcher = new QDBusServiceWatcher(Service, m_bus, QDBusServiceWatcher::WatchForUnregistration, this);
+    connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &PortalConnection::onVanished);
 }
 
 PortalConnection::~PortalConnection() {
@@ -61,7 +68,7 @@ QString PortalConnection::nextToken() {
 }
 
 void PortalConnection::closeSession() {
-    if (m_session.isEmpty() || m_closed)
+    if (m_session.isEmpty() || m_closed || m_vanished)
         return;
     m_bus.send(QDBusMessage::createMethodCall(Service, m_session, "org.freedesktop.portal.Session", "Close"));
     m_closed = true;
@@ -133,6 +140,12 @@ void PortalConnection::onResponse(uint response, const QVariantMap& results) {
 
 void PortalConnection::onClosed() {
     m_closed = true;
+    m_wait.wake();
+}
+
+void PortalConnection::onVanished() {
+    m_vanished = true;
+    m_wait.wake();
 }
 
 std::string PortalConnection::start(const std::string& restoreToken) {
@@ -167,11 +180,43 @@ std::string PortalConnection::start(const std::string& restoreToken) {
     }
 }
 
-bool PortalConnection::notifyKeysym(std::uint32_t keysym, bool down) {
+void PortalConnection::notifyKeysym(std::uint32_t keysym, bool down) {
+    const std::string restart = "; restart TRAVEK to type again";
+    if (m_vanished || !m_bus.isConnected()) {
+        m_answering = false;
+        throw Error("the desktop portal left the session bus" + restart);
+    }
+    if (m_closed)
+        throw Error("the desktop ended the keyboard session of the RemoteDesktop portal" + restart);
     QDBusMessage call = PortalCall("NotifyKeyboardKeysym");
     call << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariantMap() << static_cast<int>(keysym)
          << static_cast<uint>(down ? 1 : 0);
-    return m_bus.send(call);
+    // QtDBus ends the call with an error of its own a little after the wait below gives up.
+    QDBusPendingCallWatcher reply(m_bus.asyncCall(call, KeyReplyMs + 1000));
+    connect(&reply, &QDBusPendingCallWatcher::finished, this, [this] { m_wait.wake(); });
+    const auto deadline = KeyWait::Clock::now() + std::chrono::milliseconds(KeyReplyMs);
+    // A stop of the keyboard does not end this wait: the next event (a release) must not be sent
+    // before this one is answered, or it could overtake it.
+    while (!reply.isFinished() && !m_vanished && KeyWait::Clock::now() < deadline)
+        m_wait.waitUntil(deadline);
+    if (reply.isFinished() && !reply.isError())
+        return;
+    // The bus answers for a portal that went away, possibly before NameOwnerChanged is read: with
+    // NoReply when it went with the call unanswered (QtDBus's own time-out comes only after the
+    // wait above has given up).
+    const QDBusError::ErrorType error = reply.isFinished() ? reply.error().type() : QDBusError::NoError;
+    if (m_vanished || error == QDBusError::ServiceUnknown || error == QDBusError::Disconnected ||
+        error == QDBusError::NoReply) {
+        m_answering = false;
+        throw Error("the desktop portal left the session bus" + restart);
+    }
+    if (!reply.isFinished()) {
+        m_answering = false;
+        throw Error("the desktop portal did not answer a key within " + std::to_string(KeyReplyMs / 1000) + " s" +
+                    restart);
+    }
+    throw Error("the desktop portal refused a key (" + Text(reply.error().name()) + ": " +
+                Text(reply.error().message()) + ")" + restart);
 }
 
 } // namespace travek

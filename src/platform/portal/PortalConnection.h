@@ -9,7 +9,11 @@
 #include <cstdint>
 #include <string>
 
+class QDBusServiceWatcher;
+
 namespace travek {
+
+class KeyWait;
 
 // One RemoteDesktop session of the desktop portal, over QtDBus: the requests that set it up and
 // the keysyms sent in it. Qt types stay in here; PortalKeyboard speaks plain C++.
@@ -17,8 +21,12 @@ class PortalConnection : public QObject {
     Q_OBJECT
 
 public:
-    // Connects to the session bus and reads the portal's version. Throws Error.
-    PortalConnection();
+    // How long a key event may wait for the portal's reply before the keyboard counts as failed.
+    static constexpr int KeyReplyMs = 2000;
+
+    // Connects to the session bus and reads the portal's version; the key events' waits go
+    // through wait. Throws Error.
+    explicit PortalConnection(KeyWait& wait);
     ~PortalConnection() override;
 
     unsigned version() const { return m_version; }
@@ -28,16 +36,23 @@ public:
     // session is closed again when a later step fails.
     std::string start(const std::string& restoreToken);
 
-    // Sent without waiting for an answer: the bus keeps the order, and the next key goes out at
-    // once. False when the connection is gone.
-    bool notifyKeysym(std::uint32_t keysym, bool down);
-    // Whether the desktop ended the session (Session::Closed), as far as the event loop has
-    // delivered it.
-    bool closed() const { return m_closed || !m_bus.isConnected(); }
+    // Sends one key event and waits for the portal's reply, at most KeyReplyMs, serving the
+    // program's events meanwhile. The bus keeps the order of calls only up to the portal, which
+    // handles them concurrently: a call sent before the last one was answered may overtake it,
+    // and a release that overtakes its press leaves the key held and auto-repeating. So only one
+    // is ever outstanding. Throws Error when the portal answers with an error, does not answer in
+    // time, has left the bus or the desktop ended the session; answering() then says whether the
+    // portal still answers calls.
+    void notifyKeysym(std::uint32_t keysym, bool down);
+    bool answering() const { return m_answering; }
+    // Whether the desktop ended the session (Session::Closed) or the portal left the bus, as far
+    // as the event loop has delivered it.
+    bool closed() const { return m_closed || m_vanished || !m_bus.isConnected(); }
 
 private Q_SLOTS:
     void onResponse(uint response, const QVariantMap& results);
     void onClosed();
+    void onVanished();
 
 private:
     // Calls a portal method that answers with a Request object and waits for the Request's
@@ -49,6 +64,10 @@ private:
     void closeSession();
 
     QDBusConnection m_bus;
+    KeyWait& m_wait;
+    QDBusServiceWatcher* m_watcher = nullptr;
+    bool m_vanished = false;
+    bool m_answering = true;
     unsigned m_version = 0;
     QString m_session;
     unsigned m_tokens = 0;

@@ -59,42 +59,70 @@ std::string PortalKeyboard::RestoreTokenPath() {
     return std::string(home ? home : "") + "/.local/state/travek/portal-restore-token";
 }
 
-std::unique_ptr<PortalKeyboard> PortalKeyboard::open() {
-    auto connection = std::make_unique<PortalConnection>();
+std::unique_ptr<PortalKeyboard> PortalKeyboard::open(KeyWait& wait) {
+    auto connection = std::make_unique<PortalConnection>(wait);
     // A restore token is used once: every start that gets a new one replaces it.
     const std::string token = connection->start(connection->version() >= 2 ? ReadRestoreToken() : "");
     if (!token.empty())
         SaveRestoreToken(token);
-    return std::unique_ptr<PortalKeyboard>(new PortalKeyboard(std::move(connection)));
+    return std::unique_ptr<PortalKeyboard>(new PortalKeyboard(std::move(connection), wait));
 }
 
-PortalKeyboard::PortalKeyboard(std::unique_ptr<PortalConnection> connection) : m_connection(std::move(connection)) {}
+PortalKeyboard::PortalKeyboard(std::unique_ptr<PortalConnection> connection, KeyWait& wait)
+    : KeysymKeyboard(wait), m_connection(std::move(connection)) {}
 
 PortalKeyboard::~PortalKeyboard() = default;
 
-void PortalKeyboard::sendKey(std::uint32_t key, bool down) {
-    if (m_connection->closed())
-        return;
-    // The compositor stamps the keys as they come.
-    pace(key, down);
-    if (!m_connection->notifyKeysym(key, down))
-        return; // endSend says so
+void PortalKeyboard::beginSend() {
+    if (!m_failure.empty())
+        throw Error(m_failure);
+}
+
+void PortalKeyboard::notify(std::uint32_t key, bool down) {
+    if (!m_failure.empty())
+        throw Error(m_failure);
+    try {
+        m_connection->notifyKeysym(key, down);
+    } catch (const Error& error) {
+        m_failure = error.what();
+        // A key left held in the compositor repeats into the user's form until it is released.
+        if (m_connection->answering()) {
+            try {
+                while (!m_keysDown.empty()) {
+                    const std::uint32_t held = *m_keysDown.begin();
+                    m_keysDown.erase(m_keysDown.begin());
+                    m_connection->notifyKeysym(held, false);
+                }
+            } catch (const Error&) {
+                // Deliberately silent: the first failure is the one that is reported.
+            }
+        }
+        throw;
+    }
     if (down)
         m_keysDown.insert(key);
     else
         m_keysDown.erase(key);
 }
 
+void PortalKeyboard::sendKey(std::uint32_t key, bool down) {
+    // The compositor stamps the keys as they come. A press the pace held back when the keyboard
+    // was stopped is dropped.
+    if (!m_failure.empty())
+        throw Error(m_failure);
+    if (!pace(key, down))
+        return;
+    if (!down && stopped() && !m_keysDown.contains(key))
+        return; // its press was dropped
+    notify(key, down);
+}
+
 void PortalKeyboard::endSend() {
     // Nothing stays pressed after a call, whatever the text asked for.
-    while (!m_keysDown.empty()) {
-        const std::uint32_t key = *m_keysDown.begin();
-        m_keysDown.erase(m_keysDown.begin());
-        m_connection->notifyKeysym(key, false);
-    }
-    if (m_connection->closed())
-        throw Error("the desktop ended the keyboard session of the RemoteDesktop portal; restart TRAVEK to "
-                    "type again");
+    while (!m_keysDown.empty())
+        notify(*m_keysDown.begin(), false);
+    if (!m_failure.empty())
+        throw Error(m_failure);
 }
 
 } // namespace travek

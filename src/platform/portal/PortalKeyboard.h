@@ -21,17 +21,23 @@ class PortalConnection;
 // back, so the user is asked once and not at every start.
 //
 // Keys are keysyms (KeyStroke::key): the compositor finds them on the user's layout and presses
-// Shift or AltGr itself, so no look-up happens here.
+// Shift or AltGr itself, so no look-up happens here. Each key event waits for the portal's reply
+// before the next goes out (see PortalConnection::notifyKeysym), through the program's KeyWait.
+// An error reply, no reply within two seconds, the portal leaving the bus or the desktop ending
+// the session fails the keyboard for good: the call throws Error with the reason, a key still
+// held is released first where the portal still answers, and nothing more is sent.
 class PortalKeyboard : public KeysymKeyboard {
 public:
     // Throws Error with the reason: no session bus, no portal, the user refused, the desktop gave
     // no keyboard.
-    static std::unique_ptr<PortalKeyboard> open();
+    static std::unique_ptr<PortalKeyboard> open(KeyWait& wait);
     ~PortalKeyboard() override;
     PortalKeyboard(const PortalKeyboard&) = delete;
     PortalKeyboard& operator=(const PortalKeyboard&) = delete;
 
-    // Releases what the call left pressed. Throws Error when the desktop has ended the session.
+    // Throws Error when the keyboard has failed.
+    void beginSend() override;
+    // Releases what the call left pressed. Throws Error when the keyboard has failed.
     void endSend() override;
     void sendKey(std::uint32_t key, bool down) override;
 
@@ -39,10 +45,15 @@ public:
     static std::string RestoreTokenPath();
 
 private:
-    explicit PortalKeyboard(std::unique_ptr<PortalConnection> connection);
+    PortalKeyboard(std::unique_ptr<PortalConnection> connection, KeyWait& wait);
+    // Sends one event; on a failure releases what is held where the portal still answers, and
+    // throws.
+    void notify(std::uint32_t key, bool down);
 
     std::unique_ptr<PortalConnection> m_connection;
     std::set<std::uint32_t> m_keysDown;
+    // Why the keyboard failed; empty while it works.
+    std::string m_failure;
 };
 
 } // namespace travek

@@ -1,6 +1,8 @@
 #include "platform/wayland/WaylandKeyboard.h"
 
 #include "core/text/Error.h"
+#include "core/typing/KeyOutput.h"
+#include "platform/posix/PollKeyWait.h"
 
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
@@ -8,6 +10,7 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -65,7 +68,7 @@ void WaylandKeyboard::onGlobal(void* data, wl_registry* registry, std::uint32_t 
             wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
 }
 
-std::unique_ptr<WaylandKeyboard> WaylandKeyboard::open(const char* displayName) {
+std::unique_ptr<WaylandKeyboard> WaylandKeyboard::open(const char* displayName, KeyWait* wait) {
     if (!displayName && !std::getenv("WAYLAND_DISPLAY"))
         throw Error("no Wayland session (WAYLAND_DISPLAY is not set)");
     wl_display* display = wl_display_connect(displayName);
@@ -73,14 +76,14 @@ std::unique_ptr<WaylandKeyboard> WaylandKeyboard::open(const char* displayName) 
         throw Error(std::string("cannot connect to the Wayland compositor ") + DisplayName(displayName));
     static const wl_registry_listener Listener{&WaylandKeyboard::onGlobal,
                                                [](void*, wl_registry*, std::uint32_t) {}};
-    Globals globals;
     wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &Listener, &globals);
-    // The listener writes into globals only during this round trip.
-    const bool answered = wl_display_roundtrip(display) >= 0;
-    std::unique_ptr<WaylandKeyboard> keyboard(new WaylandKeyboard(display, registry, globals));
-    if (!answered)
-        throw Error("the Wayland compositor did not answer");
+    std::unique_ptr<WaylandKeyboard> keyboard(
+        new WaylandKeyboard(display, registry, Globals{}, wait ? *wait : PollKeyWait::shared()));
+    // The listener writes into the keyboard's own globals: globals announced later (an output
+    // plugged in) reach it during any later round trip, so they must land in memory that lives.
+    wl_registry_add_listener(registry, &Listener, &keyboard->m_globals);
+    keyboard->roundTrip("did not answer");
+    const Globals& globals = keyboard->m_globals;
     if (!globals.manager)
         throw Error("the Wayland compositor offers no virtual keyboard (zwp_virtual_keyboard_manager_v1)");
     if (!globals.seat)
@@ -88,13 +91,64 @@ std::unique_ptr<WaylandKeyboard> WaylandKeyboard::open(const char* displayName) 
     keyboard->m_keyboard =
         zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(globals.manager, globals.seat);
     // A compositor that allows the protocol only to some clients says so with an error here.
-    wl_display_roundtrip(display);
-    keyboard->check("refused a virtual keyboard");
+    keyboard->roundTrip("refused a virtual keyboard");
     return keyboard;
 }
 
-WaylandKeyboard::WaylandKeyboard(wl_display* display, wl_registry* registry, Globals globals)
-    : m_display(display), m_registry(registry), m_globals(globals) {}
+WaylandKeyboard::WaylandKeyboard(wl_display* display, wl_registry* registry, Globals globals, KeyWait& wait)
+    : KeysymKeyboard(wait), m_display(display), m_registry(registry), m_globals(globals) {}
+
+void WaylandKeyboard::roundTrip(const char* what) {
+    bool done = false;
+    wl_callback* callback = wl_display_sync(m_display);
+    static const wl_callback_listener Listener{[](void* data, wl_callback*, std::uint32_t) {
+        *static_cast<bool*>(data) = true;
+    }};
+    wl_callback_add_listener(callback, &Listener, &done);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(RoundTripMs);
+    const int fd = wl_display_get_fd(m_display);
+    // The usual reading of a Wayland client, but each wait for the socket is the program's own,
+    // bounded by the deadline. A stop ends it: the round trips come before a call's first key, so
+    // nothing is held that would need the keymap to be released.
+    while (!done && !stopped() && wl_display_get_error(m_display) == 0) {
+        if (wl_display_prepare_read(m_display) != 0) {
+            wl_display_dispatch_pending(m_display);
+            continue;
+        }
+        if (wl_display_flush(m_display) < 0 && errno != EAGAIN) {
+            wl_display_cancel_read(m_display);
+            break;
+        }
+        pollfd ready{fd, POLLIN, 0};
+        if (::poll(&ready, 1, 0) == 0) {
+            if (Clock::now() >= deadline) {
+                wl_display_cancel_read(m_display);
+                break;
+            }
+            m_wait.waitUntil(deadline, fd);
+            ready.revents = 0;
+            ::poll(&ready, 1, 0);
+        }
+        if (ready.revents & (POLLIN | POLLHUP | POLLERR)) {
+            if (wl_display_read_events(m_display) < 0)
+                break;
+        } else {
+            wl_display_cancel_read(m_display);
+        }
+        wl_display_dispatch_pending(m_display);
+    }
+    wl_callback_destroy(callback);
+    check(what);
+    if (!done && stopped())
+        throw TypingStopped();
+    // A compositor that stopped answering is treated as gone: waiting again at every line would
+    // hold every value for the time-out, and an answer arriving late could not be trusted.
+    if (!done)
+        m_failure = std::string("the Wayland compositor did not answer within ") + std::to_string(RoundTripMs / 1000) +
+                    " s (" + what + "); restart TRAVEK to type again";
+    if (!m_failure.empty())
+        throw Error(m_failure);
+}
 
 WaylandKeyboard::~WaylandKeyboard() {
     if (m_keyboard)
@@ -181,8 +235,7 @@ void WaylandKeyboard::useKeymapFor(const std::set<std::uint32_t>& keysyms) {
     zwp_virtual_keyboard_v1_keymap(m_keyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
                                    static_cast<std::uint32_t>(size));
     close(fd);
-    wl_display_roundtrip(m_display);
-    check("did not take the keymap");
+    roundTrip("did not take the keymap");
 
     m_keycodes.clear();
     std::uint32_t keycode = FirstKeycode;
@@ -196,25 +249,34 @@ void WaylandKeyboard::sendKey(std::uint32_t key, bool down) {
     m_events.push_back({key, down});
 }
 
-void WaylandKeyboard::sendEvent(std::uint32_t keycode, bool down) {
+bool WaylandKeyboard::sendEvent(std::uint32_t keycode, bool down) {
+    if (!down && !m_keysDown.contains(keycode))
+        return false; // its press was dropped when the keyboard was stopped
     // Native clients see the times given here, a millisecond apart for a repeated key's press. X11
     // clients under XWayland see XWayland's own clock, which stamps the events when it reads them:
     // the press also waits a millisecond, but XWayland reads a burst at once when it was busy (it
     // compiles every keymap it is sent, and the compositor sends one whenever the typing keyboard
     // changes), so only the pace (KEYDELAY, about 5 ms) makes sure there.
-    const Clock::time_point time = pace(keycode, down, [this] { wl_display_flush(m_display); });
-    zwp_virtual_keyboard_v1_key(m_keyboard, Milliseconds(time), keycode - 8,
+    const std::optional<Clock::time_point> time = pace(keycode, down, [this] { wl_display_flush(m_display); });
+    if (!time)
+        return false; // stopped: no more presses
+    zwp_virtual_keyboard_v1_key(m_keyboard, Milliseconds(*time), keycode - 8,
                                 down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     if (down)
         m_keysDown.insert(keycode);
     else
         m_keysDown.erase(keycode);
+    return true;
 }
 
 void WaylandKeyboard::endSend() {
+    if (!m_failure.empty())
+        throw Error(m_failure);
     check("closed the connection");
-    if (m_events.empty())
+    if (m_events.empty() || stopped()) {
+        m_events.clear();
         return;
+    }
     std::set<std::uint32_t> keysyms;
     for (const Event& event : m_events)
         keysyms.insert(event.keysym);
@@ -224,8 +286,9 @@ void WaylandKeyboard::endSend() {
         const auto it = m_keycodes.find(event.keysym);
         if (it == m_keycodes.end())
             continue;
-        sendEvent(it->second, event.down);
         // The compositor does not work out modifiers from a virtual keyboard's keys.
+        if (!sendEvent(it->second, event.down))
+            continue;
         if (const std::uint32_t mask = ModifierMask(event.keysym)) {
             m_modifiers = event.down ? (m_modifiers | mask) : (m_modifiers & ~mask);
             zwp_virtual_keyboard_v1_modifiers(m_keyboard, m_modifiers, 0, 0, 0);

@@ -24,11 +24,17 @@ namespace travek {
 // events are collected, and at its end the keymap is made to hold the keysyms the call types
 // (plus the modifiers); a changed keymap is uploaded and the compositor has acknowledged it (a
 // round trip) before the first key goes out. Keys are KeyStroke::key = keysym.
+//
+// Every wait for the compositor has a time-out (RoundTripMs) and goes through the program's
+// KeyWait, so a compositor that stopped answering fails the keyboard instead of freezing TRAVEK.
 class WaylandKeyboard : public KeysymKeyboard {
 public:
-    // displayName nullptr means $WAYLAND_DISPLAY. Throws Error with the reason when there is no
-    // compositor, it offers no virtual keyboard or refuses one.
-    static std::unique_ptr<WaylandKeyboard> open(const char* displayName);
+    // How long the compositor may take to answer a round trip.
+    static constexpr int RoundTripMs = 3000;
+
+    // displayName nullptr means $WAYLAND_DISPLAY; wait nullptr waits with poll(). Throws Error
+    // with the reason when there is no compositor, it offers no virtual keyboard or refuses one.
+    static std::unique_ptr<WaylandKeyboard> open(const char* displayName, KeyWait* wait = nullptr);
     ~WaylandKeyboard() override;
     WaylandKeyboard(const WaylandKeyboard&) = delete;
     WaylandKeyboard& operator=(const WaylandKeyboard&) = delete;
@@ -54,9 +60,13 @@ private:
     static void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                          std::uint32_t version);
 
-    WaylandKeyboard(wl_display* display, wl_registry* registry, Globals globals);
+    WaylandKeyboard(wl_display* display, wl_registry* registry, Globals globals, KeyWait& wait);
+    // wl_display_roundtrip with a time-out: throws Error naming what when the compositor did not
+    // answer in time or the connection broke.
+    void roundTrip(const char* what);
     void useKeymapFor(const std::set<std::uint32_t>& keysyms);
-    void sendEvent(std::uint32_t keycode, bool down);
+    // False when the event did not go out: a press after stop(), or a release of a key not held.
+    bool sendEvent(std::uint32_t keycode, bool down);
     void check(const char* what);
 
     wl_display* m_display;
@@ -70,6 +80,8 @@ private:
     std::map<std::uint32_t, std::uint32_t> m_keycodes;
     std::uint32_t m_modifiers = 0;
     std::set<std::uint32_t> m_keysDown;
+    // Why the keyboard failed for good (the compositor did not answer in time); empty while it works.
+    std::string m_failure;
 };
 
 } // namespace travek

@@ -4,7 +4,7 @@
 
 namespace travek {
 
-std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend) {
+std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend, KeyWait*) {
     if (backend.empty() || backend == "auto" || backend == "windows")
         return std::make_unique<Win32Keyboard>();
     if (backend == "x11" || backend == "wayland" || backend == "portal")

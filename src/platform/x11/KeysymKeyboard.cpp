@@ -6,7 +6,6 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
-#include <thread>
 
 namespace travek {
 
@@ -28,17 +27,23 @@ void KeysymKeyboard::setKeyDelay(int milliseconds) {
     m_keyDelay = std::chrono::milliseconds(std::max(milliseconds, 0));
 }
 
-KeysymKeyboard::Clock::time_point KeysymKeyboard::pace(std::uint32_t key, bool down,
-                                                       const std::function<void()>& beforeWait) {
+void KeysymKeyboard::stop() {
+    m_stopped = true;
+    m_wait.wake();
+}
+
+std::optional<KeysymKeyboard::Clock::time_point> KeysymKeyboard::pace(std::uint32_t key, bool down,
+                                                                      const std::function<void()>& beforeWait) {
     if (down) {
         auto earliest = m_lastTime + m_keyDelay;
         if (!m_lastDown && m_lastKey == key)
             earliest = std::max<Clock::time_point>(earliest, m_lastTime + std::chrono::milliseconds(1));
-        if (Clock::now() < earliest) {
-            if (beforeWait)
-                beforeWait();
-            std::this_thread::sleep_until(earliest);
-        }
+        if (!m_stopped && Clock::now() < earliest && beforeWait)
+            beforeWait();
+        while (!m_stopped && Clock::now() < earliest)
+            m_wait.waitUntil(earliest);
+        if (m_stopped)
+            return std::nullopt;
     }
     m_lastTime = Clock::now();
     m_lastKey = key;

@@ -1,8 +1,10 @@
 #include "platform/x11/X11Keyboard.h"
 
 #include "core/text/Error.h"
+#include "platform/posix/PollKeyWait.h"
 
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 #include <xcb/xtest.h>
 // xcb/xkb.h names a structure member "explicit", which C++ reserves.
 #define explicit explicit_
@@ -14,7 +16,7 @@
 
 namespace travek {
 
-std::unique_ptr<X11Keyboard> X11Keyboard::open(const char* displayName) {
+std::unique_ptr<X11Keyboard> X11Keyboard::open(const char* displayName, KeyWait* wait) {
     const char* shown = displayName ? displayName : std::getenv("DISPLAY");
     const std::string display = shown ? shown : "";
     if (display.empty())
@@ -43,15 +45,22 @@ std::unique_ptr<X11Keyboard> X11Keyboard::open(const char* displayName) {
         xcb_disconnect(connection);
         throw Error("no core keyboard on the X display " + display);
     }
-    std::unique_ptr<X11Keyboard> keyboard(new X11Keyboard(connection, context, deviceId, xkbEventBase));
+    std::unique_ptr<X11Keyboard> keyboard(
+        new X11Keyboard(connection, context, deviceId, xkbEventBase, wait ? *wait : PollKeyWait::shared()));
     // Selected before the first fetch, so that no change between the two can go unnoticed.
     keyboard->selectKeyboardEvents();
     return keyboard;
 }
 
 X11Keyboard::X11Keyboard(xcb_connection_t* connection, xkb_context* context, std::int32_t deviceId,
-                         std::uint8_t xkbEventBase)
-    : m_connection(connection), m_context(context), m_deviceId(deviceId), m_xkbEventBase(xkbEventBase) {}
+                         std::uint8_t xkbEventBase, KeyWait& wait)
+    : m_connection(connection), m_context(context), m_deviceId(deviceId), m_xkbEventBase(xkbEventBase),
+      m_wait(wait) {}
+
+void X11Keyboard::stop() {
+    m_stopped = true;
+    m_wait.wake();
+}
 
 X11Keyboard::~X11Keyboard() {
     xkb_keymap_unref(m_keymap);
@@ -102,7 +111,6 @@ void X11Keyboard::readKeyboardEvents() {
 void X11Keyboard::fetchKeymap() {
     m_keymapStale = false;
     m_lookup.reset();
-    m_capsLockKey.reset();
     m_capsLock = false;
     xkb_keymap_unref(m_keymap);
     m_keymap = nullptr;
@@ -128,6 +136,8 @@ const X11KeymapLookup* X11Keyboard::lookup() {
 }
 
 void X11Keyboard::beginSend() {
+    if (!m_failure.empty())
+        throw Error(m_failure);
     // Keys of the last call may still be on their way through the server, or wait there for
     // their delay; what they do to Caps Lock must be known before this call decides about it, so
     // this call waits for them. Other keys change nothing that the next call reads: it goes on
@@ -139,9 +149,30 @@ void X11Keyboard::beginSend() {
     readKeyboardEvents();
 }
 
-// The reply to a request comes after the server has handled everything sent before it.
+// The reply to a request comes after the server has handled everything sent before it. A stop
+// does not end the wait, which is short: it only orders what was sent.
 void X11Keyboard::waitForServer() {
-    free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    const xcb_get_input_focus_cookie_t cookie = xcb_get_input_focus(m_connection);
+    xcb_flush(m_connection);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ServerAnswerMs);
+    for (;;) {
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (xcb_poll_for_reply(m_connection, cookie.sequence, &reply, &error)) {
+            free(reply);
+            free(error);
+            return;
+        }
+        if (xcb_connection_has_error(m_connection))
+            throw Error("the connection to the X display was lost");
+        // Treated as a server that went away: waiting again at every line would hold every value.
+        if (std::chrono::steady_clock::now() >= deadline) {
+            m_failure = "the X server did not answer within " + std::to_string(ServerAnswerMs / 1000) +
+                        " s; restart TRAVEK to type again";
+            throw Error(m_failure);
+        }
+        m_wait.waitUntil(deadline, xcb_get_file_descriptor(m_connection));
+    }
 }
 
 void X11Keyboard::endSend() {
@@ -170,21 +201,31 @@ std::optional<std::uint32_t> X11Keyboard::namedKey(std::uint8_t virtualKey) {
 void X11Keyboard::sendKey(std::uint32_t key, bool down) {
     if (key > 255)
         return; // the core protocol has 8-bit keycodes
+    const auto capsLock = [this, key] {
+        const X11KeymapLookup* table = lookup();
+        return table && table->keyForVirtualKey(vk::Capital) == key;
+    };
+    if (down && m_stopped && !capsLock())
+        return;
+    if (down && m_keyDelay.count() > 0) {
+        const auto earliest = m_lastTime + m_keyDelay;
+        if (std::chrono::steady_clock::now() < earliest)
+            xcb_flush(m_connection);
+        while (!m_stopped && std::chrono::steady_clock::now() < earliest)
+            m_wait.waitUntil(earliest);
+        if (m_stopped && !capsLock())
+            return;
+    }
     // Clients that tell auto-repeat from a key's release and next press by equal timestamps would
     // swallow the second "0" of "100": the server is asked to hold such a press until its clock
     // has moved on. The server stamps the event when it handles it, and it goes on reading the
     // program's requests only after it, so everything keeps its order and nothing here waits.
-    std::uint32_t delay = static_cast<std::uint32_t>(m_keyDelay);
-    if (down && !m_lastDown && m_lastKey == key && delay == 0)
-        delay = 1;
-    if (!down)
-        delay = 0;
+    const std::uint32_t delay = down && !m_lastDown && m_lastKey == key ? 1 : 0;
     if (delay)
         m_delayedInCall = true;
-    if (!m_capsLockKey)
-        m_capsLockKey = namedKey(vk::Capital);
-    if (m_capsLockKey && key == *m_capsLockKey)
+    if (capsLock())
         m_syncBeforeNext = true;
+    m_lastTime = std::chrono::steady_clock::now();
     m_lastKey = key;
     m_lastDown = down;
     xcb_test_fake_input(m_connection, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, static_cast<std::uint8_t>(key),

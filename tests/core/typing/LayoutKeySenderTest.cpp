@@ -1,3 +1,4 @@
+#include "core/typing/KeyOutput.h"
 #include "core/typing/LayoutKeySender.h"
 #include "core/typing/LogKeySender.h"
 #include "core/typing/RecordingKeyboard.h"
@@ -156,6 +157,22 @@ TEST_F(LayoutKeySenderTest, NestedCallFromDispatchKeepsItsOwnState) {
                                    "6 down, 6 up, 7 down, 7 up, 8 down, 8 up, Ctrl down, Ctrl up, "
                                    "Z down, Z up, Ctrl down, C down, C up, Ctrl up");
     EXPECT_EQ(keyboard.beginCount(), keyboard.endCount());
+}
+
+TEST_F(LayoutKeySenderTest, AStopDropsTheRestReleasesWhatIsPendingAndGivesCapsLockBack) {
+    // The program is ended while the messages are dispatched before position 10, with Ctrl
+    // pending for the next character and Caps Lock switched off for the call.
+    LayoutKeySender stopped(keyboard, [&] { stopped.stop(); });
+    keyboard.setCapsLock(true);
+    keyboard.clear();
+    EXPECT_THROW(stopped.SendKeys("12345678^cdefg"), TypingStopped);
+    EXPECT_EQ(keyboard.describe(), "Caps Lock down, Caps Lock up, 1 down, 1 up, 2 down, 2 up, 3 down, 3 up, "
+                                   "4 down, 4 up, 5 down, 5 up, 6 down, 6 up, 7 down, 7 up, 8 down, 8 up, "
+                                   "Ctrl down, Ctrl up, Caps Lock down, Caps Lock up, Ctrl up");
+    EXPECT_EQ(keyboard.beginCount(), keyboard.endCount());
+    keyboard.clear();
+    EXPECT_THROW(stopped.SendKeys("1"), TypingStopped);
+    EXPECT_EQ(keyboard.describe(), "");
 }
 
 TEST(LogKeySenderTest, WritesOneLinePerCallExactlyAsPassed) {

@@ -93,6 +93,15 @@ TEST_F(Program, FirstRunInAnEmptyDirectory) {
     EXPECT_EQ(dir.read("TRAVEK.INI"), "[COMPORTS]\r\nCOM1=./no-such-device\r\n[PARAMETER]\r\nINTERFACE=PX5R\r\n");
 }
 
+TEST_F(Program, AKeyDelayOutsideItsRangeIsRefusedWithAMessage) {
+    // A minute and a half per key would hold a value, and the program's end, for many minutes.
+    dir.write("TRAVEK.INI", "[PARAMETER]\r\nKEYDELAY=100000\r\n[COMPORTS]\r\nCOM1=./no-such-device\r\n");
+    start();
+    expectErrorBox("KEYDELAY=100000 in TRAVEK.INI: erlaubt sind 0 bis 1000 ms; es gilt 1000");
+    expectErrorBox("COM1 Error");
+    form->session().startUp();
+}
+
 TEST_F(Program, StartUpRunsOnceAfterEveryWindowExistsEvenWhenCreationShowsAnErrorBox) {
     dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM1=./no-such-device\r\n");
     dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");

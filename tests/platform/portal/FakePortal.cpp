@@ -2,6 +2,11 @@
 // real one does — each request with a Request object whose Response signal follows the reply —
 // and records every call, which the test reads back through org.travek.FakePortal.Calls.
 // The portal's version (2 keeps permissions with a restore token) is the first argument.
+//
+// Key events are handled the way xdg-desktop-portal handles them: concurrently. Each one takes
+// effect (is recorded) after a small random delay of its own and is answered only then, so calls
+// that a sender does not wait for overtake each other, as they do on GNOME and KDE. The test can
+// also make it answer a key with an error, stop answering, or leave the bus.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -9,10 +14,13 @@
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QStringList>
+#include <QDBusError>
+#include <QRandomGenerator>
 #include <QTimer>
 #include <QVariantMap>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -44,6 +52,11 @@ public:
     uint availableDeviceTypes() const { return 7; }
     uint startAnswer = 0;
     QString session;
+    // Counted from 1 over the key events: the one answered with an error, the first of those never
+    // answered, the one at which the portal leaves the bus; 0 for none.
+    uint failAt = 0;
+    uint silentFrom = 0;
+    uint vanishAt = 0;
 
 public Q_SLOTS:
     QDBusObjectPath CreateSession(const QVariantMap& options, const QDBusMessage& message) {
@@ -77,9 +90,27 @@ public Q_SLOTS:
                         {"restore_token", QStringLiteral("token%1").arg(++m_tokens)}});
     }
 
-    void NotifyKeyboardKeysym(const QDBusObjectPath& handle, const QVariantMap&, int keysym, uint state) {
-        recorded << QStringLiteral("key 0x%1 %2").arg(keysym, 0, 16).arg(state ? "down" : "up") +
-                        sessionCheck(handle);
+    void NotifyKeyboardKeysym(const QDBusObjectPath& handle, const QVariantMap&, int keysym, uint state,
+                              const QDBusMessage& message) {
+        const QString call =
+            QStringLiteral("key 0x%1 %2").arg(keysym, 0, 16).arg(state ? "down" : "up") + sessionCheck(handle);
+        ++m_keyCalls;
+        if (m_keyCalls == vanishAt) {
+            std::fflush(nullptr);
+            std::_Exit(0); // as a portal that crashed: no reply, and its name is gone
+        }
+        message.setDelayedReply(true);
+        if (silentFrom != 0 && m_keyCalls >= silentFrom)
+            return; // never answered, never typed
+        if (m_keyCalls == failAt) {
+            QDBusConnection::sessionBus().send(
+                message.createErrorReply(QDBusError::AccessDenied, QStringLiteral("the session is not allowed keys")));
+            return;
+        }
+        QTimer::singleShot(QRandomGenerator::global()->bounded(4), [call, message] {
+            recorded << call;
+            QDBusConnection::sessionBus().send(message.createReply());
+        });
     }
 
 private:
@@ -106,6 +137,7 @@ private:
 
     uint m_version;
     int m_tokens = 0;
+    uint m_keyCalls = 0;
 };
 
 // What the test asks: the calls so far, and the answer to the next Start (1: the user refused).
@@ -119,6 +151,10 @@ public:
 public Q_SLOTS:
     QStringList Calls() { return recorded; }
     void AnswerStartWith(uint answer) { m_portal.startAnswer = answer; }
+    // The misbehaviour at the key event given, counted from 1 over the key events since start.
+    void FailKeyAt(uint n) { m_portal.failAt = n; }
+    void SilentFromKey(uint n) { m_portal.silentFrom = n; }
+    void VanishAtKey(uint n) { m_portal.vanishAt = n; }
     // The desktop ends the session, as when the user revokes the permission.
     void CloseSession() {
         QDBusConnection::sessionBus().send(

@@ -3,6 +3,7 @@
 // CI=true, where that is a failure.
 #include "core/text/Error.h"
 #include "core/typing/KeyOutputFactory.h"
+#include "gui/qt/QtKeyWait.h"
 #include "platform/portal/PortalKeyboard.h"
 #include "support/TempDir.h"
 
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -134,9 +136,19 @@ protected:
             result.push_back(call.toStdString());
         return result;
     }
+    std::unique_ptr<KeyOutput> openKeys() { return CreateKeyOutput("portal", [this] { wait.dispatch(); }, &wait); }
     std::string failureOf() {
         try {
-            CreateKeyOutput("portal", {});
+            openKeys();
+            return {};
+        } catch (const Error& error) {
+            return error.what();
+        }
+    }
+    // What typing keys ends with: empty when it worked.
+    static std::string typingFailure(KeyOutput& keys, std::string_view text) {
+        try {
+            keys.SendKeys(text);
             return {};
         } catch (const Error& error) {
             return error.what();
@@ -146,18 +158,22 @@ protected:
     inline static QProcess* bus = nullptr;
     inline static test::TempDir* busDir = nullptr;
     test::TempDir dir;
+    QtKeyWait wait;
     std::unique_ptr<QProcess> portal;
 };
 
 TEST_F(PortalKeyboardTest, AsksOnceThenSendsEachKeysymWithItsRelease) {
     startPortal();
-    auto keys = CreateKeyOutput("portal", {});
-    // A value, a named key, an upper-case letter, Ctrl+c, and characters that need AltGr on a
-    // German layout ("@@" types "@"; "€" is 0x80 in Windows-1252).
-    keys->SendKeys("1,5{TAB}A^c@@\x80");
+    auto keys = openKeys();
+    // A value with doubled digits, a named key, an upper-case letter, Ctrl+c, and characters that
+    // need AltGr on a German layout ("@@" types "@"; "€" is 0x80 in Windows-1252). The fake
+    // portal handles key events concurrently, as the real one does: the order holds only because
+    // each one waits for the answer to the one before.
+    keys->SendKeys("100,004{TAB}A^c@@\x80");
 
     std::vector<std::string> expected{"CreateSession", "SelectDevices types=1 persist_mode=2", "Start"};
-    for (unsigned keysym : {unsigned(XKB_KEY_1), unsigned(XKB_KEY_comma), unsigned(XKB_KEY_5), unsigned(XKB_KEY_Tab),
+    for (unsigned keysym : {unsigned(XKB_KEY_1), unsigned(XKB_KEY_0), unsigned(XKB_KEY_0), unsigned(XKB_KEY_comma),
+                            unsigned(XKB_KEY_0), unsigned(XKB_KEY_0), unsigned(XKB_KEY_4), unsigned(XKB_KEY_Tab),
                             unsigned(XKB_KEY_A)})
         for (const std::string& event : Tap(keysym))
             expected.push_back(event);
@@ -174,7 +190,7 @@ TEST_F(PortalKeyboardTest, AsksOnceThenSendsEachKeysymWithItsRelease) {
     // The desktop's restore token is kept, and the next start hands it back instead of asking anew.
     EXPECT_EQ(dir.read("travek/portal-restore-token"), "token1\n");
     keys.reset();
-    keys = CreateKeyOutput("portal", {});
+    keys = openKeys();
     const auto all = calls();
     EXPECT_THAT(std::vector<std::string>(all.begin() + expected.size(), all.end()),
                 ElementsAre("Close", "CreateSession", "SelectDevices types=1 persist_mode=2 restore_token=token1",
@@ -192,7 +208,7 @@ TEST_F(PortalKeyboardTest, ARefusalIsSaidAndNothingIsTyped) {
 
 TEST_F(PortalKeyboardTest, ASessionTheDesktopEndsStopsTypingWithAReason) {
     startPortal();
-    auto keys = CreateKeyOutput("portal", {});
+    auto keys = openKeys();
     control("CloseSession");
     // The Closed signal arrives through the event loop, as it does between two lines.
     for (int i = 0; i < 20; ++i) {
@@ -206,6 +222,57 @@ TEST_F(PortalKeyboardTest, ASessionTheDesktopEndsStopsTypingWithAReason) {
         EXPECT_THAT(error.what(), HasSubstr("the desktop ended the keyboard session"));
     }
     EXPECT_THAT(calls(), ElementsAre("CreateSession", "SelectDevices types=1 persist_mode=2", "Start"));
+}
+
+// A portal that answers a key with an error: the keyboard has failed. The modifier it holds is
+// released first, since the portal still answers, and nothing more is sent.
+TEST_F(PortalKeyboardTest, AnErrorAnswerFailsTheKeyboardAfterReleasingWhatIsHeld) {
+    startPortal();
+    auto keys = openKeys();
+    // "^c": Ctrl is tapped, then held around "c", whose press (the fourth key event) is refused.
+    control("FailKeyAt", {QVariant::fromValue(4u)});
+    const std::string failure = typingFailure(*keys, "^c");
+    EXPECT_THAT(failure, HasSubstr("the desktop portal refused a key"));
+    EXPECT_THAT(failure, HasSubstr("the session is not allowed keys"));
+    EXPECT_EQ(typingFailure(*keys, "7"), failure) << "a failed keyboard typed on";
+    const auto all = calls();
+    EXPECT_THAT(std::vector<std::string>(all.begin() + 3, all.end()),
+                ElementsAre(Key(XKB_KEY_Control_L, true), Key(XKB_KEY_Control_L, false), Key(XKB_KEY_Control_L, true),
+                            Key(XKB_KEY_Control_L, false)));
+}
+
+// A portal that stops answering, and one that leaves the bus, fail the keyboard with the reason;
+// neither holds the program for longer than the reply's time-out.
+TEST_F(PortalKeyboardTest, APortalThatStopsAnsweringOrLeavesTheBusFailsTheKeyboard) {
+    startPortal();
+    auto keys = openKeys();
+    control("SilentFromKey", {QVariant::fromValue(3u)});
+    EXPECT_THAT(typingFailure(*keys, "12"), HasSubstr("the desktop portal did not answer a key within 2 s"));
+    EXPECT_THAT(typingFailure(*keys, "3"), HasSubstr("did not answer"));
+    const auto all = calls();
+    EXPECT_THAT(std::vector<std::string>(all.begin() + 3, all.end()), ElementsAreArray(Tap(XKB_KEY_1)));
+    keys.reset();
+    TearDown();
+
+    startPortal();
+    keys = openKeys();
+    control("VanishAtKey", {QVariant::fromValue(2u)});
+    EXPECT_THAT(typingFailure(*keys, "12"), HasSubstr("the desktop portal left the session bus"));
+    EXPECT_THAT(typingFailure(*keys, "3"), HasSubstr("left the session bus"));
+}
+
+// Stopping the keyboard (the program ends) ends a wait for the pace at once: the rest of the text
+// is dropped, and the call says it was stopped.
+TEST_F(PortalKeyboardTest, AStopDuringASlowTextDropsTheRest) {
+    startPortal();
+    auto keys = openKeys();
+    keys->setKeyDelay(1000);
+    // Served by the keyboard's wait before the second key, as a signal would be.
+    QTimer::singleShot(200, [&keys] { keys->stop(); });
+    EXPECT_THROW(keys->SendKeys("12345"), TypingStopped);
+    const auto all = calls();
+    EXPECT_THAT(std::vector<std::string>(all.begin() + 3, all.end()), ElementsAreArray(Tap(XKB_KEY_1)));
+    EXPECT_THROW(keys->SendKeys("6"), TypingStopped);
 }
 
 } // namespace
