@@ -18,14 +18,16 @@ struct LineOutcome {
         NotTyped,     // the value was due, but the keyboard failed (failure says why)
         OtherChannel, // the line's channel (or none) is not the one the current step expects
         NoNumber,     // the step's channel, but its value holds no number
-        NoSequence    // there are no steps to follow
+        NoSequence,   // there are no steps to follow
+        WrongWindow   // the value was due, but the window with the focus is not the target (failure says which)
     };
     int channel = 0; // 0 when the line names no known channel
     int step = 0;    // the step current when the line arrived
     std::string line;
     std::string typed; // the value exactly as typed; empty when nothing was
     Note note = Note::Typed;
-    std::string failure; // why the keyboard typed nothing (NotTyped)
+    std::string failure; // why the keyboard typed nothing (NotTyped), what has the focus (WrongWindow)
+    std::string window;  // the title of the window that got the value, or had the focus when it was refused
 };
 
 // Turns the bytes that the measuring interface sends into typed values: assembles lines ended by
@@ -44,6 +46,10 @@ public:
         // Once per line, after its value and keys were typed (never in the middle of them) and
         // before the next line is looked at.
         std::function<void(const LineOutcome& outcome)> LineHandled = {};
+        // Asked when a value is due, before any of its keys is typed: false keeps the value and its
+        // keys from being typed at all, and the step waits for the next value. It may fill in the
+        // outcome's window, and its failure when it refuses.
+        std::function<bool(LineOutcome& outcome)> MayType = {};
     };
 
     ReceiveHandler(InterfaceDefinition& definition, SequenceTable& table, SeriesSettings& series,

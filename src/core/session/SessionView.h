@@ -9,6 +9,7 @@ class ComPortChoice;
 class InterfaceChoice;
 class KeyActionList;
 class SeriesCountInput;
+class TargetWindowChoice;
 
 // What the workflow needs of a user interface: show texts, ask through dialogs, report errors.
 // Every text is 8-bit (Windows-1252). A view shows and forwards; it decides nothing.
@@ -34,6 +35,8 @@ public:
     virtual void beginGridUpdate() = 0;
     virtual void endGridUpdate() = 0;
 
+    // The system's warning sound: something the operator must look at happened while measuring.
+    virtual void beep() = 0;
     // The error box: title "Fehler", one OK button.
     virtual void showError(const std::string& text) = 0;
     // The file dialog for sequence files (*.abl); empty when cancelled. The name is the local
@@ -48,6 +51,7 @@ public:
     // The chosen row goes to row (-1 for none).
     virtual bool runInterfaceDialog(const InterfaceChoice& choice, int& row) = 0;
     virtual bool runComPortDialog(ComPortChoice& choice) = 0;
+    virtual bool runTargetWindowDialog(TargetWindowChoice& choice) = 0;
 };
 
 } // namespace travek
