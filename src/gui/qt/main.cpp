@@ -1,3 +1,4 @@
+#include "core/target/FocusWindow.h"
 #include "core/text/Error.h"
 #include "core/typing/KeyOutputFactory.h"
 #include "gui/qt/MainWindow.h"
@@ -63,8 +64,18 @@ int main(int argc, char* argv[]) {
 
     // The main window makes every other window as its child, so that closing it ends the program
     // whichever of them are open.
+    // Which window has the focus, asked before each value where a target window is set.
+    std::unique_ptr<travek::FocusWindow> focus;
+    std::string noFocus;
+    try {
+        focus = travek::OpenPlatformFocusWindow();
+    } catch (const travek::Error& error) {
+        noFocus = error.what();
+    }
+
     travek::MainWindow window;
     window.setKeyOutput(keys.get(), noKeys);
+    window.setFocusWindow(focus.get(), noFocus);
 
     // SIGTERM, SIGINT and the end of the desktop session close the window as the user would, so
     // the sequence and the settings are saved.
