@@ -39,6 +39,7 @@ set(TRAVEK_WIN32_SOURCES
     win32/Win32KeyboardFactory.cpp
     win32/Win32FileReplace.cpp
     win32/Win32DeviceWatch.cpp
+    win32/Win32FocusWindow.cpp
 )
 foreach(list TRAVEK_POSIX_SOURCES TRAVEK_X11_SOURCES TRAVEK_WAYLAND_SOURCES TRAVEK_PORTAL_SOURCES TRAVEK_LINUX_SOURCES
              TRAVEK_WIN32_SOURCES)

@@ -73,6 +73,8 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     m_comPortDialog = std::make_unique<ComPortDialog>(*m_portListWindow);
     m_comPortDialog->create(m_window);
     m_seriesCountDialog.create(m_window);
+    m_targetWindowDialog.create(m_window);
+    setFocusWindow(nullptr);
 
     GridModel& grid = m_session->grid();
     grid.onCellChanged = [this](int col, int row) { gridCellChanged(col, row); };
@@ -113,6 +115,8 @@ void MainWindow::buildMenus() {
     ::AppendMenuA(einstellungen, MF_STRING, InterfaceCommand, "&Interface");
     ::AppendMenuA(einstellungen, MF_STRING, ComPortCommand, "&Comport");
     ::AppendMenuA(einstellungen, MF_STRING, InitCommand, "&Init Interface");
+    ::AppendMenuA(einstellungen, MF_STRING, TargetWindowCommand, "&Zielfenster\x85");
+    m_settingsMenu = einstellungen;
     ::AppendMenuA(m_menus, MF_POPUP, reinterpret_cast<UINT_PTR>(einstellungen), "&Einstellungen");
 
     m_gridMenu = ::CreatePopupMenu();
@@ -451,6 +455,9 @@ void MainWindow::command(int id, int code) {
     case DeleteRowCommand:
         m_session->deleteRow(currentCol(), currentRow());
         break;
+    case TargetWindowCommand:
+        m_session->chooseTargetWindow();
+        break;
     case SeriesCountId:
         if (code == STN_DBLCLK)
             m_session->editSeriesCount();
@@ -494,6 +501,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_COMMAND:
         command(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_MENUSELECT:
+        menuSelected(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
         return 0;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
@@ -556,6 +566,29 @@ HWND MainWindow::activeOwner() const {
     return ::GetLastActivePopup(m_window);
 }
 
+void MainWindow::setFocusWindow(FocusWindow* focus, const std::string& whyNone) {
+    m_session->setFocusWindow(focus, whyNone);
+    const bool available = m_session->targetWindowUnavailable().empty();
+    ::EnableMenuItem(m_settingsMenu, TargetWindowCommand, MF_BYCOMMAND | (available ? MF_ENABLED : MF_GRAYED));
+}
+
+// A disabled menu entry cannot say why in a tooltip here: the reason stands in the last panel
+// while the entry is highlighted, and the panel's own text comes back when the menu closes.
+void MainWindow::menuSelected(int id, UINT flags, HMENU menu) {
+    const std::string& reason = m_session->targetWindowUnavailable();
+    const bool onTarget = menu && !(flags & MF_POPUP) && id == TargetWindowCommand && !reason.empty();
+    if (onTarget && !m_menuReasonShown) {
+        m_panelBeforeMenu = m_panelTexts[ReceiveHandler::LinePanel];
+        m_menuReasonShown = true;
+        setPanelText(ReceiveHandler::LinePanel, reason);
+    } else if (!onTarget && m_menuReasonShown) {
+        m_menuReasonShown = false;
+        setPanelText(ReceiveHandler::LinePanel, m_panelBeforeMenu);
+    }
+}
+
+void MainWindow::beep() { ::MessageBeep(MB_ICONWARNING); }
+
 void MainWindow::showError(const std::string& text) {
     ::MessageBoxA(activeOwner(), text.c_str(), "Fehler", MB_OK | MB_ICONERROR);
 }
@@ -615,6 +648,13 @@ bool MainWindow::runComPortDialog(ComPortChoice& choice) {
     m_comPortDialog->setChoice(&choice);
     const bool accepted = m_comPortDialog->runModal(m_loop) == IDOK;
     m_comPortDialog->setChoice(nullptr);
+    return accepted;
+}
+
+bool MainWindow::runTargetWindowDialog(TargetWindowChoice& choice) {
+    m_targetWindowDialog.setChoice(&choice);
+    const bool accepted = m_targetWindowDialog.runModal(m_loop) == IDOK;
+    m_targetWindowDialog.setChoice(nullptr);
     return accepted;
 }
 

@@ -8,6 +8,7 @@
 #include "gui/win32/PortListWindow.h"
 #include "gui/win32/SeriesCountDialog.h"
 #include "gui/win32/ServiceWindow.h"
+#include "gui/win32/TargetWindowDialog.h"
 
 #include <windows.h>
 
@@ -19,6 +20,7 @@
 
 namespace travek {
 
+class FocusWindow;
 class KeyOutput;
 class Session;
 class Win32EventLoop;
@@ -42,7 +44,8 @@ public:
         ComPortCommand,
         InitCommand,
         InsertRowCommand,
-        DeleteRowCommand
+        DeleteRowCommand,
+        TargetWindowCommand
     };
 
     // Makes the window, its controls and dialogs and the session, which loads ./ablauf.abl and
@@ -56,6 +59,9 @@ public:
     Session& session() { return *m_session; }
     void show(int how);
     void setKeyOutput(KeyOutput* keys, const std::string& whyNone = {});
+    // How the focused window is asked; none (with the reason) disables "Zielfenster", and the
+    // reason shows in the last panel while the entry is highlighted.
+    void setFocusWindow(FocusWindow* focus, const std::string& whyNone = {});
     // Arms the start-up; called once the window is shown, right before the event loop runs.
     void scheduleStartUp();
 
@@ -69,6 +75,7 @@ public:
     void setCurrentCell(int col, int row) override;
     void beginGridUpdate() override;
     void endGridUpdate() override;
+    void beep() override;
     void showError(const std::string& text) override;
     std::string chooseSequenceFile(bool save) override;
     bool runChannelDialog(ChannelChoice& choice) override;
@@ -76,6 +83,7 @@ public:
     bool runSeriesCountDialog(const SeriesCountInput& input, int& value) override;
     bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override;
     bool runComPortDialog(ComPortChoice& choice) override;
+    bool runTargetWindowDialog(TargetWindowChoice& choice) override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -87,6 +95,8 @@ private:
     LRESULT gridNotification(NMHDR* header);
     LRESULT drawGridCell(NMLVCUSTOMDRAW* draw);
     void command(int id, int code);
+    // WM_MENUSELECT: the entry highlighted in a menu.
+    void menuSelected(int id, UINT flags, HMENU menu);
     // The grid cell under a point of the grid's client area; false off the steps.
     bool cellAt(POINT point, int& col, int& row) const;
     void moveCurrent(int col, int row);
@@ -129,6 +139,11 @@ private:
     std::unique_ptr<PortListWindow> m_portListWindow;
     std::unique_ptr<ComPortDialog> m_comPortDialog;
     SeriesCountDialog m_seriesCountDialog;
+    TargetWindowDialog m_targetWindowDialog;
+    HMENU m_settingsMenu = nullptr;
+    // The last panel's text while a menu entry's reason stands in it.
+    std::string m_panelBeforeMenu;
+    bool m_menuReasonShown = false;
     std::unique_ptr<Session> m_session;
 };
 
