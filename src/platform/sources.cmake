@@ -6,6 +6,7 @@ set(TRAVEK_POSIX_SOURCES
     posix/LinuxPortList.cpp
     posix/ComPortMap.cpp
     posix/PosixFileReplace.cpp
+    posix/PosixFileRead.cpp
     posix/SignalPipe.cpp
     posix/PosixDeviceWatch.cpp
 )
@@ -38,6 +39,7 @@ set(TRAVEK_WIN32_SOURCES
     win32/Win32Keyboard.cpp
     win32/Win32KeyboardFactory.cpp
     win32/Win32FileReplace.cpp
+    win32/Win32FileRead.cpp
     win32/Win32DeviceWatch.cpp
     win32/Win32FocusWindow.cpp
 )

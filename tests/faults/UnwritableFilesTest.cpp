@@ -310,7 +310,7 @@ TEST(UnwritableFilesSaving, AFileIsWrittenExactlyWhenItMayBeWrittenAndStaysTheSa
     ::chmod(dir.file("BOX.VAL").c_str(), 0444);
     auto before = Snapshot(dir);
     const ino_t readOnlyInode = StatOf(dir.file("ablauf.abl")).st_ino;
-    EXPECT_EQ(ErrorWriting(dir.file("ablauf.abl"), "2\t2\t{ENTER};\r\n"), "Dateizugriff verweigert");
+    EXPECT_EQ(ErrorWriting(dir.file("ablauf.abl"), "2\t2\t{ENTER};\r\n"), dir.file("ablauf.abl") + ": Dateizugriff verweigert");
     InterfaceDefinition definition;
     definition.ComPortNumber = 2;
     try {

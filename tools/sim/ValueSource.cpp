@@ -27,7 +27,7 @@ ValueSource ValueSource::fixedList(std::vector<double> values, int decimals) {
 }
 
 std::vector<double> ValueSource::readValueFile(const std::string& path) {
-    const auto content = ReadWholeFile(path);
+    const auto content = ReadWholeFile(path, std::size_t{64} << 20);
     if (!content)
         throw std::runtime_error("cannot read the value file " + path);
     std::vector<double> values;

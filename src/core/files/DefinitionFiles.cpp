@@ -13,6 +13,9 @@ std::vector<std::string> FindDefinitionFiles(const std::string& folder) {
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
          it.increment(error)) {
+        // A folder or a FIFO named like a definition is not one.
+        if (std::error_code notRegular; !it->is_regular_file(notRegular))
+            continue;
         const std::string name = it->path().filename().string();
         if (name.size() >= 4 && EqualsIgnoreCase(std::string_view(name).substr(name.size() - 4), ".VAL"))
             names.push_back(name);

@@ -1,30 +1,63 @@
 #include "core/files/FileIo.h"
 
+#include "core/text/Error.h"
 #include "core/text/TextHelpers.h"
 
+#include <cerrno>
+
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace travek {
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return content;
+std::string DisplayName(const std::string& path) {
+    return path.rfind("./", 0) == 0 ? path.substr(2) : path;
+}
+
+void RefuseNotRegular(bool isFolder) {
+    throw Error(isFolder ? EISDIR : EINVAL, isFolder ? "ein Ordner, keine Datei" : "keine gew\xF6hnliche Datei");
+}
+
+void RefuseLink() {
+    // A link may point anywhere, at a file of the user's that is not TRAVEK's to replace; and a
+    // dangling one would be replaced by a file of its own, leaving the place it points to as it was.
+    throw Error(ELOOP, "eine Verkn\xFCpfung; TRAVEK schreibt nicht durch Verkn\xFCpfungen");
+}
+
+void RefuseTooLarge(std::size_t maxBytes) {
+    const bool megabytes = maxBytes >= (std::size_t{1} << 20);
+    const std::string limit = megabytes ? IntToStr(static_cast<long long>(maxBytes >> 20)) + " MB"
+                                        : IntToStr(static_cast<long long>(maxBytes)) + " Bytes";
+    throw Error(EFBIG, "zu gro\xDF (mehr als " + limit + ")");
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+    try {
+        return ReadFileContent(path, maxBytes);
+    } catch (const Error& error) {
+        throw Error(error.code(), DisplayName(path) + ": " + error.what());
+    }
+}
+
+void WriteFileAtomically(const std::string& path, const std::string& content) {
+    try {
+        ReplaceFileContent(path, content);
+    } catch (const Error& error) {
+        throw Error(error.code(), DisplayName(path) + ": " + error.what());
+    }
 }
 
 bool FileExists(const std::string& path) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     return !error && fs::exists(status) && !fs::is_directory(status);
+}
+
+bool PathExists(const std::string& path) {
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
 }
 
 namespace {

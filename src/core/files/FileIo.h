@@ -1,32 +1,65 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdio>
 #include <optional>
 #include <string>
 
 namespace travek {
 
-// Reads a whole file as bytes. Nothing when it cannot be opened or read.
-std::optional<std::string> ReadWholeFile(const std::string& path);
+// The most that a file of TRAVEK's may hold. Its own files are small; a larger one is a mistake
+// (or a trap: a link to /dev/zero), and reading it would take the memory and the time that typing
+// needs.
+namespace FileLimit {
+constexpr std::size_t Settings = std::size_t{1} << 20; // TRAVEK.INI, *.VAL, SPLITSTRING.INI, *.pst
+constexpr std::size_t Sequence = std::size_t{1} << 20; // and 99 lines (GridFile)
+constexpr std::size_t Token = 4096;
+} // namespace FileLimit
 
-// Defined by the platform layer (file replacement differs between POSIX and Windows).
+// Reads a whole file as bytes without ever waiting for anything: a FIFO or a device in the file's
+// place is not read from, a folder is not read as a file. Nothing when there is no such file or it
+// may not be opened (the caller's default applies, as for a missing file). Throws Error, naming
+// the file, when the name is not a regular file, when it holds more than maxBytes, or when reading
+// it fails.
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes = FileLimit::Settings);
+
+// The name of a file as the user knows it, for messages: the path without a leading "./".
+std::string DisplayName(const std::string& path);
+
 // Writes content to path, which stays the same file: its owner, group, permissions and every other
 // name it has are kept. A file that may not be written is refused and left untouched: one the user
 // lacks the right to write, or one without any write permission at all, which holds for root too,
-// as a read-only file does on Windows. A symbolic link is followed, so the file it points to is
-// written and the link stays.
+// as a read-only file does on Windows. Anything but a regular file is refused as well: a folder, a
+// FIFO or a device (writing to one would block or send the bytes somewhere), and a symbolic link,
+// whose target may be any file of the user's: TRAVEK replaces only files that are its own.
 //
 // Where nothing about the file changes by it, the bytes go to a temporary file in the same folder,
 // are flushed to disk, and the temporary file is renamed over the target, so that a reader sees
 // either the old file whole or the new one whole; on failure the old file is untouched and no
-// temporary file is left behind. That takes a plain file with a single name, of the owner and
-// group a new file gets, in a folder that takes new files. Any other file is written in place and
+// temporary file is left behind. That takes a file with a single name, of the owner and group a
+// new file gets, in a folder that takes new files. Any other regular file is written in place and
 // flushed; the room a longer content needs is taken first, so that a full disk leaves it whole,
 // but other failures and crashes while writing can leave it half written. A file that does not
 // exist is created; where its folder takes no new files, that fails with the system's error.
-// Throws Error.
+// Throws Error, naming the file.
 void WriteFileAtomically(const std::string& path, const std::string& content);
 
+// Defined by the platform layer, which opens files its own way: ReadWholeFile and
+// WriteFileAtomically without the file's name in their errors. The refusals are the same on every
+// platform.
+std::optional<std::string> ReadFileContent(const std::string& path, std::size_t maxBytes);
+void ReplaceFileContent(const std::string& path, const std::string& content);
+// Opens path to append to it, made when missing; never waits and never follows a link, and
+// anything but a regular file is refused.
+std::FILE* OpenForAppending(const std::string& path);
+[[noreturn]] void RefuseNotRegular(bool isFolder);
+[[noreturn]] void RefuseLink();
+[[noreturn]] void RefuseTooLarge(std::size_t maxBytes);
+
+// True for a file, not a folder (a link counts as what it points to).
 bool FileExists(const std::string& path);
+// True when anything has that name: a file, a folder, a FIFO, a link even when it dangles.
+bool PathExists(const std::string& path);
 
 // The full name of a file of the working directory: the directory, a separator and the name.
 std::string WorkingDirectoryPath(const std::string& fileName);

@@ -2,8 +2,11 @@
 
 #include "core/files/FileIo.h"
 #include "core/files/GridModel.h"
+#include "core/text/Error.h"
 #include "core/text/KeyString.h"
 #include "core/text/TextHelpers.h"
+
+#include <cerrno>
 
 namespace travek {
 
@@ -38,14 +41,43 @@ void SaveGridToFile(const GridModel& grid, const std::string& fileName) {
     WriteFileAtomically(fileName, content);
 }
 
-void LoadGridFromFile(GridModel& grid, const std::string& fileName, char pieceSeparator) {
-    const auto content = ReadWholeFile(fileName);
+namespace {
+
+// The lines of a sequence file that make rows: all up to the last that is not empty.
+std::size_t countRows(std::string_view data) {
+    std::size_t rows = 0;
+    std::size_t lines = 0;
+    std::size_t pos = 0;
+    while (pos < data.size()) {
+        std::size_t end = data.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            end = data.size();
+        ++lines;
+        if (end > pos)
+            rows = lines;
+        pos = end;
+        if (pos < data.size() && data[pos] == '\r')
+            ++pos;
+        if (pos < data.size() && data[pos] == '\n')
+            ++pos;
+    }
+    return rows;
+}
+
+} // namespace
+
+void LoadGridFromFile(GridModel& grid, const std::string& fileName) {
+    const auto content = ReadWholeFile(fileName, FileLimit::Sequence);
     if (!content) {
         ClearGridCells(grid);
         return;
     }
     const std::string& data = *content;
     const std::size_t size = std::min(data.find('\x1A'), data.size());
+    // A sequence has at most MaxSequenceRows steps; a longer file is not one of TRAVEK's, and
+    // loading a part of it would lose the rest at the next save.
+    if (countRows(std::string_view(data).substr(0, size)) > MaxSequenceRows)
+        throw Error(EFBIG, DisplayName(fileName) + ": mehr als " + IntToStr(MaxSequenceRows) + " Zeilen");
     std::size_t pos = 0;
     int row = grid.fixedRows();
     while (pos < size) {
@@ -53,7 +85,7 @@ void LoadGridFromFile(GridModel& grid, const std::string& fileName, char pieceSe
         std::size_t end = data.find_first_of("\r\n", pos);
         if (end == std::string::npos || end > size)
             end = size;
-        SplitLineToRow(std::string_view(data).substr(pos, end - pos), row, grid, pieceSeparator);
+        SplitLineToRow(std::string_view(data).substr(pos, end - pos), row, grid);
         pos = end;
         if (pos < size && data[pos] == '\r')
             ++pos;
@@ -70,7 +102,7 @@ int FirstBlankRow(const GridModel& grid, int column) {
     return grid.rowCount();
 }
 
-void SplitLineToRow(std::string_view line, int row, GridModel& grid, char pieceSeparator) {
+void SplitLineToRow(std::string_view line, int row, GridModel& grid) {
     int col = 0;
     const int last = grid.colCount() - 1;
     for (auto tab = line.find(GridFileSeparator); tab != std::string_view::npos && col != last;
@@ -79,7 +111,7 @@ void SplitLineToRow(std::string_view line, int row, GridModel& grid, char pieceS
         line.remove_prefix(tab + 1);
         ++col;
     }
-    grid.setCell(col, row, cutToWholePieces(line, pieceSeparator, MaxLastFieldLength));
+    grid.setCell(col, row, cutKeyString(line, MaxLastFieldLength));
 }
 
 void ClearGridCells(GridModel& grid) {

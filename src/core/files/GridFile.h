@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,17 +15,21 @@ inline constexpr char GridFileSeparator = '\t';
 // The file is replaced atomically; on failure (Error) the old file stays whole.
 void SaveGridToFile(const GridModel& grid, const std::string& fileName);
 
+// The most rows a sequence file may have: one per step.
+inline constexpr std::size_t MaxSequenceRows = 99;
+
 // Fills the grid from the file, one row per line. A file that cannot be opened empties the
-// non-fixed cells instead, silently. Lines end at CR, CR LF or LF; a Ctrl-Z ends the file.
-// pieceSeparator is the key-string separator: the last field is a key string, cut to whole pieces.
-void LoadGridFromFile(GridModel& grid, const std::string& fileName, char pieceSeparator = ';');
+// non-fixed cells instead, silently. A file that is refused (not a regular file, too large, more
+// than MaxSequenceRows rows) throws Error naming it, and the grid stays as it was. Lines end at CR, CR LF or LF; a Ctrl-Z ends the file.
+// The last field is a key string, cut to 100 characters without breaking a key (cutKeyString).
+void LoadGridFromFile(GridModel& grid, const std::string& fileName);
 
 // The first non-fixed row whose cell in column is blank, or the row count when none is.
 int FirstBlankRow(const GridModel& grid, int column);
 
 // Stores the TAB-separated fields of line into row from column 0; the last field stored takes the
-// rest of the line, cut to at most 100 characters without breaking a piece of the key string.
-void SplitLineToRow(std::string_view line, int row, GridModel& grid, char pieceSeparator = ';');
+// rest of the line, cut to at most 100 characters without breaking a key (cutKeyString).
+void SplitLineToRow(std::string_view line, int row, GridModel& grid);
 
 // Empties every non-fixed cell; headers, fixed columns and the row count stay.
 void ClearGridCells(GridModel& grid);

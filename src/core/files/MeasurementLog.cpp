@@ -1,5 +1,6 @@
 #include "core/files/MeasurementLog.h"
 
+#include "core/files/FileIo.h"
 #include "core/text/Error.h"
 #include "core/text/TextHelpers.h"
 
@@ -16,10 +17,7 @@ MeasurementLog::~MeasurementLog() {
 }
 
 void MeasurementLog::open() {
-    errno = 0;
-    m_file = std::fopen(m_path.c_str(), "ab");
-    if (!m_file)
-        throw Error::fromErrno(errno != 0 ? errno : EACCES);
+    m_file = OpenForAppending(m_path);
     // Appending: the position is the end, so an empty file is one that is new.
     std::fseek(m_file, 0, SEEK_END);
     if (std::ftell(m_file) == 0)

@@ -27,7 +27,19 @@ void replaceFirst(std::string& text, std::string_view what, std::string_view wit
 } // namespace
 
 void LoadInterfaceDefinition(InterfaceDefinition& d, const std::string& fileName) {
-    const IniFile file = IniFile::load(FindPathIgnoreCase(fileName));
+    IniFile file(std::string{});
+    try {
+        file = IniFile::load(FindPathIgnoreCase(fileName));
+    } catch (const Error&) {
+        // A refused file (a folder, too large) counts as a missing one: the defaults apply, and
+        // the caller hears why.
+        LoadInterfaceDefinition(d, file);
+        throw;
+    }
+    LoadInterfaceDefinition(d, file);
+}
+
+void LoadInterfaceDefinition(InterfaceDefinition& d, const IniFile& file) {
     auto integer = [&](const char* key, std::int32_t def) { return file.readInteger(Section, key, def); };
     auto byte = [&](const char* key, std::int32_t def) { return static_cast<std::uint8_t>(integer(key, def) & 0xFF); };
     auto text = [&](const std::string& key, const char* def) { return file.readString(Section, key, def); };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/files/IniFile.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -40,8 +42,11 @@ struct InterfaceDefinition {
 
 // Fills every file-backed field from fileName in the working directory (found without regard to
 // letter case). A missing or unreadable file reads as one without keys: every field takes its
-// default. Reports nothing.
+// default, silently. A refused file (not a regular file, too large) gives the defaults too, and
+// throws Error naming it.
 void LoadInterfaceDefinition(InterfaceDefinition& definition, const std::string& fileName);
+// The same from a profile file's content.
+void LoadInterfaceDefinition(InterfaceDefinition& definition, const IniFile& file);
 
 // Writes ComPortNumber as key COMx of section PARAMETER into fileName (found without regard to
 // letter case, created when missing), keeping the rest of the file. Throws Error with the

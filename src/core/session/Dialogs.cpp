@@ -170,7 +170,7 @@ void TargetWindowChoice::take() {
     std::optional<WindowInfo> window;
     try {
         window = m_focus.focused();
-    } catch (const Error& error) {
+    } catch (const std::exception& error) {
         m_status = "Das Fenster mit dem Fokus ist nicht zu erfahren: " + SystemTextToWin1252(error.what());
         return;
     }

@@ -15,11 +15,11 @@ void restartSequence(const GridModel& grid, SequenceTable& table) {
     table.CurrentStep = 1;
 }
 
-void copyStepsFromGrid(const GridModel& grid, SequenceTable& table, char pieceSeparator) {
+void copyStepsFromGrid(const GridModel& grid, SequenceTable& table) {
     for (int row = 1; row <= MaxSteps; ++row) {
         if (row < grid.rowCount()) {
             table.StepChannel[row] = LeadingInt(RemoveBlanks(grid.cell(1, row)));
-            table.StepKeys[row] = cutToWholePieces(grid.cell(2, row), pieceSeparator, MaxStepKeysLength);
+            table.StepKeys[row] = cutKeyString(grid.cell(2, row), MaxStepKeysLength);
         } else {
             table.StepChannel[row] = 0;
             table.StepKeys[row].clear();

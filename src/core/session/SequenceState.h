@@ -32,8 +32,8 @@ struct SeriesSettings {
 void restartSequence(const GridModel& grid, SequenceTable& table);
 
 // Copies the channel and key columns of rows 1..99 into the table. Channel cells lose their blanks
-// and are read as leading integers; key strings are cut to 100 characters, at a boundary between
-// two pieces (separated by pieceSeparator).
-void copyStepsFromGrid(const GridModel& grid, SequenceTable& table, char pieceSeparator);
+// and are read as leading integers; key strings are cut to 100 characters without breaking a key
+// (cutKeyString).
+void copyStepsFromGrid(const GridModel& grid, SequenceTable& table);
 
 } // namespace travek

@@ -14,7 +14,9 @@
 #include "core/typing/KeyOutput.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <exception>
 
 namespace travek {
 
@@ -31,12 +33,21 @@ std::string seriesFileFor(const std::string& sequenceFile) {
 
 } // namespace
 
+// The one guard where the user's actions and the timers are served: a refusal says why, and even
+// a failure nobody foresaw (the library's own exceptions) is an error box, not the end of the
+// program with the session's work unsaved.
 template <typename Action> void Session::reporting(Action&& action) {
     try {
         action();
     } catch (const Error& error) {
         m_view.showError(errorText(error));
+    } catch (const std::exception& error) {
+        m_view.showError(SystemTextToWin1252(error.what()));
     }
+}
+
+template <typename Action> EventLoop::TaskId Session::later(std::chrono::milliseconds delay, Action&& action) {
+    return m_loop.after(delay, [this, action = std::forward<Action>(action)]() mutable { reporting(action); });
 }
 
 Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique_ptr<SerialDevice> device)
@@ -50,7 +61,9 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
       m_portList(loop, [](std::vector<std::string>& lines) { ListComPorts(lines); }) {
     m_state.Separator = separator;
     m_port.setComPortPollingDelay(0);
-    m_port.OnReceiveData = [this](const void* data, std::int32_t size) { m_receiver.receive(data, size); };
+    m_port.OnReceiveData = [this](const void* data, std::int32_t size) {
+        reporting([&] { m_receiver.receive(data, size); });
+    };
     m_port.OnPortLost = [this] { portLost(); };
     m_serviceLog.onChanged = [this](const std::string& text) { m_view.showServiceOutput(text); };
 }
@@ -58,9 +71,13 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
 void Session::open() {
     m_view.setCaption(Caption);
     buildGrid();
-    loadSavedSequence();
+    reporting([this] { loadSavedSequence(); });
     restartSequence();
     m_view.setCurrentCell(1, 1);
+    // The list of interface definitions is read once, as the program starts; an empty one is
+    // heard then, not only when the dialog is opened.
+    if (m_interfaces.entries().empty())
+        m_view.beep();
 }
 
 Session::~Session() {
@@ -68,6 +85,8 @@ Session::~Session() {
     cancelReconnect();
     if (m_startUpTask != 0)
         m_loop.cancel(m_startUpTask);
+    if (m_saveTask != 0)
+        m_loop.cancel(m_saveTask);
 }
 
 void Session::buildGrid() {
@@ -82,14 +101,26 @@ void Session::buildGrid() {
 }
 
 void Session::loadSavedSequence() {
-    if (!FileExists(SequenceFileName))
+    // Anything of the name is looked at, so that a folder or a FIFO in a file's place is reported
+    // now and not only when the exit cannot save.
+    const std::string sequenceFile = FindPathIgnoreCase(SequenceFileName);
+    if (!PathExists(sequenceFile))
         return;
-    m_view.beginGridUpdate();
-    LoadGridFromFile(m_grid, SequenceFileName, m_state.Separator);
-    m_view.endGridUpdate();
+    try {
+        m_view.beginGridUpdate();
+        LoadGridFromFile(m_grid, sequenceFile);
+        m_view.endGridUpdate();
+    } catch (const Error& error) {
+        m_view.endGridUpdate();
+        // A file too large to be a sequence was not loaded, and the empty grid must not replace it.
+        if (error.code() == EFBIG)
+            m_notLoaded.insert(DisplayName(sequenceFile));
+        m_view.showError(errorText(error));
+    }
     // After a failed read the grid is loaded all the same, and the running sequence is still
     // refreshed from it.
-    if (FileExists(SeriesFileName) && readSeriesSettings(SeriesFileName)) {
+    const std::string seriesFile = FindPathIgnoreCase(SeriesFileName);
+    if (PathExists(seriesFile) && readSeriesSettings(seriesFile)) {
         showSeriesString();
         showSeriesCount();
     }
@@ -102,6 +133,8 @@ bool Session::readSeriesSettings(const std::string& file) {
         m_state.Series.SeriesString = series.SeriesString;
         return true;
     } catch (const Error& error) {
+        if (error.code() == EFBIG)
+            m_notLoaded.insert(DisplayName(file));
         m_view.showError(errorText(error));
         return false;
     }
@@ -117,7 +150,7 @@ void Session::restartSequence() {
     travek::restartSequence(m_grid, m_sequence);
     m_view.setPanelText(2, IntToStr(m_sequence.StepCount));
     m_view.setPanelText(3, IntToStr(m_sequence.CurrentStep));
-    copyStepsFromGrid(m_grid, m_sequence, m_state.Separator);
+    copyStepsFromGrid(m_grid, m_sequence);
 }
 
 bool Session::editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited) {
@@ -129,19 +162,24 @@ bool Session::editKeyString(const std::string& keyString, std::size_t maxLength,
 }
 
 void Session::editCell(int col, int row) {
-    if (row >= m_grid.fixedRows() && row < m_grid.rowCount()) {
-        if (col == 1) {
-            if (m_view.runChannelDialog(m_channels)) {
-                m_grid.setCell(1, row, m_channels.cellText());
-                // The channel commands sent at initialisation depend on the channels in the grid.
-                m_view.setActiveText("Init Interface notwendig");
+    reporting([&] {
+        if (row >= m_grid.fixedRows() && row < m_grid.rowCount()) {
+            if (col == 1) {
+                if (m_view.runChannelDialog(m_channels)) {
+                    m_grid.setCell(1, row, m_channels.cellText());
+                    // The channel commands sent at initialisation depend on the channels in the grid.
+                    m_view.setActiveText("Init Interface notwendig");
+                    changed();
+                }
+            } else if (col == 2) {
+                std::string edited;
+                if (editKeyString(m_grid.cell(2, row), MaxStepKeysLength, edited)) {
+                    m_grid.setCell(2, row, std::move(edited));
+                    changed();
+                }
             }
-        } else if (col == 2) {
-            std::string edited;
-            if (editKeyString(m_grid.cell(2, row), MaxStepKeysLength, edited))
-                m_grid.setCell(2, row, std::move(edited));
         }
-    }
+    });
     // Whatever happened, the running copy is refreshed and starts again at step 1.
     restartSequence();
 }
@@ -157,6 +195,7 @@ void Session::insertRow(int col, int at) {
     m_grid.setCell(1, at, std::string());
     m_grid.setCell(2, at, std::string());
     m_view.setCurrentCell(col, at);
+    changed();
 }
 
 void Session::deleteRow(int col, int at) {
@@ -170,6 +209,7 @@ void Session::deleteRow(int col, int at) {
     m_grid.setCell(1, last, std::string());
     m_grid.setCell(2, last, std::string());
     m_view.setCurrentCell(col, at);
+    changed();
 }
 
 void Session::saveSequence() {
@@ -186,19 +226,31 @@ void Session::loadSequence(int col, int row) {
     const std::string file = m_view.chooseSequenceFile(false);
     if (file.empty())
         return;
-    m_state.Series.ValXCount = 0;
-    m_state.Series.SeriesString.clear();
-    m_view.beginGridUpdate();
-    LoadGridFromFile(m_grid, file, m_state.Separator);
-    m_view.endGridUpdate();
-    m_view.setCurrentCell(col, std::clamp(row, m_grid.fixedRows(), m_grid.rowCount() - 1));
+    reporting([&] {
+        // A refused file (a folder, too long) changes nothing: the grid and the series settings
+        // stay as they were.
+        GridModel loaded = m_grid;
+        loaded.onRowCountChanged = nullptr;
+        loaded.onCellChanged = nullptr;
+        LoadGridFromFile(loaded, file);
+        m_state.Series.ValXCount = 0;
+        m_state.Series.SeriesString.clear();
+        m_view.beginGridUpdate();
+        m_grid.setRowCount(loaded.rowCount());
+        for (int r = 0; r < loaded.rowCount(); ++r)
+            for (int c = 0; c < loaded.colCount(); ++c)
+                m_grid.setCell(c, r, loaded.cell(c, r));
+        m_view.endGridUpdate();
+        m_view.setCurrentCell(col, std::clamp(row, m_grid.fixedRows(), m_grid.rowCount() - 1));
 
-    const std::string seriesFile = seriesFileFor(file);
-    if (FileExists(seriesFile))
-        readSeriesSettings(seriesFile);
-    // Shown also after a failed read, so that the labels never claim settings that were dropped.
-    showSeriesString();
-    showSeriesCount();
+        const std::string seriesFile = seriesFileFor(file);
+        if (FileExists(seriesFile))
+            readSeriesSettings(seriesFile);
+        // Shown also after a failed read, so that the labels never claim settings that were dropped.
+        showSeriesString();
+        showSeriesCount();
+        changed();
+    });
 }
 
 void Session::editSeriesCount() {
@@ -207,6 +259,7 @@ void Session::editSeriesCount() {
         return;
     m_state.Series.ValXCount = value;
     showSeriesCount();
+    changed();
 }
 
 void Session::editSeriesString() {
@@ -215,6 +268,7 @@ void Session::editSeriesString() {
         return;
     m_state.Series.SeriesString = std::move(edited);
     showSeriesString();
+    changed();
 }
 
 void Session::closePort() {
@@ -238,8 +292,13 @@ bool Session::reopenPort() {
 }
 
 void Session::loadDefinition() {
-    // The whole definition is read again, so the port used is the one that the file now holds.
-    LoadInterfaceDefinition(m_state.Definition, m_state.Definition.InterfaceName + ".VAL");
+    // The whole definition is read again, so the port used is the one that the file now holds. A
+    // refused file leaves the defaults, as a missing one does, and the steps after it still run.
+    try {
+        LoadInterfaceDefinition(m_state.Definition, m_state.Definition.InterfaceName + ".VAL");
+    } catch (const Error& error) {
+        m_view.showError(errorText(error));
+    }
 }
 
 void Session::fillChannelList() { m_channels.setChannelCount(m_state.Definition.ChannelCount); }
@@ -255,7 +314,7 @@ void Session::portLost() {
 void Session::scheduleReconnect(std::chrono::milliseconds delay) {
     if (m_reconnectTask != 0)
         m_loop.cancel(m_reconnectTask);
-    m_reconnectTask = m_loop.after(delay, [this] {
+    m_reconnectTask = later(delay, [this] {
         m_reconnectTask = 0;
         reconnect();
     });
@@ -403,28 +462,33 @@ void Session::chooseInterface() {
     const std::string name = m_interfaces.nameAt(row);
     if (name.empty())
         return;
-    m_state.Definition.InterfaceName = name;
-    loadDefinition();
-    m_view.setPanelText(1, m_state.Definition.InterfaceName);
-    reopenPort();
-    fillChannelList();
-    initInterface();
-    m_view.setPanelText(0, "DONE");
-    showCaption();
+    reporting([&] {
+        m_state.Definition.InterfaceName = name;
+        changed();
+        loadDefinition();
+        m_view.setPanelText(1, m_state.Definition.InterfaceName);
+        reopenPort();
+        fillChannelList();
+        initInterface();
+        m_view.setPanelText(0, "DONE");
+        showCaption();
+    });
 }
 
 void Session::choosePort() {
     ComPortChoice choice(m_state.Definition.ComPortNumber);
     if (!m_view.runComPortDialog(choice))
         return;
-    m_state.Definition.ComPortNumber = choice.chosenPort();
-    // The choice counts even when the definition file cannot take it.
-    reporting([&] { StoreComPortNumber(m_state.Definition, m_state.Definition.InterfaceName + ".VAL"); });
-    m_view.setPanelText(0, "COM ?");
-    loadDefinition();
-    if (reopenPort())
-        m_view.setPanelText(0, "COM " + IntToStr(m_state.Definition.ComPortNumber));
-    initInterface();
+    reporting([&] {
+        m_state.Definition.ComPortNumber = choice.chosenPort();
+        // The choice counts even when the definition file cannot take it.
+        reporting([&] { StoreComPortNumber(m_state.Definition, m_state.Definition.InterfaceName + ".VAL"); });
+        m_view.setPanelText(0, "COM ?");
+        loadDefinition();
+        if (reopenPort())
+            m_view.setPanelText(0, "COM " + IntToStr(m_state.Definition.ComPortNumber));
+        initInterface();
+    });
 }
 
 void Session::initInterface() {
@@ -447,7 +511,7 @@ void Session::sendActivationStep(std::size_t index) {
         SendCommand(m_port, command.text);
         m_serviceLog.record(command.text);
         if (command.pauseAfter) {
-            m_activationTask = m_loop.after(ChannelCommandPause, [this, next = index + 1] { sendActivationStep(next); });
+            m_activationTask = later(ChannelCommandPause, [this, next = index + 1] { sendActivationStep(next); });
             return;
         }
     }
@@ -466,7 +530,7 @@ void Session::scheduleStartUp() {
     if (m_startUpScheduled)
         return;
     m_startUpScheduled = true;
-    m_startUpTask = m_loop.after(StartUpDelay, [this] {
+    m_startUpTask = later(StartUpDelay, [this] {
         m_startUpTask = 0;
         startUp();
     });
@@ -478,7 +542,9 @@ void Session::startUp() {
         m_startUpTask = 0;
     }
     InterfaceDefinition& definition = m_state.Definition;
-    const IniFile settings = IniFile::load(FindPathIgnoreCase(SettingsFileName));
+    // A settings file that is refused reads as a missing one, and the start-up goes on.
+    IniFile settings(std::string{});
+    reporting([&] { settings = IniFile::load(FindPathIgnoreCase(SettingsFileName)); });
     definition.InterfaceName = settings.readString("PARAMETER", "INTERFACE", definition.InterfaceName);
     m_state.NK = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.NK) & 0xFF);
     configureLog(settings.readString("LOG", "FILE", ""));
@@ -504,6 +570,52 @@ void Session::startUp() {
     showSeriesCount();
 }
 
+std::vector<std::string> Session::saveFiles() {
+    // Each file is written on its own: one that cannot be written must not cost the others. The
+    // files are found without regard to letter case, so that ABLAUF.ABL copied from Windows is
+    // the one written, not a second file beside it.
+    std::vector<std::string> errors;
+    auto attempt = [this, &errors](const char* name, const auto& write) {
+        const std::string path = FindPathIgnoreCase(name);
+        try {
+            if (m_notLoaded.count(DisplayName(path)))
+                throw Error(DisplayName(path) + ": beim Start nicht geladen, daher nicht \xFC" "berschrieben");
+            write(path);
+        } catch (const std::exception& error) {
+            errors.push_back(SystemTextToWin1252(error.what()));
+        }
+    };
+    attempt(SequenceFileName, [this](const std::string& path) { SaveGridToFile(m_grid, path); });
+    attempt(SettingsFileName, [this](const std::string& path) {
+        IniFile::writeValue(path, "PARAMETER", "INTERFACE", m_state.Definition.InterfaceName);
+    });
+    attempt(SeriesFileName, [this](const std::string& path) {
+        WriteSeriesFile(path, m_state.Series.ValXCount, m_state.Series.SeriesString);
+    });
+    return errors;
+}
+
+// Saving as things change, as the exit does: a signal that kills, a desktop that crashes, a power
+// cut then loses at most the last second. Changes in a row (a dialog after a dialog) are saved
+// once.
+void Session::changed() {
+    if (m_shutDown)
+        return;
+    if (m_saveTask != 0)
+        m_loop.cancel(m_saveTask);
+    m_saveTask = later(SaveDelay, [this] {
+        m_saveTask = 0;
+        std::string text;
+        for (const std::string& line : saveFiles())
+            text += (text.empty() ? "" : "\n") + line;
+        // A file that stays unwritable (write-protected on purpose) is said once, not at every
+        // edit; a new failure, or the same after a success, is said again.
+        if (!text.empty() && text != m_saveFailureShown)
+            m_view.showError(text);
+        m_saveFailureShown = text;
+    });
+}
+
 void Session::shutDown(bool unattended) {
     if (m_shutDown)
         return;
@@ -512,22 +624,11 @@ void Session::shutDown(bool unattended) {
         m_loop.cancel(m_startUpTask);
         m_startUpTask = 0;
     }
-    // Each file is written on its own: one that cannot be written must not cost the others.
-    std::vector<std::string> errors;
-    auto attempt = [&errors](const std::string& file, const auto& write) {
-        try {
-            write();
-        } catch (const Error& error) {
-            errors.push_back(file + ": " + errorText(error));
-        }
-    };
-    attempt("ablauf.abl", [this] { SaveGridToFile(m_grid, SequenceFileName); });
-    attempt(SettingsFileName, [this] {
-        IniFile::writeValue(FindPathIgnoreCase(SettingsFileName), "PARAMETER", "INTERFACE",
-                            m_state.Definition.InterfaceName);
-    });
-    attempt("ablauf.pst",
-            [this] { WriteSeriesFile(SeriesFileName, m_state.Series.ValXCount, m_state.Series.SeriesString); });
+    if (m_saveTask != 0) {
+        m_loop.cancel(m_saveTask);
+        m_saveTask = 0;
+    }
+    const std::vector<std::string> errors = saveFiles();
     if (!errors.empty() && unattended) {
         for (const std::string& line : errors)
             std::fprintf(stderr, "travek: %s\n", line.c_str());

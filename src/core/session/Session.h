@@ -12,7 +12,9 @@
 #include "core/target/TargetGuard.h"
 
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace travek {
 
@@ -36,6 +38,8 @@ public:
     // The pause after each channel command, so the box can switch the channel on.
     static constexpr std::chrono::milliseconds ChannelCommandPause{100};
     static constexpr std::chrono::milliseconds StartUpDelay{100};
+    // How long after the last change the files are saved.
+    static constexpr std::chrono::milliseconds SaveDelay{1000};
 
     // separator is the key string separator; the device is the serial port's (the platform's when
     // none is given). Nothing is shown before open().
@@ -98,7 +102,7 @@ public:
     bool reconnecting() const { return m_reconnectTask != 0; }
 
     // Saves the sequence, the interface name and the series settings, each on its own, and closes
-    // the port; once. Unattended (a signal, the end of the desktop session) nobody is there to
+    // the port; once. (They are saved SaveDelay after every change as well.) Unattended (a signal, the end of the desktop session) nobody is there to
     // answer a box, so a file that cannot be saved is reported on standard error instead.
     void shutDown(bool unattended);
 
@@ -140,8 +144,15 @@ private:
     void typeKeys(std::string_view keys);
     void cancelActivation();
     bool editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited);
-    // Runs one of the user's actions: an Error on the way is shown in the error box.
+    // Runs one of the user's actions: an Error (or any other exception) on the way is shown in the
+    // error box.
     template <typename Action> void reporting(Action&& action);
+    // Runs action after delay, through reporting.
+    template <typename Action> EventLoop::TaskId later(std::chrono::milliseconds delay, Action&& action);
+    // The grid, the series settings or the interface changed: the files are saved SaveDelay later.
+    void changed();
+    // Writes ablauf.abl, TRAVEK.INI's interface name and ablauf.pst; the errors, one line each.
+    std::vector<std::string> saveFiles();
 
     SessionView& m_view;
     EventLoop& m_loop;
@@ -159,6 +170,12 @@ private:
     EventLoop::TaskId m_activationTask = 0;
     EventLoop::TaskId m_startUpTask = 0;
     EventLoop::TaskId m_reconnectTask = 0;
+    EventLoop::TaskId m_saveTask = 0;
+    // The failures of the last save as they were shown; empty after a save that worked.
+    std::string m_saveFailureShown;
+    // The files (as DisplayName gives them) that were refused when the session opened: the
+    // session's state is not theirs, so they are never written over.
+    std::set<std::string> m_notLoaded;
     std::unique_ptr<EventLoop::Watch> m_deviceWatch;
     TargetGuard m_target;
     std::unique_ptr<MeasurementLog> m_log;

@@ -35,10 +35,10 @@ public:
     virtual void beginGridUpdate() = 0;
     virtual void endGridUpdate() = 0;
 
-    // The system's warning sound: something the operator must look at happened while measuring.
-    virtual void beep() = 0;
     // The error box: title "Fehler", one OK button.
     virtual void showError(const std::string& text) = 0;
+    // The system's warning sound.
+    virtual void beep() = 0;
     // The file dialog for sequence files (*.abl); empty when cancelled. The name is the local
     // file system's.
     virtual std::string chooseSequenceFile(bool save) = 0;

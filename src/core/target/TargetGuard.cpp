@@ -17,7 +17,7 @@ TargetGuard::Verdict TargetGuard::check() {
     std::optional<WindowInfo> window;
     try {
         window = m_focus->focused();
-    } catch (const Error& error) {
+    } catch (const std::exception& error) {
         if (m_target.isSet()) {
             verdict.mayType = false;
             verdict.focused = "unbekannt (" + SystemTextToWin1252(error.what()) + ")";
@@ -39,7 +39,7 @@ std::string TargetGuard::focusedTitle() {
     try {
         const std::optional<WindowInfo> window = m_focus->focused();
         return window ? window->title : std::string();
-    } catch (const Error&) {
+    } catch (const std::exception&) {
         return {};
     }
 }

@@ -2,12 +2,22 @@
 
 #include "core/files/FileIo.h"
 #include "core/files/IniFile.h"
+#include "core/text/Error.h"
+
+#include <cstdio>
 
 namespace travek {
 
 char readKeySeparator(const std::string& iniPath) {
-    const std::int32_t code = IniFile::load(FindPathIgnoreCase(iniPath)).readInteger("STRINGS", "SEPCHAR", 59);
-    return static_cast<char>(static_cast<unsigned char>(code & 0xFF));
+    try {
+        const std::int32_t code = IniFile::load(FindPathIgnoreCase(iniPath)).readInteger("STRINGS", "SEPCHAR", 59);
+        return static_cast<char>(static_cast<unsigned char>(code & 0xFF));
+    } catch (const Error& error) {
+        // Read before any window exists, so the reason goes to standard error; the program works
+        // on with the separator every key string has unless the user set another.
+        std::fprintf(stderr, "travek: %s; the key separator stays ';'\n", error.what());
+        return DefaultKeySeparator;
+    }
 }
 
 std::vector<std::string> splitKeyString(std::string_view text, char separator) {
@@ -30,16 +40,30 @@ std::string joinKeyString(const std::vector<std::string>& pieces, char separator
     return text;
 }
 
-std::string cutToWholePieces(std::string_view text, char separator, std::size_t maxLength) {
+std::string cutKeyString(std::string_view text, std::size_t maxLength) {
     if (text.size() <= maxLength)
         return std::string(text);
-    // The piece that ends at the limit is whole even when its separator falls just beyond it.
-    if (text[maxLength] == separator)
-        return std::string(text.substr(0, maxLength));
-    const auto lastSeparator = text.substr(0, maxLength).rfind(separator);
-    if (lastSeparator == std::string_view::npos)
-        return std::string();
-    return std::string(text.substr(0, lastSeparator + 1));
+    // Walked as the keystroke sender reads it, so that a group is what the sender takes for one.
+    std::size_t i = 0;
+    while (i < maxLength) {
+        const char c = text[i];
+        if (c == '{') {
+            const auto close = text.find('}', i + 1);
+            if (close == std::string_view::npos)
+                break; // no group from here on: plain characters
+            if (close >= maxLength)
+                return std::string(text.substr(0, i));
+            i = close + 1;
+        } else if (c == '@' || c == '^') {
+            // Doubled, the prefix is its own character; alone, it goes with the next character.
+            if (i + 1 >= maxLength)
+                return std::string(text.substr(0, i));
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return std::string(text.substr(0, maxLength));
 }
 
 } // namespace travek

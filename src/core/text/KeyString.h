@@ -13,7 +13,8 @@ namespace travek {
 inline constexpr char DefaultKeySeparator = ';';
 
 // Reads the separator from iniPath (low 8 bits of the integer; ";" by default). The file name's
-// letter case does not matter, as on Windows.
+// letter case does not matter, as on Windows. A file that is refused (a folder, too large) is
+// reported on standard error, and the separator is ";".
 char readKeySeparator(const std::string& iniPath = "./SPLITSTRING.INI");
 
 std::vector<std::string> splitKeyString(std::string_view text, char separator);
@@ -21,9 +22,11 @@ std::vector<std::string> splitKeyString(std::string_view text, char separator);
 // Each piece followed by the separator: the inverse of a split.
 std::string joinKeyString(const std::vector<std::string>& pieces, char separator);
 
-// The longest prefix of at most maxLength characters that ends on a piece boundary. A cut inside a
-// named key would type its broken text ("{P") into the user's form, so the piece that the limit
-// falls into is dropped whole.
-std::string cutToWholePieces(std::string_view text, char separator, std::size_t maxLength);
+// The first maxLength characters of a key string, as the stored format has always kept them, but
+// never a broken key: a cut inside a named key would type its broken text ("{P") into the user's
+// form, and a cut after an "@" or "^" prefix would press Alt or Ctrl on its own. Where the limit
+// falls inside such a group, the group is dropped. Braces without a closing one are plain
+// characters, as the keystroke sender types them.
+std::string cutKeyString(std::string_view text, std::size_t maxLength);
 
 } // namespace travek

@@ -3,7 +3,6 @@
 #include "core/session/Dialogs.h"
 #include "gui/qt/Win1252.h"
 
-#include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -53,10 +52,6 @@ void InterfaceDialog::showChoice(const InterfaceChoice& choice) {
     if (m_filled)
         return;
     m_filled = true;
-    if (choice.entries().empty()) {
-        QApplication::beep();
-        return;
-    }
     for (const auto& entry : choice.entries())
         list->addItem(fromWin1252(entry));
     list->setCurrentRow(choice.initialRow());

@@ -21,8 +21,7 @@ public:
     QPushButton* okButton;     // "OKBtn"
     QPushButton* cancelButton; // "CancelBtn"
 
-    // Fills the list once (the files as they were at the start), selecting the first entry; an
-    // empty list beeps.
+    // Fills the list once (the files as they were at the start), selecting the first entry.
     void showChoice(const InterfaceChoice& choice);
     // The selected row, -1 for none.
     int chosenRow() const;

@@ -25,12 +25,15 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 namespace travek {
@@ -84,6 +87,15 @@ GridModel& MainWindow::grid() { return m_session->grid(); }
 
 void MainWindow::dispatchWhileTyping() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool MainWindow::installGermanQtTexts() {
+    static QTranslator translator;
+    if (!translator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(&translator);
+    return true;
 }
 
 QFont MainWindow::designFont() {
@@ -304,9 +316,9 @@ void MainWindow::showErrorBox(const QString& text) {
     m_runner->run(box);
 }
 
-void MainWindow::beep() { QApplication::beep(); }
-
 void MainWindow::showError(const std::string& text) { showErrorBox(fromWin1252(text)); }
+
+void MainWindow::beep() { QApplication::beep(); }
 
 std::string MainWindow::chooseSequenceFile(bool save) {
     QFileDialog dialog(this, QString(), QDir::currentPath(), ScriptFilter);

@@ -113,6 +113,9 @@ public:
     // The font the windows are designed for, or the platform's sans serif at 9 pt where that is
     // missing.
     static QFont designFont();
+    // Qt's own texts (the buttons of message boxes, the file dialogs) in German, as every text of
+    // TRAVEK is; false when the translations are not installed.
+    static bool installGermanQtTexts();
 
     // SessionView.
     void setPanelText(int panel, const std::string& text) override;
@@ -124,8 +127,8 @@ public:
     void setCurrentCell(int col, int row) override;
     void beginGridUpdate() override;
     void endGridUpdate() override;
-    void beep() override;
     void showError(const std::string& text) override;
+    void beep() override;
     std::string chooseSequenceFile(bool save) override;
     bool runChannelDialog(ChannelChoice& choice) override;
     bool runKeyActionDialog(KeyActionList& list) override;

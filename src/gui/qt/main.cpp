@@ -39,6 +39,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("TRAVEK");
     QApplication::setFont(travek::MainWindow::designFont());
+    if (!travek::MainWindow::installGermanQtTexts())
+        std::fputs("travek: Qt's German texts are not installed (qt6-translations-l10n); its dialogs speak English\n",
+                   stderr);
 
     std::string backend;
     for (int i = 1; i < argc; ++i) {

@@ -19,10 +19,6 @@ void InterfaceDialog::showChoice(const InterfaceChoice& choice) {
     if (m_filled)
         return;
     m_filled = true;
-    if (choice.entries().empty()) {
-        ::MessageBeep(MB_OK);
-        return;
-    }
     for (const auto& entry : choice.entries())
         ::SendDlgItemMessageA(m_window, ListId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     ::SendDlgItemMessageA(m_window, ListId, LB_SETCURSEL, static_cast<WPARAM>(choice.initialRow()), 0);

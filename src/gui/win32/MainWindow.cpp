@@ -587,11 +587,11 @@ void MainWindow::menuSelected(int id, UINT flags, HMENU menu) {
     }
 }
 
-void MainWindow::beep() { ::MessageBeep(MB_ICONWARNING); }
-
 void MainWindow::showError(const std::string& text) {
     ::MessageBoxA(activeOwner(), text.c_str(), "Fehler", MB_OK | MB_ICONERROR);
 }
+
+void MainWindow::beep() { ::MessageBeep(MB_OK); }
 
 std::string MainWindow::chooseSequenceFile(bool save) {
     char file[MAX_PATH] = "";

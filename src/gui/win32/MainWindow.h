@@ -75,8 +75,8 @@ public:
     void setCurrentCell(int col, int row) override;
     void beginGridUpdate() override;
     void endGridUpdate() override;
-    void beep() override;
     void showError(const std::string& text) override;
+    void beep() override;
     std::string chooseSequenceFile(bool save) override;
     bool runChannelDialog(ChannelChoice& choice) override;
     bool runKeyActionDialog(KeyActionList& list) override;

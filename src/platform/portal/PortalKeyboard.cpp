@@ -5,6 +5,7 @@
 #include "core/text/TextHelpers.h"
 #include "platform/portal/PortalConnection.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -13,15 +14,26 @@ namespace travek {
 
 namespace {
 
-// A token is a short printable text; anything else in the file is not one.
+// A token is a short printable text; anything else in the file is not one. A bad token costs only
+// the desktop's question at this start, so that is said once and the start goes on.
 std::string ReadRestoreToken() {
-    const auto content = ReadWholeFile(PortalKeyboard::RestoreTokenPath());
+    const std::string path = PortalKeyboard::RestoreTokenPath();
+    auto unusable = [](const std::string& why) {
+        std::fprintf(stderr, "travek: %s; the desktop asks again whether TRAVEK may type\n", why.c_str());
+        return std::string();
+    };
+    std::optional<std::string> content;
+    try {
+        content = ReadWholeFile(path, FileLimit::Token);
+    } catch (const Error& error) {
+        return unusable(error.what());
+    }
     if (!content)
         return {};
     const std::string token(Trim(*content));
     for (char c : token)
         if (c < 0x21 || c > 0x7e)
-            return {};
+            return unusable(path + ": no restore token");
     return token;
 }
 

@@ -13,16 +13,6 @@ namespace travek {
 
 namespace {
 
-std::string resolveTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved))
-            return resolved;
-    }
-    return path;
-}
-
 // A file that may not be written is not replaced either, although its folder would allow that: a
 // file the user cannot write, or one without any write permission at all. The second holds for
 // root as well, for whom permissions otherwise stop nothing, as a read-only file is read-only for
@@ -47,9 +37,18 @@ bool noRoomForTemporaryFile(int err) {
 // before the first old byte is overwritten, so that a full disk is found out while the file is
 // still whole. A file created here (create) is removed again when it cannot be written.
 void writeInPlace(const std::string& target, const std::string& content, bool create) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | (create ? O_CREAT | O_EXCL : 0), 0666);
-    if (fd < 0)
+    // Whatever took the file's place since it was looked at is not written: O_NOFOLLOW refuses a
+    // link, O_NONBLOCK keeps a FIFO from blocking the program until somebody reads it.
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY |
+                                              (create ? O_CREAT | O_EXCL : 0),
+                          0666);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            RefuseLink();
+        if (errno == ENXIO) // a FIFO that nobody reads
+            RefuseNotRegular(false);
         throw Error::fromErrno(errno);
+    }
     auto fail = [&](int err) {
         ::close(fd);
         if (create)
@@ -59,9 +58,12 @@ void writeInPlace(const std::string& target, const std::string& content, bool cr
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         fail(errno);
-    const bool regular = S_ISREG(st.st_mode);
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        RefuseNotRegular(S_ISDIR(st.st_mode));
+    }
     const auto newSize = static_cast<off_t>(content.size());
-    if (regular && newSize > st.st_size) {
+    if (newSize > st.st_size) {
         const int err = ::posix_fallocate(fd, st.st_size, newSize - st.st_size);
         // Some file systems cannot reserve room; then the writing itself finds out.
         if (err != 0 && err != EOPNOTSUPP && err != EINVAL) {
@@ -80,7 +82,7 @@ void writeInPlace(const std::string& target, const std::string& content, bool cr
         }
         written += static_cast<std::size_t>(n);
     }
-    if (regular && ::ftruncate(fd, newSize) != 0)
+    if (::ftruncate(fd, newSize) != 0)
         fail(errno);
     if (::fsync(fd) != 0 && errno != EINVAL)
         fail(errno);
@@ -94,15 +96,17 @@ void writeInPlace(const std::string& target, const std::string& content, bool cr
 
 } // namespace
 
-void WriteFileAtomically(const std::string& path, const std::string& content) {
-    const std::string target = resolveTarget(path);
+void ReplaceFileContent(const std::string& target, const std::string& content) {
     struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
+    const bool exists = ::lstat(target.c_str(), &st) == 0;
+    if (exists && S_ISLNK(st.st_mode))
+        RefuseLink();
+    if (exists && !S_ISREG(st.st_mode))
+        RefuseNotRegular(S_ISDIR(st.st_mode));
     if (exists)
         refuseIfWriteProtected(target, st);
-    // Renaming a new file over the target would cut the other names of a file with several, and
-    // would turn anything but a plain file into one.
-    if (exists && (!S_ISREG(st.st_mode) || st.st_nlink != 1)) {
+    // Renaming a new file over the target would cut the other names of a file with several.
+    if (exists && st.st_nlink != 1) {
         writeInPlace(target, content, false);
         return;
     }

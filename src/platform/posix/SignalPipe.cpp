@@ -11,6 +11,10 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
+// Every signal that asks the program to end: the terminal closed or the session ended (SIGHUP),
+// Ctrl-\ (SIGQUIT) as well as SIGTERM and Ctrl-C. Each ends it as closing the window does.
+constexpr int EndSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+
 extern "C" void writeToSignalPipe(int signalNumber) {
     const char byte = static_cast<char>(signalNumber);
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
@@ -25,13 +29,16 @@ SignalPipe::SignalPipe() {
     action.sa_handler = writeToSignalPipe;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (int signalNumber : EndSignals)
+        ::sigaction(signalNumber, &action, nullptr);
+    // A write to a pipe or socket whose reader has gone (a log on a FIFO, the portal's bus) is an
+    // error to report, not a reason to die without saving.
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 SignalPipe::~SignalPipe() {
-    ::signal(SIGTERM, SIG_DFL);
-    ::signal(SIGINT, SIG_DFL);
+    for (int signalNumber : EndSignals)
+        ::signal(signalNumber, SIG_DFL);
     if (signalPipe[0] >= 0) {
         ::close(signalPipe[0]);
         ::close(signalPipe[1]);

@@ -19,7 +19,7 @@ SequenceTable refreshed(const GridModel& g) {
     SequenceTable t;
     t.CurrentStep = 5;
     restartSequence(g, t);
-    copyStepsFromGrid(g, t, ';');
+    copyStepsFromGrid(g, t);
     return t;
 }
 

@@ -35,8 +35,8 @@ public:
     void setCurrentCell(int col, int row) override { cell = {col, row}; }
     void beginGridUpdate() override { ++gridUpdates; }
     void endGridUpdate() override {}
-    void beep() override { ++beeps; }
     void showError(const std::string& text) override { errors.push_back(text); }
+    void beep() override { ++beeps; }
     std::string chooseSequenceFile(bool save) override {
         fileDialogs.push_back(save);
         if (files.empty()) {
@@ -331,11 +331,14 @@ TEST_F(SessionTest, LoadingReplacesTheSeriesSettingsEvenWhenTheSeriesFileIsMissi
     EXPECT_EQ(view.seriesCount, "[0]");
     EXPECT_EQ(view.cell, std::make_pair(2, 2)); // the current row stays inside the shorter grid
 
+    // More rows than a sequence has steps: refused, naming the file, and nothing changes.
+    state().Series.ValXCount = 7;
     view.files = {dir.file("long.abl")};
     session->loadSequence(1, 1);
-    EXPECT_EQ(session->grid().rowCount(), 121);
-    session->restartSequence();
-    EXPECT_EQ(sequence().StepCount, 99);
+    EXPECT_EQ(session->grid().rowCount(), 3);
+    EXPECT_EQ(state().Series.ValXCount, 7);
+    EXPECT_THAT(view.errors, ElementsAre(dir.file("long.abl") + ": mehr als 99 Zeilen"));
+    view.errors.clear();
 
     state().Series.ValXCount = 6;
     view.files = {dir.file("probe.abl")};
@@ -548,12 +551,15 @@ TEST_F(SessionTest, ShutDownSavesEachFileOnItsOwnOnceAndClosesThePort) {
     session->shutDown(false);
     EXPECT_EQ(view.errors.size(), 1u);
 
-    // Unattended, the errors go to standard error instead of a box.
+    // Unattended, the errors go to standard error instead of a box. (Opening says at once that
+    // the folder is in the way.)
     open();
+    ASSERT_EQ(view.errors.size(), 2u);
+    EXPECT_EQ(view.errors[1], "ablauf.abl: ein Ordner, keine Datei");
     testing::internal::CaptureStderr();
     session->shutDown(true);
     EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::StartsWith("travek: ablauf.abl: "));
-    EXPECT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(view.errors.size(), 2u);
 }
 
 TEST_F(SessionTest, ReceivedLinesAreTypedAndALostDevicesHalfLineIsDropped) {
@@ -702,6 +708,89 @@ TEST(MeasurementLog, FieldsAreQuotedAndLinesEscapedSoEachRowStaysOneRow) {
 }
 
 } // namespace
+
+// Folders named like TRAVEK's files: each is refused with its name, the rest of the start-up and
+// of the exit go on, and nothing ends the program.
+TEST_F(SessionTest, AFolderInTheWayOfAFileIsRefusedByNameAndTheRestGoesOn) {
+    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
+    std::filesystem::create_directory(dir.file("ablauf.pst"));
+    std::filesystem::create_directory(dir.file("TRAVEK.INI"));
+    std::filesystem::create_directory(dir.file("ALT.VAL"));
+    open();
+    // The definition list holds regular files only, so it is empty, and that is heard at once.
+    EXPECT_EQ(view.beeps, 1);
+    EXPECT_THAT(view.errors, ElementsAre("ablauf.pst: ein Ordner, keine Datei"));
+    EXPECT_EQ(session->grid().cell(2, 1), "{TAB};");
+    session->startUp();
+    EXPECT_THAT(view.errors, testing::Contains("TRAVEK.INI: ein Ordner, keine Datei"));
+    EXPECT_EQ(view.panels[1], "PX5R"); // the defaults, as without the file
+    view.errors.clear();
+    session->grid().setCell(2, 1, "{ENTER};");
+    session->shutDown(false);
+    ASSERT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(view.errors[0], "TRAVEK.INI: ein Ordner, keine Datei\nablauf.pst: ein Ordner, keine Datei");
+    EXPECT_EQ(dir.read("ablauf.abl"), "1\t1\t{ENTER};\r\n");
+}
+
+// A sequence file too long to be one is not loaded, and so never replaced by what the session
+// holds: not after an edit, not at the exit.
+TEST_F(SessionTest, ASequenceFileThatWasRefusedIsNeverWrittenOver) {
+    dir.write("ablauf.abl", stepsFile(120));
+    open();
+    EXPECT_THAT(view.errors, ElementsAre("ablauf.abl: mehr als 99 Zeilen"));
+    session->insertRow(1, 1);
+    loop.advance(Session::SaveDelay);
+    session->shutDown(false);
+    EXPECT_EQ(dir.read("ablauf.abl"), stepsFile(120));
+    EXPECT_THAT(view.errors.back(), HasSubstr("ablauf.abl: beim Start nicht geladen"));
+}
+
+// What the exit would save is saved a second after every change, so that a program that is
+// killed, or whose desktop dies, loses nothing. A file that cannot be written is said once, not
+// at every edit, and again when it fails anew after a success.
+TEST_F(SessionTest, EveryChangeIsSavedASecondLaterAsTheExitWouldSaveIt) {
+    writeBox();
+    dir.write("ablauf.abl", stepsFile(2));
+    open();
+    session->startUp();
+    view.countDialog = [](const SeriesCountInput&, int& value) {
+        value = 4;
+        return true;
+    };
+    session->editSeriesCount();
+    session->insertRow(1, 1);
+    loop.advance(Session::SaveDelay - std::chrono::milliseconds(1));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("ablauf.pst")));
+    loop.advance(std::chrono::milliseconds(1));
+    const std::string sequence = dir.read("ablauf.abl"), series = dir.read("ablauf.pst");
+    EXPECT_EQ(sequence, "1\t\t\r\n2\t1\tk1;\r\n");
+    EXPECT_EQ(series, "4\r\n\r\n");
+    EXPECT_THAT(dir.read("TRAVEK.INI"), HasSubstr("INTERFACE=BOX"));
+
+    std::filesystem::permissions(dir.file("ablauf.pst"), std::filesystem::perms::owner_read);
+    for (int edit = 0; edit < 3; ++edit) {
+        session->insertRow(1, 1);
+        loop.advance(Session::SaveDelay);
+    }
+    ASSERT_EQ(view.errors.size(), 1u);
+    EXPECT_THAT(view.errors[0], HasSubstr("ablauf.pst: "));
+    std::filesystem::permissions(dir.file("ablauf.pst"), std::filesystem::perms::owner_all);
+    session->deleteRow(1, 1);
+    loop.advance(Session::SaveDelay);
+    std::filesystem::permissions(dir.file("ablauf.pst"), std::filesystem::perms::owner_read);
+    session->deleteRow(1, 1);
+    loop.advance(Session::SaveDelay);
+    EXPECT_EQ(view.errors.size(), 2u);
+    std::filesystem::permissions(dir.file("ablauf.pst"), std::filesystem::perms::owner_all);
+
+    // The exit writes the very same files.
+    session->deleteRow(1, 1);
+    loop.advance(Session::SaveDelay);
+    const std::string saved = dir.read("ablauf.abl");
+    session->shutDown(false);
+    EXPECT_EQ(dir.read("ablauf.abl"), saved);
+    EXPECT_EQ(dir.read("ablauf.pst"), series);
+}
 
 namespace {
 

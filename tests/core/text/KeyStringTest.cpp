@@ -48,3 +48,25 @@ TEST(KeyString, JoinThenSplitIsIdentity) {
         }
     }
 }
+
+// A key string over 100 characters keeps its first 100, as the stored format always did, but
+// never a broken key: what the limit falls into is dropped, and nothing else.
+TEST(KeyString, CutAtTheLimitKeepsWholeKeys) {
+    std::string pageDowns;
+    for (int i = 0; i < 15; ++i)
+        pageDowns += "{PGDN};";
+    std::string fourteen;
+    for (int i = 0; i < 14; ++i)
+        fourteen += "{PGDN};";
+    EXPECT_EQ(cutKeyString(pageDowns, 100), fourteen);
+    EXPECT_EQ(cutKeyString(std::string(111, 'x'), 100), std::string(100, 'x'));
+    // A group that ends just at the limit stays; a prefix whose character lies past it goes, and
+    // so does a doubled prefix that the limit would split into Alt alone.
+    EXPECT_EQ(cutKeyString(std::string(94, 'x') + "{TAB}yy", 100), std::string(94, 'x') + "{TAB}y");
+    EXPECT_EQ(cutKeyString(std::string(99, 'x') + "^c", 100), std::string(99, 'x'));
+    EXPECT_EQ(cutKeyString(std::string(98, 'x') + "^cd", 100), std::string(98, 'x') + "^c");
+    EXPECT_EQ(cutKeyString(std::string(99, 'x') + "@@", 100), std::string(99, 'x'));
+    // A brace that nothing closes is a plain character.
+    EXPECT_EQ(cutKeyString("{" + std::string(120, 'x'), 100), "{" + std::string(99, 'x'));
+    EXPECT_EQ(cutKeyString("{TAB}", 100), "{TAB}");
+}

@@ -192,6 +192,13 @@ TEST_F(MainWindowView, MenusCarryTheirTextsAndBeendenClosesTheWindow) {
     EXPECT_FALSE(form->isVisible());
 }
 
+// The buttons and file dialogs that Qt makes speak German with the rest of the program.
+TEST_F(MainWindowView, QtsOwnTextsAreGerman) {
+    ASSERT_TRUE(MainWindow::installGermanQtTexts()) << "qt6-translations-l10n is missing";
+    QMessageBox box(QMessageBox::Question, "t", "t", QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "Nein");
+}
+
 TEST_F(MainWindowView, ChannelDoubleClickWritesTheChosenChannelAndAsksForInitialisation) {
     create();
     fillSteps({{"1", ""}, {"2", ""}});

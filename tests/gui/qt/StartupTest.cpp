@@ -233,6 +233,11 @@ TEST_F(Program, ChangingTheInterfaceReplacesTheCaptionAndRebuildsTheChannelList)
 TEST_F(Program, EachFileIsSavedAtExitEvenWhenAnotherCannotBe) {
     setUpBox("./no-such-device");
     ::mkdir(dir.file("ablauf.abl").c_str(), 0755); // a folder in the way of the sequence file
+    // Said as the program starts, and again when the exit cannot save there.
+    runner->then([](QDialog& d) {
+        EXPECT_EQ(static_cast<QMessageBox&>(d).text(), "ablauf.abl: ein Ordner, keine Datei");
+        return int(QMessageBox::Ok);
+    });
     start();
     runner->then([](QDialog& d) {
         const QString text = static_cast<QMessageBox&>(d).text();

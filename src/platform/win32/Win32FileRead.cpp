@@ -1,0 +1,65 @@
+#include "core/files/FileIo.h"
+
+#include "core/text/Error.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace travek {
+
+std::optional<std::string> ReadFileContent(const std::string& path, std::size_t maxBytes) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        RefuseNotRegular(true);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    struct Closer {
+        HANDLE file;
+        ~Closer() { CloseHandle(file); }
+    } closer{file};
+    // A device name ("COM1", "CON") opens too: only a file on a disk is read.
+    if (GetFileType(file) != FILE_TYPE_DISK)
+        RefuseNotRegular(false);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size) || static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+        RefuseTooLarge(maxBytes);
+    // The file may grow while it is read: one byte more than the limit tells.
+    std::string content(std::min(static_cast<std::size_t>(size.QuadPart), maxBytes) + 1, '\0');
+    std::size_t done = 0;
+    for (;;) {
+        if (done == content.size()) {
+            if (done > maxBytes)
+                RefuseTooLarge(maxBytes);
+            content.resize(std::min(done * 2, maxBytes + 1));
+        }
+        DWORD n = 0;
+        if (!ReadFile(file, content.data() + done, static_cast<DWORD>(content.size() - done), &n, nullptr))
+            throw Error::fromErrno(EIO);
+        if (n == 0)
+            break;
+        done += n;
+    }
+    if (done > maxBytes)
+        RefuseTooLarge(maxBytes);
+    content.resize(done);
+    return content;
+}
+
+std::FILE* OpenForAppending(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        RefuseNotRegular(true);
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    if (!file)
+        throw Error::fromErrno(errno != 0 ? errno : EACCES);
+    return file;
+}
+
+} // namespace travek
