@@ -65,10 +65,28 @@ const zwlr_foreign_toplevel_handle_v1_listener ToplevelListener{
 std::unique_ptr<WlrFocusWindow> WlrFocusWindow::open(const char* displayName, std::string ownAppId) {
     if (!displayName && !std::getenv("WAYLAND_DISPLAY"))
         throw Error("no Wayland session (WAYLAND_DISPLAY is not set)");
-    wl_display* display = wl_display_connect(displayName);
-    if (!display)
+    std::unique_ptr<WlrFocusWindow> focus(new WlrFocusWindow(displayName ? displayName : "", std::move(ownAppId)));
+    focus->connect();
+    return focus;
+}
+
+WlrFocusWindow::WlrFocusWindow(std::string displayName, std::string ownAppId)
+    : m_displayName(std::move(displayName)), m_ownAppId(std::move(ownAppId)) {}
+
+WlrFocusWindow::~WlrFocusWindow() { disconnect(); }
+
+void WlrFocusWindow::connect() {
+    const char* displayName = m_displayName.empty() ? nullptr : m_displayName.c_str();
+    m_display = wl_display_connect(displayName);
+    if (!m_display)
         throw Error(std::string("cannot connect to the Wayland compositor ") + DisplayName(displayName));
-    std::unique_ptr<WlrFocusWindow> focus(new WlrFocusWindow(display, std::move(ownAppId)));
+    struct Release {
+        WlrFocusWindow* focus;
+        ~Release() {
+            if (focus)
+                focus->disconnect();
+        }
+    } release{this};
 
     static const wl_registry_listener Registry{
         [](void* data, wl_registry*, std::uint32_t name, const char* interface, std::uint32_t version) {
@@ -77,38 +95,41 @@ std::unique_ptr<WlrFocusWindow> WlrFocusWindow::open(const char* displayName, st
         },
         [](void*, wl_registry*, std::uint32_t) {}};
     Found found;
-    focus->m_registry = wl_display_get_registry(display);
-    wl_registry_add_listener(focus->m_registry, &Registry, &found);
-    if (wl_display_roundtrip(display) < 0)
+    m_registry = wl_display_get_registry(m_display);
+    wl_registry_add_listener(m_registry, &Registry, &found);
+    if (wl_display_roundtrip(m_display) < 0)
         throw Error(std::string("the Wayland compositor ") + DisplayName(displayName) + " does not answer");
     if (found.name == 0)
         throw Error("the compositor does not tell which window has the focus (it lacks the wlroots "
                     "foreign-toplevel protocol, as GNOME and KDE do)");
-    focus->m_manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(wl_registry_bind(
-        focus->m_registry, found.name, &zwlr_foreign_toplevel_manager_v1_interface, std::min(found.version, ProtocolVersion)));
+    m_manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(wl_registry_bind(
+        m_registry, found.name, &zwlr_foreign_toplevel_manager_v1_interface, std::min(found.version, ProtocolVersion)));
     static const zwlr_foreign_toplevel_manager_v1_listener Manager{
         [](void* data, zwlr_foreign_toplevel_manager_v1*, zwlr_foreign_toplevel_handle_v1* handle) {
             static_cast<WlrFocusWindow*>(data)->added(handle);
         },
         [](void*, zwlr_foreign_toplevel_manager_v1*) {}};
-    zwlr_foreign_toplevel_manager_v1_add_listener(focus->m_manager, &Manager, focus.get());
+    zwlr_foreign_toplevel_manager_v1_add_listener(m_manager, &Manager, this);
     // The toplevels are announced in the first round trip, their titles and states in the second.
-    if (wl_display_roundtrip(display) < 0 || wl_display_roundtrip(display) < 0)
+    if (wl_display_roundtrip(m_display) < 0 || wl_display_roundtrip(m_display) < 0)
         throw Error(std::string("the Wayland compositor ") + DisplayName(displayName) + " does not answer");
-    return focus;
+    release.focus = nullptr;
 }
 
-WlrFocusWindow::WlrFocusWindow(wl_display* display, std::string ownAppId)
-    : m_display(display), m_ownAppId(std::move(ownAppId)) {}
-
-WlrFocusWindow::~WlrFocusWindow() {
+void WlrFocusWindow::disconnect() {
+    if (!m_display)
+        return;
     for (const auto& toplevel : m_toplevels)
         zwlr_foreign_toplevel_handle_v1_destroy(toplevel->handle);
+    m_toplevels.clear();
     if (m_manager)
         zwlr_foreign_toplevel_manager_v1_stop(m_manager);
     if (m_registry)
         wl_registry_destroy(m_registry);
     wl_display_disconnect(m_display);
+    m_manager = nullptr;
+    m_registry = nullptr;
+    m_display = nullptr;
 }
 
 void WlrFocusWindow::added(zwlr_foreign_toplevel_handle_v1* handle) {
@@ -126,9 +147,13 @@ void WlrFocusWindow::closedToplevel(Toplevel* toplevel) {
 
 std::optional<WindowInfo> WlrFocusWindow::focused() {
     // The events the compositor sent since the last question are read now, and the round trip
-    // makes sure that none is still on its way: the answer is as of this call.
-    if (wl_display_roundtrip(m_display) < 0)
-        throw Error("the connection to the Wayland compositor was lost");
+    // makes sure that none is still on its way: the answer is as of this call. Between two values
+    // nobody reads them, and a compositor may give up on a client whose unread events pile up
+    // (a title that changes every second, for hours): the connection is made again then.
+    if (!m_display || wl_display_roundtrip(m_display) < 0) {
+        disconnect();
+        connect();
+    }
     for (const auto& toplevel : m_toplevels)
         if (toplevel->activated)
             return WindowInfo{{}, SystemTextToWin1252(toplevel->appId), SystemTextToWin1252(toplevel->title),

@@ -38,7 +38,10 @@ public:
     };
 
 private:
-    WlrFocusWindow(wl_display* display, std::string ownAppId);
+    WlrFocusWindow(std::string displayName, std::string ownAppId);
+    // Connects and reads the toplevels; throws Error, connected to nothing.
+    void connect();
+    void disconnect();
     void added(zwlr_foreign_toplevel_handle_v1* handle);
 public:
     // The compositor closed the toplevel: its handle goes.
@@ -46,7 +49,8 @@ public:
 
 private:
 
-    wl_display* m_display;
+    std::string m_displayName; // empty for $WAYLAND_DISPLAY
+    wl_display* m_display = nullptr;
     wl_registry* m_registry = nullptr;
     zwlr_foreign_toplevel_manager_v1* m_manager = nullptr;
     std::vector<std::unique_ptr<Toplevel>> m_toplevels;

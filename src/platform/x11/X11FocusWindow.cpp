@@ -93,6 +93,10 @@ std::uint32_t X11FocusWindow::atom(const char* name) const {
 std::optional<WindowInfo> X11FocusWindow::focused() {
     if (xcb_connection_has_error(m_connection))
         throw Error("the connection to the X display was lost");
+    // No events are selected, but an error (a window destroyed between two questions) arrives as
+    // one: read, they do not pile up between values.
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection))
+        std::free(event);
     const std::uint32_t window = activeWindow();
     if (window == XCB_WINDOW_NONE)
         return std::nullopt;
