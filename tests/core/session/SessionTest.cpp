@@ -896,7 +896,9 @@ TEST_F(TargetWindowSessionTest, TheDialogsTargetIsKeptInTheSettingsAndComesBackA
     session->setFocusWindow(nullptr, "GNOME und KDE unter Wayland sagen es keinem Programm");
     session->chooseTargetWindow();
     EXPECT_THAT(view.errors, ElementsAre("Zielfenster: GNOME und KDE unter Wayland sagen es keinem Programm"));
+    testing::internal::CaptureStderr();
     session->startUp();
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("Zielfenster wird nicht gepr\xFC" "ft"));
     EXPECT_THAT(view.panels[5], HasSubstr("nicht gepr\xFC" "ft"));
     measure("A: 1,5\r");
     EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}"));
