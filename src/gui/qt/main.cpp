@@ -38,6 +38,9 @@ const char* Usage = "Usage: travek [--keyboard=auto|wayland|portal|x11|windows|l
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("TRAVEK");
+    // The Wayland app id of TRAVEK's windows, as its menu entry names it: the focused-window check
+    // knows its own windows by it.
+    QGuiApplication::setDesktopFileName("travek");
     QApplication::setFont(travek::MainWindow::designFont());
     if (!travek::MainWindow::installGermanQtTexts())
         std::fputs("travek: Qt's German texts are not installed (qt6-translations-l10n); its dialogs speak English\n",
