@@ -18,9 +18,9 @@ constexpr std::size_t Token = 4096;
 
 // Reads a whole file as bytes without ever waiting for anything: a FIFO or a device in the file's
 // place is not read from, a folder is not read as a file. Nothing when there is no such file or it
-// may not be opened (the caller's default applies, as for a missing file). Throws Error, naming
-// the file, when the name is not a regular file, when it holds more than maxBytes, or when reading
-// it fails.
+// may not be opened (the caller's default applies, as for a missing file; errno says which).
+// Throws Error, naming the file, when the name is not a regular file, when it holds more than
+// maxBytes, or when reading it fails.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes = FileLimit::Settings);
 
 // The name of a file as the user knows it, for messages: the path without a leading "./".

@@ -9,16 +9,27 @@
 
 namespace travek {
 
+namespace {
+
+// Nothing to read, and errno says why, as it does after a failed open on POSIX.
+std::nullopt_t notOpened() {
+    const DWORD error = GetLastError();
+    errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<std::string> ReadFileContent(const std::string& path, std::size_t maxBytes) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return std::nullopt;
+        return notOpened();
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         RefuseNotRegular(true);
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return std::nullopt;
+        return notOpened();
     struct Closer {
         HANDLE file;
         ~Closer() { CloseHandle(file); }

@@ -92,14 +92,14 @@ std::string fullPath(const std::string& path) {
 // On Windows a read-only file is refused, as on Linux one without write permission. The new
 // content goes to a temporary file beside the target, which ReplaceFile puts in its place keeping
 // the target's attributes and security; a new file is moved into place.
-void WriteFileAtomically(const std::string& name, const std::string& content) {
+void ReplaceFileContent(const std::string& name, const std::string& content) {
     const std::string path = fullPath(name);
     const DWORD attributes = GetFileAttributesA(path.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
         throw Error::fromErrno(EACCES);
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        throw Error::fromErrno(EACCES);
+        RefuseNotRegular(true);
 
     const std::string temp = path + ".tmp~";
     HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

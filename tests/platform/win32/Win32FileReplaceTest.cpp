@@ -44,7 +44,7 @@ TEST(Win32FileReplace, ReplacesCreatesAndRefusesAReadOnlyFile) {
         WriteFileAtomically(locked, "overwritten\r\n");
         ADD_FAILURE() << "a read-only file was written";
     } catch (const Error& error) {
-        EXPECT_STREQ(error.what(), "Dateizugriff verweigert");
+        EXPECT_EQ(std::string(error.what()), locked + ": Dateizugriff verweigert");
     }
     EXPECT_EQ(dir.read("LOCKED.VAL"), "locked\r\n");
     EXPECT_NE(::GetFileAttributesA(locked.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
