@@ -9,6 +9,7 @@ set(TRAVEK_POSIX_SOURCES
     posix/PosixFileRead.cpp
     posix/SignalPipe.cpp
     posix/PosixDeviceWatch.cpp
+    posix/UsbIdentity.cpp
 )
 set(TRAVEK_X11_SOURCES
     x11/X11KeymapLookup.cpp

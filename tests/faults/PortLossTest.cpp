@@ -11,6 +11,7 @@
 #include <thread>
 
 #include <sys/resource.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace travek;
@@ -182,4 +183,32 @@ TEST_F(PortLoss, TheBoxComesBackByItselfAndTheSequenceGoesOnWhereItWas) {
     ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 4; }, 3000));
     EXPECT_EQ(keys.texts[2], "2,00");
     EXPECT_EQ(keys.texts[3], "{ENTER}");
+}
+
+// The box on a pty named by its node, lost; the kernel gives the node to the next pty, as it does
+// to a terminal window opened meanwhile. That terminal gets nothing and keeps its mode; the
+// panel says that "Comport" opens the port again.
+TEST_F(RunningProgram, APtyNodeThatATerminalTookOverIsNotOpened) {
+    auto box = std::make_unique<PtyPair>();
+    const std::string node = box->slavePath();
+    setUpBox(node);
+    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
+    start();
+    startUpAndActivate();
+    ASSERT_EQ(form->activeLabel->text(), "Active");
+    box->closeMaster();
+    ASSERT_TRUE(runUntil([&] { return !form->session().port().IsPortOpen(); }, 3000));
+    box.reset();
+    PtyPair terminal;
+    termios before{};
+    ASSERT_EQ(::tcgetattr(terminal.masterFd(), &before), 0);
+    runFor(2500);
+    EXPECT_EQ(terminal.receive(1, 200), "") << "the terminal " << terminal.slavePath() << " got the box's commands";
+    termios after{};
+    ASSERT_EQ(::tcgetattr(terminal.masterFd(), &after), 0);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_FALSE(form->session().port().IsPortOpen());
+    EXPECT_EQ(form->panelText(5), QString::fromUtf8("COM1 ist fort; \"Einstellungen > Comport\" öffnet den Port wieder"));
+    if (terminal.slavePath() != node)
+        std::printf("note: the terminal got %s, not the box's node %s\n", terminal.slavePath().c_str(), node.c_str());
 }

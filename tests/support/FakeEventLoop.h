@@ -4,6 +4,7 @@
 
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace travek::test {
 
@@ -52,6 +53,12 @@ public:
     }
     std::size_t pendingTasks() const { return m_tasks.size(); }
     bool watching(std::intptr_t handle) const { return m_watches.count(handle) > 0; }
+    std::vector<std::intptr_t> watchedHandles() const {
+        std::vector<std::intptr_t> handles;
+        for (const auto& entry : m_watches)
+            handles.push_back(entry.first);
+        return handles;
+    }
     std::chrono::milliseconds now() const { return m_now; }
 
 private:

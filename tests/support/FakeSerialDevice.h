@@ -23,6 +23,7 @@ public:
         std::vector<std::pair<std::string, long long>> writes;
         std::function<long long()> clock = [] { return 0LL; };
         bool open = false;
+        Return returns = Return::Back;
     };
     explicit FakeSerialDevice(std::shared_ptr<Log> log) : m_log(std::move(log)) {}
     bool open(std::uint8_t comPort) override {
@@ -41,6 +42,7 @@ public:
     }
     void close() override { m_log->open = false; }
     std::intptr_t nativeHandle() const override { return m_log->open ? 42 : -1; }
+    Return checkReturn(std::uint8_t) override { return m_log->returns; }
 
 private:
     std::shared_ptr<Log> m_log;

@@ -21,6 +21,14 @@ public:
         std::int32_t count = 0;
     };
 
+    // What stands under a lost port's name now, as far as a reconnect may know without opening it.
+    enum class Return {
+        Back,         // the device that was open, or a name that follows its device wherever it is
+        NotBack,      // nothing, or another device: try again later
+        NeverByItself // a name any device may take next, with nothing to tell them apart (a pseudo
+                      // terminal or a built-in port named by its node): only the user reopens it
+    };
+
     virtual ~SerialDevice() = default;
 
     // Opens the port with the index (port number minus 1) exclusively. False when it is missing,
@@ -38,6 +46,13 @@ public:
     virtual void close() = 0;
     // The platform's descriptor of the open port (a file descriptor or a handle); -1 when closed.
     virtual std::intptr_t nativeHandle() const = 0;
+    // Asked before a reconnect opens the port index again by itself: opening and setting up
+    // another program's terminal, or another device, would send it the box's commands. Opens
+    // nothing. Where a name stays with its device (a COM name on Windows) it is always Back.
+    virtual Return checkReturn(std::uint8_t comPort) {
+        (void)comPort;
+        return Return::Back;
+    }
 };
 
 inline constexpr int WriteStallTimeoutMs = 5000;

@@ -39,6 +39,8 @@ public:
 
     // True when the port is open afterwards. On an open port nothing is done.
     bool OpenPort();
+    // Whether the device the port had before it was lost is back under its name.
+    SerialDevice::Return checkDeviceReturn() { return m_device->checkReturn(m_comPort); }
     void ClosePort();
     bool IsPortOpen() const { return m_portHandle > 0; }
     // True when the device took all count bytes; false on a closed port.

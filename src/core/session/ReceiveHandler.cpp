@@ -35,10 +35,15 @@ void ReceiveHandler::receive(const void* DataPtr, std::int32_t DataSize) {
     }
 }
 
-void ReceiveHandler::dropPartialLine() { m_definition.LineBuffer.clear(); }
+void ReceiveHandler::dropReceived() {
+    m_definition.LineBuffer.clear();
+    m_heldBack.clear();
+    ++m_drops;
+}
 
 void ReceiveHandler::handleChunk(std::string_view chunk) {
     std::string& buffer = m_definition.LineBuffer;
+    const std::uint64_t drops = m_drops;
     for (char byte : chunk) {
         if (byte != '\r') {
             // Only the first characters of a line are used; a device that never sends CR must not
@@ -48,6 +53,10 @@ void ReceiveHandler::handleChunk(std::string_view chunk) {
             continue;
         }
         handleLine();
+        // The port was lost or reopened while the line was typed: the rest of this chunk came
+        // from the device that is gone.
+        if (m_drops != drops)
+            return;
         buffer.clear();
     }
 }
@@ -71,7 +80,10 @@ void ReceiveHandler::handleLine() {
         m_definition.ValueText = valueText.substr(0, MaxValueTextLength);
         value = ConvertValueText(m_definition.ValueText);
     }
-    LineOutcome outcome{channel, m_table.CurrentStep, {}, {}, judge(channel, value.has_value()), {}, {}};
+    LineOutcome outcome;
+    outcome.channel = channel;
+    outcome.step = m_table.CurrentStep;
+    outcome.note = judge(channel, value.has_value());
     // A gauge's error line or an empty cut holds no number: typing an invented one would corrupt
     // the record, so nothing is typed and the step waits for a real value.
     // A value for the wrong window is not typed anywhere, and the sequence does not move: the
@@ -80,10 +92,13 @@ void ReceiveHandler::handleLine() {
         outcome.note = LineOutcome::Note::WrongWindow;
     if (outcome.note == LineOutcome::Note::Typed) {
         outcome.typed = dispatch(*value);
-        if (!m_typingFailure.empty()) {
+        if (m_typingFailure) {
+            // The value stands in the record only when it went out whole.
             outcome.note = LineOutcome::Note::NotTyped;
-            outcome.typed.clear();
-            outcome.failure = std::exchange(m_typingFailure, {});
+            outcome.failedPart = m_failedPart;
+            if (m_failedPart == LineOutcome::Part::Value)
+                outcome.typed.clear();
+            outcome.failure = *std::exchange(m_typingFailure, std::nullopt);
         }
     }
     if (m_outputs.LineHandled) {
@@ -104,12 +119,12 @@ LineOutcome::Note ReceiveHandler::judge(int channel, bool hasNumber) const {
 std::string ReceiveHandler::dispatch(double value) {
     const std::string keys = m_table.StepKeys[m_table.CurrentStep];
     std::string typed = FormatValue(0, m_NK, value);
-    send(typed);
-    typePieces(keys);
+    send(typed, LineOutcome::Part::Value);
+    typePieces(keys, LineOutcome::Part::StepKeys);
 
     ++m_series.ValueCounter;
     if (m_series.ValXCount > 0 && m_series.ValueCounter >= m_series.ValXCount) {
-        typePieces(m_series.SeriesString);
+        typePieces(m_series.SeriesString, LineOutcome::Part::SeriesString);
         m_series.ValueCounter = 0;
     }
 
@@ -120,20 +135,24 @@ std::string ReceiveHandler::dispatch(double value) {
     return typed;
 }
 
-void ReceiveHandler::typePieces(const std::string& keyString) {
+void ReceiveHandler::typePieces(const std::string& keyString, LineOutcome::Part part) {
     for (const std::string& piece : splitKeyString(keyString, m_separator))
         if (!piece.empty())
-            send(piece);
+            send(piece, part);
 }
 
 // A keyboard the desktop took away fails every call alike. The line is still handled whole, so the
-// sequence moves on as it would have; the line's outcome says that nothing arrived, and why.
-void ReceiveHandler::send(std::string_view keys) {
+// sequence moves on as it would have; the line's outcome says what did not arrive, and why.
+// Nothing more is sent after a failure: a Tab or an Enter after a value that did not arrive would
+// move the form on past an empty field.
+void ReceiveHandler::send(std::string_view keys, LineOutcome::Part part) {
+    if (m_typingFailure)
+        return;
     try {
         m_outputs.SendKeys(keys);
     } catch (const Error& error) {
-        if (m_typingFailure.empty())
-            m_typingFailure = error.what();
+        m_typingFailure = error.what();
+        m_failedPart = part;
     }
 }
 

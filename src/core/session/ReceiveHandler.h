@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,7 @@ namespace travek {
 struct LineOutcome {
     enum class Note {
         Typed,        // the value was typed
-        NotTyped,     // the value was due, but the keyboard failed (failure says why)
+        NotTyped,     // the value was due, but the keyboard failed (failedPart and failure say where, why)
         OtherChannel, // the line's channel (or none) is not the one the current step expects
         NoNumber,     // the step's channel, but its value holds no number
         NoSequence,   // there are no steps to follow
@@ -26,7 +27,11 @@ struct LineOutcome {
     std::string line;
     std::string typed; // the value exactly as typed; empty when nothing was
     Note note = Note::Typed;
-    std::string failure; // why the keyboard typed nothing (NotTyped), what has the focus (WrongWindow)
+    // The part of the line's keys that the keyboard failed on (NotTyped); what came before it was
+    // sent.
+    enum class Part { Value, StepKeys, SeriesString };
+    Part failedPart = Part::Value;
+    std::string failure; // why the keyboard failed (NotTyped), what has the focus (WrongWindow)
     std::string window;  // the title of the window that got the value, or had the focus when it was refused
 };
 
@@ -58,9 +63,11 @@ public:
     // The driver's receive event. The bytes are copied before anything else happens, since the
     // driver reuses its buffer.
     void receive(const void* DataPtr, std::int32_t DataSize);
-    // Forgets the piece of a line received so far: the device it came from is gone, and its
-    // start must not stick to the first line of the next one.
-    void dropPartialLine();
+    // Forgets everything received and not yet handled: the piece of a line so far, the chunks held
+    // back while a value is typed, and the rest of the chunk being handled. The device they came
+    // from is gone (or the port is closed or opened anew), and none of its bytes may stick to the
+    // first line of the next one.
+    void dropReceived();
 
     // Only the first characters of a line are ever looked at.
     static constexpr std::size_t MaxLineLength = 30;
@@ -72,8 +79,8 @@ private:
     LineOutcome::Note judge(int channel, bool hasNumber) const;
     // Types the value and the step's keys; gives the value as typed.
     std::string dispatch(double value);
-    void typePieces(const std::string& keyString);
-    void send(std::string_view keys);
+    void typePieces(const std::string& keyString, LineOutcome::Part part);
+    void send(std::string_view keys, LineOutcome::Part part);
     void setPanel(int panel, const std::string& text) const;
 
     InterfaceDefinition& m_definition;
@@ -88,8 +95,13 @@ private:
     // are done; otherwise two values' keystrokes would interleave in the target application.
     bool m_busy = false;
     std::deque<std::string> m_heldBack;
-    // Why the keyboard failed while the current line was typed; empty when it did not.
-    std::string m_typingFailure;
+    // Counts dropReceived calls, so that the chunk being handled stops where the bytes of the old
+    // device were dropped under it.
+    std::uint64_t m_drops = 0;
+    // Why the keyboard failed while the current line was typed, and in which part; empty when it
+    // did not. Nothing more of the line is sent after a failure.
+    std::optional<std::string> m_typingFailure;
+    LineOutcome::Part m_failedPart = LineOutcome::Part::Value;
 };
 
 } // namespace travek

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 namespace travek {
 
@@ -274,6 +275,7 @@ void Session::editSeriesString() {
 void Session::closePort() {
     cancelActivation();
     cancelReconnect();
+    m_receiver.dropReceived();
     ClosePortIfOpen(m_port);
 }
 
@@ -281,7 +283,7 @@ bool Session::reopenPort() {
     cancelActivation();
     // The user's own choice of port or interface ends the waiting for the old one.
     cancelReconnect();
-    m_receiver.dropPartialLine();
+    m_receiver.dropReceived();
     try {
         ReopenPort(m_port, m_state.Definition);
         return true;
@@ -305,10 +307,21 @@ void Session::fillChannelList() { m_channels.setChannelCount(m_state.Definition.
 
 void Session::portLost() {
     cancelActivation();
-    m_receiver.dropPartialLine();
+    m_receiver.dropReceived();
     m_view.setPanelText(0, "COM ?");
     m_view.setActiveText("Comport ??");
+    if (m_port.checkDeviceReturn() == SerialDevice::Return::NeverByItself) {
+        portGoneForGood();
+        return;
+    }
     scheduleReconnect();
+}
+
+void Session::portGoneForGood() {
+    cancelReconnect();
+    m_view.setPanelText(ReceiveHandler::LinePanel,
+                        "COM" + IntToStr(m_state.Definition.ComPortNumber) +
+                            " ist fort; \"Einstellungen > Comport\" \xF6" "ffnet den Port wieder");
 }
 
 void Session::scheduleReconnect(std::chrono::milliseconds delay) {
@@ -321,10 +334,37 @@ void Session::scheduleReconnect(std::chrono::milliseconds delay) {
     // A new entry where the device lives (udev making the node or the by-id link) is tried at
     // once, through the loop, so that the watch is never ended inside its own callback.
     if (!m_deviceWatch)
-        m_deviceWatch = WatchForDevice(m_loop, m_port.ComPort(), [this] { scheduleReconnect(std::chrono::milliseconds(0)); });
+        m_deviceWatch = WatchForDevice(m_loop, m_port.ComPort(), [this] { deviceFolderChanged(); });
+}
+
+// A folder such as /dev changes all the time on a busy machine: at most one try per
+// DeviceEventSpacing, and one more at its end for what came meanwhile.
+void Session::deviceFolderChanged() {
+    if (m_deviceEventsTask != 0) {
+        m_deviceEventMissed = true;
+        return;
+    }
+    scheduleReconnect(std::chrono::milliseconds(0));
+    m_deviceEventsTask = later(DeviceEventSpacing, [this] {
+        m_deviceEventsTask = 0;
+        if (std::exchange(m_deviceEventMissed, false) && reconnecting())
+            deviceFolderChanged();
+    });
 }
 
 void Session::reconnect() {
+    // Only the device that was lost is opened by itself: another program's terminal or another
+    // adapter under the same name would be switched to raw mode and sent the box's commands.
+    switch (m_port.checkDeviceReturn()) {
+    case SerialDevice::Return::Back:
+        break;
+    case SerialDevice::Return::NotBack:
+        scheduleReconnect();
+        return;
+    case SerialDevice::Return::NeverByItself:
+        portGoneForGood();
+        return;
+    }
     // Quietly: an adapter that is still unplugged is no news. A port mapped by its device name
     // (/dev/serial/by-id/...) comes back in any USB socket, as the name is resolved anew.
     try {
@@ -342,6 +382,10 @@ void Session::cancelReconnect() {
     if (m_reconnectTask != 0)
         m_loop.cancel(m_reconnectTask);
     m_reconnectTask = 0;
+    if (m_deviceEventsTask != 0)
+        m_loop.cancel(m_deviceEventsTask);
+    m_deviceEventsTask = 0;
+    m_deviceEventMissed = false;
     m_deviceWatch.reset();
 }
 
@@ -393,10 +437,14 @@ void Session::logLine(const LineOutcome& outcome) {
     switch (outcome.note) {
     case LineOutcome::Note::Typed:
         break;
-    case LineOutcome::Note::NotTyped:
-        // A quality record must not claim a value that never reached the form.
-        row.note = "nicht getippt: " + SystemTextToWin1252(outcome.failure);
+    case LineOutcome::Note::NotTyped: {
+        // A quality record must not claim a value that never reached the form, nor hide that the
+        // keys after it did not arrive.
+        static constexpr const char* Parts[] = {"nicht getippt: ", "Tasten des Schritts nicht getippt: ",
+                                                "Reihenstring nicht getippt: "};
+        row.note = Parts[static_cast<int>(outcome.failedPart)] + SystemTextToWin1252(outcome.failure);
         break;
+    }
     case LineOutcome::Note::OtherChannel:
         row.note = "Schritt " + IntToStr(outcome.step) + " erwartet Kanal " +
                    IntToStr(outcome.step >= 1 && outcome.step <= MaxSteps ? m_sequence.StepChannel[outcome.step] : 0);

@@ -35,6 +35,8 @@ public:
     static constexpr const char* NoKeyboard = "no keyboard types the keys";
     // How often a lost port is tried again.
     static constexpr std::chrono::milliseconds ReconnectInterval{1000};
+    // The least time between two tries that changes in the device's folder start.
+    static constexpr std::chrono::milliseconds DeviceEventSpacing{100};
     // The pause after each channel command, so the box can switch the channel on.
     static constexpr std::chrono::milliseconds ChannelCommandPause{100};
     static constexpr std::chrono::milliseconds StartUpDelay{100};
@@ -95,9 +97,11 @@ public:
     bool activating() const { return m_activationTask != 0; }
 
     // The adapter was pulled or the device went away; the port is closed already. The same port
-    // is tried again every ReconnectInterval until it opens (then it is set up and the box
-    // initialised as by "Init Interface", and the sequence goes on where it was) or until the
-    // user chooses a port or an interface.
+    // is tried again every ReconnectInterval, and when its device's folder changes, until it opens
+    // (then it is set up and the box initialised as by "Init Interface", and the sequence goes on
+    // where it was) or until the user chooses a port or an interface. Only the same device is
+    // opened (SerialDevice::checkReturn): a port whose device cannot be told from the next one
+    // waits for the user's "Comport".
     void portLost();
     bool reconnecting() const { return m_reconnectTask != 0; }
 
@@ -135,6 +139,9 @@ private:
     void scheduleReconnect(std::chrono::milliseconds delay = ReconnectInterval);
     void reconnect();
     void cancelReconnect();
+    void deviceFolderChanged();
+    // The lost port is not tried again by itself; the line panel says how to open it.
+    void portGoneForGood();
     // Opens the measurement log that TRAVEK.INI names ([LOG] FILE=), or none.
     void configureLog(const std::string& file);
     bool mayType(LineOutcome& outcome);
@@ -171,6 +178,8 @@ private:
     EventLoop::TaskId m_startUpTask = 0;
     EventLoop::TaskId m_reconnectTask = 0;
     EventLoop::TaskId m_saveTask = 0;
+    EventLoop::TaskId m_deviceEventsTask = 0;
+    bool m_deviceEventMissed = false;
     // The failures of the last save as they were shown; empty after a save that worked.
     std::string m_saveFailureShown;
     // The files (as DisplayName gives them) that were refused when the session opened: the

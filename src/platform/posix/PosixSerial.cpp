@@ -2,6 +2,7 @@
 
 #include "platform/posix/ComPortMap.h"
 #include "platform/posix/PosixBaudRate.h"
+#include "platform/posix/UsbIdentity.h"
 
 #include <cerrno>
 #include <chrono>
@@ -9,6 +10,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -86,13 +89,63 @@ bool PosixSerial::openPath(const std::string& path) {
             return false;
         fd = moved;
     }
-    if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // A pty master (a link to /dev/ptmx) is a terminal too, but no port: opening it only makes a
+    // new pty that nobody is at.
+    unsigned int ptyNumber = 0;
+    if (!::isatty(fd) || ::ioctl(fd, TIOCGPTN, &ptyNumber) == 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;
     }
     (void)::ioctl(fd, TIOCEXCL);
     m_fd = fd;
+    Opened opened;
+    opened.path = path;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        opened.link = true;
+        opened.linkInode = st.st_ino;
+        opened.linkChanged = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
+    }
+    if (::fstat(fd, &st) == 0)
+        opened.major = major(st.st_rdev);
+    opened.identity = UsbIdentity(path, m_sysRoot);
+    m_opened = std::move(opened);
     return true;
+}
+
+SerialDevice::Return PosixSerial::checkReturn(std::uint8_t comPort) {
+    if (!m_opened)
+        return Return::Back;
+    std::string path;
+    try {
+        path = m_resolver(comPort);
+    } catch (const std::exception&) {
+        return Return::NotBack; // the settings file cannot be read just now
+    }
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        const long long changed = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
+        const bool sameLink = m_opened->link && path == m_opened->path && st.st_ino == m_opened->linkInode &&
+                              changed == m_opened->linkChanged;
+        // The link as it was, leading to a node that may have gone to another device meanwhile:
+        // only an identity proves it is the same; else the link's being made anew will.
+        if (sameLink)
+            return checkNode(path) == Return::Back ? Return::Back : Return::NotBack;
+        // Whoever made the link anew means the box: a terminal of the kind the port had.
+        if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode) || major(st.st_rdev) != m_opened->major)
+            return Return::NotBack;
+        return Return::Back;
+    }
+    // A link that is gone (an adapter unplugged) is waited for: it may be made again.
+    if (m_opened->link)
+        return checkNode(path) == Return::Back ? Return::Back : Return::NotBack;
+    return checkNode(path);
+}
+
+SerialDevice::Return PosixSerial::checkNode(const std::string& path) const {
+    if (m_opened->identity.empty())
+        return Return::NeverByItself;
+    return UsbIdentity(path, m_sysRoot) == m_opened->identity ? Return::Back : Return::NotBack;
 }
 
 void PosixSerial::configure(const SerialSettings& settings) {

@@ -1,10 +1,13 @@
 #include "core/session/ReceiveHandler.h"
 #include "core/text/KeyString.h"
+#include "core/text/Error.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <utility>
 
 using namespace travek;
 using testing::ElementsAre;
@@ -21,8 +24,14 @@ struct Bench {
     std::vector<std::string> typed;
     std::map<int, std::string> panels;
     int panel5Updates = 0;
+    // Runs inside each SendKeys call, as the event loop does while a real keyboard types.
+    std::function<void()> whileTyping;
     ReceiveHandler handler{definition, table, series, NK, separator,
-                           {[this](std::string_view k) { typed.emplace_back(k); },
+                           {[this](std::string_view k) {
+                                typed.emplace_back(k);
+                                if (whileTyping)
+                                    std::exchange(whileTyping, nullptr)();
+                            },
                             [this](int p, const std::string& t) {
                                 panels[p] = t;
                                 panel5Updates += p == 5;
@@ -240,4 +249,69 @@ TEST(ReceiveHandler, BurstOfLinesOverThreeStepsWithSeries) {
     }
     EXPECT_EQ(b.typed, expected);
     EXPECT_EQ(b.table.CurrentStep, 100 % 3 + 1);
+}
+
+// The port is lost and opened anew while a value is typed: what the old device sent and was not
+// handled yet (the rest of the chunk being handled, a chunk held back meanwhile) is gone, and the
+// new device's first line is read as it is.
+TEST(ReceiveHandler, BytesOfALostDeviceNeverStickToTheNextDevicesFirstLine) {
+    Bench b;
+    b.steps({{2, "{TAB};"}});
+    b.whileTyping = [&b] {
+        b.feed("     1");
+        b.handler.dropReceived();
+    };
+    b.feed("B: 1,5\rB: 9");
+    b.feed("B: 7,777\r");
+    EXPECT_THAT(b.typed, ElementsAre("1,500", "{TAB}", "7,777", "{TAB}"));
+}
+
+// Where the keyboard fails, the outcome says which part, and keeps the value when it went out:
+// nothing after the failure is sent, so no Tab moves the form on past a missing value.
+TEST(ReceiveHandler, AFailureNamesThePartItHitAndStopsTheLine) {
+    InterfaceDefinition definition;
+    definition.StartPos = 4;
+    definition.EndPos = 13;
+    definition.ChannelIds[2] = "B";
+    SequenceTable table;
+    table.StepChannel[1] = 2;
+    table.StepKeys[1] = "{TAB};{TAB};";
+    table.StepCount = 1;
+    table.CurrentStep = 1;
+    SeriesSettings series;
+    series.ValXCount = 1;
+    series.SeriesString = "---;";
+    std::uint8_t nk = 2;
+    std::vector<std::string> sent;
+    std::string failOn;
+    std::vector<LineOutcome> outcomes;
+    ReceiveHandler handler(definition, table, series, nk, ';',
+                           {[&](std::string_view keys) {
+                                if (keys == failOn)
+                                    throw Error("gone");
+                                sent.emplace_back(keys);
+                            },
+                            {}, [&](const LineOutcome& outcome) { outcomes.push_back(outcome); }});
+    auto line = [&](const std::string& failing) {
+        failOn = failing;
+        sent.clear();
+        handler.receive("B: 1,5\r", 7);
+    };
+    line("{TAB}");
+    EXPECT_THAT(sent, ElementsAre("1,50"));
+    line("---");
+    EXPECT_THAT(sent, ElementsAre("1,50", "{TAB}", "{TAB}"));
+    line("1,50");
+    EXPECT_TRUE(sent.empty());
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_EQ(outcomes[0].failedPart, LineOutcome::Part::StepKeys);
+    EXPECT_EQ(outcomes[0].typed, "1,50");
+    EXPECT_EQ(outcomes[1].failedPart, LineOutcome::Part::SeriesString);
+    EXPECT_EQ(outcomes[1].typed, "1,50");
+    EXPECT_EQ(outcomes[2].failedPart, LineOutcome::Part::Value);
+    EXPECT_EQ(outcomes[2].typed, "");
+    for (const LineOutcome& outcome : outcomes) {
+        EXPECT_EQ(outcome.note, LineOutcome::Note::NotTyped);
+        EXPECT_EQ(outcome.failure, "gone");
+    }
 }

@@ -792,6 +792,59 @@ TEST_F(SessionTest, EveryChangeIsSavedASecondLaterAsTheExitWouldSaveIt) {
     EXPECT_EQ(dir.read("ablauf.pst"), series);
 }
 
+// A reconnect opens only the device that was lost. One that nothing can tell from the next
+// (a pty or a built-in port named by its node) is left to the user; another device under the
+// name is not opened, and the tries go on for the right one.
+TEST_F(SessionTest, OnlyTheLostDeviceIsOpenedAgainByItself) {
+    writeBox();
+    open();
+    session->startUp();
+    const auto lose = [this] {
+        device->open = false;
+        session->port().ClosePort();
+        session->portLost();
+    };
+    device->returns = SerialDevice::Return::NotBack;
+    lose();
+    int opens = device->opens;
+    loop.advance(3s);
+    EXPECT_EQ(device->opens, opens);
+    EXPECT_TRUE(session->reconnecting());
+    device->returns = SerialDevice::Return::Back;
+    loop.advance(1s);
+    EXPECT_TRUE(session->port().IsPortOpen());
+
+    device->returns = SerialDevice::Return::NeverByItself;
+    lose();
+    opens = device->opens;
+    loop.advance(5s);
+    EXPECT_EQ(device->opens, opens);
+    EXPECT_FALSE(session->reconnecting());
+    EXPECT_EQ(view.panels[5], "COM1 ist fort; \"Einstellungen > Comport\" \xF6" "ffnet den Port wieder");
+    EXPECT_EQ(view.active, "Comport ??");
+}
+
+// A busy device folder starts at most one try per DeviceEventSpacing.
+TEST_F(SessionTest, AFloodOfDeviceEventsStartsFewTries) {
+    writeBox();
+    open();
+    session->startUp();
+    device->open = false;
+    device->openable = false;
+    session->port().ClosePort();
+    session->portLost();
+    std::intptr_t folder = -1;
+    for (std::intptr_t handle : loop.watchedHandles())
+        folder = handle;
+    if (folder < 0)
+        GTEST_SKIP() << "this platform does not watch the device's folder";
+    const int opens = device->opens;
+    for (int event = 0; event < 1000; ++event)
+        loop.makeReadable(folder);
+    loop.advance(Session::DeviceEventSpacing);
+    EXPECT_EQ(device->opens, opens + 2); // one at once, one for the rest at the end of the spacing
+}
+
 namespace {
 
 class TargetWindowSessionTest : public SessionTest {
