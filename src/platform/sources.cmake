@@ -7,6 +7,7 @@ set(TRAVEK_POSIX_SOURCES
     posix/ComPortMap.cpp
     posix/PosixFileReplace.cpp
     posix/PosixFileRead.cpp
+    posix/PosixAppendFile.cpp
     posix/SignalPipe.cpp
     posix/PosixDeviceWatch.cpp
     posix/UsbIdentity.cpp
@@ -41,6 +42,7 @@ set(TRAVEK_WIN32_SOURCES
     win32/Win32KeyboardFactory.cpp
     win32/Win32FileReplace.cpp
     win32/Win32FileRead.cpp
+    win32/Win32AppendFile.cpp
     win32/Win32DeviceWatch.cpp
     win32/Win32FocusWindow.cpp
 )

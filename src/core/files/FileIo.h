@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -49,9 +48,6 @@ void WriteFileAtomically(const std::string& path, const std::string& content);
 // platform.
 std::optional<std::string> ReadFileContent(const std::string& path, std::size_t maxBytes);
 void ReplaceFileContent(const std::string& path, const std::string& content);
-// Opens path to append to it, made when missing; never waits and never follows a link, and
-// anything but a regular file is refused.
-std::FILE* OpenForAppending(const std::string& path);
 [[noreturn]] void RefuseNotRegular(bool isFolder);
 [[noreturn]] void RefuseLink();
 [[noreturn]] void RefuseTooLarge(std::size_t maxBytes);

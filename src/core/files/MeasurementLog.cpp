@@ -6,38 +6,41 @@
 
 #include <cerrno>
 #include <ctime>
+#include <string_view>
 
 namespace travek {
 
 MeasurementLog::MeasurementLog(std::string path, Clock clock) : m_path(std::move(path)), m_clock(std::move(clock)) {}
 
-MeasurementLog::~MeasurementLog() {
-    if (m_file)
-        std::fclose(m_file);
-}
-
-void MeasurementLog::open() {
-    m_file = OpenForAppending(m_path);
-    // Appending: the position is the end, so an empty file is one that is new.
-    std::fseek(m_file, 0, SEEK_END);
-    if (std::ftell(m_file) == 0)
-        std::fputs("Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis\r\n", m_file);
-}
+MeasurementLog::~MeasurementLog() = default;
 
 void MeasurementLog::append(const Row& row) {
+    if (m_file && !m_file->isAt(m_path)) {
+        // Deleted or rotated: the rows go on under the log's name, in a file of their own.
+        m_file.reset();
+        m_midRow = false;
+    }
     if (!m_file)
-        open();
-    const std::string text = field(localTime(m_clock())) + ';' + field(row.port) + ';' + IntToStr(row.channel) + ';' +
-                             IntToStr(row.step) + ';' + field(escapeLine(row.line)) + ';' + field(row.typed) + ';' +
-                             field(row.note) + "\r\n";
-    errno = 0;
-    const bool written = std::fwrite(text.data(), 1, text.size(), m_file) == text.size();
-    if (!written || std::fflush(m_file) != 0) {
-        const int error = errno != 0 ? errno : EIO;
+        m_file = AppendFile::open(m_path);
+    std::string text = m_midRow ? "\r\n" : "";
+    if (m_file->empty())
+        text += "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis\r\n";
+    text += field(localTime(m_clock())) + ';' + textField(row.port) + ';' + IntToStr(row.channel) + ';' +
+            IntToStr(row.step) + ';' + textField(escapeLine(row.line)) + ';' + field(row.typed) + ';' +
+            textField(row.note) + "\r\n";
+    std::size_t written = 0;
+    try {
+        written = m_file->append(text);
+    } catch (const Error&) {
         // Opened again at the next row: the file may have become writable meanwhile.
-        std::fclose(m_file);
-        m_file = nullptr;
-        throw Error::fromErrno(error);
+        m_file.reset();
+        throw;
+    }
+    if (written > 0)
+        m_midRow = text[written - 1] != '\n';
+    if (written < text.size()) {
+        m_file.reset();
+        throw Error::fromErrno(ENOSPC);
     }
 }
 
@@ -54,16 +57,30 @@ std::string MeasurementLog::localTime(std::chrono::system_clock::time_point time
     return text;
 }
 
+namespace {
+
+std::string quoted(std::string_view prefix, const std::string& text) {
+    std::string result = "\"" + std::string(prefix);
+    for (char c : text) {
+        if (c == '"')
+            result += '"';
+        result += c;
+    }
+    return result + '"';
+}
+
+} // namespace
+
 std::string MeasurementLog::field(const std::string& text) {
     if (text.find_first_of(";\"\r\n") == std::string::npos)
         return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
+    return quoted("", text);
+}
+
+std::string MeasurementLog::textField(const std::string& text) {
+    if (text.empty() || std::string_view("=+-@\t\r").find(text.front()) == std::string_view::npos)
+        return field(text);
+    return quoted("'", text);
 }
 
 std::string MeasurementLog::escapeLine(const std::string& line) {

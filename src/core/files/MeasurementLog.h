@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/files/AppendFile.h"
+
 #include <chrono>
-#include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace travek {
@@ -31,9 +33,12 @@ public:
 
     const std::string& path() const { return m_path; }
 
-    // Appends the row and flushes it to the system before returning; the header first when the
-    // file is new or empty. Throws Error when the file cannot be written; the next call tries
-    // again.
+    // Appends the row with one write, so that it reaches the system before the call returns; the
+    // header first when the file is new or empty. The file is opened as a regular file only,
+    // never through a link and never waiting (AppendFile). When the log's name no longer names the
+    // file the rows went to (deleted, or renamed by a rotation), a new file is begun under it.
+    // Throws Error when the row could not be written whole; the next call tries again, on a new
+    // line when a full disk cut this one off.
     void append(const Row& row);
 
     // Local time as ISO 8601 with milliseconds: 2026-12-08T14:03:07.512.
@@ -41,16 +46,20 @@ public:
     // A field as the file holds it: quoted (quotes doubled) when it contains the separator, a
     // quote or a line break.
     static std::string field(const std::string& text);
+    // A text field: as field(), and one that a spreadsheet would take for a formula (beginning
+    // with =, +, -, @, a tab or a CR) gets a leading apostrophe inside quotes, so that it shows as
+    // the text it is and computes nothing.
+    static std::string textField(const std::string& text);
     // The received line with control characters as \xHH and the backslash doubled, so that a
     // row is always one line of the file.
     static std::string escapeLine(const std::string& line);
 
 private:
-    void open();
-
     std::string m_path;
     Clock m_clock;
-    std::FILE* m_file = nullptr;
+    std::unique_ptr<AppendFile> m_file;
+    // The last row was cut off in the middle (a full disk): the next one begins with a line end.
+    bool m_midRow = false;
 };
 
 } // namespace travek

@@ -68,6 +68,8 @@ public:
     // from is gone (or the port is closed or opened anew), and none of its bytes may stick to the
     // first line of the next one.
     void dropReceived();
+    // True while a line's keys are being typed (the event loop runs in the middle of them).
+    bool typing() const { return m_busy; }
 
     // Only the first characters of a line are ever looked at.
     static constexpr std::size_t MaxLineLength = 30;

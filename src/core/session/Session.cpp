@@ -461,8 +461,10 @@ void Session::logLine(const LineOutcome& outcome) {
     }
     try {
         m_log->append(row);
+        m_logFailureShown = false;
     } catch (const Error& error) {
-        // Measurements go on without the log; the user hears of it once, not with every value.
+        // Measurements go on without the log; the user hears of each outage once, not with every
+        // value: the first failure after a row that was written.
         if (m_logFailureShown)
             return;
         m_logFailureShown = true;
@@ -653,6 +655,11 @@ void Session::changed() {
         m_loop.cancel(m_saveTask);
     m_saveTask = later(SaveDelay, [this] {
         m_saveTask = 0;
+        // An error box in the middle of a value would hold the typing up until it is answered.
+        if (m_receiver.typing()) {
+            changed();
+            return;
+        }
         std::string text;
         for (const std::string& line : saveFiles())
             text += (text.empty() ? "" : "\n") + line;

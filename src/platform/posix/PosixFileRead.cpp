@@ -55,27 +55,4 @@ std::optional<std::string> ReadFileContent(const std::string& path, std::size_t 
     return content;
 }
 
-std::FILE* OpenForAppending(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        if (errno == ELOOP)
-            RefuseLink();
-        if (errno == ENXIO) // a FIFO that nobody reads
-            RefuseNotRegular(false);
-        throw Error::fromErrno(errno);
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        RefuseNotRegular(S_ISDIR(st.st_mode));
-    }
-    std::FILE* file = ::fdopen(fd, "ab");
-    if (!file) {
-        const int err = errno;
-        ::close(fd);
-        throw Error::fromErrno(err);
-    }
-    return file;
-}
-
 } // namespace travek

@@ -47,6 +47,8 @@ void writeInPlace(const std::string& target, const std::string& content, bool cr
             RefuseLink();
         if (errno == ENXIO) // a FIFO that nobody reads
             RefuseNotRegular(false);
+        if (errno == EISDIR)
+            RefuseNotRegular(true);
         throw Error::fromErrno(errno);
     }
     auto fail = [&](int err) {

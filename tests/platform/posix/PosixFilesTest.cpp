@@ -6,8 +6,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
 
 #include <functional>
 #include <string>
@@ -60,4 +64,46 @@ TEST(PosixFiles, WhatIsNotARegularFileIsRefusedByNameAndNothingWaits) {
     EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", ""}); }), "keine gew\xF6hnliche Datei");
     ASSERT_EQ(::unlink(dir.file("messung.csv").c_str()), 0);
     EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", ""}); }), "");
+}
+
+// The measurement log writes whole rows into its own file under its name: after a rotation or a
+// deletion into a new file with its header, after a full disk on a line of its own, and never
+// through a link into another file.
+TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
+    test::TempDir dir;
+    const std::string path = dir.file("messung.csv");
+    MeasurementLog log(path);
+    const MeasurementLog::Row row{"COM1", 1, 1, "A: 1,5", "1,50", ""};
+    const std::string header = "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis\r\n";
+    auto rows = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+
+    log.append(row);
+    ASSERT_EQ(::rename(path.c_str(), dir.file("messung.1.csv").c_str()), 0);
+    log.append(row);
+    EXPECT_EQ(rows(dir.read("messung.1.csv")), 2);
+    EXPECT_EQ(dir.read("messung.csv").rfind(header, 0), 0u);
+    EXPECT_EQ(rows(dir.read("messung.csv")), 2);
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    log.append(row);
+    EXPECT_EQ(rows(dir.read("messung.csv")), 2);
+
+    // The disk fills up in the middle of a row (a file size limit stands in for it).
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit full = old;
+    full.rlim_cur = static_cast<rlim_t>(dir.read("messung.csv").size() + 10);
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    EXPECT_NE(Refusal([&] { log.append(row); }), "");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    log.append(row);
+    const std::string text = dir.read("messung.csv");
+    EXPECT_EQ(rows(text), 4);
+    const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
+    EXPECT_THAT(last, testing::MatchesRegex("[-0-9T:.]+;COM1;1;1;A: 1,5;1,50;\r\n"));
+
+    ASSERT_EQ(::symlink(dir.file("other.txt").c_str(), dir.file("link.csv").c_str()), 0);
+    MeasurementLog linked(dir.file("link.csv"));
+    EXPECT_THAT(Refusal([&] { linked.append(row); }), HasSubstr("Verkn\xFCpfung"));
+    EXPECT_NE(::access(dir.file("other.txt").c_str(), F_OK), 0);
 }

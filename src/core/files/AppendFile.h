@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace travek {
+
+// A file that records are appended to, such as the measurement log. Defined by the platform
+// layer, which opens it so that nothing can make the program wait or write elsewhere: never
+// through a link, never anything but a regular file, never blocking.
+class AppendFile {
+public:
+    // Opens path to append to it, made when missing. Throws Error (without the name) for anything
+    // but a regular file, a link, or a file that may not be written.
+    static std::unique_ptr<AppendFile> open(const std::string& path);
+
+    virtual ~AppendFile() = default;
+    // True when the file holds nothing yet.
+    virtual bool empty() const = 0;
+    // Whether path still names this very file: false when it was deleted, or renamed and another
+    // (or none) took its name, as a log rotation does.
+    virtual bool isAt(const std::string& path) const = 0;
+    // Appends the bytes with one write, so that a row is never mixed with another writer's.
+    // Gives the number of bytes that reached the file (fewer than given on a full disk); throws
+    // Error when none did and the system said why.
+    virtual std::size_t append(std::string_view bytes) = 0;
+};
+
+} // namespace travek

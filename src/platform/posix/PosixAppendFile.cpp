@@ -1,0 +1,71 @@
+#include "core/files/AppendFile.h"
+
+#include "core/files/FileIo.h"
+#include "core/text/Error.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace travek {
+
+namespace {
+
+class PosixAppendFile : public AppendFile {
+public:
+    explicit PosixAppendFile(int fd) : m_fd(fd) {}
+    ~PosixAppendFile() override { ::close(m_fd); }
+    PosixAppendFile(const PosixAppendFile&) = delete;
+    PosixAppendFile& operator=(const PosixAppendFile&) = delete;
+
+    bool empty() const override {
+        struct stat st {};
+        return ::fstat(m_fd, &st) == 0 && st.st_size == 0;
+    }
+
+    bool isAt(const std::string& path) const override {
+        struct stat open {}, named {};
+        return ::fstat(m_fd, &open) == 0 && open.st_nlink > 0 && ::lstat(path.c_str(), &named) == 0 &&
+               open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+    }
+
+    std::size_t append(std::string_view bytes) override {
+        for (;;) {
+            const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
+            if (n >= 0)
+                return static_cast<std::size_t>(n);
+            if (errno != EINTR)
+                throw Error::fromErrno(errno);
+        }
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+std::unique_ptr<AppendFile> AppendFile::open(const std::string& path) {
+    // O_NONBLOCK: a FIFO in the log's place would otherwise hold the program until somebody
+    // reads it. O_NOFOLLOW: rows go into this file, not through a link into another.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
+                          0666);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            RefuseLink();
+        if (errno == ENXIO) // a FIFO that nobody reads
+            RefuseNotRegular(false);
+        if (errno == EISDIR)
+            RefuseNotRegular(true);
+        throw Error::fromErrno(errno);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        RefuseNotRegular(S_ISDIR(st.st_mode));
+    }
+    return std::make_unique<PosixAppendFile>(fd);
+}
+
+} // namespace travek

@@ -1,0 +1,81 @@
+#include "core/files/AppendFile.h"
+
+#include "core/files/FileIo.h"
+#include "core/text/Error.h"
+
+#include <windows.h>
+
+#include <cerrno>
+
+namespace travek {
+
+namespace {
+
+bool SameFile(HANDLE a, HANDLE b) {
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    return GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
+           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
+}
+
+class Win32AppendFile : public AppendFile {
+public:
+    explicit Win32AppendFile(HANDLE file) : m_file(file) {}
+    ~Win32AppendFile() override { CloseHandle(m_file); }
+    Win32AppendFile(const Win32AppendFile&) = delete;
+    Win32AppendFile& operator=(const Win32AppendFile&) = delete;
+
+    bool empty() const override {
+        LARGE_INTEGER size{};
+        return GetFileSizeEx(m_file, &size) && size.QuadPart == 0;
+    }
+
+    bool isAt(const std::string& path) const override {
+        HANDLE named = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (named == INVALID_HANDLE_VALUE)
+            return false;
+        const bool same = SameFile(m_file, named);
+        CloseHandle(named);
+        return same;
+    }
+
+    std::size_t append(std::string_view bytes) override {
+        DWORD written = 0;
+        if (!WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == 0) {
+            const DWORD error = GetLastError();
+            throw Error::fromErrno(error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC
+                                   : error == ERROR_ACCESS_DENIED                               ? EACCES
+                                                                                                : EIO);
+        }
+        return written;
+    }
+
+private:
+    HANDLE m_file;
+};
+
+} // namespace
+
+std::unique_ptr<AppendFile> AppendFile::open(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        RefuseNotRegular(true);
+    // FILE_APPEND_DATA alone: every write goes to the end, whoever else appends. Others may read,
+    // and may rename or delete the log (a rotation), which isAt then notices.
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        throw Error::fromErrno(error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
+                               : error == ERROR_PATH_NOT_FOUND                                ? ENOENT
+                                                                                              : EIO);
+    }
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        RefuseNotRegular(false);
+    }
+    return std::make_unique<Win32AppendFile>(file);
+}
+
+} // namespace travek
