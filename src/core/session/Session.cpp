@@ -433,7 +433,13 @@ void Session::logLine(const LineOutcome& outcome) {
     if (!m_log)
         return;
     MeasurementLog::Row row{"COM" + IntToStr(m_state.Definition.ComPortNumber), outcome.channel, outcome.step,
-                            outcome.line, outcome.typed, {}};
+                            outcome.line, outcome.typed, {}, outcome.window};
+    // Where a value was due, the window was looked at right before typing; for any other line it
+    // is the one that has the focus now.
+    const bool due = outcome.note == LineOutcome::Note::Typed || outcome.note == LineOutcome::Note::NotTyped ||
+                     outcome.note == LineOutcome::Note::WrongWindow;
+    if (!due)
+        row.window = m_target.focusedTitle();
     switch (outcome.note) {
     case LineOutcome::Note::Typed:
         break;

@@ -606,10 +606,10 @@ TEST_F(SessionTest, AMissingKeyboardOrOneTheDesktopTookAwayIsShownAndTheLinesGoO
 
     // The measurement log does not claim the values that never arrived.
     const std::string log = dir.read("log.csv");
-    EXPECT_NE(log.find(";1;1;A: 1,5;;nicht getippt: the desktop ended the keyboard session\r\n"), std::string::npos)
+    EXPECT_NE(log.find(";1;1;A: 1,5;;nicht getippt: the desktop ended the keyboard session;\r\n"), std::string::npos)
         << log;
-    EXPECT_NE(log.find(";1;2;A: 1,5;1,50;\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(";;nicht getippt: Keystrokes cannot be typed: no desktop\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(";1;2;A: 1,5;1,50;;\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(";;nicht getippt: Keystrokes cannot be typed: no desktop;\r\n"), std::string::npos) << log;
 }
 
 } // namespace
@@ -681,10 +681,10 @@ TEST_F(SessionTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTyped) 
     EXPECT_THAT(keys.texts, ElementsAre("2,50", "{TAB}"));
 
     const std::string log = dir.read("messung.csv");
-    const std::regex rows("Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis\r\n"
-                          "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3};COM1;3;1;C: 1,5;;Schritt 1 erwartet Kanal 1\r\n"
-                          "[-0-9T:.]+;COM1;1;1;A: ERR;;keine Zahl im Wert\r\n"
-                          "[-0-9T:.]+;COM1;1;1;A: 2,5;2,50;\r\n");
+    const std::regex rows("Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis;Fenster\r\n"
+                          "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3};COM1;3;1;C: 1,5;;Schritt 1 erwartet Kanal 1;\r\n"
+                          "[-0-9T:.]+;COM1;1;1;A: ERR;;keine Zahl im Wert;\r\n"
+                          "[-0-9T:.]+;COM1;1;1;A: 2,5;2,50;;\r\n");
     EXPECT_TRUE(std::regex_match(log, rows)) << log;
 
     // A log that cannot be written is said once; the values are still typed.
@@ -922,10 +922,10 @@ TEST_F(TargetWindowSessionTest, AValueForAnotherWindowIsNotTypedAnywhereAndTheSt
 
     const std::string log = dir.read("log.csv");
     EXPECT_NE(log.find(";1;2;A: 2,5;;\"nicht getippt: Zielfenster nicht aktiv (Posteingang; neu (thunderbird, "
-                       "thunderbird))\""),
+                       "thunderbird))\";\"Posteingang; neu\"\r\n"),
               std::string::npos)
         << log;
-    EXPECT_NE(log.find(";1;2;A: 3,5;3,50;"), std::string::npos) << log;
+    EXPECT_NE(log.find(";1;2;A: 3,5;3,50;;Messung.ods\r\n"), std::string::npos) << log;
 }
 
 TEST_F(TargetWindowSessionTest, TheTitleRuleAndNoTarget) {
@@ -945,6 +945,14 @@ TEST_F(TargetWindowSessionTest, TheTitleRuleAndNoTarget) {
     measure("A: 1,5\r");
     EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}"));
     EXPECT_EQ(view.beeps, 1);
+
+    // The log says where each value went, and which window had the focus when none was due; a
+    // title is anybody's text: one line, and never a formula.
+    focus.focus("evil", "evil", "=HYPERLINK(\"x\")\n2");
+    measure("C: 9\r");
+    const std::string log = dir.read("log.csv");
+    EXPECT_NE(log.find(";1;1;A: 1,5;1,50;;Posteingang\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("erwartet Kanal 1;\"'=HYPERLINK(\"\"x\"\") 2\"\r\n"), std::string::npos) << log;
 }
 
 TEST_F(TargetWindowSessionTest, TheDialogsTargetIsKeptInTheSettingsAndComesBackAtStart) {

@@ -74,7 +74,7 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     const std::string path = dir.file("messung.csv");
     MeasurementLog log(path);
     const MeasurementLog::Row row{"COM1", 1, 1, "A: 1,5", "1,50", ""};
-    const std::string header = "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis\r\n";
+    const std::string header = "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis;Fenster\r\n";
     auto rows = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
 
     log.append(row);
@@ -100,7 +100,7 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     const std::string text = dir.read("messung.csv");
     EXPECT_EQ(rows(text), 4);
     const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
-    EXPECT_THAT(last, testing::MatchesRegex("[-0-9T:.]+;COM1;1;1;A: 1,5;1,50;\r\n"));
+    EXPECT_THAT(last, testing::MatchesRegex("[-0-9T:.]+;COM1;1;1;A: 1,5;1,50;;\r\n"));
 
     ASSERT_EQ(::symlink(dir.file("other.txt").c_str(), dir.file("link.csv").c_str()), 0);
     MeasurementLog linked(dir.file("link.csv"));
