@@ -61,9 +61,9 @@ TEST(PosixFiles, WhatIsNotARegularFileIsRefusedByNameAndNothingWaits) {
 
     // The measurement log on a FIFO: the row fails, and the next one is tried again.
     MeasurementLog log(dir.file("messung.csv"));
-    EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", ""}); }), "keine gew\xF6hnliche Datei");
+    EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", "", ""}); }), "keine gew\xF6hnliche Datei");
     ASSERT_EQ(::unlink(dir.file("messung.csv").c_str()), 0);
-    EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", ""}); }), "");
+    EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", "", ""}); }), "");
 }
 
 // The measurement log writes whole rows into its own file under its name: after a rotation or a
@@ -73,7 +73,7 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     test::TempDir dir;
     const std::string path = dir.file("messung.csv");
     MeasurementLog log(path);
-    const MeasurementLog::Row row{"COM1", 1, 1, "A: 1,5", "1,50", ""};
+    const MeasurementLog::Row row{"COM1", 1, 1, "A: 1,5", "1,50", "", ""};
     const std::string header = "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis;Fenster\r\n";
     auto rows = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
 
