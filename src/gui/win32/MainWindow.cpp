@@ -502,9 +502,6 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         command(LOWORD(wParam), HIWORD(wParam));
         return 0;
-    case WM_MENUSELECT:
-        menuSelected(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
-        return 0;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         return header->hwndFrom == m_grid ? gridNotification(header) : 0;
@@ -570,21 +567,6 @@ void MainWindow::setFocusWindow(FocusWindow* focus, const std::string& whyNone) 
     m_session->setFocusWindow(focus, whyNone);
     const bool available = m_session->targetWindowUnavailable().empty();
     ::EnableMenuItem(m_settingsMenu, TargetWindowCommand, MF_BYCOMMAND | (available ? MF_ENABLED : MF_GRAYED));
-}
-
-// A disabled menu entry cannot say why in a tooltip here: the reason stands in the last panel
-// while the entry is highlighted, and the panel's own text comes back when the menu closes.
-void MainWindow::menuSelected(int id, UINT flags, HMENU menu) {
-    const std::string& reason = m_session->targetWindowUnavailable();
-    const bool onTarget = menu && !(flags & MF_POPUP) && id == TargetWindowCommand && !reason.empty();
-    if (onTarget && !m_menuReasonShown) {
-        m_panelBeforeMenu = m_panelTexts[ReceiveHandler::LinePanel];
-        m_menuReasonShown = true;
-        setPanelText(ReceiveHandler::LinePanel, reason);
-    } else if (!onTarget && m_menuReasonShown) {
-        m_menuReasonShown = false;
-        setPanelText(ReceiveHandler::LinePanel, m_panelBeforeMenu);
-    }
 }
 
 void MainWindow::showError(const std::string& text) {

@@ -59,8 +59,8 @@ public:
     Session& session() { return *m_session; }
     void show(int how);
     void setKeyOutput(KeyOutput* keys, const std::string& whyNone = {});
-    // How the focused window is asked; none (with the reason) disables "Zielfenster", and the
-    // reason shows in the last panel while the entry is highlighted.
+    // How the focused window is asked; none disables "Zielfenster" (Windows always says which
+    // window is in the foreground: only until the program's start has given one).
     void setFocusWindow(FocusWindow* focus, const std::string& whyNone = {});
     // Arms the start-up; called once the window is shown, right before the event loop runs.
     void scheduleStartUp();
@@ -95,8 +95,6 @@ private:
     LRESULT gridNotification(NMHDR* header);
     LRESULT drawGridCell(NMLVCUSTOMDRAW* draw);
     void command(int id, int code);
-    // WM_MENUSELECT: the entry highlighted in a menu.
-    void menuSelected(int id, UINT flags, HMENU menu);
     // The grid cell under a point of the grid's client area; false off the steps.
     bool cellAt(POINT point, int& col, int& row) const;
     void moveCurrent(int col, int row);
@@ -141,9 +139,6 @@ private:
     SeriesCountDialog m_seriesCountDialog;
     TargetWindowDialog m_targetWindowDialog;
     HMENU m_settingsMenu = nullptr;
-    // The last panel's text while a menu entry's reason stands in it.
-    std::string m_panelBeforeMenu;
-    bool m_menuReasonShown = false;
     std::unique_ptr<Session> m_session;
 };
 
