@@ -537,6 +537,7 @@ void Session::choosePort() {
         return;
     reporting([&] {
         m_state.Definition.ComPortNumber = choice.chosenPort();
+        changed();
         // The choice counts even when the definition file cannot take it.
         reporting([&] { StoreComPortNumber(m_state.Definition, m_state.Definition.InterfaceName + ".VAL"); });
         m_view.setPanelText(0, "COM ?");
