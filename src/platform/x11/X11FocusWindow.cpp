@@ -72,6 +72,7 @@ std::unique_ptr<X11FocusWindow> X11FocusWindow::open(const char* displayName) {
     focus->m_nameAtom = focus->atom("_NET_WM_NAME");
     focus->m_utf8Atom = focus->atom("UTF8_STRING");
     focus->m_pidAtom = focus->atom("_NET_WM_PID");
+    focus->m_stateAtom = focus->atom("WM_STATE");
     char host[256] = {};
     if (gethostname(host, sizeof host - 1) == 0)
         focus->m_hostName = host;
@@ -117,7 +118,31 @@ std::uint32_t X11FocusWindow::activeWindow() {
     if (!input || input->focus == XCB_WINDOW_NONE || input->focus == XCB_INPUT_FOCUS_POINTER_ROOT ||
         input->focus == m_root)
         return XCB_WINDOW_NONE;
-    return topLevel(input->focus);
+    const std::uint32_t top = topLevel(input->focus);
+    const std::uint32_t client = clientOf(top, 2);
+    return client != XCB_WINDOW_NONE ? client : top;
+}
+
+// A window manager without _NET_ACTIVE_WINDOW may still put each application window into a frame
+// of its own: the application's window is the one in the frame that the manager gave WM_STATE.
+// Without any manager no window has it, and the top-level window is the application's.
+std::uint32_t X11FocusWindow::clientOf(std::uint32_t window, int depth) {
+    const Reply<xcb_get_property_reply_t> state(xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, 0, window, m_stateAtom, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+        nullptr));
+    if (state && state->type != XCB_ATOM_NONE)
+        return window;
+    if (depth == 0)
+        return XCB_WINDOW_NONE;
+    const Reply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
+    if (!tree)
+        return XCB_WINDOW_NONE;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
+        if (const std::uint32_t client = clientOf(children[i], depth - 1); client != XCB_WINDOW_NONE)
+            return client;
+    return XCB_WINDOW_NONE;
 }
 
 // The focus may rest on a child of an application's window: the window that the application

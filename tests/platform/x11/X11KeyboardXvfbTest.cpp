@@ -364,6 +364,28 @@ TEST_F(X11FocusWindowXvfbTest, NamesTheWindowThatTheWindowManagerOrTheInputFocus
     EXPECT_TRUE(window->ownProcess);
     xcb_delete_property(x, root, active);
     xcb_destroy_window(x, own);
+
+    // A window manager that frames windows without keeping _NET_ACTIVE_WINDOW: the focused frame
+    // stands for the application's window in it, the one with WM_STATE.
+    const xcb_window_t frame = xcb_generate_id(x);
+    const xcb_window_t client = xcb_generate_id(x);
+    xcb_create_window(x, XCB_COPY_FROM_PARENT, frame, root, 0, 0, 50, 50, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_create_window(x, XCB_COPY_FROM_PARENT, client, frame, 0, 0, 40, 40, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    const std::string framed = std::string("framed") + '\0' + "Framed" + '\0';
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, client, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(framed.size()), framed.data());
+    const std::uint32_t normal[] = {1, XCB_WINDOW_NONE};
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, client, atom("WM_STATE"), atom("WM_STATE"), 32, 2, normal);
+    xcb_map_window(x, client);
+    xcb_map_window(x, frame);
+    xcb_set_input_focus(x, XCB_INPUT_FOCUS_POINTER_ROOT, frame, XCB_CURRENT_TIME);
+    sync();
+    window = focus->focused();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowClass, "Framed");
+    xcb_destroy_window(x, frame);
     xcb_disconnect(x);
     EXPECT_EQ(calc.stop(), 0);
     EXPECT_EQ(mail.stop(), 0);
