@@ -75,10 +75,17 @@ std::string DescribeWindow(const std::optional<WindowInfo>& window) {
 std::string DescribeTarget(const TargetWindow& target) {
     if (!target.isSet())
         return TargetWindow::NoTarget;
-    const std::string names = DescribeWindow(WindowInfo{target.program, target.windowClass, {}, false});
-    if (!target.matchTitle)
-        return names;
-    return names + ", Titel \"" + target.title + "\"";
+    std::string text;
+    auto add = [&text](const char* label, const std::string& value) {
+        if (!value.empty())
+            text += (text.empty() ? "" : ", ") + std::string(label) + value;
+    };
+    add("Programm ", target.program);
+    add("Klasse ", target.windowClass);
+    add("Titel ", target.title.empty() ? std::string() : '"' + target.title + '"');
+    if (target.matchTitle)
+        text += " (muss passen)";
+    return text;
 }
 
 } // namespace travek

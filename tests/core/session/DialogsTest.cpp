@@ -172,9 +172,9 @@ TEST(TargetWindowChoice, FestlegenTakesTheWindowFocusedWhenTheCountdownEndsAndRe
     loop.advance(500ms);
     EXPECT_FALSE(choice.counting());
     EXPECT_EQ(shown, 4);
-    EXPECT_EQ(choice.targetText(), "soffice.bin, libreoffice-calc");
+    EXPECT_EQ(choice.targetText(), "Programm soffice.bin, Klasse libreoffice-calc, Titel \"Los 7.ods\"");
     choice.setMatchTitle(true);
-    EXPECT_EQ(choice.targetText(), "soffice.bin, libreoffice-calc, Titel \"Los 7.ods\"");
+    EXPECT_EQ(choice.targetText(), "Programm soffice.bin, Klasse libreoffice-calc, Titel \"Los 7.ods\" (muss passen)");
 
     // TRAVEK itself, no window and a nameless one leave the target as it was.
     focus.window->ownProcess = true;
