@@ -53,7 +53,7 @@ void ReceiveLines(benchmark::State& state, bool log) {
                             [&](const LineOutcome& outcome) {
                                 if (log)
                                     measurementLog.append({"COM1", outcome.channel, outcome.step, outcome.line,
-                                                           outcome.typed, {}});
+                                                           outcome.typed, {}, {}});
                             }});
     // The three lines that the sequence expects, as a gauge box sends them.
     const std::string lines = "\nK1:  +012,345\r\nK17: -000,501\r\nK48:  123,456\r";

@@ -24,5 +24,7 @@ set(TRAVEK_CORE_SOURCES
     session/ReceiveHandler.cpp
     session/Dialogs.cpp
     session/Session.cpp
+    target/TargetWindow.cpp
+    target/TargetGuard.cpp
 )
 list(TRANSFORM TRAVEK_CORE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

@@ -17,11 +17,14 @@ set(TRAVEK_X11_SOURCES
     x11/X11KeymapLookup.cpp
     x11/X11Keyboard.cpp
     x11/KeysymKeyboard.cpp
+    x11/X11FocusWindow.cpp
 )
 # The generated protocol code of the Wayland keyboard is added where the library is built.
 set(TRAVEK_WAYLAND_SOURCES
     wayland/WaylandKeyboard.cpp
     wayland/VirtualKeyboardProtocol.cpp
+    wayland/WlrFocusWindow.cpp
+    wayland/WlrForeignToplevelProtocol.cpp
 )
 # The desktop portal's keyboard speaks D-Bus through QtDBus, the one platform part built on Qt.
 set(TRAVEK_PORTAL_SOURCES
@@ -31,6 +34,7 @@ set(TRAVEK_PORTAL_SOURCES
 # Chooses among the Linux desktop keyboards above.
 set(TRAVEK_LINUX_SOURCES
     linux/LinuxKeyboardFactory.cpp
+    linux/LinuxFocusWindow.cpp
 )
 set(TRAVEK_WIN32_SOURCES
     win32/Win32Serial.cpp
@@ -42,6 +46,7 @@ set(TRAVEK_WIN32_SOURCES
     win32/Win32AppendFile.cpp
     win32/WideText.cpp
     win32/Win32DeviceWatch.cpp
+    win32/Win32FocusWindow.cpp
 )
 foreach(list TRAVEK_POSIX_SOURCES TRAVEK_X11_SOURCES TRAVEK_WAYLAND_SOURCES TRAVEK_PORTAL_SOURCES TRAVEK_LINUX_SOURCES
              TRAVEK_WIN32_SOURCES)

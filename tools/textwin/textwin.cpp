@@ -47,6 +47,7 @@ Options:
   --fold-repeats  read a key's release followed by a press of the same key with the same
                   timestamp as auto-repeat and drop that press, as some X11 toolkits do
   --title TEXT    window title (default: travek-textwin)
+  --class NAME    window class in WM_CLASS (default: TravekTextwin)
   --help          this text
 
 When the window has the focus, "travek-textwin: ready" is written to standard error. The program
@@ -57,6 +58,7 @@ struct Options {
     std::string out;
     std::string display;
     std::string title = "travek-textwin";
+    std::string windowClass = "TravekTextwin";
     bool keepFocus = false;
     bool foldRepeats = false;
 };
@@ -74,7 +76,7 @@ public:
         : m_connection(connection), m_out(out), m_keepFocus(keepFocus), m_foldRepeats(foldRepeats) {}
     ~TextWindow() { xkb_context_unref(m_context); }
 
-    bool setUp(const std::string& title);
+    bool setUp(const std::string& title, const std::string& windowClass);
     // Handles every queued event; false when the connection is gone.
     bool handleEvents();
 
@@ -82,6 +84,7 @@ private:
     bool loadKeymap();
     void selectKeyboardEvents();
     void takeFocus();
+    xcb_atom_t internAtom(const char* name);
     void keyPressed(const xcb_key_press_event_t& event);
     void write(const std::string& text);
     void openFont();
@@ -109,7 +112,7 @@ private:
     int m_height = 120;
 };
 
-bool TextWindow::setUp(const std::string& title) {
+bool TextWindow::setUp(const std::string& title, const std::string& windowClass) {
     if (!xkb_x11_setup_xkb_extension(m_connection, XKB_X11_MIN_MAJOR_XKB_VERSION,
                                      XKB_X11_MIN_MINOR_XKB_VERSION, XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS,
                                      nullptr, nullptr, &m_xkbEventBase, nullptr)) {
@@ -135,6 +138,18 @@ bool TextWindow::setUp(const std::string& title) {
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                         static_cast<std::uint32_t>(title.size()), title.data());
+    // Named as an application's window is, so that a program that asks which window has the focus
+    // finds the class, the process and the machine.
+    const std::string classes = std::string("travek-textwin") + '\0' + windowClass + '\0';
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(classes.size()), classes.data());
+    const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, internAtom("_NET_WM_PID"), XCB_ATOM_CARDINAL,
+                        32, 1, &pid);
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING,
+                        8, static_cast<std::uint32_t>(std::strlen(host)), host);
     openFont();
     xcb_map_window(m_connection, m_window);
     xcb_flush(m_connection);
@@ -167,6 +182,15 @@ void TextWindow::selectKeyboardEvents() {
     details.newKeyboardDetails = XCB_XKB_NKN_DETAIL_KEYCODES;
     xcb_xkb_select_events_aux(m_connection, static_cast<xcb_xkb_device_spec_t>(m_deviceId), events, 0, 0,
                               mapParts, mapParts, &details);
+}
+
+xcb_atom_t TextWindow::internAtom(const char* name) {
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> reply(
+        xcb_intern_atom_reply(m_connection,
+                              xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+                              nullptr),
+        &free);
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 void TextWindow::takeFocus() {
@@ -344,6 +368,8 @@ int main(int argc, char** argv) {
             options.display = value();
         } else if (arg == "--title") {
             options.title = value();
+        } else if (arg == "--class") {
+            options.windowClass = value();
         } else if (arg == "--keep-focus") {
             options.keepFocus = true;
         } else if (arg == "--fold-repeats") {
@@ -379,7 +405,7 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         TextWindow window(connection, out, options.keepFocus, options.foldRepeats);
-        if (!window.setUp(options.title)) {
+        if (!window.setUp(options.title, options.windowClass)) {
             status = 1;
         } else {
             pollfd fds[2] = {{xcb_get_file_descriptor(connection), POLLIN, 0}, {signalFd, POLLIN, 0}};

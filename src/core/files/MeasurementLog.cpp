@@ -24,10 +24,10 @@ void MeasurementLog::append(const Row& row) {
         m_file = AppendFile::open(m_path);
     std::string text = m_midRow ? "\r\n" : "";
     if (m_file->empty())
-        text += "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis\r\n";
+        text += "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis;Fenster\r\n";
     text += field(localTime(m_clock())) + ';' + textField(row.port) + ';' + IntToStr(row.channel) + ';' +
             IntToStr(row.step) + ';' + textField(escapeLine(row.line)) + ';' + field(row.typed) + ';' +
-            textField(row.note) + "\r\n";
+            textField(row.note) + ';' + textField(oneLine(row.window)) + "\r\n";
     std::size_t written = 0;
     try {
         written = m_file->append(text);
@@ -99,6 +99,14 @@ std::string MeasurementLog::escapeLine(const std::string& line) {
         }
     }
     return escaped;
+}
+
+std::string MeasurementLog::oneLine(const std::string& title) {
+    std::string line = title;
+    for (char& c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    return line;
 }
 
 } // namespace travek

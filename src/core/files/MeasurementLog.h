@@ -11,8 +11,8 @@ namespace travek {
 
 // The optional measurement log ([LOG] FILE= in TRAVEK.INI): one row per received line, appended
 // to a semicolon-separated Windows-1252 file that a spreadsheet opens as it is, so that a record
-// shows where each typed value came from. Header of a new file:
-//   Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis
+// shows where each typed value came from, and into which window. Header of a new file:
+//   Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis;Fenster
 class MeasurementLog {
 public:
     using Clock = std::function<std::chrono::system_clock::time_point()>;
@@ -24,6 +24,9 @@ public:
         std::string line;    // as received; control characters are escaped in the file
         std::string typed;   // exactly as typed
         std::string note;    // why nothing was typed; empty when the value was
+        // The title of the window that received the value, or of the one that had the focus when
+        // nothing was typed; empty when unknown.
+        std::string window;
     };
 
     explicit MeasurementLog(std::string path, Clock clock = std::chrono::system_clock::now);
@@ -53,6 +56,9 @@ public:
     // The received line with control characters as \xHH and the backslash doubled, so that a
     // row is always one line of the file.
     static std::string escapeLine(const std::string& line);
+    // A window title as one line: control characters (a title may hold a line break or a tab)
+    // become blanks. Backslashes stay as they are: titles are full of paths.
+    static std::string oneLine(const std::string& title);
 
 private:
     std::string m_path;

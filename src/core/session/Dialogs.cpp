@@ -164,3 +164,68 @@ void PortList::schedule() {
 }
 
 } // namespace travek
+
+namespace travek {
+
+TargetWindowChoice::TargetWindowChoice(EventLoop& loop, FocusWindow& focus, TargetWindow current)
+    : m_loop(loop), m_focus(focus), m_target(std::move(current)) {}
+
+void TargetWindowChoice::capture() {
+    stop();
+    tick(CountdownSeconds);
+}
+
+void TargetWindowChoice::tick(int secondsLeft) {
+    m_task = 0;
+    if (secondsLeft <= 0) {
+        take();
+        changed();
+        return;
+    }
+    m_status = "Festlegen in " + IntToStr(secondsLeft) + " s: bitte in das Zielfenster klicken";
+    m_task = m_loop.after(std::chrono::seconds(1), [this, secondsLeft] { tick(secondsLeft - 1); });
+    changed();
+}
+
+void TargetWindowChoice::take() {
+    std::optional<WindowInfo> window;
+    try {
+        window = m_focus.focused();
+    } catch (const std::exception& error) {
+        m_status = "Das Fenster mit dem Fokus ist nicht zu erfahren: " + SystemTextToWin1252(error.what());
+        return;
+    }
+    // Each refusal keeps the target as it was: a target that matches nothing, or TRAVEK itself,
+    // would stop every value, and one without a name would let any nameless window through.
+    if (!window)
+        m_status = "Kein Fenster hat den Fokus: nichts festgelegt";
+    else if (window->ownProcess)
+        m_status = "Das ist TRAVEK selbst: bitte in das Zielfenster klicken";
+    else if (window->program.empty() && window->windowClass.empty())
+        m_status = "Das Fenster nennt weder Programm noch Klasse: nichts festgelegt";
+    else {
+        m_target = TargetWindow::of(*window, m_target.matchTitle);
+        m_status.clear();
+    }
+}
+
+void TargetWindowChoice::clear() {
+    stop();
+    const bool matchTitle = m_target.matchTitle;
+    m_target = TargetWindow{};
+    m_target.matchTitle = matchTitle;
+    m_status.clear();
+}
+
+void TargetWindowChoice::stop() {
+    if (m_task != 0)
+        m_loop.cancel(m_task);
+    m_task = 0;
+}
+
+void TargetWindowChoice::changed() {
+    if (onChanged)
+        onChanged();
+}
+
+} // namespace travek

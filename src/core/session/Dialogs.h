@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/loop/EventLoop.h"
+#include "core/target/TargetWindow.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -176,6 +177,48 @@ public:
 
 private:
     std::string m_last;
+};
+
+// "Zielfenster": the window that values are meant for. "Festlegen" counts CountdownSeconds down
+// through the event loop, so the user can click into the target meanwhile, then takes the window
+// that has the focus; "Aufheben" removes the target; "Titel muss passen" makes the title count.
+// OK keeps the target that the dialog shows.
+class TargetWindowChoice {
+public:
+    static constexpr int CountdownSeconds = 3;
+
+    TargetWindowChoice(EventLoop& loop, FocusWindow& focus, TargetWindow current);
+    ~TargetWindowChoice() { stop(); }
+    TargetWindowChoice(const TargetWindowChoice&) = delete;
+    TargetWindowChoice& operator=(const TargetWindowChoice&) = delete;
+
+    const TargetWindow& target() const { return m_target; }
+    // The current target, or "kein Zielfenster (es wird in jedes Fenster getippt)".
+    std::string targetText() const { return DescribeTarget(m_target); }
+    // The countdown, or why the last "Festlegen" took no window; empty otherwise.
+    const std::string& status() const { return m_status; }
+    bool counting() const { return m_task != 0; }
+
+    void capture();
+    void clear();
+    bool matchTitle() const { return m_target.matchTitle; }
+    void setMatchTitle(bool on) { m_target.matchTitle = on; }
+    // Ends a countdown that is running (the dialog closes).
+    void stop();
+
+    // Runs when the countdown moves on and when it has ended, so the view shows the choice again.
+    std::function<void()> onChanged;
+
+private:
+    void tick(int secondsLeft);
+    void take();
+    void changed();
+
+    EventLoop& m_loop;
+    FocusWindow& m_focus;
+    TargetWindow m_target;
+    std::string m_status;
+    EventLoop::TaskId m_task = 0;
 };
 
 } // namespace travek

@@ -85,6 +85,10 @@ void ReceiveHandler::handleLine() {
     outcome.note = judge(channel, value.has_value());
     // A gauge's error line or an empty cut holds no number: typing an invented one would corrupt
     // the record, so nothing is typed and the step waits for a real value.
+    // A value for the wrong window is not typed anywhere, and the sequence does not move: the
+    // operator measures again once the target has the focus.
+    if (outcome.note == LineOutcome::Note::Typed && m_outputs.MayType && !m_outputs.MayType(outcome))
+        outcome.note = LineOutcome::Note::WrongWindow;
     if (outcome.note == LineOutcome::Note::Typed) {
         outcome.typed = dispatch(*value);
         if (m_typingFailure) {

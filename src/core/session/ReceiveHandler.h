@@ -20,8 +20,9 @@ struct LineOutcome {
         OtherChannel, // the line's channel (or none) is not the one the current step expects
         NoNumber,     // the step's channel, but its value holds no number
         NoSequence,   // there are no steps to follow
-        CutShort      // the program ended while the line's keys were typed (failedPart says where): the rest
+        CutShort,     // the program ended while the line's keys were typed (failedPart says where): the rest
                       // was dropped
+        WrongWindow   // the value was due, but the window with the focus is not the target (failure says which)
     };
     int channel = 0; // 0 when the line names no known channel
     int step = 0;    // the step current when the line arrived
@@ -32,7 +33,8 @@ struct LineOutcome {
     // sent.
     enum class Part { Value, StepKeys, SeriesString };
     Part failedPart = Part::Value;
-    std::string failure; // why the keyboard failed (NotTyped)
+    std::string failure; // why the keyboard failed (NotTyped), what has the focus (WrongWindow)
+    std::string window;  // the title of the window that got the value, or had the focus when it was refused
 };
 
 // Turns the bytes that the measuring interface sends into typed values: assembles lines ended by
@@ -51,6 +53,10 @@ public:
         // Once per line, after its value and keys were typed (never in the middle of them) and
         // before the next line is looked at.
         std::function<void(const LineOutcome& outcome)> LineHandled = {};
+        // Asked when a value is due, before any of its keys is typed: false keeps the value and its
+        // keys from being typed at all, and the step waits for the next value. It may fill in the
+        // outcome's window, and its failure when it refuses.
+        std::function<bool(LineOutcome& outcome)> MayType = {};
     };
 
     ReceiveHandler(InterfaceDefinition& definition, SequenceTable& table, SeriesSettings& series,

@@ -57,7 +57,8 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
       m_receiver(m_state.Definition, m_sequence, m_state.Series, m_state.NK, separator,
                  ReceiveHandler::Outputs{[this](std::string_view keys) { typeKeys(keys); },
                                          [this](int panel, const std::string& text) { m_view.setPanelText(panel, text); },
-                                         [this](const LineOutcome& outcome) { lineHandled(outcome); }}),
+                                         [this](const LineOutcome& outcome) { lineHandled(outcome); },
+                                         [this](LineOutcome& outcome) { return mayType(outcome); }}),
       m_portList(loop, [](std::vector<std::string>& lines) { ListComPorts(lines); }) {
     m_state.Separator = separator;
     m_port.setComPortPollingDelay(0);
@@ -403,6 +404,14 @@ void Session::configureLog(const std::string& file) {
         m_log = std::make_unique<MeasurementLog>(file);
 }
 
+bool Session::mayType(LineOutcome& outcome) {
+    TargetGuard::Verdict verdict = m_target.check();
+    outcome.window = std::move(verdict.window);
+    if (!verdict.mayType)
+        outcome.failure = std::move(verdict.focused);
+    return verdict.mayType;
+}
+
 // A keyboard fails when the desktop takes it away (the compositor or the portal session ended).
 // That shows while lines arrive, where a modal box would stop the port's handling, and every
 // later line fails the same way: the reason goes to the line panel at every such line, and to
@@ -416,6 +425,10 @@ void Session::lineHandled(const LineOutcome& outcome) {
         m_reportedKeyFailure = message;
     } else if (outcome.note == LineOutcome::Note::Typed) {
         m_reportedKeyFailure.clear();
+    } else if (outcome.note == LineOutcome::Note::WrongWindow) {
+        // The operator looks at the gauge, not at the screen: the beep says to look.
+        m_view.beep();
+        m_view.setPanelText(ReceiveHandler::LinePanel, "Zielfenster nicht aktiv: " + outcome.failure);
     }
     logLine(outcome);
     showNotice();
@@ -437,7 +450,13 @@ void Session::logLine(const LineOutcome& outcome) {
     if (!m_log)
         return;
     MeasurementLog::Row row{"COM" + IntToStr(m_state.Definition.ComPortNumber), outcome.channel, outcome.step,
-                            outcome.line, outcome.typed, {}};
+                            outcome.line, outcome.typed, {}, outcome.window};
+    // Where a value was due, the window was looked at right before typing; for any other line it
+    // is the one that has the focus now.
+    const bool due = outcome.note == LineOutcome::Note::Typed || outcome.note == LineOutcome::Note::NotTyped ||
+                     outcome.note == LineOutcome::Note::WrongWindow;
+    if (!due)
+        row.window = m_target.focusedTitle();
     switch (outcome.note) {
     case LineOutcome::Note::Typed:
         break;
@@ -467,6 +486,9 @@ void Session::logLine(const LineOutcome& outcome) {
         row.note = std::string(Parts[static_cast<int>(outcome.failedPart)]) + "TRAVEK wurde beendet";
         break;
     }
+    case LineOutcome::Note::WrongWindow:
+        row.note = "nicht getippt: Zielfenster nicht aktiv (" + outcome.failure + ")";
+        break;
     }
     try {
         m_log->append(row);
@@ -494,6 +516,22 @@ void Session::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
     if (!keys && !whyNone.empty())
         m_view.setPanelText(ReceiveHandler::LinePanel, m_noKeys);
     showNotice();
+}
+
+void Session::setFocusWindow(FocusWindow* focus, const std::string& whyNone) { m_target.setFocusWindow(focus, whyNone); }
+
+void Session::chooseTargetWindow() {
+    FocusWindow* focus = m_target.focusWindow();
+    if (!focus) {
+        m_view.showError("Zielfenster: " + m_target.unavailableReason());
+        return;
+    }
+    TargetWindowChoice choice(m_loop, *focus, m_target.target());
+    if (!m_view.runTargetWindowDialog(choice))
+        return;
+    // In force at once, even when the settings file cannot take it.
+    m_target.setTarget(choice.target());
+    reporting([&] { m_target.target().write(FindPathIgnoreCase(SettingsFileName)); });
 }
 
 void Session::typeKeys(std::string_view keys) {
@@ -596,6 +634,14 @@ void Session::startUp() {
     definition.InterfaceName = settings.readString("PARAMETER", "INTERFACE", definition.InterfaceName);
     m_state.NK = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.NK) & 0xFF);
     configureLog(settings.readString("LOG", "FILE", ""));
+    m_target.setTarget(TargetWindow::read(settings));
+    if (m_target.target().isSet() && m_target.focusWindow() == nullptr) {
+        // Refusing every value would leave the operator stuck with a dialog that cannot be opened
+        // here; typing unguarded is what this desktop always did, and it is said, not hidden.
+        const std::string message = "Zielfenster wird nicht gepr\xFC" "ft: " + m_target.unavailableReason();
+        m_view.setPanelText(ReceiveHandler::LinePanel, message);
+        std::fprintf(stderr, "travek: %s\n", message.c_str());
+    }
     // The typing pace for slow targets (remote desktops, web forms). Beyond a second per key a
     // value would take minutes; the nearest allowed pace is used, and the user is told.
     const int keyDelay = settings.readInteger("PARAMETER", "KEYDELAY", 0);

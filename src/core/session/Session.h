@@ -9,6 +9,7 @@
 #include "core/session/ProgramState.h"
 #include "core/session/ReceiveHandler.h"
 #include "core/session/SequenceState.h"
+#include "core/target/TargetGuard.h"
 
 #include <memory>
 #include <set>
@@ -57,6 +58,15 @@ public:
     // Where values and keys are typed; none types nothing, and whyNone (when given) says why in the
     // line panel, now and at every line received.
     void setKeyOutput(KeyOutput* keys, const std::string& whyNone = {});
+
+    // How the focused window is asked before a value is typed; none (with the reason) where the
+    // desktop does not say, and then "Zielfenster" cannot be chosen.
+    void setFocusWindow(FocusWindow* focus, const std::string& whyNone = {});
+    // Why no target window can be chosen here; empty when it can.
+    const std::string& targetWindowUnavailable() const { return m_target.unavailableReason(); }
+    // "Zielfenster": the dialog, then the target kept in TRAVEK.INI.
+    void chooseTargetWindow();
+    const TargetWindow& targetWindow() const { return m_target.target(); }
 
     // Arms the start-up, StartUpDelay from now; called once every window exists. Later calls do
     // nothing, so the start-up runs once.
@@ -134,6 +144,7 @@ private:
     void portGoneForGood();
     // Opens the measurement log that TRAVEK.INI names ([LOG] FILE=), or none.
     void configureLog(const std::string& file);
+    bool mayType(LineOutcome& outcome);
     void lineHandled(const LineOutcome& outcome);
     // Shows the standing notice: what lasts of the keyboard's and the log's failures.
     void showNotice();
@@ -177,6 +188,7 @@ private:
     // session's state is not theirs, so they are never written over.
     std::set<std::string> m_notLoaded;
     std::unique_ptr<EventLoop::Watch> m_deviceWatch;
+    TargetGuard m_target;
     std::unique_ptr<MeasurementLog> m_log;
     bool m_logFailureShown = false;
     // The log's failure while it lasts; empty while the log is written.

@@ -9,6 +9,7 @@ class ComPortChoice;
 class InterfaceChoice;
 class KeyActionList;
 class SeriesCountInput;
+class TargetWindowChoice;
 
 // What the workflow needs of a user interface: show texts, ask through dialogs, report errors.
 // Every text is 8-bit (Windows-1252). A view shows and forwards; it decides nothing.
@@ -55,6 +56,7 @@ public:
     // The chosen row goes to row (-1 for none).
     virtual bool runInterfaceDialog(const InterfaceChoice& choice, int& row) = 0;
     virtual bool runComPortDialog(ComPortChoice& choice) = 0;
+    virtual bool runTargetWindowDialog(TargetWindowChoice& choice) = 0;
 };
 
 } // namespace travek

@@ -12,6 +12,7 @@
 #include "gui/qt/PortListWindow.h"
 #include "gui/qt/SeriesCountDialog.h"
 #include "gui/qt/ServiceWindow.h"
+#include "gui/qt/TargetWindowDialog.h"
 #include "gui/qt/Win1252.h"
 
 #include <QApplication>
@@ -69,6 +70,7 @@ MainWindow::MainWindow(std::shared_ptr<DialogRunner> runner, QWidget* parent)
     buildWindow();
     buildMenus();
     buildWindows();
+    setFocusWindow(nullptr);
     m_session->open();
 }
 
@@ -231,6 +233,10 @@ void MainWindow::buildMenus() {
     comPortAction->setObjectName("Comport1");
     initAction = einstellungen->addAction("&Init Interface", this, &MainWindow::initInterface);
     initAction->setObjectName("InitInteface1");
+    targetWindowAction = einstellungen->addAction("&Zielfenster…", this, &MainWindow::chooseTargetWindow);
+    targetWindowAction->setObjectName("Zielfenster1");
+    // The reason why it is disabled shows as its tooltip.
+    einstellungen->setToolTipsVisible(true);
 
     gridMenu = new QMenu(this);
     gridMenu->setObjectName("PopupMenu1");
@@ -250,6 +256,7 @@ void MainWindow::buildWindows() {
     m_windows.portListWindow = new PortListWindow(m_session->portList(), errorBox, this);
     m_windows.comPortDialog = new ComPortDialog(m_windows.portListWindow, this);
     m_windows.seriesCountDialog = new SeriesCountDialog(this);
+    m_windows.targetWindowDialog = new TargetWindowDialog(this);
 }
 
 void MainWindow::setDialogRunner(std::shared_ptr<DialogRunner> runner) {
@@ -258,6 +265,14 @@ void MainWindow::setDialogRunner(std::shared_ptr<DialogRunner> runner) {
 
 void MainWindow::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
     m_session->setKeyOutput(keys, whyNone);
+}
+
+void MainWindow::setFocusWindow(FocusWindow* focus, const std::string& whyNone) {
+    m_session->setFocusWindow(focus, whyNone);
+    const QString reason = fromWin1252(m_session->targetWindowUnavailable());
+    targetWindowAction->setEnabled(reason.isEmpty());
+    targetWindowAction->setToolTip(reason.isEmpty() ? targetWindowAction->text().remove('&') : reason);
+    targetWindowAction->setStatusTip(reason);
 }
 
 void MainWindow::scheduleStartUp() { m_session->scheduleStartUp(); }
@@ -378,6 +393,14 @@ bool MainWindow::runComPortDialog(ComPortChoice& choice) {
     return accepted;
 }
 
+bool MainWindow::runTargetWindowDialog(TargetWindowChoice& choice) {
+    TargetWindowDialog& dialog = *m_windows.targetWindowDialog;
+    dialog.setChoice(&choice);
+    const bool accepted = m_runner->run(dialog) == QDialog::Accepted;
+    dialog.setChoice(nullptr);
+    return accepted;
+}
+
 void MainWindow::editCurrentCell() { m_session->editCell(currentCol(), currentRow()); }
 
 void MainWindow::insertRow() { m_session->insertRow(currentCol(), currentRow()); }
@@ -397,6 +420,8 @@ void MainWindow::chooseInterface() { m_session->chooseInterface(); }
 void MainWindow::choosePort() { m_session->choosePort(); }
 
 void MainWindow::initInterface() { m_session->initInterface(); }
+
+void MainWindow::chooseTargetWindow() { m_session->chooseTargetWindow(); }
 
 void MainWindow::closeUnattended() {
     m_unattended = true;

@@ -29,6 +29,8 @@ class KeyActionDialog;
 class KeyOutput;
 class PortListWindow;
 class SeriesCountDialog;
+class TargetWindowDialog;
+class FocusWindow;
 class ServiceWindow;
 class Session;
 
@@ -47,6 +49,7 @@ public:
         PortListWindow* portListWindow{};
         ComPortDialog* comPortDialog{};
         SeriesCountDialog* seriesCountDialog{};
+        TargetWindowDialog* targetWindowDialog{};
     };
 
     static constexpr int PanelCount = 6;
@@ -73,6 +76,7 @@ public:
     QAction* interfaceAction;
     QAction* comPortAction;
     QAction* initAction;
+    QAction* targetWindowAction; // "&Zielfenster…", disabled with the reason where the desktop cannot tell
     QAction* insertRowAction;
     QAction* deleteRowAction;
 
@@ -87,6 +91,8 @@ public:
 
     // Where values and keys are typed; none types nothing, and whyNone says why in the line panel.
     void setKeyOutput(KeyOutput* keys, const std::string& whyNone = {});
+    // How the focused window is asked; none (with the reason) disables "Zielfenster".
+    void setFocusWindow(FocusWindow* focus, const std::string& whyNone = {});
     // Arms the start-up; called once every window exists, right before the event loop starts.
     void scheduleStartUp();
 
@@ -125,6 +131,7 @@ public:
     bool runSeriesCountDialog(const SeriesCountInput& input, int& value) override;
     bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override;
     bool runComPortDialog(ComPortChoice& choice) override;
+    bool runTargetWindowDialog(TargetWindowChoice& choice) override;
 
 public slots:
     // The user's actions, forwarded to the session with the grid's current cell.
@@ -138,6 +145,7 @@ public slots:
     void chooseInterface();
     void choosePort();
     void initInterface();
+    void chooseTargetWindow();
     // Closes for a signal or the end of the session: nobody is there to answer a box, so a file
     // that cannot be saved is reported on standard error instead.
     void closeUnattended();

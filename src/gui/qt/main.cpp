@@ -1,3 +1,4 @@
+#include "core/target/FocusWindow.h"
 #include "core/text/Error.h"
 #include "core/typing/KeyOutputFactory.h"
 #include "gui/qt/MainWindow.h"
@@ -43,6 +44,9 @@ int main(int argc, char* argv[]) {
         qputenv("QT_NO_GLIB", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName("TRAVEK");
+    // The Wayland app id of TRAVEK's windows, as its menu entry names it: the focused-window check
+    // knows its own windows by it.
+    QGuiApplication::setDesktopFileName("travek");
     QApplication::setFont(travek::MainWindow::designFont());
     if (!travek::MainWindow::installGermanQtTexts())
         std::fputs("travek: Qt's German texts are not installed (qt6-translations-l10n); its dialogs speak English\n",
@@ -75,8 +79,18 @@ int main(int argc, char* argv[]) {
 
     // The main window makes every other window as its child, so that closing it ends the program
     // whichever of them are open.
+    // Which window has the focus, asked before each value where a target window is set.
+    std::unique_ptr<travek::FocusWindow> focus;
+    std::string noFocus;
+    try {
+        focus = travek::OpenPlatformFocusWindow();
+    } catch (const travek::Error& error) {
+        noFocus = error.what();
+    }
+
     travek::MainWindow window;
     window.setKeyOutput(keys.get(), noKeys);
+    window.setFocusWindow(focus.get(), noFocus);
 
     // SIGTERM, SIGINT and the end of the desktop session close the window as the user would, so
     // the sequence and the settings are saved.

@@ -80,6 +80,8 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     m_comPortDialog = std::make_unique<ComPortDialog>(*m_portListWindow);
     m_comPortDialog->create(m_window);
     m_seriesCountDialog.create(m_window);
+    m_targetWindowDialog.create(m_window);
+    setFocusWindow(nullptr);
 
     m_session->open();
 }
@@ -110,6 +112,8 @@ void MainWindow::buildMenus() {
     ::AppendMenuA(einstellungen, MF_STRING, InterfaceCommand, "&Interface");
     ::AppendMenuA(einstellungen, MF_STRING, ComPortCommand, "&Comport");
     ::AppendMenuA(einstellungen, MF_STRING, InitCommand, "&Init Interface");
+    ::AppendMenuA(einstellungen, MF_STRING, TargetWindowCommand, "&Zielfenster\x85");
+    m_settingsMenu = einstellungen;
     ::AppendMenuA(m_menus, MF_POPUP, reinterpret_cast<UINT_PTR>(einstellungen), "&Einstellungen");
 
     m_gridMenu = ::CreatePopupMenu();
@@ -273,6 +277,9 @@ void MainWindow::command(int id, int code) {
     case DeleteRowCommand:
         m_session->deleteRow(currentCol(), currentRow());
         break;
+    case TargetWindowCommand:
+        m_session->chooseTargetWindow();
+        break;
     case SeriesCountId:
         if (code == STN_DBLCLK)
             m_session->editSeriesCount();
@@ -388,6 +395,12 @@ void MainWindow::showNotice(const std::string& text) {
     }
 }
 
+void MainWindow::setFocusWindow(FocusWindow* focus, const std::string& whyNone) {
+    m_session->setFocusWindow(focus, whyNone);
+    const bool available = m_session->targetWindowUnavailable().empty();
+    ::EnableMenuItem(m_settingsMenu, TargetWindowCommand, MF_BYCOMMAND | (available ? MF_ENABLED : MF_GRAYED));
+}
+
 void MainWindow::showError(const std::string& text) {
     ::MessageBoxA(activeOwner(), text.c_str(), "Fehler", MB_OK | MB_ICONERROR);
 }
@@ -463,6 +476,13 @@ bool MainWindow::runComPortDialog(ComPortChoice& choice) {
     m_comPortDialog->setChoice(&choice);
     const bool accepted = m_comPortDialog->runModal(m_loop) == IDOK;
     m_comPortDialog->setChoice(nullptr);
+    return accepted;
+}
+
+bool MainWindow::runTargetWindowDialog(TargetWindowChoice& choice) {
+    m_targetWindowDialog.setChoice(&choice);
+    const bool accepted = m_targetWindowDialog.runModal(m_loop) == IDOK;
+    m_targetWindowDialog.setChoice(nullptr);
     return accepted;
 }
 

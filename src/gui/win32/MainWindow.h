@@ -9,6 +9,7 @@
 #include "gui/win32/PortListWindow.h"
 #include "gui/win32/SeriesCountDialog.h"
 #include "gui/win32/ServiceWindow.h"
+#include "gui/win32/TargetWindowDialog.h"
 
 #include <windows.h>
 
@@ -20,6 +21,7 @@
 
 namespace travek {
 
+class FocusWindow;
 class KeyOutput;
 class Session;
 class Win32EventLoop;
@@ -43,7 +45,8 @@ public:
         ComPortCommand,
         InitCommand,
         InsertRowCommand,
-        DeleteRowCommand
+        DeleteRowCommand,
+        TargetWindowCommand
     };
 
     // Makes the window, its controls and dialogs and the session, which loads ./ablauf.abl and
@@ -57,6 +60,9 @@ public:
     Session& session() { return *m_session; }
     void show(int how);
     void setKeyOutput(KeyOutput* keys, const std::string& whyNone = {});
+    // How the focused window is asked; none disables "Zielfenster" (Windows always says which
+    // window is in the foreground: only until the program's start has given one).
+    void setFocusWindow(FocusWindow* focus, const std::string& whyNone = {});
     // Arms the start-up; called once the window is shown, right before the event loop runs.
     void scheduleStartUp();
 
@@ -79,6 +85,7 @@ public:
     bool runSeriesCountDialog(const SeriesCountInput& input, int& value) override;
     bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override;
     bool runComPortDialog(ComPortChoice& choice) override;
+    bool runTargetWindowDialog(TargetWindowChoice& choice) override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -121,6 +128,8 @@ private:
     std::unique_ptr<PortListWindow> m_portListWindow;
     std::unique_ptr<ComPortDialog> m_comPortDialog;
     SeriesCountDialog m_seriesCountDialog;
+    TargetWindowDialog m_targetWindowDialog;
+    HMENU m_settingsMenu = nullptr;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<GridView> m_gridView;
 };

@@ -1,3 +1,4 @@
+#include "core/target/FocusWindow.h"
 #include "core/text/Error.h"
 #include "core/typing/KeyOutputFactory.h"
 #include "gui/win32/MainWindow.h"
@@ -74,8 +75,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
 
     // Every other window is owned by the main window, so closing it ends them all; closing it
     // (and the end of the Windows session) saves the sequence and the settings.
+    // Which window has the foreground, asked before each value where a target window is set.
+    std::unique_ptr<travek::FocusWindow> focus = travek::OpenPlatformFocusWindow();
+
     travek::MainWindow window(loop);
     window.setKeyOutput(keys.get(), noKeys);
+    window.setFocusWindow(focus.get());
     window.show(show);
     window.scheduleStartUp();
     return loop.run();

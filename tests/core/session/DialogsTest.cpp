@@ -1,6 +1,7 @@
 #include "core/session/Dialogs.h"
 #include "core/text/Error.h"
 #include "support/FakeEventLoop.h"
+#include "support/FakeFocusWindow.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -172,6 +173,51 @@ TEST(PortList, RefreshesWhileStartedTellsChangesAndReportsAFailureOnceWithoutNes
     EXPECT_EQ(errors.size(), 3u);
     EXPECT_EQ(loop.pendingTasks(), 1u);
     list.stop();
+}
+
+TEST(TargetWindowChoice, FestlegenTakesTheWindowFocusedWhenTheCountdownEndsAndRefusesWhatCannotBeATarget) {
+    using namespace std::chrono_literals;
+    test::FakeEventLoop loop;
+    test::FakeFocusWindow focus;
+    TargetWindowChoice choice(loop, focus, TargetWindow{});
+    int shown = 0;
+    choice.onChanged = [&] { ++shown; };
+    EXPECT_EQ(choice.targetText(), "kein Zielfenster (es wird in jedes Fenster getippt)");
+
+    choice.capture();
+    EXPECT_EQ(choice.status(), "Festlegen in 3 s: bitte in das Zielfenster klicken");
+    focus.focus("xterm", "XTerm", "bash");
+    loop.advance(2500ms);
+    EXPECT_EQ(choice.status(), "Festlegen in 1 s: bitte in das Zielfenster klicken");
+    EXPECT_EQ(focus.asked, 0) << "the window is taken when the user had the time to click";
+    focus.focus("soffice.bin", "libreoffice-calc", "Los 7.ods");
+    loop.advance(500ms);
+    EXPECT_FALSE(choice.counting());
+    EXPECT_EQ(shown, 4);
+    EXPECT_EQ(choice.targetText(), "Programm soffice.bin, Klasse libreoffice-calc, Titel \"Los 7.ods\"");
+    choice.setMatchTitle(true);
+    EXPECT_EQ(choice.targetText(), "Programm soffice.bin, Klasse libreoffice-calc, Titel \"Los 7.ods\" (muss passen)");
+
+    // TRAVEK itself, no window and a nameless one leave the target as it was.
+    focus.window->ownProcess = true;
+    choice.capture();
+    loop.advance(3s);
+    EXPECT_EQ(choice.status(), "Das ist TRAVEK selbst: bitte in das Zielfenster klicken");
+    focus.window.reset();
+    choice.capture();
+    loop.advance(3s);
+    EXPECT_EQ(choice.status(), "Kein Fenster hat den Fokus: nichts festgelegt");
+    focus.focus("", "", "Ohne Namen");
+    choice.capture();
+    loop.advance(3s);
+    EXPECT_EQ(choice.target().windowClass, "libreoffice-calc");
+
+    // "Aufheben" during a countdown stops it, and keeps the title rule for the next target.
+    choice.capture();
+    choice.clear();
+    EXPECT_EQ(loop.pendingTasks(), 0u);
+    EXPECT_FALSE(choice.target().isSet());
+    EXPECT_TRUE(choice.matchTitle());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/text/Error.h"
 #include "core/typing/KeyOutput.h"
 #include "support/FakeEventLoop.h"
+#include "support/FakeFocusWindow.h"
 #include "support/FakeSerialDevice.h"
 #include "support/TempDir.h"
 
@@ -54,6 +55,7 @@ public:
     }
     bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override { return ask(interfaceDialog, choice, row); }
     bool runComPortDialog(ComPortChoice& choice) override { return ask(comPortDialog, choice); }
+    bool runTargetWindowDialog(TargetWindowChoice& choice) override { return ask(targetDialog, choice); }
 
     std::array<std::string, 6> panels;
     std::string active = "-", caption, seriesCount = "[ ]", seriesString, serviceOutput, notice;
@@ -68,6 +70,7 @@ public:
     std::function<bool(const SeriesCountInput&, int&)> countDialog;
     std::function<bool(const InterfaceChoice&, int&)> interfaceDialog;
     std::function<bool(ComPortChoice&)> comPortDialog;
+    std::function<bool(TargetWindowChoice&)> targetDialog;
 
 private:
     // One answer per script: a dialog that the test did not expect fails the test.
@@ -607,10 +610,10 @@ TEST_F(SessionTest, AMissingKeyboardOrOneTheDesktopTookAwayIsShownAndTheLinesGoO
 
     // The measurement log does not claim the values that never arrived.
     const std::string log = dir.read("log.csv");
-    EXPECT_NE(log.find(";1;1;A: 1,5;;nicht getippt: the desktop ended the keyboard session\r\n"), std::string::npos)
+    EXPECT_NE(log.find(";1;1;A: 1,5;;nicht getippt: the desktop ended the keyboard session;\r\n"), std::string::npos)
         << log;
-    EXPECT_NE(log.find(";1;2;A: 1,5;1,50;\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(";;nicht getippt: Keystrokes cannot be typed: no desktop\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(";1;2;A: 1,5;1,50;;\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(";;nicht getippt: Keystrokes cannot be typed: no desktop;\r\n"), std::string::npos) << log;
 }
 
 } // namespace
@@ -682,10 +685,10 @@ TEST_F(SessionTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTyped) 
     EXPECT_THAT(keys.texts, ElementsAre("2,50", "{TAB}"));
 
     const std::string log = dir.read("messung.csv");
-    const std::regex rows("Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis\r\n"
-                          "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3};COM1;3;1;C: 1,5;;Schritt 1 erwartet Kanal 1\r\n"
-                          "[-0-9T:.]+;COM1;1;1;A: ERR;;keine Zahl im Wert\r\n"
-                          "[-0-9T:.]+;COM1;1;1;A: 2,5;2,50;\r\n");
+    const std::regex rows("Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis;Fenster\r\n"
+                          "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3};COM1;3;1;C: 1,5;;Schritt 1 erwartet Kanal 1;\r\n"
+                          "[-0-9T:.]+;COM1;1;1;A: ERR;;keine Zahl im Wert;\r\n"
+                          "[-0-9T:.]+;COM1;1;1;A: 2,5;2,50;;\r\n");
     EXPECT_TRUE(std::regex_match(log, rows)) << log;
 
     // A log that cannot be written is said once; the values are still typed.
@@ -870,3 +873,125 @@ TEST_F(SessionTest, AFloodOfDeviceEventsStartsFewTries) {
     loop.advance(Session::DeviceEventSpacing);
     EXPECT_EQ(device->opens, opens + 2); // one at once, one for the rest at the end of the spacing
 }
+
+namespace {
+
+class TargetWindowSessionTest : public SessionTest {
+protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        writeBox();
+        dir.write("ablauf.abl", "1\t1\t{TAB};\r\n2\t1\t{ENTER};\r\n");
+    }
+    void start(const std::string& target) {
+        dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n[LOG]\r\nFILE=log.csv\r\n" + target);
+        restart();
+    }
+    void restart() {
+        session.reset();
+        open();
+        session->setFocusWindow(&focus);
+        session->startUp();
+    }
+    void measure(const std::string& line) {
+        session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
+    }
+    test::FakeFocusWindow focus;
+};
+
+TEST_F(TargetWindowSessionTest, AValueForAnotherWindowIsNotTypedAnywhereAndTheStepWaitsForTheTarget) {
+    start("[TARGET]\r\nPROGRAM=\"soffice.bin\"\r\nCLASS=\"libreoffice-calc\"\r\nTITLE=\"Messung.ods\"\r\n"
+          "MATCHTITLE=0\r\n");
+    focus.focus("soffice.bin", "libreoffice-calc", "Messung.ods - LibreOffice Calc");
+    measure("A: 1,5\r");
+    EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}")) << "another title is the same target without the title rule";
+
+    focus.focus("thunderbird", "thunderbird", "Posteingang; neu");
+    measure("A: 2,5\r");
+    EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}")) << "neither the value nor its keys";
+    EXPECT_EQ(sequence().CurrentStep, 2);
+    EXPECT_EQ(view.beeps, 1);
+    EXPECT_EQ(view.panels[5], "Zielfenster nicht aktiv: Posteingang; neu (thunderbird, thunderbird)");
+    // Nothing has the focus, or the desktop cannot be asked: refused alike.
+    focus.window.reset();
+    measure("A: 2,6\r");
+    EXPECT_EQ(view.panels[5], "Zielfenster nicht aktiv: kein Fenster");
+    focus.focus("soffice.bin", "libreoffice-calc", "Messung.ods");
+    focus.failure = "the X display went away";
+    measure("A: 2,7\r");
+    EXPECT_EQ(view.panels[5], "Zielfenster nicht aktiv: unbekannt (the X display went away)");
+    EXPECT_EQ(view.beeps, 3);
+
+    // The target is back: the step that waited takes the next value.
+    focus.failure.clear();
+    measure("A: 3,5\r");
+    EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}", "3,50", "{ENTER}"));
+    EXPECT_EQ(sequence().CurrentStep, 1);
+
+    const std::string log = dir.read("log.csv");
+    EXPECT_NE(log.find(";1;2;A: 2,5;;\"nicht getippt: Zielfenster nicht aktiv (Posteingang; neu (thunderbird, "
+                       "thunderbird))\";\"Posteingang; neu\"\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find(";1;2;A: 3,5;3,50;;Messung.ods\r\n"), std::string::npos) << log;
+}
+
+TEST_F(TargetWindowSessionTest, TheTitleRuleAndNoTarget) {
+    start("[TARGET]\r\nPROGRAM=\"EXCEL.EXE\"\r\nCLASS=\"XLMAIN\"\r\nTITLE=\"Los 7.xlsx - Excel\"\r\nMATCHTITLE=1\r\n");
+    focus.focus("excel.exe", "XLMAIN", "Los 8.xlsx - Excel");
+    measure("A: 1,5\r");
+    EXPECT_TRUE(keys.texts.empty());
+    focus.focus("excel.exe", "XLMAIN", "Los 7.xlsx - Excel");
+    measure("A: 1,5\r");
+    EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}")) << "Windows spells an executable either way";
+
+    // Without a target (the default) every window takes values, as before.
+    session.reset();
+    keys.texts.clear();
+    start("");
+    focus.focus("thunderbird", "thunderbird", "Posteingang");
+    measure("A: 1,5\r");
+    EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}"));
+    EXPECT_EQ(view.beeps, 1);
+
+    // The log says where each value went, and which window had the focus when none was due; a
+    // title is anybody's text: one line, and never a formula.
+    focus.focus("evil", "evil", "=HYPERLINK(\"x\")\n2");
+    measure("C: 9\r");
+    const std::string log = dir.read("log.csv");
+    EXPECT_NE(log.find(";1;1;A: 1,5;1,50;;Posteingang\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("erwartet Kanal 1;\"'=HYPERLINK(\"\"x\"\") 2\"\r\n"), std::string::npos) << log;
+}
+
+TEST_F(TargetWindowSessionTest, TheDialogsTargetIsKeptInTheSettingsAndComesBackAtStart) {
+    start("");
+    focus.focus("foot", "foot", "  \"quoted\" title ");
+    view.targetDialog = [this](TargetWindowChoice& choice) {
+        EXPECT_EQ(choice.targetText(), "kein Zielfenster (es wird in jedes Fenster getippt)");
+        choice.setMatchTitle(true);
+        choice.capture();
+        loop.advance(3s);
+        return true;
+    };
+    session->chooseTargetWindow();
+    restart();
+    EXPECT_EQ(session->targetWindow().windowClass, "foot");
+    EXPECT_EQ(session->targetWindow().title, "  \"quoted\" title ");
+    EXPECT_TRUE(session->targetWindow().matchTitle);
+
+    // A desktop that cannot say which window has the focus: no dialog, and a kept target is said
+    // to be unchecked instead of stopping every value.
+    session.reset();
+    open();
+    session->setFocusWindow(nullptr, "GNOME und KDE unter Wayland sagen es keinem Programm");
+    session->chooseTargetWindow();
+    EXPECT_THAT(view.errors, ElementsAre("Zielfenster: GNOME und KDE unter Wayland sagen es keinem Programm"));
+    testing::internal::CaptureStderr();
+    session->startUp();
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("Zielfenster wird nicht gepr\xFC" "ft"));
+    EXPECT_THAT(view.panels[5], HasSubstr("nicht gepr\xFC" "ft"));
+    measure("A: 1,5\r");
+    EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}"));
+}
+
+} // namespace

@@ -3,7 +3,14 @@
 #include "gui/qt/ServiceWindow.h"
 #include "gui/qt/ChannelDialog.h"
 #include "gui/qt/KeyActionDialog.h"
+#include "gui/qt/MainWindow.h"
+#include "gui/qt/TargetWindowDialog.h"
+#include "support/FakeEventLoop.h"
+#include "support/FakeFocusWindow.h"
+#include "support/TempDir.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -167,6 +174,47 @@ TEST(ServiceWindow, HoldsTheLastCommandWithItsEndCharacter) {
     service.setOutput("@K1\r");
     service.setOutput("@K2\r");
     EXPECT_EQ(service.output(), "@K2\r");
+}
+
+// The countdown and the rules are the presenter's; here the buttons and the box reach it, and what
+// it says is shown, a window title as plain text.
+TEST(TargetWindowDialog, ButtonsReachTheChoiceAndItsTextsAreShown) {
+    using namespace std::chrono_literals;
+    test::FakeEventLoop loop;
+    test::FakeFocusWindow focus;
+    TargetWindowChoice choice(loop, focus, TargetWindow{});
+    TargetWindowDialog dialog;
+    dialog.setChoice(&choice);
+    EXPECT_EQ(dialog.windowTitle(), "Zielfenster");
+    EXPECT_EQ(dialog.targetLabel->text(), "kein Zielfenster (es wird in jedes Fenster getippt)");
+
+    QTest::mouseClick(dialog.captureButton, Qt::LeftButton);
+    EXPECT_EQ(dialog.statusLabel->text(), "Festlegen in 3 s: bitte in das Zielfenster klicken");
+    focus.focus("soffice.bin", "libreoffice-calc", "<b>Gr\xF6\xDF" "e</b>");
+    loop.advance(3s);
+    EXPECT_EQ(dialog.targetLabel->text(),
+              QString::fromUtf8("Programm soffice.bin, Klasse libreoffice-calc, Titel \"<b>Größe</b>\""));
+    EXPECT_EQ(dialog.targetLabel->textFormat(), Qt::PlainText);
+    QTest::mouseClick(dialog.matchTitleBox, Qt::LeftButton);
+    EXPECT_TRUE(choice.matchTitle());
+    EXPECT_TRUE(dialog.targetLabel->text().endsWith(" (muss passen)"));
+    QTest::mouseClick(dialog.clearButton, Qt::LeftButton);
+    EXPECT_FALSE(choice.target().isSet());
+    EXPECT_TRUE(dialog.matchTitleBox->isChecked());
+    dialog.setChoice(nullptr);
+}
+
+TEST(TargetWindowDialog, TheMenuEntryIsDisabledWithTheReasonWhereTheDesktopCannotTell) {
+    test::TempDir dir;
+    dir.enter();
+    MainWindow window;
+    window.setFocusWindow(nullptr, "GNOME tells no program");
+    EXPECT_FALSE(window.targetWindowAction->isEnabled());
+    EXPECT_EQ(window.targetWindowAction->toolTip(), "GNOME tells no program");
+    test::FakeFocusWindow focus;
+    window.setFocusWindow(&focus);
+    EXPECT_TRUE(window.targetWindowAction->isEnabled());
+    EXPECT_EQ(window.targetWindowAction->text(), QString::fromUtf8("&Zielfenster…"));
 }
 
 } // namespace

@@ -2,18 +2,21 @@
 # The whole Windows program under wine: travek.exe reads a simulated gauge box on COM1 and types
 # into a window of another program.
 #   travek-e2e.sh --prefix DIR --sim TRAVEK_SIM --travek TRAVEK_EXE --target TARGET_EXE --definition VAL
-#                 [--requests N] [--log FILE]
+#                 [--requests N] [--log FILE] [--guard]
 # A private Xvfb (started with -noreset, so it survives its clients coming and going) and a wine
 # prefix of its own, whose every process sees that display. The simulator (a Linux program of the
 # Linux build) links its pty as COM1 of the prefix and sends one value line per request. The target
 # takes the focus, and once the typed text is complete it asks TRAVEK to close, which must save the
 # sequence and the settings. --requests N sends N values instead of two, a quarter second apart,
 # and --log keeps the target's output (change times) and the request times for bench/.
+# --guard makes the target window TRAVEK's Zielfenster and first gives the focus to another
+# program (wine's notepad): a value sent then must be typed nowhere, logged as refused, and the
+# step must wait for the target.
 # Exit status 0 when it all worked, 77 when Xvfb or wine cannot start here, 1 otherwise.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run="$here/../../platform/win32/wine-run.sh"
-prefix="" sim="" travek="" target="" definition="" requests=2 log=""
+prefix="" sim="" travek="" target="" definition="" requests=2 log="" guard=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --prefix) prefix=$2; shift 2 ;;
@@ -23,6 +26,7 @@ while [ $# -gt 0 ]; do
         --definition) definition=$2; shift 2 ;;
         --requests) requests=$2; shift 2 ;;
         --log) log=$2; shift 2 ;;
+        --guard) guard=1; shift ;;
         *) echo "travek-e2e: unknown argument $1" >&2; exit 2 ;;
     esac
 done
@@ -82,6 +86,12 @@ printf '1\t1\t{TAB};\r\n2\t2\t{TAB};\r\n' >"$work/run/ablauf.abl"
 printf '0\r\n\r\n' >"$work/run/ablauf.pst"
 touch -d 2000-01-01 "$work/run/ablauf.pst"
 printf '12.345\n6.789\n' >"$work/values"
+if [ "$guard" = 1 ]; then
+    printf '[TARGET]\r\nPROGRAM="%s"\r\nCLASS="TravekTypingTarget"\r\nMATCHTITLE=0\r\n[LOG]\r\nFILE=log.csv\r\n' \
+        "$(basename "$target")" >>"$work/run/TRAVEK.INI"
+    # One value only, so that refused lines do not shift what the target expects.
+    printf '12.345\n' >"$work/values"
+fi
 
 mkfifo "$work/requests"
 "$sim" --link "$prefix/dosdevices/com1" --values "$work/values" --decimals 3 --comma "$work/run/$(basename "$definition")" \
@@ -96,9 +106,24 @@ pids+=($travek_pid)
 # The start-up has opened COM1 and switched on the box's channels.
 wait_for 60 grep -q 'command "E2"' "$work/sim.err" || fail "travek.exe did not initialise the box"
 
+if [ "$guard" = 1 ]; then
+    notepad="$prefix/drive_c/windows/system32/notepad.exe"
+    "$wine_run" --prefix "$prefix" "$notepad" >"$work/notepad.out" 2>&1 &
+    pids+=($!)
+    # Until notepad has come up, TRAVEK's own window has the focus: refused too, but the test
+    # waits for a refusal that names notepad.
+    refused_for_notepad() {
+        echo 1 >&8
+        sleep 0.5
+        grep -a "Zielfenster nicht aktiv" "$work/run/log.csv" 2>/dev/null | grep -qi "notepad"
+    }
+    wait_for 8 refused_for_notepad || fail "a value while notepad had the focus was not refused: $(cat "$work/run/log.csv" 2>/dev/null)"
+    grep -a ";12,345;" "$work/run/log.csv" && fail "a value was logged as typed while notepad had the focus"
+fi
+
 expected=""
 for i in $(seq "$requests"); do
-    [ $((i % 2)) = 1 ] && expected+=$'12,345\t' || expected+=$'6,789\t'
+    [ $((i % 2)) = 1 ] || [ "$guard" = 1 ] && expected+=$'12,345\t' || expected+=$'6,789\t'
 done
 "$wine_run" --prefix "$prefix" "$target" "$expected" 'Z:'"${work//\//\\}"'\ready' 60000 >"$work/target.out" 2>&1 &
 target_pid=$!
@@ -123,5 +148,10 @@ done
 kill -0 "$travek_pid" 2>/dev/null && fail "travek.exe did not end on WM_CLOSE"
 [ "$(stat -c %Y "$work/run/ablauf.pst")" -gt 946684800 ] || fail "closing did not save ablauf.pst"
 grep -q "INTERFACE=$name" "$work/run/TRAVEK.INI" || fail "closing lost the interface of TRAVEK.INI"
+if [ "$guard" = 1 ]; then
+    grep -aq ";1;1;.*;12,345;" "$work/run/log.csv" || fail "the step did not wait for the target: $(cat "$work/run/log.csv")"
+    echo "--- measurement log"
+    cat "$work/run/log.csv"
+fi
 cat "$work/target.out"
 echo "travek-e2e: typed and closed as expected"

@@ -61,9 +61,9 @@ TEST(PosixFiles, WhatIsNotARegularFileIsRefusedByNameAndNothingWaits) {
 
     // The measurement log on a FIFO: the row fails, and the next one is tried again.
     MeasurementLog log(dir.file("messung.csv"));
-    EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", ""}); }), "keine gew\xF6hnliche Datei");
+    EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", "", ""}); }), "keine gew\xF6hnliche Datei");
     ASSERT_EQ(::unlink(dir.file("messung.csv").c_str()), 0);
-    EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", ""}); }), "");
+    EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", "", ""}); }), "");
 }
 
 // The measurement log writes whole rows into its own file under its name: after a rotation or a
@@ -73,8 +73,8 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     test::TempDir dir;
     const std::string path = dir.file("messung.csv");
     MeasurementLog log(path);
-    const MeasurementLog::Row row{"COM1", 1, 1, "A: 1,5", "1,50", ""};
-    const std::string header = "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis\r\n";
+    const MeasurementLog::Row row{"COM1", 1, 1, "A: 1,5", "1,50", "", ""};
+    const std::string header = "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis;Fenster\r\n";
     auto rows = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
 
     log.append(row);
@@ -100,7 +100,7 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     const std::string text = dir.read("messung.csv");
     EXPECT_EQ(rows(text), 4);
     const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
-    EXPECT_THAT(last, testing::MatchesRegex("[-0-9T:.]+;COM1;1;1;A: 1,5;1,50;\r\n"));
+    EXPECT_THAT(last, testing::MatchesRegex("[-0-9T:.]+;COM1;1;1;A: 1,5;1,50;;\r\n"));
 
     ASSERT_EQ(::symlink(dir.file("other.txt").c_str(), dir.file("link.csv").c_str()), 0);
     MeasurementLog linked(dir.file("link.csv"));

@@ -3,9 +3,12 @@
 // where a missing X server is a failure.
 #include "core/typing/LayoutKeySender.h"
 #include "support/TempDir.h"
+#include "platform/x11/X11FocusWindow.h"
 #include "platform/x11/X11Keyboard.h"
 
 #include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -16,6 +19,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -283,6 +287,108 @@ TEST_F(X11KeyboardXvfbTest, CapsLockIsLeftOnAndDoesNotChangeTheText) {
     EXPECT_FALSE(keyboard->capsLockOn());
     keyboard->endSend();
     EXPECT_EQ(window.stop(), 0);
+}
+
+// The focused window on the same server: two programs' windows, the focus moved between them
+// by the input focus (no window manager) and by _NET_ACTIVE_WINDOW (as a window manager keeps it).
+using X11FocusWindowXvfbTest = X11KeyboardXvfbTest;
+
+TEST_F(X11FocusWindowXvfbTest, NamesTheWindowThatTheWindowManagerOrTheInputFocusSays) {
+    xcb_connection_t* x = xcb_connect(s_display.c_str(), nullptr);
+    ASSERT_EQ(xcb_connection_has_error(x), 0);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+    auto atom = [x](const char* name) {
+        xcb_intern_atom_reply_t* reply =
+            xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t found = reply->atom;
+        free(reply);
+        return found;
+    };
+    // A round trip: the server has handled every request before it.
+    auto sync = [x] { free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr)); };
+    auto focus = X11FocusWindow::open(s_display.c_str());
+    EXPECT_FALSE(focus->focused()) << "nothing has the focus on a fresh server";
+
+    Child calc({TRAVEK_TEXTWIN, "--display", s_display, "--title", "Los 7", "--class", "Calc"});
+    ASSERT_NE(calc.readUntil(true, "ready", Patience).find("ready"), std::string::npos);
+    xcb_get_input_focus_reply_t* input = xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr);
+    const xcb_window_t calcWindow = input->focus;
+    free(input);
+    Child mail({TRAVEK_TEXTWIN, "--display", s_display, "--title", "Posteingang", "--class", "Mail"});
+    ASSERT_NE(mail.readUntil(true, "ready", Patience).find("ready"), std::string::npos);
+
+    std::optional<WindowInfo> window = focus->focused();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowClass, "Mail");
+    EXPECT_EQ(window->title, "Posteingang");
+    EXPECT_EQ(window->program, "travek-textwin");
+    EXPECT_FALSE(window->ownProcess);
+
+    // A UTF-8 title wins over WM_NAME and arrives in Windows-1252.
+    const std::string title = "Gr\u00f6\u00dfe \u2013 Calc";
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, calcWindow, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
+                        static_cast<std::uint32_t>(title.size()), title.data());
+    xcb_set_input_focus(x, XCB_INPUT_FOCUS_POINTER_ROOT, calcWindow, XCB_CURRENT_TIME);
+    sync();
+    window = focus->focused();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowClass, "Calc");
+    EXPECT_EQ(window->title, "Gr\xF6\xDF" "e \x96 Calc");
+
+    // A window manager's word counts, whatever the input focus: another window, none, our own.
+    const xcb_atom_t active = atom("_NET_ACTIVE_WINDOW");
+    auto activate = [&](xcb_window_t target) {
+        xcb_change_property(x, XCB_PROP_MODE_REPLACE, root, active, XCB_ATOM_WINDOW, 32, 1, &target);
+        sync();
+    };
+    xcb_window_t mailWindow = 0;
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(x, xcb_query_tree(x, root), nullptr);
+    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
+        if (xcb_query_tree_children(tree)[i] != calcWindow)
+            mailWindow = xcb_query_tree_children(tree)[i];
+    free(tree);
+    activate(mailWindow);
+    window = focus->focused();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowClass, "Mail");
+    activate(XCB_WINDOW_NONE);
+    EXPECT_FALSE(focus->focused());
+    const xcb_window_t own = xcb_generate_id(x);
+    xcb_create_window(x, XCB_COPY_FROM_PARENT, own, root, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, own, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
+    activate(own);
+    window = focus->focused();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->ownProcess);
+    xcb_delete_property(x, root, active);
+    xcb_destroy_window(x, own);
+
+    // A window manager that frames windows without keeping _NET_ACTIVE_WINDOW: the focused frame
+    // stands for the application's window in it, the one with WM_STATE.
+    const xcb_window_t frame = xcb_generate_id(x);
+    const xcb_window_t client = xcb_generate_id(x);
+    xcb_create_window(x, XCB_COPY_FROM_PARENT, frame, root, 0, 0, 50, 50, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_create_window(x, XCB_COPY_FROM_PARENT, client, frame, 0, 0, 40, 40, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    const std::string framed = std::string("framed") + '\0' + "Framed" + '\0';
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, client, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(framed.size()), framed.data());
+    const std::uint32_t normal[] = {1, XCB_WINDOW_NONE};
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, client, atom("WM_STATE"), atom("WM_STATE"), 32, 2, normal);
+    xcb_map_window(x, client);
+    xcb_map_window(x, frame);
+    xcb_set_input_focus(x, XCB_INPUT_FOCUS_POINTER_ROOT, frame, XCB_CURRENT_TIME);
+    sync();
+    window = focus->focused();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowClass, "Framed");
+    xcb_destroy_window(x, frame);
+    xcb_disconnect(x);
+    EXPECT_EQ(calc.stop(), 0);
+    EXPECT_EQ(mail.stop(), 0);
 }
 
 } // namespace

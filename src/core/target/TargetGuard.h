@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/target/FocusWindow.h"
+#include "core/target/TargetWindow.h"
+
+#include <string>
+
+namespace travek {
+
+// Looks at the focused window before a value is typed. With a target set, a value goes only into
+// a window that matches it; without one, every window takes values as always, and the check only
+// says where they went (the log's Fenster column).
+class TargetGuard {
+public:
+    struct Verdict {
+        bool mayType = true;
+        std::string window;  // the focused window's title; empty when unknown
+        std::string focused; // when refused: what has the focus, as the user reads it
+    };
+
+    // focus is the platform's, or none with why this desktop cannot say which window has the focus.
+    void setFocusWindow(FocusWindow* focus, const std::string& whyNone);
+    FocusWindow* focusWindow() const { return m_focus; }
+    // Empty when the focus can be asked here.
+    const std::string& unavailableReason() const { return m_unavailable; }
+
+    const TargetWindow& target() const { return m_target; }
+    void setTarget(TargetWindow target) { m_target = std::move(target); }
+
+    // Where a desktop cannot be asked, the guard cannot refuse anything: values are typed as they
+    // were before there was a target, and the session says so at start-up. A focus that cannot be
+    // asked any more (the display went away) is a refusal while a target is set: a value typed
+    // blind may go anywhere.
+    Verdict check();
+    // The focused window's title for a log row of a line that was not due; empty when unknown.
+    std::string focusedTitle();
+
+private:
+    FocusWindow* m_focus = nullptr;
+    std::string m_unavailable = "kein Fensterzugriff";
+    TargetWindow m_target;
+};
+
+} // namespace travek

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The target window guard of the whole program under a private X server: TRAVEK's Zielfenster is
+# the text window of class "Messung"; while another program's window ("Mail") has the focus, a
+# value is typed nowhere, is logged as refused naming that window, and the step waits; once the
+# target has the focus, the next value arrives there and is logged with the window's title.
+#   x11_target_window_test.sh TRAVEK TRAVEK-SIM TRAVEK-TEXTWIN
+set -euo pipefail
+# shellcheck source=tests/e2e/helpers.sh
+source "$(dirname "$0")/helpers.sh"
+[ $# -eq 3 ] || fail "usage: $0 TRAVEK TRAVEK-SIM TRAVEK-TEXTWIN"
+travek="$(realpath "$1")" sim="$(realpath "$2")" textwin="$(realpath "$3")"
+
+dir="$(mktemp -d "${TMPDIR:-/tmp}/travek-e2e-target.XXXXXX")"
+finish() {
+    exec 5>&- 2>/dev/null || true
+    stop_test_processes
+    rm -rf "$dir"
+}
+trap finish EXIT
+
+printf '[PARAMETER]\r\nCOMx=1\r\nBAUD=9600\r\nPARITY=0\r\nBYTELEN=8\r\nSTOPBITS=1\r\nCNTCH=1\r\nMW_SIGN1=CH_1\r\nMWI_SIGN1=E1\r\nDISALL=D0\r\nENDCHAR1=13\r\nSTARTPOS=6\r\nENDPOS=15\r\n' >"$dir/BOX.VAL"
+printf '[PARAMETER]\nINTERFACE=BOX\nNK=3\n\n[COMPORTS]\nCOM1=./box\n\n[LOG]\nFILE=log.csv\n\n[TARGET]\nPROGRAM="travek-textwin"\nCLASS="Messung"\nTITLE=""\nMATCHTITLE=0\n' >"$dir/TRAVEK.INI"
+printf '1\t1\t{TAB};\n' >"$dir/ablauf.abl"
+printf '0\n\n' >"$dir/ablauf.pst"
+printf '12.345\n' >"$dir/values.txt"
+
+start_xvfb "$dir"
+: >"$dir/mail.txt"
+"$textwin" --out "$dir/mail.txt" --class Mail --title Posteingang </dev/null >/dev/null 2>"$dir/mail.log" &
+remember_pid $!
+wait_until 100 grep -qs ready "$dir/mail.log" || { show_logs "$dir"; fail "the mail window did not get the focus"; }
+
+mkfifo "$dir/trigger"
+exec 5<>"$dir/trigger"
+(cd "$dir" && exec "$sim" --link "$dir/box" --values values.txt BOX.VAL <"$dir/trigger" \
+    >"$dir/sim.out" 2>"$dir/sim.log") &
+remember_pid $!
+wait_until 100 test -L "$dir/box" || { show_logs "$dir"; fail "the simulator did not make its link"; }
+(cd "$dir" && exec "$travek" --keyboard=x11 </dev/null >"$dir/travek.log" 2>&1) &
+remember_pid $!
+wait_until 200 grep -q 'channel 1 on' "$dir/sim.log" || { show_logs "$dir"; fail "TRAVEK did not switch channel 1 on"; }
+sleep 0.5 # the pause after the channel command
+
+# TRAVEK's window may have taken the focus as it came up: the mail window takes it back.
+refused_for_mail() {
+    echo >&5
+    sleep 0.3
+    grep -a "Zielfenster nicht aktiv" "$dir/log.csv" 2>/dev/null | grep -q "Posteingang (travek-textwin, Mail)"
+}
+wait_until 20 refused_for_mail || { show_logs "$dir"; cat "$dir/log.csv" >&2; fail "a value while the mail window had the focus was not refused"; }
+sleep 0.3
+[ ! -s "$dir/mail.txt" ] || fail "the mail window received keys: $(cat "$dir/mail.txt")"
+
+: >"$dir/target.txt"
+"$textwin" --out "$dir/target.txt" --class Messung --title "Los 7" </dev/null >/dev/null 2>"$dir/target.log" &
+remember_pid $!
+wait_until 100 grep -qs ready "$dir/target.log" || { show_logs "$dir"; fail "the target window did not get the focus"; }
+echo >&5
+wait_until 100 grep -q '<Tab>' "$dir/target.txt" || { show_logs "$dir"; cat "$dir/log.csv" >&2; fail "the value did not arrive in the target"; }
+[ "$(cat "$dir/target.txt")" = "12,345<Tab>" ] || fail "the target received: $(cat "$dir/target.txt")"
+grep -aq ';1;1;CH 1 .*;12,345;;Los 7' "$dir/log.csv" || { cat "$dir/log.csv" >&2; fail "the typed row does not name the target window"; }
+[ ! -s "$dir/mail.txt" ] || fail "the mail window received keys: $(cat "$dir/mail.txt")"
+echo "PASS: refused while the mail window had the focus, typed into the target:"
+cat "$dir/log.csv"
