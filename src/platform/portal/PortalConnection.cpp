@@ -182,7 +182,13 @@ std::string PortalConnection::start(const std::string& restoreToken) {
 
 void PortalConnection::notifyKeysym(std::uint32_t keysym, bool down) {
     const std::string restart = "; restart TRAVEK to type again";
-    if (m_vanished || !m_bus.isConnected()) {
+    // Each cause in its own words: a session bus that died is not a portal that left it, nor a
+    // desktop that ended the session.
+    if (!m_bus.isConnected()) {
+        m_answering = false;
+        throw Error("the connection to the session bus was lost" + restart);
+    }
+    if (m_vanished) {
         m_answering = false;
         throw Error("the desktop portal left the session bus" + restart);
     }

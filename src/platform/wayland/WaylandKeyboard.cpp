@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstdarg>
 #include <cstring>
 #include <string>
 
@@ -51,6 +52,11 @@ const char* DisplayName(const char* displayName) {
     return name && *name ? name : "wayland-0";
 }
 
+// libwayland writes its own view of a broken connection ("Error sending request: Broken pipe") to
+// standard error. The keyboard reports the same failure itself, in the program's words, where the
+// user sees it (the panel, the log); a second, different text beside it only confuses.
+void QuietWaylandLog(const char*, va_list) {}
+
 std::uint32_t Milliseconds(std::chrono::steady_clock::time_point time) {
     return static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count());
@@ -71,6 +77,7 @@ void WaylandKeyboard::onGlobal(void* data, wl_registry* registry, std::uint32_t 
 std::unique_ptr<WaylandKeyboard> WaylandKeyboard::open(const char* displayName, KeyWait* wait) {
     if (!displayName && !std::getenv("WAYLAND_DISPLAY"))
         throw Error("no Wayland session (WAYLAND_DISPLAY is not set)");
+    wl_log_set_handler_client(QuietWaylandLog);
     wl_display* display = wl_display_connect(displayName);
     if (!display)
         throw Error(std::string("cannot connect to the Wayland compositor ") + DisplayName(displayName));

@@ -148,7 +148,8 @@ TEST_F(Program, ActivatesTheBoxTypesInSequenceOrderAndRestoresItsStateAtTheNextS
     EXPECT_EQ(commands[0].first, "D0\r");
     EXPECT_EQ(commands[1].first, "E1\r");
     EXPECT_EQ(commands[2].first, "E3\r");
-    EXPECT_GE(commands[2].second - commands[1].second, 90.0); // the box gets its time per channel
+    // The pause after each channel command is checked on the session's fake clock; a wall clock
+    // under load says nothing about it.
 
     // NK 258 keeps its low 8 bits: two decimals. A line for a channel the step does not expect
     // is dropped.
