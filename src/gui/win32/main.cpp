@@ -3,6 +3,7 @@
 #include "core/typing/KeyOutputFactory.h"
 #include "gui/win32/MainWindow.h"
 #include "gui/win32/Win32EventLoop.h"
+#include "gui/win32/Win32KeyWait.h"
 
 #include <windows.h>
 
@@ -57,12 +58,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     ::InitCommonControlsEx(&controls);
 
     travek::Win32EventLoop loop;
+    travek::Win32KeyWait keyWait(loop);
     std::unique_ptr<travek::KeyOutput> keys;
     std::string noKeys;
     try {
-        // Between characters the loop runs without user input, so serial data and repaints keep
-        // flowing, while a click in the middle of a value waits until the value is typed.
-        keys = travek::CreateKeyOutput(backend, [&loop] { loop.dispatchWithoutInput(); });
+        // Between characters and while a slow pace waits, the loop runs without user input, so
+        // serial data and repaints keep flowing and a click in the middle of a value waits until
+        // the value is typed; closing the window is served at once and ends the typing.
+        keys = travek::CreateKeyOutput(backend, [&keyWait] { keyWait.dispatch(); }, &keyWait);
     } catch (const travek::Error& error) {
         noKeys = error.what();
         // A keyboard named wrong on the command line is the user's to hear of at once; the window

@@ -31,9 +31,30 @@ std::optional<KeyStroke> Win32Keyboard::lookupChar(char c) {
     return KeyStroke{virtualKey, modifiers};
 }
 
+void Win32Keyboard::stop() {
+    m_stopped = true;
+    if (m_wait)
+        m_wait->wake();
+}
+
 void Win32Keyboard::sendKey(std::uint32_t key, bool down) {
-    if (down && m_keyDelayMs > 0)
-        Sleep(static_cast<DWORD>(m_keyDelayMs));
+    // Caps Lock is pressed only to give the user's state back, which must happen even now.
+    const bool pressesNothingNew = !down || key == vk::Capital;
+    if (m_stopped && !pressesNothingNew)
+        return;
+    if (down && m_keyDelay.count() > 0) {
+        const Clock::time_point earliest = m_lastPress + m_keyDelay;
+        for (Clock::time_point now = Clock::now(); !m_stopped && now < earliest; now = Clock::now()) {
+            if (m_wait)
+                m_wait->waitUntil(earliest);
+            else
+                Sleep(static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(earliest - now).count()));
+        }
+        if (m_stopped && !pressesNothingNew)
+            return;
+    }
+    if (down)
+        m_lastPress = Clock::now();
     m_api.keybdEvent(static_cast<std::uint8_t>(key), 0, down ? 0 : KeyUpFlag, 0);
 }
 

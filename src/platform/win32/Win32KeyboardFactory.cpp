@@ -4,9 +4,9 @@
 
 namespace travek {
 
-std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend, KeyWait*) {
+std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend, KeyWait* wait) {
     if (backend.empty() || backend == "auto" || backend == "windows")
-        return std::make_unique<Win32Keyboard>();
+        return std::make_unique<Win32Keyboard>(Win32Keyboard::SystemApi(), wait);
     if (backend == "x11" || backend == "wayland" || backend == "portal")
         throw Error("The " + backend + " keyboard is not available on Windows; keystrokes are not typed.");
     throw Error("Unknown keyboard \"" + backend + "\" (choose auto, windows or log); keystrokes are not typed.");

@@ -3,6 +3,7 @@
 // recorded instead of typed into the desktop.
 #include "core/text/Error.h"
 #include "core/typing/KeyOutputFactory.h"
+#include "core/typing/KeyWait.h"
 #include "core/typing/LayoutKeySender.h"
 #include "platform/win32/Win32Keyboard.h"
 
@@ -137,6 +138,39 @@ TEST_F(Win32KeyboardTest, OnlyCtrlAndAltTogetherAreHeld) {
         down('V'), up('V'), down(0x0D), up(0x0D),   down('A'),  up('A'),
     };
     EXPECT_EQ(calls, expected);
+}
+
+// The window is closed while a slow pace waits: the wait ends, nothing more is pressed, and what
+// was pressed is released.
+TEST_F(Win32KeyboardTest, AStopEndsThePaceAndPressesNothingMore) {
+    struct ClosingWait : KeyWait {
+        KeyOutput* output = nullptr;
+        int waits = 0;
+        void dispatch() override {}
+        // The session's shut-down, run by the window's close that the wait served.
+        void waitUntil(Clock::time_point, std::intptr_t) override {
+            if (++waits == 2)
+                output->stop();
+        }
+        void wake() override {}
+    } wait;
+    Win32Keyboard keyboard({RecordKeybdEvent, Win32Keyboard::SystemApi().vkKeyScan, FakeKeyState}, &wait);
+    keyboard.setKeyDelay(1000);
+    LayoutKeySender sender(keyboard);
+    wait.output = &sender;
+    try {
+        sender.SendKeys("1B{TAB}");
+    } catch (const Error&) {
+        // the rest of the text was dropped, and said so
+    }
+    EXPECT_EQ(wait.waits, 2);
+    int held = 0;
+    for (const Call& call : calls) {
+        const bool press = !(call.flags & Win32Keyboard::KeyUpFlag);
+        EXPECT_FALSE(press && (call.virtualKey == 'B' || call.virtualKey == 0x09)) << call;
+        held += press ? 1 : -1;
+    }
+    EXPECT_LE(held, 0) << "a key was left held";
 }
 
 TEST_F(Win32KeyboardTest, BackendChoice) {
