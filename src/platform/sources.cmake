@@ -7,6 +7,7 @@ set(TRAVEK_POSIX_SOURCES
     posix/ComPortMap.cpp
     posix/PosixFileReplace.cpp
     posix/PosixFileRead.cpp
+    posix/RegularFile.cpp
     posix/PosixAppendFile.cpp
     posix/SignalPipe.cpp
     posix/PosixDeviceWatch.cpp
@@ -18,6 +19,7 @@ set(TRAVEK_X11_SOURCES
     x11/X11Keyboard.cpp
     x11/KeysymKeyboard.cpp
     x11/X11FocusWindow.cpp
+    x11/X11Display.cpp
 )
 # The generated protocol code of the Wayland keyboard is added where the library is built.
 set(TRAVEK_WAYLAND_SOURCES

@@ -9,13 +9,7 @@ source "$(dirname "$0")/helpers.sh"
 [ $# -eq 3 ] || fail "usage: $0 TRAVEK TRAVEK-SIM TRAVEK-TEXTWIN"
 travek="$(realpath "$1")" sim="$(realpath "$2")" textwin="$(realpath "$3")"
 
-dir="$(mktemp -d "${TMPDIR:-/tmp}/travek-e2e-exit.XXXXXX")"
-finish() {
-    exec 5>&- 2>/dev/null || true
-    stop_test_processes
-    rm -rf "$dir"
-}
-trap finish EXIT
+make_test_dir exit
 
 cat >"$dir/BOX.VAL" <<'EOF'
 [PARAMETER]
@@ -40,18 +34,9 @@ printf '%s\n' 12.345 >"$dir/values.txt"
 full='12,345abcdefghijkl<Enter>'
 
 start_xvfb "$dir"
-typed="$dir/typed.txt"
-: >"$typed"
-"$textwin" --out "$typed" --keep-focus </dev/null >/dev/null 2>"$dir/textwin.log" &
-remember_pid $!
-wait_until 100 grep -q ready "$dir/textwin.log" || { show_logs "$dir"; fail "the text window did not get the focus"; }
+start_text_window "$dir"
 
-mkfifo "$dir/trigger"
-exec 5<>"$dir/trigger"
-(cd "$dir" && exec "$sim" --link "$dir/box" --values values.txt BOX.VAL <"$dir/trigger" \
-    >"$dir/sim.out" 2>"$dir/sim.log") &
-remember_pid $!
-wait_until 100 test -L "$dir/box" || { show_logs "$dir"; fail "the simulator did not make its link"; }
+start_box "$dir"
 
 # Its own window off screen: the keys go through the X server all the same.
 (cd "$dir" && exec env QT_QPA_PLATFORM=offscreen "$travek" --keyboard=x11 </dev/null >"$dir/travek.log" 2>&1) &

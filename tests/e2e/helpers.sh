@@ -74,3 +74,31 @@ show_logs() { # dir
         tail -n 30 "$log" >&2
     done
 }
+
+# A working folder for the test in $dir, removed when the test ends, together with every process
+# the test started; the simulator's trigger (descriptor 5) is closed first.
+make_test_dir() { # name
+    dir="$(mktemp -d "${TMPDIR:-/tmp}/travek-e2e-$1.XXXXXX")"
+    trap 'exec 5>&- 2>/dev/null || true; stop_test_processes; rm -rf "$dir"' EXIT
+}
+
+# The text window of the test, with the focus, writing what it receives to $typed.
+start_text_window() { # dir
+    typed="$1/typed.txt"
+    : >"$typed"
+    "$textwin" --out "$typed" --keep-focus </dev/null >/dev/null 2>"$1/textwin.log" &
+    remember_pid $!
+    wait_until 100 grep -q ready "$1/textwin.log" || { show_logs "$1"; fail "the text window did not get the focus"; }
+}
+
+# The simulated box of BOX.VAL in dir, linked as dir/box, sending values.txt. It measures only
+# when asked: an empty line on descriptor 5 is the foot switch for every active channel. The
+# descriptor stays open for writing, so the box never sees an end.
+start_box() { # dir
+    mkfifo "$1/trigger"
+    exec 5<>"$1/trigger"
+    (cd "$1" && exec "$sim" --link "$1/box" --values values.txt BOX.VAL <"$1/trigger" \
+        >"$1/sim.out" 2>"$1/sim.log") &
+    remember_pid $!
+    wait_until 100 test -L "$1/box" || { show_logs "$1"; fail "the simulator did not make its link"; }
+}

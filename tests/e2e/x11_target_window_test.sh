@@ -10,13 +10,7 @@ source "$(dirname "$0")/helpers.sh"
 [ $# -eq 3 ] || fail "usage: $0 TRAVEK TRAVEK-SIM TRAVEK-TEXTWIN"
 travek="$(realpath "$1")" sim="$(realpath "$2")" textwin="$(realpath "$3")"
 
-dir="$(mktemp -d "${TMPDIR:-/tmp}/travek-e2e-target.XXXXXX")"
-finish() {
-    exec 5>&- 2>/dev/null || true
-    stop_test_processes
-    rm -rf "$dir"
-}
-trap finish EXIT
+make_test_dir target
 
 printf '[PARAMETER]\r\nCOMx=1\r\nBAUD=9600\r\nPARITY=0\r\nBYTELEN=8\r\nSTOPBITS=1\r\nCNTCH=1\r\nMW_SIGN1=CH_1\r\nMWI_SIGN1=E1\r\nDISALL=D0\r\nENDCHAR1=13\r\nSTARTPOS=6\r\nENDPOS=15\r\n' >"$dir/BOX.VAL"
 printf '[PARAMETER]\nINTERFACE=BOX\nNK=3\n\n[COMPORTS]\nCOM1=./box\n\n[LOG]\nFILE=log.csv\n\n[TARGET]\nPROGRAM="travek-textwin"\nCLASS="Messung"\nTITLE=""\nMATCHTITLE=0\n' >"$dir/TRAVEK.INI"
@@ -30,12 +24,7 @@ start_xvfb "$dir"
 remember_pid $!
 wait_until 100 grep -qs ready "$dir/mail.log" || { show_logs "$dir"; fail "the mail window did not get the focus"; }
 
-mkfifo "$dir/trigger"
-exec 5<>"$dir/trigger"
-(cd "$dir" && exec "$sim" --link "$dir/box" --values values.txt BOX.VAL <"$dir/trigger" \
-    >"$dir/sim.out" 2>"$dir/sim.log") &
-remember_pid $!
-wait_until 100 test -L "$dir/box" || { show_logs "$dir"; fail "the simulator did not make its link"; }
+start_box "$dir"
 (cd "$dir" && exec "$travek" --keyboard=x11 </dev/null >"$dir/travek.log" 2>&1) &
 remember_pid $!
 wait_until 200 grep -q 'channel 1 on' "$dir/sim.log" || { show_logs "$dir"; fail "TRAVEK did not switch channel 1 on"; }

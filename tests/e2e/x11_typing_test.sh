@@ -9,13 +9,7 @@ source "$(dirname "$0")/helpers.sh"
 [ $# -eq 3 ] || fail "usage: $0 TRAVEK TRAVEK-SIM TRAVEK-TEXTWIN"
 travek="$(realpath "$1")" sim="$(realpath "$2")" textwin="$(realpath "$3")"
 
-dir="$(mktemp -d "${TMPDIR:-/tmp}/travek-e2e-x11.XXXXXX")"
-finish() {
-    exec 5>&- 2>/dev/null || true
-    stop_test_processes
-    rm -rf "$dir"
-}
-trap finish EXIT
+make_test_dir x11
 
 # A 4-channel box whose identifiers contain blanks ("_"), values at positions 6 to 15.
 cat >"$dir/BOX.VAL" <<'EOF'
@@ -52,20 +46,9 @@ expected='12,345<Tab>-1,500<Tab>0,000<Tab>24,999<Enter>
 
 start_xvfb "$dir"
 
-typed="$dir/typed.txt"
-: >"$typed"
-"$textwin" --out "$typed" --keep-focus </dev/null >/dev/null 2>"$dir/textwin.log" &
-remember_pid $!
-wait_until 100 grep -q ready "$dir/textwin.log" || { show_logs "$dir"; fail "the text window did not get the focus"; }
+start_text_window "$dir"
 
-# The box measures only when asked: an empty line on its standard input is the foot switch for
-# every active channel. The descriptor stays open for writing, so the box never sees an end.
-mkfifo "$dir/trigger"
-exec 5<>"$dir/trigger"
-(cd "$dir" && exec "$sim" --link "$dir/box" --values values.txt BOX.VAL <"$dir/trigger" \
-    >"$dir/sim.out" 2>"$dir/sim.log") &
-remember_pid $!
-wait_until 100 test -L "$dir/box" || { show_logs "$dir"; fail "the simulator did not make its link"; }
+start_box "$dir"
 
 (cd "$dir" && exec "$travek" --keyboard=x11 </dev/null >"$dir/travek.log" 2>&1) &
 travek_pid=$!

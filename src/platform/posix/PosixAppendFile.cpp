@@ -2,6 +2,7 @@
 
 #include "core/files/FileIo.h"
 #include "core/text/Error.h"
+#include "platform/posix/RegularFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -49,22 +50,10 @@ private:
 std::unique_ptr<AppendFile> AppendFile::open(const std::string& path) {
     // O_NONBLOCK: a FIFO in the log's place would otherwise hold the program until somebody
     // reads it. O_NOFOLLOW: rows go into this file, not through a link into another.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
-                          0666);
-    if (fd < 0) {
-        if (errno == ELOOP)
-            RefuseLink();
-        if (errno == ENXIO) // a FIFO that nobody reads
-            RefuseNotRegular(false);
-        if (errno == EISDIR)
-            RefuseNotRegular(true);
-        throw Error::fromErrno(errno);
-    }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        RefuseNotRegular(S_ISDIR(st.st_mode));
-    }
+    const int fd = OpenRegularFile(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW, 0666, st);
+    if (fd < 0)
+        throw Error::fromErrno(errno);
     return std::make_unique<PosixAppendFile>(fd);
 }
 

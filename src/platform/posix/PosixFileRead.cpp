@@ -1,6 +1,7 @@
 #include "core/files/FileIo.h"
 
 #include "core/text/Error.h"
+#include "platform/posix/RegularFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,9 +12,9 @@
 namespace travek {
 
 std::optional<std::string> ReadFileContent(const std::string& path, std::size_t maxBytes) {
-    // O_NONBLOCK: opening a FIFO for reading would wait for a writer, and a device may wait for a
-    // carrier. Whatever it is, it is looked at before a byte is read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // Whatever stands in the file's place is looked at before a byte is read; a link is followed.
+    struct stat st {};
+    const int fd = OpenRegularFile(path, O_RDONLY, 0, st);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR || errno == EACCES || errno == EPERM || errno == ELOOP)
             return std::nullopt;
@@ -23,11 +24,6 @@ std::optional<std::string> ReadFileContent(const std::string& path, std::size_t 
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        throw Error::fromErrno(errno);
-    if (!S_ISREG(st.st_mode))
-        RefuseNotRegular(S_ISDIR(st.st_mode));
     if (static_cast<unsigned long long>(st.st_size) > maxBytes)
         RefuseTooLarge(maxBytes);
     // The file may grow while it is read: one byte more than the limit tells.

@@ -1,6 +1,7 @@
 #include "core/files/FileIo.h"
 
 #include "core/text/Error.h"
+#include "platform/posix/RegularFile.h"
 
 #include <cerrno>
 #include <climits>
@@ -39,31 +40,16 @@ bool noRoomForTemporaryFile(int err) {
 void writeInPlace(const std::string& target, const std::string& content, bool create) {
     // Whatever took the file's place since it was looked at is not written: O_NOFOLLOW refuses a
     // link, O_NONBLOCK keeps a FIFO from blocking the program until somebody reads it.
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY |
-                                              (create ? O_CREAT | O_EXCL : 0),
-                          0666);
-    if (fd < 0) {
-        if (errno == ELOOP)
-            RefuseLink();
-        if (errno == ENXIO) // a FIFO that nobody reads
-            RefuseNotRegular(false);
-        if (errno == EISDIR)
-            RefuseNotRegular(true);
+    struct stat st {};
+    const int fd = OpenRegularFile(target, O_WRONLY | O_NOFOLLOW | (create ? O_CREAT | O_EXCL : 0), 0666, st);
+    if (fd < 0)
         throw Error::fromErrno(errno);
-    }
     auto fail = [&](int err) {
         ::close(fd);
         if (create)
             ::unlink(target.c_str());
         throw Error::fromErrno(err);
     };
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        fail(errno);
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        RefuseNotRegular(S_ISDIR(st.st_mode));
-    }
     const auto newSize = static_cast<off_t>(content.size());
     if (newSize > st.st_size) {
         const int err = ::posix_fallocate(fd, st.st_size, newSize - st.st_size);

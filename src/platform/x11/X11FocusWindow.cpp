@@ -2,6 +2,7 @@
 
 #include "core/text/Error.h"
 #include "core/text/TextHelpers.h"
+#include "platform/x11/X11Display.h"
 
 #include <xcb/xcb.h>
 
@@ -57,15 +58,7 @@ std::string programOf(std::uint32_t pid) {
 } // namespace
 
 std::unique_ptr<X11FocusWindow> X11FocusWindow::open(const char* displayName) {
-    const char* shown = displayName ? displayName : std::getenv("DISPLAY");
-    const std::string display = shown ? shown : "";
-    if (display.empty())
-        throw Error("no X display (DISPLAY is not set)");
-    xcb_connection_t* connection = xcb_connect(displayName, nullptr);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
-        throw Error("cannot connect to the X display " + display);
-    }
+    xcb_connection_t* connection = ConnectToDisplay(displayName);
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     std::unique_ptr<X11FocusWindow> focus(new X11FocusWindow(connection, screen->root));
     focus->m_activeAtom = focus->atom("_NET_ACTIVE_WINDOW");

@@ -2,6 +2,7 @@
 
 #include "core/text/Error.h"
 #include "platform/posix/PollKeyWait.h"
+#include "platform/x11/X11Display.h"
 
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
@@ -17,15 +18,8 @@
 namespace travek {
 
 std::unique_ptr<X11Keyboard> X11Keyboard::open(const char* displayName, KeyWait* wait) {
-    const char* shown = displayName ? displayName : std::getenv("DISPLAY");
-    const std::string display = shown ? shown : "";
-    if (display.empty())
-        throw Error("no X display (DISPLAY is not set)");
-    xcb_connection_t* connection = xcb_connect(displayName, nullptr);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
-        throw Error("cannot connect to the X display " + display);
-    }
+    const std::string display = DisplayNameOf(displayName);
+    xcb_connection_t* connection = ConnectToDisplay(displayName);
     const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(connection, &xcb_test_id);
     if (!xtest || !xtest->present) {
         xcb_disconnect(connection);
