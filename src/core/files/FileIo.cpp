@@ -17,7 +17,8 @@ std::string DisplayName(const std::string& path) {
 }
 
 void RefuseNotRegular(bool isFolder) {
-    throw Error(isFolder ? EISDIR : EINVAL, isFolder ? "ein Ordner, keine Datei" : "keine gew\xF6hnliche Datei");
+    throw Error(isFolder ? EISDIR : EINVAL,
+                isFolder ? "ein Ordner, keine Datei" : "keine gew\xF6hnliche Datei");
 }
 
 void RefuseLink() {

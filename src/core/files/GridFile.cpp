@@ -14,7 +14,9 @@ namespace {
 
 constexpr std::size_t MaxLastFieldLength = 100;
 
-bool isBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+bool isBlank(const std::string& text) {
+    return text.find_first_not_of(' ') == std::string::npos;
+}
 
 std::string firstPointToComma(std::string text) {
     const auto point = text.find('.');

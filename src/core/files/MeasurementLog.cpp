@@ -10,7 +10,8 @@
 
 namespace travek {
 
-MeasurementLog::MeasurementLog(std::string path, Clock clock) : m_path(std::move(path)), m_clock(std::move(clock)) {}
+MeasurementLog::MeasurementLog(std::string path, Clock clock)
+    : m_path(std::move(path)), m_clock(std::move(clock)) {}
 
 MeasurementLog::~MeasurementLog() = default;
 
@@ -52,8 +53,9 @@ std::string MeasurementLog::localTime(std::chrono::system_clock::time_point time
     if (const std::tm* converted = std::localtime(&seconds))
         local = *converted;
     char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", local.tm_year + 1900, local.tm_mon + 1,
-                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>((millis + 1000) % 1000));
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>((millis + 1000) % 1000));
     return text;
 }
 

@@ -29,8 +29,9 @@ void Win32KeyWait::serveCloseRequest() {
     MSG msg;
     const bool closeClick = ::PeekMessageA(&msg, nullptr, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_NOREMOVE) &&
                             msg.wParam == HTCLOSE;
-    const bool altF4 =
-        !closeClick && ::PeekMessageA(&msg, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_NOREMOVE) && msg.wParam == VK_F4;
+    const bool altF4 = !closeClick &&
+                       ::PeekMessageA(&msg, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_NOREMOVE) &&
+                       msg.wParam == VK_F4;
     if (!closeClick && !altF4)
         return;
     const UINT message = closeClick ? WM_NCLBUTTONDOWN : WM_SYSKEYDOWN;

@@ -26,7 +26,8 @@ public:
     }
 
     bool isAt(const std::string& path) const override {
-        struct stat open {}, named {};
+        struct stat open {
+        }, named{};
         return ::fstat(m_fd, &open) == 0 && open.st_nlink > 0 && ::lstat(path.c_str(), &named) == 0 &&
                open.st_dev == named.st_dev && open.st_ino == named.st_ino;
     }

@@ -42,7 +42,8 @@ std::string UsbIdentity(const std::string& devicePath, const std::string& sysRoo
             interface = Attribute(dir, "bInterfaceNumber");
         const std::string vendor = Attribute(dir, "idVendor");
         if (!vendor.empty())
-            return vendor + ":" + Attribute(dir, "idProduct") + ":" + Attribute(dir, "serial") + ":" + interface;
+            return vendor + ":" + Attribute(dir, "idProduct") + ":" + Attribute(dir, "serial") + ":" +
+                   interface;
     }
     return {};
 }

@@ -32,8 +32,9 @@ public:
     }
 
     bool isAt(const std::string& path) const override {
-        HANDLE named = CreateFileW(ToWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE named =
+            CreateFileW(ToWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (named == INVALID_HANDLE_VALUE)
             return false;
         const bool same = SameFile(m_file, named);
@@ -43,11 +44,12 @@ public:
 
     std::size_t append(std::string_view bytes) override {
         DWORD written = 0;
-        if (!WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == 0) {
+        if (!WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == 0) {
             const DWORD error = GetLastError();
             throw Error::fromErrno(error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC
-                                   : error == ERROR_ACCESS_DENIED                               ? EACCES
-                                                                                                : EIO);
+                                   : error == ERROR_ACCESS_DENIED                              ? EACCES
+                                                                                               : EIO);
         }
         return written;
     }
@@ -64,13 +66,14 @@ std::unique_ptr<AppendFile> AppendFile::open(const std::string& path) {
         RefuseNotRegular(true);
     // FILE_APPEND_DATA alone: every write goes to the end, whoever else appends. Others may read,
     // and may rename or delete the log (a rotation), which isAt then notices.
-    HANDLE file = CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         throw Error::fromErrno(error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
-                               : error == ERROR_PATH_NOT_FOUND                                ? ENOENT
-                                                                                              : EIO);
+                               : error == ERROR_PATH_NOT_FOUND                                  ? ENOENT
+                                                                                                : EIO);
     }
     if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);

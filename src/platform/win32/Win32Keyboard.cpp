@@ -48,7 +48,8 @@ void Win32Keyboard::sendKey(std::uint32_t key, bool down) {
             if (m_wait)
                 m_wait->waitUntil(earliest);
             else
-                Sleep(static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(earliest - now).count()));
+                Sleep(
+                    static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(earliest - now).count()));
         }
         if (m_stopped && !pressesNothingNew)
             return;

@@ -34,7 +34,9 @@ public:
     bool capsLockOn() override;
     // KEYDELAY: a press comes at least this long after the one before; the wait serves the
     // program's messages, so closing the window or ending the session is served meanwhile.
-    void setKeyDelay(int milliseconds) override { m_keyDelay = std::chrono::milliseconds(milliseconds > 0 ? milliseconds : 0); }
+    void setKeyDelay(int milliseconds) override {
+        m_keyDelay = std::chrono::milliseconds(milliseconds > 0 ? milliseconds : 0);
+    }
     // No press after this, but Caps Lock given back to the user; releases still go out.
     void stop() override;
 

@@ -20,7 +20,8 @@ using test::PtyPair;
 using test::TempDir;
 
 // A USB adapter's port as sysfs lays it out: the usb-serial port, its interface, its device.
-void AddUsbPort(const TempDir& dir, const std::string& tty, const std::string& serial, const std::string& interface) {
+void AddUsbPort(const TempDir& dir, const std::string& tty, const std::string& serial,
+                const std::string& interface) {
     const std::string device = "sys/devices/pci0/usb1/1-1-" + serial;
     const std::string intf = device + "/1-1:1." + interface;
     fs::create_directories(dir.file(intf + "/" + tty));
@@ -78,7 +79,8 @@ TEST(DeviceReturn, APtyComesBackOnlyThroughALinkMadeAnew) {
     fs::create_symlink(second.slavePath(), path);
     ASSERT_TRUE(serial.open(0));
     serial.close();
-    EXPECT_EQ(serial.checkReturn(0), SerialDevice::Return::NotBack) << "the same link, to a node without identity";
+    EXPECT_EQ(serial.checkReturn(0), SerialDevice::Return::NotBack)
+        << "the same link, to a node without identity";
     fs::remove(path);
     EXPECT_EQ(serial.checkReturn(0), SerialDevice::Return::NotBack);
     fs::create_symlink(terminal.slavePath(), path);

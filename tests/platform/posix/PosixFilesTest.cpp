@@ -49,7 +49,8 @@ TEST(PosixFiles, WhatIsNotARegularFileIsRefusedByNameAndNothingWaits) {
               dir.file("ablauf.pst") + ": keine gew\xF6hnliche Datei");
     EXPECT_EQ(Refusal([&] { ReadWholeFile(dir.file("token"), FileLimit::Token); }),
               dir.file("token") + ": keine gew\xF6hnliche Datei");
-    EXPECT_EQ(Refusal([&] { ReadWholeFile(dir.file("TRAVEK.INI")); }), dir.file("TRAVEK.INI") + ": zu gro\xDF (mehr als 1 MB)");
+    EXPECT_EQ(Refusal([&] { ReadWholeFile(dir.file("TRAVEK.INI")); }),
+              dir.file("TRAVEK.INI") + ": zu gro\xDF (mehr als 1 MB)");
 
     // A dangling link is neither written through nor replaced by a file of its own.
     EXPECT_THAT(Refusal([&] { WriteFileAtomically(dir.file("ablauf.abl"), "1\t1\t{TAB};\r\n"); }),
@@ -61,7 +62,10 @@ TEST(PosixFiles, WhatIsNotARegularFileIsRefusedByNameAndNothingWaits) {
 
     // The measurement log on a FIFO: the row fails, and the next one is tried again.
     MeasurementLog log(dir.file("messung.csv"));
-    EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", "", ""}); }), "keine gew\xF6hnliche Datei");
+    EXPECT_EQ(Refusal([&] {
+                  log.append({"COM1", 1, 1, "A: 1", "1,000", "", ""});
+              }),
+              "keine gew\xF6hnliche Datei");
     ASSERT_EQ(::unlink(dir.file("messung.csv").c_str()), 0);
     EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", "", ""}); }), "");
 }
