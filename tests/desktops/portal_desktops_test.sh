@@ -145,21 +145,7 @@ EOF
             { show_logs "$logs"; fail "gnome: no virtual keyboard"; }
     fi
 
-    cat >"$work/BOX.VAL" <<'EOF'
-[PARAMETER]
-COMx=1
-BAUD=9600
-PARITY=0
-BYTELEN=8
-STOPBITS=1
-CNTCH=1
-MW_SIGN1=CH_1
-MWI_SIGN1=E1
-DISALL=D0
-ENDCHAR1=13
-STARTPOS=6
-ENDPOS=15
-EOF
+    write_one_channel_box "$work"
     printf '[PARAMETER]\nINTERFACE=BOX\nNK=3\n\n[COMPORTS]\nCOM1=./box\n\n[LOG]\nFILE=messung.csv\n' >"$work/TRAVEK.INI"
     printf '1\t1\t{TAB};\n2\t1\t{ENTER};\n' >"$work/ablauf.abl"
     printf '2\n@@|~\xe4\xf6\xfc\xdf\x80^ax;{ENTER};\n' >"$work/ablauf.pst"

@@ -11,21 +11,7 @@ travek="$(realpath "$1")" sim="$(realpath "$2")" textwin="$(realpath "$3")"
 
 make_test_dir exit
 
-cat >"$dir/BOX.VAL" <<'EOF'
-[PARAMETER]
-COMx=1
-BAUD=9600
-PARITY=0
-BYTELEN=8
-STOPBITS=1
-CNTCH=1
-MW_SIGN1=CH_1
-MWI_SIGN1=E1
-DISALL=D0
-ENDCHAR1=13
-STARTPOS=6
-ENDPOS=15
-EOF
+write_one_channel_box "$dir"
 printf '[PARAMETER]\nINTERFACE=BOX\nNK=3\nKEYDELAY=1000\n\n[COMPORTS]\nCOM1=./box\n\n[LOG]\nFILE=messung.csv\n' \
     >"$dir/TRAVEK.INI"
 # The value and its keys take about 20 presses: 20 seconds at this pace.

@@ -102,3 +102,43 @@ start_box() { # dir
     remember_pid $!
     wait_until 100 test -L "$1/box" || { show_logs "$1"; fail "the simulator did not make its link"; }
 }
+
+# A 1-channel box, CH_1 switched on by E1, its value at positions 6 to 15: BOX.VAL in dir.
+write_one_channel_box() { # dir
+    printf '%s\r\n' '[PARAMETER]' COMx=1 BAUD=9600 PARITY=0 BYTELEN=8 STOPBITS=1 CNTCH=1 MW_SIGN1=CH_1 \
+        MWI_SIGN1=E1 DISALL=D0 ENDCHAR1=13 STARTPOS=6 ENDPOS=15 >"$1/BOX.VAL"
+}
+
+# A headless sway with the config file given, its runtime directory in dir/run. sway refuses to
+# run as root, so under root it runs as nobody, and root connects to its socket. Sets sway_pid,
+# runtime, socket, ipc and as_sway_user (the command prefix that runs as sway's user), and exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY; skips (or fails
+# under CI) when sway cannot start here.
+start_headless_sway() { # dir config
+    as_sway_user=()
+    runtime="$1/run"
+    mkdir "$runtime"
+    if [ "$(id -u)" -eq 0 ]; then
+        command -v setpriv >/dev/null || skip_or_fail "setpriv is not installed"
+        as_sway_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+        chown 65534:65534 "$runtime"
+    fi
+    chmod 700 "$runtime"
+    chmod 644 "$2"
+    env -i PATH="$PATH" HOME="$runtime" XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_RENDERER=pixman \
+        WLR_LIBINPUT_NO_DEVICES=1 "${as_sway_user[@]}" sway -c "$2" </dev/null >"$1/sway.log" 2>&1 &
+    sway_pid=$!
+    remember_pid "$sway_pid"
+    sway_up() {
+        kill -0 "$sway_pid" 2>/dev/null || return 0 # gone: stop waiting
+        compgen -G "$runtime/wayland-*.lock" >/dev/null && compgen -G "$runtime/sway-ipc.*.sock" >/dev/null
+    }
+    wait_until 100 sway_up || true
+    if ! kill -0 "$sway_pid" 2>/dev/null || ! compgen -G "$runtime/sway-ipc.*.sock" >/dev/null; then
+        tail -n 20 "$1/sway.log" >&2
+        skip_or_fail "sway did not start here"
+    fi
+    socket="$(basename "$(compgen -G "$runtime/wayland-*.lock" | head -n 1)" .lock)"
+    ipc="$(compgen -G "$runtime/sway-ipc.*.sock" | head -n 1)"
+    export XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$socket"
+    unset DISPLAY
+}

@@ -12,7 +12,7 @@ travek="$(realpath "$1")" sim="$(realpath "$2")" textwin="$(realpath "$3")"
 
 make_test_dir target
 
-printf '[PARAMETER]\r\nCOMx=1\r\nBAUD=9600\r\nPARITY=0\r\nBYTELEN=8\r\nSTOPBITS=1\r\nCNTCH=1\r\nMW_SIGN1=CH_1\r\nMWI_SIGN1=E1\r\nDISALL=D0\r\nENDCHAR1=13\r\nSTARTPOS=6\r\nENDPOS=15\r\n' >"$dir/BOX.VAL"
+write_one_channel_box "$dir"
 printf '[PARAMETER]\nINTERFACE=BOX\nNK=3\n\n[COMPORTS]\nCOM1=./box\n\n[LOG]\nFILE=log.csv\n\n[TARGET]\nPROGRAM="travek-textwin"\nCLASS="Messung"\nTITLE=""\nMATCHTITLE=0\n' >"$dir/TRAVEK.INI"
 printf '1\t1\t{TAB};\n' >"$dir/ablauf.abl"
 printf '0\n\n' >"$dir/ablauf.pst"

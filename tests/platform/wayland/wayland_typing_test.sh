@@ -26,35 +26,9 @@ finish() {
 }
 trap finish EXIT
 
-as_sway_user=()
-runtime="$dir/run"
-mkdir "$runtime"
-if [ "$(id -u)" -eq 0 ]; then
-    command -v setpriv >/dev/null || skip_or_fail "setpriv is not installed"
-    as_sway_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-    chown 65534:65534 "$runtime"
-fi
-chmod 700 "$runtime"
 # sway tells its X display (XWayland's, started on the first X client) to its children.
 printf 'xwayland enable\nexec sh -c '"'"'echo "$DISPLAY" >"$XDG_RUNTIME_DIR/x-display"'"'"'\n' >"$dir/sway.conf"
-chmod 644 "$dir/sway.conf"
-env -i PATH="$PATH" HOME="$runtime" XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_RENDERER=pixman \
-    WLR_LIBINPUT_NO_DEVICES=1 "${as_sway_user[@]}" sway -c "$dir/sway.conf" </dev/null >"$dir/sway.log" 2>&1 &
-sway_pid=$!
-remember_pid "$sway_pid"
-sway_up() {
-    kill -0 "$sway_pid" 2>/dev/null || return 0 # gone: stop waiting
-    compgen -G "$runtime/wayland-*.lock" >/dev/null && compgen -G "$runtime/sway-ipc.*.sock" >/dev/null
-}
-wait_until 100 sway_up || true
-if ! kill -0 "$sway_pid" 2>/dev/null || ! compgen -G "$runtime/sway-ipc.*.sock" >/dev/null; then
-    tail -n 20 "$dir/sway.log" >&2
-    skip_or_fail "sway did not start here"
-fi
-socket="$(basename "$(compgen -G "$runtime/wayland-*.lock" | head -n 1)" .lock)"
-ipc="$(compgen -G "$runtime/sway-ipc.*.sock" | head -n 1)"
-export XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$socket"
-unset DISPLAY
+start_headless_sway "$dir" "$dir/sway.conf"
 
 # Succeeds once a window matching the criteria exists, and gives it the focus.
 focus() { # criteria
