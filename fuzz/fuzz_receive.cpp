@@ -162,13 +162,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             handlerPtr->receive(chunk.data(), static_cast<std::int32_t>(chunk.size()));
         }
     };
-    outputs.SetPanel = [&](int panel, const std::string& text) {
-        if (!(panel == ReceiveHandler::CurrentStepPanel || panel == ReceiveHandler::ChannelPanel ||
-              panel == ReceiveHandler::LinePanel))
-            fail("unknown panel " + std::to_string(panel));
-        if (panel == ReceiveHandler::LinePanel)
-            if (text.size() > ReceiveHandler::MaxLineLength)
-                fail("panel 5 shows more than a line's head");
+    outputs.SetPanel = [&](StatusPanel panel, const std::string& text) {
+        if (!(panel == StatusPanel::CurrentStep || panel == StatusPanel::Channel || panel == StatusPanel::Line))
+            fail("unknown panel " + std::to_string(static_cast<int>(panel)));
+        if (panel == StatusPanel::Line && text.size() > LineReading::MaxLength)
+            fail("the line panel shows more than a line's head");
     };
     ReceiveHandler handler(definition, table, series, NK, separator, outputs);
     handlerPtr = &handler;
@@ -187,10 +185,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         if (table.CurrentStep < 1 || table.CurrentStep > std::max(table.StepCount, 1))
             fail("CurrentStep " + std::to_string(table.CurrentStep) + " with StepCount " +
                  std::to_string(table.StepCount));
-        if (definition.LineBuffer.size() > ReceiveHandler::MaxLineLength)
-            fail("LineBuffer grew to " + std::to_string(definition.LineBuffer.size()));
-        if (definition.ValueText.size() > ReceiveHandler::MaxValueTextLength)
-            fail("ValueText too long");
+        if (handler.partialLine().size() > LineReading::MaxLength)
+            fail("the partial line grew to " + std::to_string(handler.partialLine().size()));
     }
     // Chunks still waiting for a typing that never came are delivered now, in order.
     while (!duringTyping.empty()) {
@@ -200,7 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
     if (table.CurrentStep < 1 || table.CurrentStep > std::max(table.StepCount, 1))
         fail("CurrentStep out of range at the end");
-    if (definition.LineBuffer.size() > ReceiveHandler::MaxLineLength)
-        fail("LineBuffer too long at the end");
+    if (handler.partialLine().size() > LineReading::MaxLength)
+        fail("the partial line too long at the end");
     return 0;
 }

@@ -14,6 +14,7 @@ set(TRAVEK_CORE_SOURCES
     gauge/InterfaceDefinition.cpp
     gauge/InterfaceActivation.cpp
     gauge/PortControl.cpp
+    gauge/LineReading.cpp
     typing/LayoutKeySender.cpp
     typing/RecordingKeyboard.cpp
     typing/LogKeySender.cpp
@@ -23,6 +24,10 @@ set(TRAVEK_CORE_SOURCES
     session/SequenceState.cpp
     session/ReceiveHandler.cpp
     session/Dialogs.cpp
+    session/BoxActivation.cpp
+    session/LineRecorder.cpp
+    session/PortReconnect.cpp
+    session/SessionFiles.cpp
     session/Session.cpp
     target/TargetWindow.cpp
     target/TargetGuard.cpp

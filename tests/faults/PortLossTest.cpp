@@ -46,7 +46,7 @@ protected:
         dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
         start();
         startUpAndActivate();
-        ASSERT_EQ(form->panelText(0), "COM 1");
+        ASSERT_EQ(form->panelText(StatusPanel::Port), "COM 1");
         ASSERT_EQ(form->activeLabel->text(), "Active");
         // The commands the box got at activation.
         box->receive(6, 500);
@@ -81,7 +81,7 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
     // reach.)
     PointLink(link, dir.file("unplugged"));
 
-    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM ?");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
     EXPECT_EQ(keys.nestedCalls, 0);
     // Every value that arrived before the loss is typed, in order, with the step's key.
@@ -113,7 +113,7 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
     pressComportOk();
     form->choosePort();
     waitForActivation();
-    EXPECT_EQ(form->panelText(0), "COM 1");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM 1");
     EXPECT_EQ(form->activeLabel->text(), "Active");
     ASSERT_TRUE(form->session().port().IsPortOpen());
     EXPECT_EQ(returned->receive(6, 1000), "D0\rE1\r");
@@ -130,7 +130,7 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
 TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
     box->closeMaster();
     ASSERT_TRUE(runUntil([&] { return !form->session().port().IsPortOpen(); }, 3000));
-    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM ?");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
     // The adapter stays unplugged. (Its old terminal number may meanwhile belong to another
     // program's pseudo terminal, which the name must not reach.)
@@ -145,7 +145,7 @@ TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
     expectErrorBox("COM1 Error");
     form->choosePort();
     EXPECT_FALSE(form->session().port().IsPortOpen());
-    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM ?");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
 }
 
@@ -177,7 +177,7 @@ TEST_F(PortLoss, TheBoxComesBackByItselfAndTheSequenceGoesOnWhereItWas) {
     ASSERT_TRUE(runUntil([&] { return form->session().port().IsPortOpen(); }, 2000));
     waitForActivation();
     EXPECT_EQ(returned->receive(6, 500), "D0\rE1\r");
-    EXPECT_EQ(form->panelText(0), "COM 1");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM 1");
     EXPECT_EQ(form->activeLabel->text(), "Active");
     returned->send("A: 2,00\r\n");
     ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 4; }, 3000));
@@ -208,7 +208,7 @@ TEST_F(RunningProgram, APtyNodeThatATerminalTookOverIsNotOpened) {
     ASSERT_EQ(::tcgetattr(terminal.masterFd(), &after), 0);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
     EXPECT_FALSE(form->session().port().IsPortOpen());
-    EXPECT_EQ(form->panelText(5), QString::fromUtf8("COM1 ist fort; \"Einstellungen > Comport\" öffnet den Port wieder"));
+    EXPECT_EQ(form->panelText(StatusPanel::Line), QString::fromUtf8("COM1 ist fort; \"Einstellungen > Comport\" öffnet den Port wieder"));
     if (terminal.slavePath() != node)
         std::printf("note: the terminal got %s, not the box's node %s\n", terminal.slavePath().c_str(), node.c_str());
 }

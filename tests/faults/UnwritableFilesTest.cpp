@@ -197,7 +197,7 @@ TEST_F(UnwritableFiles, APortThatCannotBeStoredKeepsTheDefinitionAndThePortInUse
 
     // What the file holds is what is used: still COM1, reopened and active.
     EXPECT_EQ(state().Definition.ComPortNumber, 1);
-    EXPECT_EQ(form->panelText(0), "COM 1");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM 1");
     EXPECT_EQ(form->activeLabel->text(), "Active");
     box.send("A: 2,50\r\n");
     ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 2; }, 3000));

@@ -12,12 +12,12 @@ namespace travek::test {
 // time as advance() passes it. Readiness is signalled by the test with makeReadable().
 class FakeEventLoop : public EventLoop {
 public:
-    TaskId after(std::chrono::milliseconds delay, std::function<void()> task) override {
+    TaskId schedule(std::chrono::milliseconds delay, std::function<void()> task) override {
         const TaskId id = m_nextId++;
         m_tasks.emplace(std::make_pair(m_now + delay, id), std::move(task));
         return id;
     }
-    void cancel(TaskId id) override {
+    void cancelTask(TaskId id) override {
         for (auto it = m_tasks.begin(); it != m_tasks.end(); ++it)
             if (it->first.second == id) {
                 m_tasks.erase(it);

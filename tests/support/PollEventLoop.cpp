@@ -22,13 +22,13 @@ private:
     int m_id;
 };
 
-EventLoop::TaskId PollEventLoop::after(std::chrono::milliseconds delay, std::function<void()> task) {
+EventLoop::TaskId PollEventLoop::schedule(std::chrono::milliseconds delay, std::function<void()> task) {
     const TaskId id = m_nextId++;
     m_tasks.emplace(std::make_pair(Clock::now() + delay, id), std::move(task));
     return id;
 }
 
-void PollEventLoop::cancel(TaskId id) {
+void PollEventLoop::cancelTask(TaskId id) {
     for (auto it = m_tasks.begin(); it != m_tasks.end(); ++it)
         if (it->first.second == id) {
             m_tasks.erase(it);

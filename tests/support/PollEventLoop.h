@@ -13,8 +13,8 @@ namespace travek::test {
 // tell a quiet loop from a spinning one.
 class PollEventLoop : public EventLoop {
 public:
-    TaskId after(std::chrono::milliseconds delay, std::function<void()> task) override;
-    void cancel(TaskId id) override;
+    TaskId schedule(std::chrono::milliseconds delay, std::function<void()> task) override;
+    void cancelTask(TaskId id) override;
     std::unique_ptr<Watch> watchReadable(std::intptr_t handle, std::function<void()> onReadable) override;
 
     void runFor(int ms);

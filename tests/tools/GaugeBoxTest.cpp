@@ -1,5 +1,5 @@
 #include "GaugeBox.h"
-#include "SimHarness.h"
+#include "support/ReceivingEnd.h"
 #include "support/TempDir.h"
 #include "ValueSource.h"
 

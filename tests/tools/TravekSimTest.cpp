@@ -1,6 +1,6 @@
 // The real travek-sim on a pseudo terminal, talked to the way TRAVEK talks to a box.
 
-#include "SimHarness.h"
+#include "support/ReceivingEnd.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>

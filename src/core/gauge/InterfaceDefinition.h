@@ -12,7 +12,7 @@ namespace travek {
 inline constexpr int MaxChannels = 48;
 
 // The settings of the selected measuring interface, read from its definition file (the interface
-// name followed by ".VAL"), plus the receive-line state. One instance lives as long as the program.
+// name followed by ".VAL"). One instance lives as long as the program.
 struct InterfaceDefinition {
     std::string InterfaceName = "PX5R";
     std::int32_t ComPortNumber = 1;
@@ -36,8 +36,6 @@ struct InterfaceDefinition {
     std::uint8_t AutoTriggerL2 = 9;
     bool UseRts = false;
     double Factor = 1.0;
-    std::string LineBuffer;
-    std::string ValueText;
 };
 
 // Fills every file-backed field from fileName in the working directory (found without regard to

@@ -120,7 +120,6 @@ void SerialPort::startReceiving() {
 
 void SerialPort::schedulePoll() {
     m_pollTask = m_loop.after(std::chrono::milliseconds(m_pollingDelay), [this] {
-        m_pollTask = 0;
         // Armed again first: the handler may close the port, which cancels it.
         schedulePoll();
         PollReceive();
@@ -128,10 +127,7 @@ void SerialPort::schedulePoll() {
 }
 
 void SerialPort::stopReceiving() {
-    if (m_pollTask != 0) {
-        m_loop.cancel(m_pollTask);
-        m_pollTask = 0;
-    }
+    m_pollTask.cancel();
     // Possibly called from within the watch's own callback (a handler closing the port).
     m_watch.reset();
 }

@@ -94,7 +94,7 @@ private:
     SerialSettings m_settings;
     std::uint16_t m_pollingDelay = 100;
     std::vector<char> m_receiveBuffer;
-    EventLoop::TaskId m_pollTask = 0;
+    EventLoop::Task m_pollTask;
     std::unique_ptr<EventLoop::Watch> m_watch;
 };
 

@@ -107,15 +107,13 @@ void PortList::start(std::function<void()> changed, std::function<void(const std
     m_reportedFailure.clear();
     m_running = true;
     refreshAndReport();
-    if (m_running && m_task == 0)
+    if (m_running && !m_task.pending())
         schedule();
 }
 
 void PortList::stop() {
     m_running = false;
-    if (m_task != 0)
-        m_loop.cancel(m_task);
-    m_task = 0;
+    m_task.cancel();
 }
 
 void PortList::refreshAndReport() {
@@ -155,10 +153,9 @@ void PortList::refreshAndReport() {
 
 void PortList::schedule() {
     m_task = m_loop.after(std::chrono::milliseconds(RefreshMs), [this] {
-        m_task = 0;
         refreshAndReport();
         // Armed after the report: a box open meanwhile has no refresh running under it.
-        if (m_running && m_task == 0)
+        if (m_running && !m_task.pending())
             schedule();
     });
 }
@@ -176,7 +173,6 @@ void TargetWindowChoice::capture() {
 }
 
 void TargetWindowChoice::tick(int secondsLeft) {
-    m_task = 0;
     if (secondsLeft <= 0) {
         take();
         changed();
@@ -217,11 +213,7 @@ void TargetWindowChoice::clear() {
     m_status.clear();
 }
 
-void TargetWindowChoice::stop() {
-    if (m_task != 0)
-        m_loop.cancel(m_task);
-    m_task = 0;
-}
+void TargetWindowChoice::stop() { m_task.cancel(); }
 
 void TargetWindowChoice::changed() {
     if (onChanged)

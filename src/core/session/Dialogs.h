@@ -131,7 +131,6 @@ public:
     static constexpr int RefreshMs = 500;
 
     PortList(EventLoop& loop, Source source) : m_loop(loop), m_source(std::move(source)) {}
-    ~PortList() { stop(); }
     PortList(const PortList&) = delete;
     PortList& operator=(const PortList&) = delete;
 
@@ -156,7 +155,7 @@ private:
     std::vector<std::string> m_lines;
     std::function<void()> m_changed;
     std::function<void(const std::string&)> m_failed;
-    EventLoop::TaskId m_task = 0;
+    EventLoop::Task m_task;
     bool m_running = false;
     bool m_reporting = false;
     // The failure reported last; empty while the list reads.
@@ -188,7 +187,6 @@ public:
     static constexpr int CountdownSeconds = 3;
 
     TargetWindowChoice(EventLoop& loop, FocusWindow& focus, TargetWindow current);
-    ~TargetWindowChoice() { stop(); }
     TargetWindowChoice(const TargetWindowChoice&) = delete;
     TargetWindowChoice& operator=(const TargetWindowChoice&) = delete;
 
@@ -197,7 +195,7 @@ public:
     std::string targetText() const { return DescribeTarget(m_target); }
     // The countdown, or why the last "Festlegen" took no window; empty otherwise.
     const std::string& status() const { return m_status; }
-    bool counting() const { return m_task != 0; }
+    bool counting() const { return m_task.pending(); }
 
     void capture();
     void clear();
@@ -218,7 +216,7 @@ private:
     FocusWindow& m_focus;
     TargetWindow m_target;
     std::string m_status;
-    EventLoop::TaskId m_task = 0;
+    EventLoop::Task m_task;
 };
 
 } // namespace travek

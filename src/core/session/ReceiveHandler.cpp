@@ -5,7 +5,6 @@
 #include "core/text/TextHelpers.h"
 #include "core/typing/KeyOutput.h"
 
-#include <optional>
 #include <utility>
 
 namespace travek {
@@ -37,20 +36,19 @@ void ReceiveHandler::receive(const void* DataPtr, std::int32_t DataSize) {
 }
 
 void ReceiveHandler::dropReceived() {
-    m_definition.LineBuffer.clear();
+    m_line.clear();
     m_heldBack.clear();
     ++m_drops;
 }
 
 void ReceiveHandler::handleChunk(std::string_view chunk) {
-    std::string& buffer = m_definition.LineBuffer;
     const std::uint64_t drops = m_drops;
     for (char byte : chunk) {
         if (byte != '\r') {
             // Only the first characters of a line are used; a device that never sends CR must not
             // make the buffer grow.
-            if (buffer.size() < MaxLineLength)
-                buffer.push_back(byte);
+            if (m_line.size() < LineReading::MaxLength)
+                m_line.push_back(byte);
             continue;
         }
         handleLine();
@@ -58,31 +56,17 @@ void ReceiveHandler::handleChunk(std::string_view chunk) {
         // from the device that is gone.
         if (m_drops != drops)
             return;
-        buffer.clear();
+        m_line.clear();
     }
 }
 
 void ReceiveHandler::handleLine() {
-    std::string line = m_definition.LineBuffer.substr(0, MaxLineLength);
-    // The LF after the previous line's CR stands at the start of this one.
-    if (const auto lf = line.find('\n'); lf != std::string::npos)
-        line.erase(lf, 1);
-
-    const int channel = IdentifyChannel(m_definition, line);
-    std::optional<double> value;
-    if (channel != 0) {
-        const int start = m_definition.StartPos == 0 ? 1 : m_definition.StartPos;
-        const int count = int(m_definition.EndPos) - int(m_definition.StartPos);
-        std::string valueText;
-        if (count > 0 && static_cast<std::size_t>(start) <= line.size())
-            valueText = line.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
-        m_definition.ValueText = valueText.substr(0, MaxValueTextLength);
-        value = ConvertValueText(m_definition.ValueText);
-    }
+    LineReading reading = readLine(m_definition, m_line);
+    const int channel = reading.channel;
     LineOutcome outcome;
     outcome.channel = channel;
     outcome.step = m_table.CurrentStep;
-    outcome.note = judge(channel, value.has_value());
+    outcome.note = judge(channel, reading.value.has_value());
     // A gauge's error line or an empty cut holds no number: typing an invented one would corrupt
     // the record, so nothing is typed and the step waits for a real value.
     // A value for the wrong window is not typed anywhere, and the sequence does not move: the
@@ -90,7 +74,7 @@ void ReceiveHandler::handleLine() {
     if (outcome.note == LineOutcome::Note::Typed && m_outputs.MayType && !m_outputs.MayType(outcome))
         outcome.note = LineOutcome::Note::WrongWindow;
     if (outcome.note == LineOutcome::Note::Typed) {
-        outcome.typed = dispatch(*value);
+        outcome.typed = dispatch(*reading.value);
         if (m_typingFailure) {
             // The value stands in the record only when it went out whole.
             outcome.note = LineOutcome::Note::NotTyped;
@@ -107,11 +91,11 @@ void ReceiveHandler::handleLine() {
     }
     // The panels follow the keys: a window's relayout before the first key was a good part of
     // the time from the line's end to the value's arrival.
-    setPanel(LinePanel, line);
+    setPanel(StatusPanel::Line, reading.line);
     if (channel != 0)
-        setPanel(ChannelPanel, IntToStr(channel) + " [OK]");
+        setPanel(StatusPanel::Channel, IntToStr(channel) + " [OK]");
     if (m_outputs.LineHandled) {
-        outcome.line = std::move(line);
+        outcome.line = std::move(reading.line);
         m_outputs.LineHandled(outcome);
     }
 }
@@ -140,7 +124,7 @@ std::string ReceiveHandler::dispatch(double value) {
     ++m_table.CurrentStep;
     if (m_table.CurrentStep > m_table.StepCount)
         m_table.CurrentStep = 1;
-    setPanel(CurrentStepPanel, IntToStr(m_table.CurrentStep));
+    setPanel(StatusPanel::CurrentStep, IntToStr(m_table.CurrentStep));
     return typed;
 }
 
@@ -166,7 +150,7 @@ void ReceiveHandler::send(std::string_view keys, LineOutcome::Part part) {
     }
 }
 
-void ReceiveHandler::setPanel(int panel, const std::string& text) const {
+void ReceiveHandler::setPanel(StatusPanel panel, const std::string& text) const {
     if (m_outputs.SetPanel)
         m_outputs.SetPanel(panel, text);
 }

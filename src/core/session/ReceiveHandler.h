@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/gauge/InterfaceDefinition.h"
+#include "core/gauge/LineReading.h"
 #include "core/session/SequenceState.h"
+#include "core/session/StatusPanel.h"
 
 #include <cstdint>
 #include <deque>
@@ -43,13 +45,10 @@ struct LineOutcome {
 // string and moves the sequence on.
 class ReceiveHandler {
 public:
-    // Status bar panels that the handler writes.
-    enum Panel { CurrentStepPanel = 3, ChannelPanel = 4, LinePanel = 5 };
-
     struct Outputs {
         // Throws Error when the keyboard cannot type.
         std::function<void(std::string_view Keys)> SendKeys;
-        std::function<void(int panel, const std::string& text)> SetPanel;
+        std::function<void(StatusPanel panel, const std::string& text)> SetPanel;
         // Once per line, after its value and keys were typed (never in the middle of them) and
         // before the next line is looked at.
         std::function<void(const LineOutcome& outcome)> LineHandled = {};
@@ -72,10 +71,8 @@ public:
     void dropReceived();
     // True while a line's keys are being typed (the event loop runs in the middle of them).
     bool typing() const { return m_busy; }
-
-    // Only the first characters of a line are ever looked at.
-    static constexpr std::size_t MaxLineLength = 30;
-    static constexpr std::size_t MaxValueTextLength = 100;
+    // The line received so far, at most LineReading::MaxLength characters.
+    const std::string& partialLine() const { return m_line; }
 
 private:
     void handleChunk(std::string_view chunk);
@@ -85,7 +82,7 @@ private:
     std::string dispatch(double value);
     void typePieces(const std::string& keyString, LineOutcome::Part part);
     void send(std::string_view keys, LineOutcome::Part part);
-    void setPanel(int panel, const std::string& text) const;
+    void setPanel(StatusPanel panel, const std::string& text) const;
 
     InterfaceDefinition& m_definition;
     SequenceTable& m_table;
@@ -93,6 +90,7 @@ private:
     const std::uint8_t& m_NK;
     char m_separator;
     Outputs m_outputs;
+    std::string m_line;
 
     // Typing lets the event loop run, so the driver can deliver the next chunk while a value is
     // still being typed. Such chunks wait here and are handled, in order, once the current ones

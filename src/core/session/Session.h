@@ -1,20 +1,20 @@
 #pragma once
 
 #include "core/files/GridModel.h"
-#include "core/files/MeasurementLog.h"
-#include "core/gauge/InterfaceActivation.h"
 #include "core/loop/EventLoop.h"
 #include "core/serial/SerialPort.h"
+#include "core/session/BoxActivation.h"
 #include "core/session/Dialogs.h"
+#include "core/session/LineRecorder.h"
+#include "core/session/PortReconnect.h"
 #include "core/session/ProgramState.h"
 #include "core/session/ReceiveHandler.h"
 #include "core/session/SequenceState.h"
+#include "core/session/SessionFiles.h"
 #include "core/target/TargetGuard.h"
 
 #include <memory>
-#include <set>
 #include <string>
-#include <vector>
 
 namespace travek {
 
@@ -22,31 +22,21 @@ class KeyOutput;
 class SessionView;
 
 // The program's workflow: owns its state (definition, series settings, decimals, the grid, the
-// running sequence, the port, the separator) and offers the user's actions. It reaches the user
-// interface only through its SessionView, and time only through its EventLoop.
+// running sequence, the port, the separator) and offers the user's actions. The side jobs are
+// helpers it owns: the box's activation, the reconnect of a lost port, the record of each line and
+// the session's files. It reaches the user interface only through its SessionView, and time only
+// through its EventLoop.
 class Session {
 public:
     static constexpr int GridRows = 100;
-    static constexpr const char* SequenceFileName = "./ablauf.abl";
-    static constexpr const char* SeriesFileName = "./ablauf.pst";
-    static constexpr const char* SettingsFileName = "TRAVEK.INI";
     static constexpr const char* Caption = "TRAVEK v1.01";
     // What a line's outcome says when no key output was given.
     static constexpr const char* NoKeyboard = "no keyboard types the keys";
-    // How often a lost port is tried again.
-    static constexpr std::chrono::milliseconds ReconnectInterval{1000};
-    // The least time between two tries that changes in the device's folder start.
-    static constexpr std::chrono::milliseconds DeviceEventSpacing{100};
-    // The pause after each channel command, so the box can switch the channel on.
-    static constexpr std::chrono::milliseconds ChannelCommandPause{100};
     static constexpr std::chrono::milliseconds StartUpDelay{100};
-    // How long after the last change the files are saved.
-    static constexpr std::chrono::milliseconds SaveDelay{1000};
 
     // separator is the key string separator; the device is the serial port's (the platform's when
     // none is given). Nothing is shown before open().
     Session(SessionView& view, EventLoop& loop, char separator, std::unique_ptr<SerialDevice> device = {});
-    ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -94,20 +84,18 @@ public:
     // after each channel command; the labels say "Init", then "Active". Again while running starts
     // over; closing the port stops it.
     void initInterface();
-    bool activating() const { return m_activationTask != 0; }
+    bool activating() const { return m_activation.running(); }
 
-    // The adapter was pulled or the device went away; the port is closed already. The same port
-    // is tried again every ReconnectInterval, and when its device's folder changes, until it opens
-    // (then it is set up and the box initialised as by "Init Interface", and the sequence goes on
-    // where it was) or until the user chooses a port or an interface. Only the same device is
-    // opened (SerialDevice::checkReturn): a port whose device cannot be told from the next one
-    // waits for the user's "Comport".
+    // The adapter was pulled or the device went away; the port is closed already. It is waited
+    // for (PortReconnect) until it opens, then set up and the box initialised as by "Init
+    // Interface", and the sequence goes on where it was; or until the user chooses a port or an
+    // interface.
     void portLost();
-    bool reconnecting() const { return m_reconnectTask != 0; }
+    bool reconnecting() const { return m_reconnect.waiting(); }
 
     // Saves the sequence, the interface name and the series settings, each on its own, and closes
-    // the port; once. (They are saved SaveDelay after every change as well.) Unattended (a signal, the end of the desktop session) nobody is there to
-    // answer a box, so a file that cannot be saved is reported on standard error instead.
+    // the port; once. Unattended (a signal, the end of the desktop session) a file that cannot be
+    // saved is reported on standard error.
     void shutDown(bool unattended);
 
     ProgramState& state() { return m_state; }
@@ -115,53 +103,24 @@ public:
     const GridModel& grid() const { return m_grid; }
     SequenceTable& sequence() { return m_sequence; }
     SerialPort& port() { return m_port; }
-    ReceiveHandler& receiver() { return m_receiver; }
     ChannelChoice& channels() { return m_channels; }
-    ServiceLog& serviceLog() { return m_serviceLog; }
     PortList& portList() { return m_portList; }
-    EventLoop& loop() { return m_loop; }
 
 private:
     void buildGrid();
-    void loadSavedSequence();
-    // Reads a series file into the series settings; on an error the box is shown, the settings
-    // stay as they were and the result is false.
-    bool readSeriesSettings(const std::string& file);
-    void showSeriesCount();
-    void showSeriesString();
+    void showSeriesSettings();
     void showCaption();
+    // "COM n" while the port is open, "COM ?" while it is not.
+    void showPortState();
     // Close, configure from the interface definition and open the port; the error box on failure.
-    bool reopenPort();
-    void closePort();
+    void reopenPort();
     void loadDefinition();
-    void fillChannelList();
-    void sendActivationStep(std::size_t index);
-    void scheduleReconnect(std::chrono::milliseconds delay = ReconnectInterval);
-    void reconnect();
-    void cancelReconnect();
-    void deviceFolderChanged();
-    // The lost port is not tried again by itself; the line panel says how to open it.
-    void portGoneForGood();
-    // Opens the measurement log that TRAVEK.INI names ([LOG] FILE=), or none.
-    void configureLog(const std::string& file);
     bool mayType(LineOutcome& outcome);
-    void lineHandled(const LineOutcome& outcome);
-    // Shows the standing notice: what lasts of the keyboard's and the log's failures.
-    void showNotice();
-    void logLine(const LineOutcome& outcome);
     // Throws Error when there is no keyboard or it fails.
     void typeKeys(std::string_view keys);
-    void cancelActivation();
     bool editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited);
-    // Runs one of the user's actions: an Error (or any other exception) on the way is shown in the
-    // error box.
+    // Runs one of the user's actions through the error guard.
     template <typename Action> void reporting(Action&& action);
-    // Runs action after delay, through reporting.
-    template <typename Action> EventLoop::TaskId later(std::chrono::milliseconds delay, Action&& action);
-    // The grid, the series settings or the interface changed: the files are saved SaveDelay later.
-    void changed();
-    // Writes ablauf.abl, TRAVEK.INI's interface name and ablauf.pst; the errors, one line each.
-    std::vector<std::string> saveFiles();
 
     SessionView& m_view;
     EventLoop& m_loop;
@@ -171,35 +130,18 @@ private:
     SerialPort m_port;
     ReceiveHandler m_receiver;
     KeyOutput* m_keys = nullptr;
-    ChannelChoice m_channels;
-    InterfaceChoice m_interfaces;
-    ServiceLog m_serviceLog;
-    PortList m_portList;
-    std::vector<InitCommand> m_activation;
-    EventLoop::TaskId m_activationTask = 0;
-    EventLoop::TaskId m_startUpTask = 0;
-    EventLoop::TaskId m_reconnectTask = 0;
-    EventLoop::TaskId m_saveTask = 0;
-    EventLoop::TaskId m_deviceEventsTask = 0;
-    bool m_deviceEventMissed = false;
-    // The failures of the last save as they were shown; empty after a save that worked.
-    std::string m_saveFailureShown;
-    // The files (as DisplayName gives them) that were refused when the session opened: the
-    // session's state is not theirs, so they are never written over.
-    std::set<std::string> m_notLoaded;
-    std::unique_ptr<EventLoop::Watch> m_deviceWatch;
-    TargetGuard m_target;
-    std::unique_ptr<MeasurementLog> m_log;
-    bool m_logFailureShown = false;
-    // The log's failure while it lasts; empty while the log is written.
-    std::string m_logNotice;
-    std::string m_shownNotice;
     // Why there is no keyboard; empty when there is one.
     std::string m_noKeys = NoKeyboard;
-    // The keyboard's failure last said on standard error; empty while it types.
-    std::string m_reportedKeyFailure = m_noKeys;
-    bool m_startUpScheduled = false;
-    bool m_shutDown = false;
+    ChannelChoice m_channels;
+    InterfaceChoice m_interfaces;
+    PortList m_portList;
+    TargetGuard m_target;
+    BoxActivation m_activation;
+    PortReconnect m_reconnect;
+    LineRecorder m_recorder;
+    SessionFiles m_files;
+    EventLoop::Task m_startUp;
+    enum class Stage { Created, StartUpArmed, Ended } m_stage = Stage::Created;
 };
 
 } // namespace travek

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/session/StatusPanel.h"
+
 #include <string>
 
 namespace travek {
@@ -17,9 +19,7 @@ class SessionView {
 public:
     virtual ~SessionView() = default;
 
-    // The status bar's six panels: 0 port, 1 interface, 2 step count, 3 current step, 4 channel of
-    // the last line, 5 the last line.
-    virtual void setPanelText(int panel, const std::string& text) = 0;
+    virtual void setPanelText(StatusPanel panel, const std::string& text) = 0;
     // The large label above the grid ("Active", "Init", "Comport ??", ...).
     virtual void setActiveText(const std::string& text) = 0;
     virtual void setCaption(const std::string& text) = 0;

@@ -277,13 +277,11 @@ void MainWindow::setFocusWindow(FocusWindow* focus, const std::string& whyNone) 
 
 void MainWindow::scheduleStartUp() { m_session->scheduleStartUp(); }
 
-void MainWindow::setPanelText(int panel, const std::string& text) {
+void MainWindow::setPanelText(StatusPanel panel, const std::string& text) {
     m_panels.at(static_cast<std::size_t>(panel))->setText(fromWin1252(text));
 }
 
-QString MainWindow::panelText(int index) const {
-    return m_panels.at(static_cast<std::size_t>(index))->text();
-}
+QString MainWindow::panelText(StatusPanel panel) const { return m_panels.at(static_cast<std::size_t>(panel))->text(); }
 
 void MainWindow::setActiveText(const std::string& text) { activeLabel->setText(fromWin1252(text)); }
 

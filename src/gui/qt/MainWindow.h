@@ -52,7 +52,7 @@ public:
         TargetWindowDialog* targetWindowDialog{};
     };
 
-    static constexpr int PanelCount = 6;
+    static constexpr int PanelCount = StatusPanelCount;
 
     // Makes the windows and the session, which loads ./ablauf.abl and ./ablauf.pst; an error box
     // on the way goes through runner (the default runner when none is given). The key string
@@ -96,7 +96,7 @@ public:
     // Arms the start-up; called once every window exists, right before the event loop starts.
     void scheduleStartUp();
 
-    QString panelText(int index) const;
+    QString panelText(StatusPanel panel) const;
     // The grid's current cell as (column, row) of the grid, the header being row 0; the row is -1
     // when the grid has no step rows.
     int currentCol() const;
@@ -113,7 +113,7 @@ public:
     static bool installGermanQtTexts();
 
     // SessionView.
-    void setPanelText(int panel, const std::string& text) override;
+    void setPanelText(StatusPanel panel, const std::string& text) override;
     void setActiveText(const std::string& text) override;
     void setCaption(const std::string& text) override;
     void showSeriesCount(const std::string& text) override;

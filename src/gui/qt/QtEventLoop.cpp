@@ -29,7 +29,7 @@ private:
 
 } // namespace
 
-EventLoop::TaskId QtEventLoop::after(std::chrono::milliseconds delay, std::function<void()> task) {
+EventLoop::TaskId QtEventLoop::schedule(std::chrono::milliseconds delay, std::function<void()> task) {
     const TaskId id = m_nextId++;
     auto* timer = new QTimer(this);
     timer->setSingleShot(true);
@@ -47,7 +47,7 @@ EventLoop::TaskId QtEventLoop::after(std::chrono::milliseconds delay, std::funct
     return id;
 }
 
-void QtEventLoop::cancel(TaskId id) {
+void QtEventLoop::cancelTask(TaskId id) {
     const auto it = m_tasks.find(id);
     if (it == m_tasks.end())
         return;

@@ -18,9 +18,11 @@ public:
     // The tasks' timers are its children and go with it.
     explicit QtEventLoop(QObject* parent = nullptr) : QObject(parent) {}
 
-    TaskId after(std::chrono::milliseconds delay, std::function<void()> task) override;
-    void cancel(TaskId id) override;
     std::unique_ptr<Watch> watchReadable(std::intptr_t handle, std::function<void()> onReadable) override;
+
+protected:
+    TaskId schedule(std::chrono::milliseconds delay, std::function<void()> task) override;
+    void cancelTask(TaskId id) override;
 
 private:
     std::map<TaskId, QTimer*> m_tasks;

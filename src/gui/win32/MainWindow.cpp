@@ -214,7 +214,7 @@ void MainWindow::layOutPanels() {
                        reinterpret_cast<LPARAM>(m_panelTexts[static_cast<std::size_t>(i)].c_str()));
 }
 
-void MainWindow::setPanelText(int panel, const std::string& text) {
+void MainWindow::setPanelText(StatusPanel panel, const std::string& text) {
     m_panelTexts.at(static_cast<std::size_t>(panel)) = text;
     layOutPanels();
 }

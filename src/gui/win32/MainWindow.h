@@ -32,7 +32,7 @@ class Win32EventLoop;
 class MainWindow : public SessionView {
 public:
     static constexpr const char* WindowClass = "TRAVEK";
-    static constexpr int PanelCount = 6;
+    static constexpr int PanelCount = StatusPanelCount;
 
     // Control ids: the grid ("SAGScript"), the labels and the status bar ("sb1").
     enum ControlId { ActiveId = 100, GridId, AfterId, SeriesCountId, SeriesStringId, PanelsId, NoticeId };
@@ -67,7 +67,7 @@ public:
     void scheduleStartUp();
 
     // SessionView.
-    void setPanelText(int panel, const std::string& text) override;
+    void setPanelText(StatusPanel panel, const std::string& text) override;
     void setActiveText(const std::string& text) override;
     void setCaption(const std::string& text) override;
     void showSeriesCount(const std::string& text) override;

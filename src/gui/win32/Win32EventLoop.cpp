@@ -54,15 +54,15 @@ Win32EventLoop::~Win32EventLoop() {
         ::DestroyWindow(m_timerWindow);
 }
 
-EventLoop::TaskId Win32EventLoop::after(std::chrono::milliseconds delay, std::function<void()> task) {
+EventLoop::TaskId Win32EventLoop::schedule(std::chrono::milliseconds delay, std::function<void()> task) {
     const TaskId id = m_nextTaskId++;
-    m_tasks.emplace(id, Task{std::chrono::steady_clock::now() + std::max(delay, std::chrono::milliseconds(0)),
+    m_tasks.emplace(id, Timed{std::chrono::steady_clock::now() + std::max(delay, std::chrono::milliseconds(0)),
                              std::move(task)});
     armTimer();
     return id;
 }
 
-void Win32EventLoop::cancel(TaskId id) {
+void Win32EventLoop::cancelTask(TaskId id) {
     if (m_tasks.erase(id) > 0)
         armTimer();
 }

@@ -22,8 +22,6 @@ public:
     Win32EventLoop(const Win32EventLoop&) = delete;
     Win32EventLoop& operator=(const Win32EventLoop&) = delete;
 
-    TaskId after(std::chrono::milliseconds delay, std::function<void()> task) override;
-    void cancel(TaskId id) override;
     std::unique_ptr<Watch> watchReadable(std::intptr_t handle, std::function<void()> onReadable) override;
 
     // Runs until WM_QUIT and returns its exit code.
@@ -35,8 +33,12 @@ public:
     // so typing keeps serial data and repaints flowing while clicks and keys wait.
     void dispatchWithoutInput();
 
+protected:
+    TaskId schedule(std::chrono::milliseconds delay, std::function<void()> task) override;
+    void cancelTask(TaskId id) override;
+
 private:
-    struct Task {
+    struct Timed {
         std::chrono::steady_clock::time_point due;
         std::function<void()> run;
     };
@@ -59,7 +61,7 @@ private:
 
     HWND m_timerWindow = nullptr;
     TaskId m_nextTaskId = 1;
-    std::map<TaskId, Task> m_tasks;
+    std::map<TaskId, Timed> m_tasks;
     std::uint64_t m_nextWatchId = 1;
     std::map<std::uint64_t, std::shared_ptr<WatchRecord>> m_watches;
     bool m_quit = false;

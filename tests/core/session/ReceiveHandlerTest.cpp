@@ -1,58 +1,23 @@
+#include "core/gauge/LineReading.h"
 #include "core/session/ReceiveHandler.h"
-#include "core/text/KeyString.h"
-#include "core/text/Error.h"
+#include "support/ReceivingEnd.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
-#include <utility>
 
 using namespace travek;
 using testing::ElementsAre;
 
 namespace {
 
-// The state that the main window hands to the handler, with typed texts and panels recorded.
-struct Bench {
-    InterfaceDefinition definition;
-    SequenceTable table;
-    SeriesSettings series;
-    std::uint8_t NK = 3;
-    char separator = DefaultKeySeparator;
-    std::vector<std::string> typed;
-    std::map<int, std::string> panels;
-    int panel5Updates = 0;
-    // Runs inside each SendKeys call, as the event loop does while a real keyboard types.
-    std::function<void()> whileTyping;
-    ReceiveHandler handler{definition, table, series, NK, separator,
-                           {[this](std::string_view k) {
-                                typed.emplace_back(k);
-                                if (whileTyping)
-                                    std::exchange(whileTyping, nullptr)();
-                            },
-                            [this](int p, const std::string& t) {
-                                panels[p] = t;
-                                panel5Updates += p == 5;
-                            }}};
-
+// The receive path with a box whose channel 2 is "B" and whose value stands at 4..12.
+struct Bench : test::ReceivingEnd {
     Bench() {
         definition.StartPos = 4;
         definition.EndPos = 13;
         definition.ChannelIds[2] = "B";
     }
-    void steps(std::initializer_list<std::pair<int, const char*>> s) {
-        int n = 0;
-        for (auto [channel, keys] : s) {
-            ++n;
-            table.StepChannel[n] = channel;
-            table.StepKeys[n] = keys;
-        }
-        table.StepCount = n;
-        table.CurrentStep = 1;
-    }
-    void feed(std::string_view bytes) { handler.receive(bytes.data(), static_cast<std::int32_t>(bytes.size())); }
 };
 
 } // namespace
@@ -61,13 +26,12 @@ TEST(ReceiveHandler, WorkedExample) {
     Bench b;
     b.steps({{2, "{TAB};"}});
     b.feed("\nB: +012,345 \r");
-    EXPECT_EQ(b.panels[5], "B: +012,345 ");
-    EXPECT_EQ(b.panels[4], "2 [OK]");
-    EXPECT_EQ(b.definition.ValueText, "+012,345 ");
+    EXPECT_EQ(b.panels[StatusPanel::Line], "B: +012,345 ");
+    EXPECT_EQ(b.panels[StatusPanel::Channel], "2 [OK]");
     EXPECT_THAT(b.typed, ElementsAre("12,345", "{TAB}"));
     EXPECT_EQ(b.table.CurrentStep, 1); // one step: wraps
-    EXPECT_EQ(b.panels[3], "1");
-    EXPECT_EQ(b.definition.LineBuffer, "");
+    EXPECT_EQ(b.panels[StatusPanel::CurrentStep], "1");
+    EXPECT_EQ(b.handler.partialLine(), "");
 }
 
 TEST(ReceiveHandler, EverySplitOfTheBytesGivesTheSameResult) {
@@ -88,7 +52,7 @@ TEST(ReceiveHandler, EverySplitOfTheBytesGivesTheSameResult) {
             b.feed(std::string_view(bytes).substr(cut1, cut2 - cut1));
             b.feed(std::string_view(bytes).substr(cut2));
             ASSERT_EQ(b.typed, whole) << cut1 << "/" << cut2;
-            ASSERT_EQ(b.definition.LineBuffer, "\nB: 1");
+            ASSERT_EQ(b.handler.partialLine(), "\nB: 1");
         }
 }
 
@@ -98,11 +62,11 @@ TEST(ReceiveHandler, LinesAreCutTo30CharactersBeforeTheLineFeedGoes) {
     b.steps({{2, ""}});
     // The identifier ZZ stands after position 30 and is not seen; the LF counts in the 30.
     b.feed("\n" + std::string(29, 'x') + "ZZ\r");
-    EXPECT_EQ(b.panels[5], std::string(29, 'x'));
-    EXPECT_EQ(b.panels.count(4), 0u);
+    EXPECT_EQ(b.panels[StatusPanel::Line], std::string(29, 'x'));
+    EXPECT_EQ(b.panels.count(StatusPanel::Channel), 0u);
     b.feed("\r");
-    EXPECT_EQ(b.panels[5], "");
-    EXPECT_EQ(b.panel5Updates, 2);
+    EXPECT_EQ(b.panels[StatusPanel::Line], "");
+    EXPECT_EQ(b.lineUpdates, 2);
 }
 
 TEST(ReceiveHandler, HighestIdentifierWins) {
@@ -111,37 +75,30 @@ TEST(ReceiveHandler, HighestIdentifierWins) {
     b.definition.ChannelIds[12] = "12";
     b.definition.ChannelIds[2].clear();
     b.feed("12 5\r");
-    EXPECT_EQ(b.panels[4], "12 [OK]");
+    EXPECT_EQ(b.panels[StatusPanel::Channel], "12 [OK]");
     b.feed("1  5\r");
-    EXPECT_EQ(b.panels[4], "1 [OK]");
+    EXPECT_EQ(b.panels[StatusPanel::Channel], "1 [OK]");
     b.feed("none\r");
-    EXPECT_EQ(b.panels[4], "1 [OK]"); // keeps the last identified channel
-    EXPECT_EQ(b.panels[5], "none");
+    EXPECT_EQ(b.panels[StatusPanel::Channel], "1 [OK]"); // keeps the last identified channel
+    EXPECT_EQ(b.panels[StatusPanel::Line], "none");
 }
 
-TEST(ReceiveHandler, ValueCutRules) {
-    Bench b;
-    b.steps({{2, ""}});
-    b.definition.StartPos = 0; // taken as 1, the count stays EndPos - StartPos
-    b.definition.EndPos = 3;
-    b.feed("12B\r");
-    EXPECT_EQ(b.definition.ValueText, "12B");
-    b.definition.StartPos = 5;
-    b.definition.EndPos = 5;
-    b.feed("B 123456\r");
-    EXPECT_EQ(b.definition.ValueText, "");
-    b.definition.EndPos = 4;
-    b.feed("B 123456\r");
-    EXPECT_EQ(b.definition.ValueText, "");
-    b.definition.StartPos = 40;
-    b.definition.EndPos = 50;
-    b.feed("B 123456\r");
-    EXPECT_EQ(b.definition.ValueText, "");
-    b.definition.StartPos = 3;
-    b.definition.EndPos = 200;
-    b.feed("B 123456\r");
-    EXPECT_EQ(b.definition.ValueText, "123456");
-    EXPECT_THAT(b.typed, ElementsAre("12,000", "123456,000"));
+TEST(LineReading, ValueCutRules) {
+    InterfaceDefinition d;
+    d.ChannelIds[2] = "B";
+    auto cut = [&d](int start, int end, const char* line) {
+        d.StartPos = static_cast<std::uint8_t>(start);
+        d.EndPos = static_cast<std::uint8_t>(end);
+        return readLine(d, line).valueText;
+    };
+    EXPECT_EQ(cut(0, 3, "12B"), "12B"); // 0 is taken as 1, the count stays EndPos - StartPos
+    EXPECT_EQ(cut(5, 5, "B 123456"), "");
+    EXPECT_EQ(cut(5, 4, "B 123456"), "");
+    EXPECT_EQ(cut(40, 50, "B 123456"), "");
+    EXPECT_EQ(cut(3, 200, "B 123456"), "123456");
+    EXPECT_EQ(cut(4, 13, "\nB: +012,345 "), "+012,345 ");
+    EXPECT_EQ(*readLine(d, "B: 12,5").value, 12.5);
+    EXPECT_EQ(readLine(d, "X: 12,5").valueText, ""); // no channel, no value
 }
 
 TEST(ReceiveHandler, TextWithoutANumberTypesNothingAndKeepsTheStep) {
@@ -151,8 +108,8 @@ TEST(ReceiveHandler, TextWithoutANumberTypesNothingAndKeepsTheStep) {
     b.feed("B:\r");
     EXPECT_TRUE(b.typed.empty());
     EXPECT_EQ(b.table.CurrentStep, 1);
-    EXPECT_EQ(b.panels[4], "2 [OK]");
-    EXPECT_EQ(b.panels[5], "B:");
+    EXPECT_EQ(b.panels[StatusPanel::Channel], "2 [OK]");
+    EXPECT_EQ(b.panels[StatusPanel::Line], "B:");
     b.feed("B: 12,5mm\r"); // a unit after the number is ignored
     EXPECT_THAT(b.typed, ElementsAre("12,500", "{TAB}"));
     EXPECT_EQ(b.table.CurrentStep, 2);
@@ -164,7 +121,7 @@ TEST(ReceiveHandler, OtherChannelsAndEmptyTablesTypeNothing) {
     b.steps({{2, "{TAB};"}});
     b.feed("A: 1,0\r");
     EXPECT_TRUE(b.typed.empty());
-    EXPECT_EQ(b.panels[4], "1 [OK]");
+    EXPECT_EQ(b.panels[StatusPanel::Channel], "1 [OK]");
     b.table.StepCount = 0;
     b.feed("B: 1,0\r");
     EXPECT_TRUE(b.typed.empty());
@@ -180,7 +137,7 @@ TEST(ReceiveHandler, SeriesStringAndWrapAndEmptyPieces) {
     b.feed("B: 1\rB: 2\rB: 3\r");
     EXPECT_THAT(b.typed, ElementsAre("1,0", "{TAB}", "2,0", "x", "{ENTER}", "3,0"));
     EXPECT_EQ(b.table.CurrentStep, 1);
-    EXPECT_EQ(b.panels[3], "1");
+    EXPECT_EQ(b.panels[StatusPanel::CurrentStep], "1");
     EXPECT_EQ(b.series.ValueCounter, 1);
 }
 
@@ -190,7 +147,7 @@ TEST(ReceiveHandler, LineBufferStaysBoundedWithoutCR) {
     const std::string junk(1 << 20, 'B');
     for (int i = 0; i < 20; ++i)
         b.feed(junk);
-    EXPECT_LE(b.definition.LineBuffer.size(), ReceiveHandler::MaxLineLength);
+    EXPECT_LE(b.handler.partialLine().size(), LineReading::MaxLength);
     b.feed("\r\nB: 4,5\r");
     EXPECT_THAT(b.typed, ElementsAre("4,500"));
 }
@@ -269,40 +226,23 @@ TEST(ReceiveHandler, BytesOfALostDeviceNeverStickToTheNextDevicesFirstLine) {
 // Where the keyboard fails, the outcome says which part, and keeps the value when it went out:
 // nothing after the failure is sent, so no Tab moves the form on past a missing value.
 TEST(ReceiveHandler, AFailureNamesThePartItHitAndStopsTheLine) {
-    InterfaceDefinition definition;
-    definition.StartPos = 4;
-    definition.EndPos = 13;
-    definition.ChannelIds[2] = "B";
-    SequenceTable table;
-    table.StepChannel[1] = 2;
-    table.StepKeys[1] = "{TAB};{TAB};";
-    table.StepCount = 1;
-    table.CurrentStep = 1;
-    SeriesSettings series;
-    series.ValXCount = 1;
-    series.SeriesString = "---;";
-    std::uint8_t nk = 2;
-    std::vector<std::string> sent;
-    std::string failOn;
-    std::vector<LineOutcome> outcomes;
-    ReceiveHandler handler(definition, table, series, nk, ';',
-                           {[&](std::string_view keys) {
-                                if (keys == failOn)
-                                    throw Error("gone");
-                                sent.emplace_back(keys);
-                            },
-                            {}, [&](const LineOutcome& outcome) { outcomes.push_back(outcome); }});
+    Bench b;
+    b.NK = 2;
+    b.steps({{2, "{TAB};{TAB};"}});
+    b.series.ValXCount = 1;
+    b.series.SeriesString = "---;";
     auto line = [&](const std::string& failing) {
-        failOn = failing;
-        sent.clear();
-        handler.receive("B: 1,5\r", 7);
+        b.failOn = failing;
+        b.typed.clear();
+        b.feed("B: 1,5\r");
     };
     line("{TAB}");
-    EXPECT_THAT(sent, ElementsAre("1,50"));
+    EXPECT_THAT(b.typed, ElementsAre("1,50"));
     line("---");
-    EXPECT_THAT(sent, ElementsAre("1,50", "{TAB}", "{TAB}"));
+    EXPECT_THAT(b.typed, ElementsAre("1,50", "{TAB}", "{TAB}"));
     line("1,50");
-    EXPECT_TRUE(sent.empty());
+    EXPECT_TRUE(b.typed.empty());
+    const std::vector<LineOutcome>& outcomes = b.outcomes;
     ASSERT_EQ(outcomes.size(), 3u);
     EXPECT_EQ(outcomes[0].failedPart, LineOutcome::Part::StepKeys);
     EXPECT_EQ(outcomes[0].typed, "1,50");

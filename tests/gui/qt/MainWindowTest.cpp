@@ -157,10 +157,10 @@ TEST_F(MainWindowView, FirstRunShowsNinetyNineNumberedEmptyStepsAndNoSeriesCount
 
     EXPECT_EQ(form->session().sequence().StepCount, 0);
     EXPECT_EQ(form->session().sequence().CurrentStep, 1);
-    EXPECT_EQ(form->panelText(2), "0");
-    EXPECT_EQ(form->panelText(3), "1");
-    for (int p : {0, 1, 4, 5})
-        EXPECT_EQ(form->panelText(p), "");
+    EXPECT_EQ(form->panelText(StatusPanel::StepCount), "0");
+    EXPECT_EQ(form->panelText(StatusPanel::CurrentStep), "1");
+    for (StatusPanel panel : {StatusPanel::Port, StatusPanel::Interface, StatusPanel::Channel, StatusPanel::Line})
+        EXPECT_EQ(form->panelText(panel), "");
     EXPECT_EQ(form->currentCol(), 1);
     EXPECT_EQ(form->currentRow(), 1);
 }
@@ -215,8 +215,8 @@ TEST_F(MainWindowView, ChannelDoubleClickWritesTheChosenChannelAndAsksForInitial
     EXPECT_EQ(form->session().sequence().StepCount, 3);
     EXPECT_EQ(form->session().sequence().StepChannel[3], 3);
     EXPECT_EQ(form->session().sequence().CurrentStep, 1);
-    EXPECT_EQ(form->panelText(2), "3");
-    EXPECT_EQ(form->panelText(3), "1");
+    EXPECT_EQ(form->panelText(StatusPanel::StepCount), "3");
+    EXPECT_EQ(form->panelText(StatusPanel::CurrentStep), "1");
 }
 
 // The keyboard reaches every cell and acts on it as a double-click does; a double-click outside
@@ -250,7 +250,7 @@ TEST_F(MainWindowView, KeysActOnTheCurrentCellAndADoubleClickOutsideTheCellsRest
     form->session().sequence().CurrentStep = 2;
     QTest::mouseDClick(form->gridView->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
     EXPECT_EQ(form->session().sequence().CurrentStep, 1);
-    EXPECT_EQ(form->panelText(3), "1");
+    EXPECT_EQ(form->panelText(StatusPanel::CurrentStep), "1");
 }
 
 TEST_F(MainWindowView, ClickOnAStepNumberPicksTheChannelCellOfThatRow) {
@@ -402,7 +402,7 @@ TEST_F(MainWindowView, DeviceAndFileTextsAreNeverRenderedAsMarkup) {
     create();
     const std::string line = "<img src=/dev/zero>\r";
     form->session().port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
-    EXPECT_EQ(form->panelText(5), "<img src=/dev/zero>");
+    EXPECT_EQ(form->panelText(StatusPanel::Line), "<img src=/dev/zero>");
     // Every label of every window, the status panels included, shows its text as it stands.
     for (QLabel* label : form->findChildren<QLabel*>()) {
         if (!qobject_cast<QMessageBox*>(label->window())) {

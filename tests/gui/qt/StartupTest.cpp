@@ -78,8 +78,8 @@ TEST_F(Program, FirstRunInAnEmptyDirectory) {
     expectErrorBox("COM1 Error");
     form->session().startUp();
     EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  PX5R");
-    EXPECT_EQ(form->panelText(0), "COM ?");
-    EXPECT_EQ(form->panelText(1), "PX5R");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM ?");
+    EXPECT_EQ(form->panelText(StatusPanel::Interface), "PX5R");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
     EXPECT_EQ(form->seriesCountLabel->text(), "[0]");
     EXPECT_EQ(static_cast<int>(form->session().channels().entries().size()), 2);
@@ -116,13 +116,13 @@ TEST_F(Program, StartUpRunsOnceAfterEveryWindowExistsEvenWhenCreationShowsAnErro
     };
     runner->then(answerLater);
     start();
-    EXPECT_EQ(form->panelText(0), ""); // the start-up has not run inside the box
+    EXPECT_EQ(form->panelText(StatusPanel::Port), ""); // the start-up has not run inside the box
     runner->then(answerLater); // "COM1 Error" from the start-up itself
     form->scheduleStartUp();
     form->scheduleStartUp();
     runFor(700);
     EXPECT_EQ(runner->shown(), QStringList({"ErrorBox", "ErrorBox"}));
-    EXPECT_EQ(form->panelText(1), "PX5R");
+    EXPECT_EQ(form->panelText(StatusPanel::Interface), "PX5R");
     EXPECT_EQ(static_cast<int>(form->session().channels().entries().size()), 2);
 }
 
@@ -138,7 +138,7 @@ TEST_F(Program, ActivatesTheBoxTypesInSequenceOrderAndRestoresItsStateAtTheNextS
     EXPECT_EQ(form->activeLabel->text(), "Init");
     ASSERT_TRUE(runUntil([&] { return !form->session().activating(); }, 2000));
     EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  BOX");
-    EXPECT_EQ(form->panelText(0), "COM 1");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM 1");
     EXPECT_EQ(form->activeLabel->text(), "Active");
     EXPECT_EQ(form->windows().serviceWindow->output(), "E3\r");
     EXPECT_EQ(static_cast<int>(form->session().channels().entries().size()), 4);
@@ -156,7 +156,7 @@ TEST_F(Program, ActivatesTheBoxTypesInSequenceOrderAndRestoresItsStateAtTheNextS
     box.send("A: 9,9\rC:  1,5\r\nA: 2,25\r\nC: 3\r\n");
     ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 7; }, 3000));
     EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}", "2,25", "{TAB}", "---", "3,00", "{ENTER}"));
-    EXPECT_EQ(form->panelText(3), "1");
+    EXPECT_EQ(form->panelText(StatusPanel::CurrentStep), "1");
 
     form->grid().setCell(2, 2, "{DOWN};");
     form->close();
@@ -182,7 +182,7 @@ TEST_F(Program, APortHeldByAnotherProgramIsReported) {
     start();
     expectErrorBox("COM1 Error");
     form->session().startUp();
-    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM ?");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
 
     // Once the other program lets go, "Init Interface" alone does not reopen; "Comport" does.
@@ -191,7 +191,7 @@ TEST_F(Program, APortHeldByAnotherProgramIsReported) {
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
     pressComportOk();
     form->choosePort();
-    EXPECT_EQ(form->panelText(0), "COM 1");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM 1");
     EXPECT_EQ(form->activeLabel->text(), "Active");
 }
 
@@ -212,8 +212,8 @@ TEST_F(Program, ChangingTheInterfaceReplacesTheCaptionAndRebuildsTheChannelList)
     };
     choose(1);
     EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  SCALE");
-    EXPECT_EQ(form->panelText(0), "DONE");
-    EXPECT_EQ(form->panelText(1), "SCALE");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "DONE");
+    EXPECT_EQ(form->panelText(StatusPanel::Interface), "SCALE");
     EXPECT_EQ(static_cast<int>(form->session().channels().entries().size()), 6);
     choose(0);
     EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  BOX");
@@ -227,7 +227,7 @@ TEST_F(Program, ChangingTheInterfaceReplacesTheCaptionAndRebuildsTheChannelList)
     form->choosePort();
     EXPECT_EQ(static_cast<int>(form->session().channels().entries().size()), 1);
     EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  BOX");
-    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM ?");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
     EXPECT_NE(dir.read("BOX.VAL").find("COMx=2\r\n"), std::string::npos);
 
@@ -236,7 +236,7 @@ TEST_F(Program, ChangingTheInterfaceReplacesTheCaptionAndRebuildsTheChannelList)
     form->chooseInterface();
     runner->then([](QDialog&) { return int(QDialog::Rejected); });
     form->choosePort();
-    EXPECT_EQ(form->panelText(0), "COM ?");
+    EXPECT_EQ(form->panelText(StatusPanel::Port), "COM ?");
     EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  BOX");
 }
 

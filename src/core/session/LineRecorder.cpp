@@ -1,0 +1,143 @@
+#include "core/session/LineRecorder.h"
+
+#include "core/session/SessionView.h"
+#include "core/session/StatusPanel.h"
+#include "core/target/TargetGuard.h"
+#include "core/text/Error.h"
+#include "core/text/TextHelpers.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace travek {
+
+LineRecorder::LineRecorder(SessionView& view, const InterfaceDefinition& definition,
+                           const SequenceTable& sequence, TargetGuard& target, std::string keyboardFailure)
+    : m_view(view), m_definition(definition), m_sequence(sequence), m_target(target),
+      m_reportedKeyFailure(std::move(keyboardFailure)) {}
+
+void LineRecorder::setLogFile(const std::string& file) {
+    if (file.empty() || !m_log || m_log->path() != file) {
+        // Another log, or none: the old one's failure is no longer the situation.
+        m_logNotice.clear();
+        m_logFailureShown = false;
+        showNotice();
+    }
+    if (file.empty()) {
+        m_log.reset();
+        return;
+    }
+    if (!m_log || m_log->path() != file)
+        m_log = std::make_unique<MeasurementLog>(file);
+}
+
+void LineRecorder::keyboardChanged(const std::string& whyNone) {
+    m_reportedKeyFailure = whyNone;
+    showNotice();
+}
+
+// A keyboard fails when the desktop takes it away (the compositor or the portal session ended).
+// That shows while lines arrive, where a modal box would stop the port's handling, and every
+// later line fails the same way: the reason goes to the line panel at every such line, and to
+// standard error once until typing works again.
+void LineRecorder::lineHandled(const LineOutcome& outcome) {
+    if (outcome.note == LineOutcome::Note::NotTyped) {
+        const std::string message = SystemTextToWin1252(outcome.failure);
+        m_view.setPanelText(StatusPanel::Line, message);
+        if (message != m_reportedKeyFailure)
+            std::fprintf(stderr, "travek: %s\n", message.c_str());
+        m_reportedKeyFailure = message;
+    } else if (outcome.note == LineOutcome::Note::Typed) {
+        m_reportedKeyFailure.clear();
+    } else if (outcome.note == LineOutcome::Note::WrongWindow) {
+        // The operator looks at the gauge, not at the screen: the beep says to look.
+        m_view.beep();
+        m_view.setPanelText(StatusPanel::Line, "Zielfenster nicht aktiv: " + outcome.failure);
+    }
+    logLine(outcome);
+    showNotice();
+}
+
+// A GUI program on Windows has no standard error, and the line panel is overwritten by the next
+// line: what lasts stays in sight in the window until it changes.
+void LineRecorder::showNotice() {
+    std::string text = m_reportedKeyFailure;
+    if (!m_logNotice.empty())
+        text += (text.empty() ? "" : "  \x95  ") + m_logNotice;
+    if (text == m_shownNotice)
+        return;
+    m_shownNotice = text;
+    m_view.showNotice(text);
+}
+
+void LineRecorder::logLine(const LineOutcome& outcome) {
+    if (!m_log)
+        return;
+    MeasurementLog::Row row{"COM" + IntToStr(m_definition.ComPortNumber),
+                            outcome.channel,
+                            outcome.step,
+                            outcome.line,
+                            outcome.typed,
+                            {},
+                            outcome.window};
+    // Where a value was due, the window was looked at right before typing; for any other line it
+    // is the one that has the focus now.
+    const bool due = outcome.note == LineOutcome::Note::Typed ||
+                     outcome.note == LineOutcome::Note::NotTyped ||
+                     outcome.note == LineOutcome::Note::WrongWindow;
+    if (!due)
+        row.window = m_target.focusedTitle();
+    switch (outcome.note) {
+    case LineOutcome::Note::Typed:
+        break;
+    case LineOutcome::Note::NotTyped: {
+        // A quality record must not claim a value that never reached the form, nor hide that the
+        // keys after it did not arrive.
+        static constexpr const char* Parts[] = {
+            "nicht getippt: ", "Tasten des Schritts nicht getippt: ", "Reihenstring nicht getippt: "};
+        row.note = Parts[static_cast<int>(outcome.failedPart)] + SystemTextToWin1252(outcome.failure);
+        break;
+    }
+    case LineOutcome::Note::OtherChannel:
+        row.note =
+            "Schritt " + IntToStr(outcome.step) + " erwartet Kanal " +
+            IntToStr(outcome.step >= 1 && outcome.step <= MaxSteps ? m_sequence.StepChannel[outcome.step]
+                                                                   : 0);
+        break;
+    case LineOutcome::Note::NoNumber:
+        row.note = "keine Zahl im Wert";
+        break;
+    case LineOutcome::Note::NoSequence:
+        row.note = "kein Ablauf";
+        break;
+    case LineOutcome::Note::CutShort: {
+        // What went out before the exit may have arrived in part; the record claims only a value
+        // that went out whole.
+        static constexpr const char* Parts[] = {
+            "abgebrochen: ", "Tasten des Schritts abgebrochen: ", "Reihenstring abgebrochen: "};
+        row.note = std::string(Parts[static_cast<int>(outcome.failedPart)]) + "TRAVEK wurde beendet";
+        break;
+    }
+    case LineOutcome::Note::WrongWindow:
+        row.note = "nicht getippt: Zielfenster nicht aktiv (" + outcome.failure + ")";
+        break;
+    }
+    try {
+        m_log->append(row);
+        m_logFailureShown = false;
+        m_logNotice.clear();
+    } catch (const Error& error) {
+        // Measurements go on without the log; the user hears of each outage once, not with every
+        // value (the first failure after a row that was written), and the notice keeps it in
+        // sight while it lasts.
+        const std::string message = "Protokoll " + m_log->path() + ": " + SystemTextToWin1252(error.what());
+        m_logNotice = message;
+        if (m_logFailureShown)
+            return;
+        m_logFailureShown = true;
+        m_view.setPanelText(StatusPanel::Line, message);
+        std::fprintf(stderr, "travek: %s\n", message.c_str());
+    }
+}
+
+} // namespace travek
