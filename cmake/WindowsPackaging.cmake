@@ -1,7 +1,8 @@
 # The Windows packages (preset windows, target package): travek-<version>-win64.zip and an NSIS
 # installer with a Start-menu entry. Both hold travek.exe (static runtime: nothing else is needed),
-# the example interface definition and a short README. Run at the end of the top-level directory
-# (cmake/Windows.cmake defers it), when the travek target exists.
+# the example interface definition, a short README, the licence and the notices of the runtime
+# linked into travek.exe. Run at the end of the top-level directory (cmake/Windows.cmake defers
+# it), when the travek target exists.
 #
 # TRAVEK saves its files in the folder it is started in, and a standard user cannot write the
 # installation folder. The installer therefore makes the installing user's working folder,
@@ -11,6 +12,8 @@
 install(TARGETS travek RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/examples/demo/DEMO.VAL DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/src/gui/win32/README.txt DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+install(FILES ${CMAKE_SOURCE_DIR}/src/gui/win32/THIRD-PARTY.txt DESTINATION .)
 
 set(CPACK_PACKAGE_NAME "travek")
 set(CPACK_PACKAGE_VENDOR "TRAVEK")
@@ -20,6 +23,8 @@ set(CPACK_PACKAGE_FILE_NAME "travek-${PROJECT_VERSION}-win64")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "TRAVEK")
 set(CPACK_GENERATOR "ZIP;NSIS")
 set(CPACK_OUTPUT_FILE_PREFIX "${CMAKE_BINARY_DIR}/packages")
+# The installer's licence page (without it, CPack shows a placeholder there).
+set(CPACK_RESOURCE_FILE_LICENSE "${CMAKE_SOURCE_DIR}/LICENSE")
 
 set(CPACK_NSIS_DISPLAY_NAME "TRAVEK ${PROJECT_VERSION}")
 set(CPACK_NSIS_PACKAGE_NAME "TRAVEK")
@@ -38,6 +43,12 @@ string(APPEND CPACK_NSIS_DEFINES "\nVIProductVersion ${PROJECT_VERSION_MAJOR}.${
        "\nVIAddVersionKey ProductVersion ${PROJECT_VERSION}"
        "\nVIAddVersionKey FileVersion ${PROJECT_VERSION}"
        "\nVIAddVersionKey LegalCopyright \"TRAVEK developers\"")
+# The licence page informs and goes on with "Next" instead of "I Agree": the Apache License asks
+# nothing of whoever only uses the program.
+string(APPEND CPACK_NSIS_DEFINES
+       "\n!define MUI_LICENSEPAGE_TEXT_BOTTOM \"TRAVEK is free software: this licence lets you use, "
+       "copy and pass it on; installing it asks you to agree to nothing.\""
+       "\n!define MUI_LICENSEPAGE_BUTTON \"$(^NextBtn)\"")
 # $SV_ALLUSERS is how the CPack installer remembers that it installs for all users.
 set(CPACK_NSIS_CREATE_ICONS_EXTRA [[
   SetShellVarContext current

@@ -27,6 +27,18 @@ travek_build() {
     cmake --build --preset "$preset" || return 1
 }
 
+# The Debian package of the Linux build in build/ (build/travek_<version>_amd64.deb), checked by
+# lintian: an error or a warning fails, as it would fail a Debian archive's checks.
+travek_package_deb() {
+    local root
+    root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+    cd "$root" || return 1
+    rm -f build/travek_*.deb
+    cpack --config build/CPackConfig.cmake -B build >/dev/null || return 1
+    ls build/travek_*.deb
+    lintian --fail-on error,warning build/travek_*.deb || return 1
+}
+
 # Configures and builds the Windows build (preset windows or windows-ci: mingw-w64, tests under
 # wine). pty_echo is serial_pty_echo of a Linux build, which the Windows serial test on a pty needs;
 # without it that test is skipped. gauge_sim is travek-sim of a Linux build, the gauge box of the

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# cmake --install puts exactly the program, the simulator, the menu entry and the icon in place.
+# cmake --install puts exactly the program, the simulator, their manual pages, the menu entry, the
+# icon, the copyright and the changelog in place.
 #   install_test.sh BUILD-DIR
 set -euo pipefail
 # shellcheck source=tests/e2e/helpers.sh
@@ -15,7 +16,11 @@ rm -f "$dest.log"
 expected="usr/bin/travek
 usr/bin/travek-sim
 usr/share/applications/travek.desktop
-usr/share/icons/hicolor/scalable/apps/travek.svg"
+usr/share/doc/travek/changelog.gz
+usr/share/doc/travek/copyright
+usr/share/icons/hicolor/scalable/apps/travek.svg
+usr/share/man/man1/travek-sim.1.gz
+usr/share/man/man1/travek.1.gz"
 actual="$(cd "$dest" && find . -type f -o -type l | sed 's|^\./||' | sort)"
 if [ "$actual" != "$expected" ]; then
     echo "installed:" >&2

@@ -10,11 +10,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
+#include <string_view>
 
 namespace {
 
 const char* Usage = "Usage: travek [--keyboard=auto|wayland|portal|x11|windows|log]\n"
+                    "       travek --help | --version\n"
                     "\n"
                     "TRAVEK types the values of a measuring interface box into the application\n"
                     "that has the keyboard focus. It works in the current directory: interface\n"
@@ -31,12 +34,65 @@ const char* Usage = "Usage: travek [--keyboard=auto|wayland|portal|x11|windows|l
                     "  --keyboard=log      print what would be typed, one line 'keys TEXT' per text\n"
                     "  --keyboard=windows  type through the Windows keyboard (Windows only)\n"
                     "\n"
-                    "COMn is /dev/ttyS<n-1> unless TRAVEK.INI maps it in section [COMPORTS],\n"
-                    "e.g. COM3=/dev/serial/by-id/usb-...\n";
+                    "  -h, --help          this text\n"
+                    "  --version           the version and the licence\n"
+                    "\n"
+                    "Qt's own options (-platform, -style, -display, -session...) work as in every\n"
+                    "Qt program. COMn is /dev/ttyS<n-1> unless TRAVEK.INI maps it in section\n"
+                    "[COMPORTS], e.g. COM3=/dev/serial/by-id/usb-...\n";
+
+const char* Version = "travek " TRAVEK_VERSION "\n"
+                      "Copyright 2026 TRAVEK developers\n"
+                      "Licensed under the Apache License, Version 2.0.\n";
+
+// How many arguments from args[0] on make one option that Qt itself takes (with "-" or "--") and
+// QApplication removes: a session manager restarts the program with -session ID, a user may give
+// -platform, -style or -display. 0 when args[0] is not one. count is the number of arguments left.
+int QtOptionLength(char* const* args, int count) {
+    static const std::set<std::string_view> WithValue = {
+        "platform",    "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+        "qwindowicon", "qwindowtitle",       "session",       "style",  "stylesheet",
+        "display",     "geometry",           "title",         "icon",   "name"};
+    static const std::set<std::string_view> Flags = {"reverse", "widgetcount", "nograb", "dograb"};
+    std::string_view arg = args[0];
+    if (arg.size() < 2 || arg[0] != '-')
+        return 0;
+    arg.remove_prefix(arg.rfind("--", 0) == 0 ? 2 : 1);
+    if (Flags.count(arg) || arg.rfind("style=", 0) == 0 || arg.rfind("stylesheet=", 0) == 0)
+        return 1;
+    return WithValue.count(arg) && count > 1 ? 2 : 0;
+}
+
+// Reads the command line before anything needs a display, so that --help, --version and a wrong
+// argument are answered in a terminal without one, where QApplication would abort. Gives the exit
+// status, or -1 when the program is to run with the keyboard put into backend.
+int ReadArguments(int argc, char* argv[], std::string& backend) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--keyboard=", 0) == 0) {
+            backend = arg.substr(std::strlen("--keyboard="));
+        } else if (arg == "--help" || arg == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::fputs(Version, stdout);
+            return 0;
+        } else if (const int length = QtOptionLength(argv + i, argc - i); length > 0) {
+            i += length - 1;
+        } else {
+            std::fprintf(stderr, "travek: unknown argument '%s'\n\n%s", arg.c_str(), Usage);
+            return 2;
+        }
+    }
+    return -1;
+}
 
 } // namespace
 
 int main(int argc, char* argv[]) {
+    std::string backend;
+    if (const int status = ReadArguments(argc, argv, backend); status >= 0)
+        return status;
     // Qt's own poll-based event dispatcher rather than GLib's: a line's end on the port reaches the
     // session about 40 us sooner, a fifth of the time to the first key. Nothing here needs GLib's
     // main loop. Whoever sets QT_NO_GLIB decides for themselves.
@@ -52,19 +108,6 @@ int main(int argc, char* argv[]) {
         std::fputs("travek: Qt's German texts are not installed (qt6-translations-l10n); its dialogs speak English\n",
                    stderr);
 
-    std::string backend;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind("--keyboard=", 0) == 0) {
-            backend = arg.substr(std::strlen("--keyboard="));
-        } else if (arg == "--help" || arg == "-h") {
-            std::fputs(Usage, stdout);
-            return 0;
-        } else {
-            std::fprintf(stderr, "travek: unknown argument '%s'\n\n%s", arg.c_str(), Usage);
-            return 2;
-        }
-    }
     // The keyboard waits in the event loop, so signals and the window's close are served while a
     // value is typed.
     travek::QtKeyWait keyWait;

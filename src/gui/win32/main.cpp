@@ -18,6 +18,7 @@
 namespace {
 
 const char* Usage = "Usage: travek [--keyboard=windows|log]\n"
+                    "       travek --help | --version\n"
                     "\n"
                     "TRAVEK types the values of a measuring interface box into the application\n"
                     "that has the keyboard focus. It works in the current directory: interface\n"
@@ -26,7 +27,14 @@ const char* Usage = "Usage: travek [--keyboard=windows|log]\n"
                     "  --keyboard=windows  type through the Windows keyboard (the default)\n"
                     "  --keyboard=log      print what would be typed, one line 'keys TEXT' per text\n"
                     "\n"
+                    "  -h, --help          this text\n"
+                    "  --version           the version and the licence\n"
+                    "\n"
                     "COMn is the port of the interface definition (COM1 to COM99).\n";
+
+const char* Version = "travek " TRAVEK_VERSION "\n"
+                      "Copyright 2026 TRAVEK developers\n"
+                      "Licensed under the Apache License, Version 2.0.\n";
 
 // A program of the Windows subsystem has no console: what it has to say about its arguments goes to
 // a message box, and to the standard stream as well for whoever redirected it.
@@ -47,6 +55,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
             backend = arg.substr(std::strlen("--keyboard="));
         } else if (arg == "--help" || arg == "-h" || arg == "/?") {
             tell(Usage, false);
+            return 0;
+        } else if (arg == "--version") {
+            tell(Version, false);
             return 0;
         } else {
             tell("travek: unknown argument '" + arg + "'\n\n" + Usage, true);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The NSIS installer under wine, as a user installs it: it must start TRAVEK in a folder the user
-# can write (Documents\TRAVEK, with the example definition), keep the user's files there on a
-# second installation, and leave them when the program is uninstalled.
+# The NSIS installer under wine, as a user installs it: it must show TRAVEK's licence, install the
+# licence and the runtime's notices with the program, start TRAVEK in a folder the user can write
+# (Documents\TRAVEK, with the example definition), keep the user's files there on a second
+# installation, and leave them when the program is uninstalled.
 #   installer-test.sh --build DIR     DIR: the Windows build directory (its CPackConfig.cmake)
 # Exit status 0 when it all worked, 77 when wine or makensis is missing, 1 otherwise.
 set -uo pipefail
@@ -34,12 +35,18 @@ cpack --config "$build/CPackConfig.cmake" -G NSIS -B "$work/cpack" >"$work/cpack
     { cat "$work/cpack.log"; fail "cpack could not make the installer"; }
 installer=$(ls "$build"/packages/travek-*-win64.exe | head -1)
 [ -f "$installer" ] || fail "no installer in $build/packages"
+# Its licence page shows TRAVEK's licence, not CPack's placeholder.
+grep -q '^ *!insertmacro MUI_PAGE_LICENSE ".*/LICENSE"$' "$work/cpack/_CPack_Packages/win64/NSIS/project.nsi" ||
+    fail "the installer shows no page with TRAVEK's licence"
 "$wine" wineboot -i >/dev/null 2>&1 || { echo "installer-test: wine does not start: skipped"; exit 77; }
 
 "$wine" "$installer" /S >/dev/null 2>&1 || fail "the installer failed"
 documents=$(readlink -f "$WINEPREFIX/drive_c/users/$(id -un)/Documents")
 folder="$documents/TRAVEK"
 [ -f "$folder/DEMO.VAL" ] || fail "no DEMO.VAL in the working folder $folder"
+for notice in LICENSE.txt THIRD-PARTY.txt; do
+    [ -f "$WINEPREFIX/drive_c/Program Files/TRAVEK/$notice" ] || fail "no $notice beside travek.exe"
+done
 link=$(find "$WINEPREFIX/drive_c/users" -name TRAVEK.lnk | head -1)
 [ -n "$link" ] || fail "no Start-menu entry TRAVEK.lnk for the user"
 # The shortcut's "Start in" is the working folder, not the installation folder.
