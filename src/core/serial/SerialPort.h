@@ -23,12 +23,12 @@ namespace travek {
 // When the device vanishes (USB adapter pulled), the driver closes the port and calls OnPortLost.
 class SerialPort {
 public:
-    // DataPtr is the driver's own receive buffer (the same block on every
-    // call, valid until the next read, not zero-terminated); 1 <= DataSize <= ComPortInBufSize.
+    // bytes is the driver's own receive buffer (the same block on every
+    // call, valid until the next read, not zero-terminated); 1 <= size <= ComPortInBufSize.
     // A handler that lets the event loop run must copy the bytes first: a nested read reuses
     // the buffer.
     using TComPortReceiveDataEvent =
-        std::function<void(const void* DataPtr, std::int32_t DataSize)>;
+        std::function<void(const void* bytes, std::int32_t size)>;
 
     explicit SerialPort(EventLoop& loop);
     // With a device of the caller's choice instead of the platform's.

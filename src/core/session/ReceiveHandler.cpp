@@ -14,10 +14,10 @@ ReceiveHandler::ReceiveHandler(InterfaceDefinition& definition, SequenceTable& t
     : m_definition(definition), m_table(table), m_series(series), m_NK(NK), m_separator(separator),
       m_outputs(std::move(outputs)) {}
 
-void ReceiveHandler::receive(const void* DataPtr, std::int32_t DataSize) {
-    if (DataPtr == nullptr || DataSize <= 0)
+void ReceiveHandler::receive(const void* bytes, std::int32_t size) {
+    if (bytes == nullptr || size <= 0)
         return;
-    std::string chunk(static_cast<const char*>(DataPtr), static_cast<std::size_t>(DataSize));
+    std::string chunk(static_cast<const char*>(bytes), static_cast<std::size_t>(size));
     if (m_busy) {
         m_heldBack.push_back(std::move(chunk));
         return;

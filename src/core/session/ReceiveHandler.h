@@ -63,7 +63,7 @@ public:
 
     // The driver's receive event. The bytes are copied before anything else happens, since the
     // driver reuses its buffer.
-    void receive(const void* DataPtr, std::int32_t DataSize);
+    void receive(const void* bytes, std::int32_t size);
     // Forgets everything received and not yet handled: the piece of a line so far, the chunks held
     // back while a value is typed, and the rest of the chunk being handled. The device they came
     // from is gone (or the port is closed or opened anew), and none of its bytes may stick to the
