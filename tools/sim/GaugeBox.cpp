@@ -18,7 +18,7 @@ std::string channelList(const std::vector<int>& channels) {
     for (int n : channels) {
         if (!text.empty())
             text += ", ";
-        text += IntToStr(n);
+        text += std::to_string(n);
     }
     return text;
 }
@@ -31,10 +31,10 @@ std::string CommandResult::describe() const {
     case AllOff:
         return text + "all channels off";
     case ChannelOn:
-        return text + "channel " + IntToStr(Channels.front()) + " on";
+        return text + "channel " + std::to_string(Channels.front()) + " on";
     case NoIdentifier:
-        return text + "channel " + IntToStr(Channels.front()) + ", which has no identifier (MW_SIGN" +
-               IntToStr(Channels.front()) + " is empty)";
+        return text + "channel " + std::to_string(Channels.front()) + ", which has no identifier (MW_SIGN" +
+               std::to_string(Channels.front()) + " is empty)";
     case Ambiguous:
         return text + "ambiguous: channels " + channelList(Channels) + " have this command; nothing switched";
     case Unknown:
@@ -159,16 +159,16 @@ std::size_t GaugeBox::maxLineLength() const {
 
 std::string GaugeBox::layoutProblem(int channel, std::size_t valueWidth) const {
     if (channel < 1 || channel > MaxChannels)
-        return "there is no channel " + IntToStr(channel) + " (channels are 1 to 48)";
+        return "there is no channel " + std::to_string(channel) + " (channels are 1 to 48)";
     const std::string& id = m_definition.ChannelIds[channel];
     if (id.empty())
-        return "channel " + IntToStr(channel) + " has no identifier (MW_SIGN" + IntToStr(channel) +
+        return "channel " + std::to_string(channel) + " has no identifier (MW_SIGN" + std::to_string(channel) +
                " is empty), so TRAVEK could not recognise its lines";
     const int startPos = m_definition.StartPos;
     const int endPos = m_definition.EndPos;
     // The ENDPOS key names the last position; the loader keeps the one after it (8 bits).
     const std::string fieldName =
-        "STARTPOS " + IntToStr(startPos) + ", ENDPOS " + IntToStr((endPos + 255) % 256);
+        "STARTPOS " + std::to_string(startPos) + ", ENDPOS " + std::to_string((endPos + 255) % 256);
     if (endPos <= startPos)
         return "the value field (" + fieldName + ") is empty: TRAVEK would cut no value from any line";
     // TRAVEK takes a start of 0 as 1 but keeps the length EndPos - StartPos.
@@ -177,23 +177,23 @@ std::string GaugeBox::layoutProblem(int channel, std::size_t valueWidth) const {
         fieldStart + static_cast<std::size_t>(endPos - startPos) - 1; // last position
     const std::size_t maxLength = maxLineLength();
     if (fieldStart > maxLength)
-        return "the value field (" + fieldName + ") starts after position " + IntToStr(long(maxLength)) +
+        return "the value field (" + fieldName + ") starts after position " + std::to_string(long(maxLength)) +
                ", beyond what TRAVEK reads of a line";
     // A field that runs past the readable end is cut there; the value must fit in what is left.
     const std::size_t usable = std::min(fieldEnd, maxLength) - fieldStart + 1;
     if (valueWidth > usable)
-        return "the value field (" + fieldName + ") holds " + IntToStr(long(usable)) +
-               " characters, the value needs " + IntToStr(long(valueWidth)) +
+        return "the value field (" + fieldName + ") holds " + std::to_string(long(usable)) +
+               " characters, the value needs " + std::to_string(long(valueWidth)) +
                " (fewer --decimals or a smaller --min/--max range)";
     if (id.size() >= fieldStart && fieldEnd + id.size() > maxLength)
-        return "the identifier " + quoted(id) + " of channel " + IntToStr(channel) +
+        return "the identifier " + quoted(id) + " of channel " + std::to_string(channel) +
                " fits neither before the value field (" + fieldName + ") nor after it within the " +
-               IntToStr(long(maxLength)) + " characters TRAVEK reads";
+               std::to_string(long(maxLength)) + " characters TRAVEK reads";
     // Another channel's identifier in the identifier or the blanks around the value would win.
     const int seenAs = identify(place(channel, std::string(valueWidth, ' ')));
     if (seenAs != channel)
-        return "TRAVEK would read a line of channel " + IntToStr(channel) + " as channel " +
-               IntToStr(seenAs) + " (identifier " + quoted(m_definition.ChannelIds[seenAs]) +
+        return "TRAVEK would read a line of channel " + std::to_string(channel) + " as channel " +
+               std::to_string(seenAs) + " (identifier " + quoted(m_definition.ChannelIds[seenAs]) +
                " occurs in it)";
     return {};
 }
@@ -201,7 +201,7 @@ std::string GaugeBox::layoutProblem(int channel, std::size_t valueWidth) const {
 std::string GaugeBox::lineText(int channel, double value) const {
     const std::string text = valueText(value);
     if (const std::string problem = layoutProblem(channel, text.size()); !problem.empty())
-        throw LayoutError("channel " + IntToStr(channel) + ": " + problem);
+        throw LayoutError("channel " + std::to_string(channel) + ": " + problem);
     return place(channel, text);
 }
 

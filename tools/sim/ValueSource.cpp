@@ -46,7 +46,7 @@ std::vector<double> ValueSource::readValueFile(const std::string& path) {
         char* stop = nullptr;
         const double value = std::strtod(text.c_str(), &stop);
         if (stop == text.c_str() || *stop != '\0' || !std::isfinite(value) || std::fabs(value) >= 1e15)
-            throw std::runtime_error(path + ", line " + IntToStr(lineNumber) + ": \"" + std::string(line) +
+            throw std::runtime_error(path + ", line " + std::to_string(lineNumber) + ": \"" + std::string(line) +
                                      "\" is not a number");
         values.push_back(value);
     }

@@ -136,8 +136,8 @@ struct Pty {
         int queued = 0;
         ::ioctl(slave, FIONREAD, &queued);
         ::tcflush(slave, TCIFLUSH);
-        log("nobody has the port open: unread lines dropped (" + IntToStr(queued) +
-            " bytes in the terminal, " + IntToStr(static_cast<int>(waiting.size())) + " waiting to be sent)");
+        log("nobody has the port open: unread lines dropped (" + std::to_string(queued) +
+            " bytes in the terminal, " + std::to_string(static_cast<int>(waiting.size())) + " waiting to be sent)");
         waiting.clear();
     }
     std::size_t m_sentSinceLook = 0;
@@ -153,7 +153,7 @@ struct Pty {
         DIR* processes = ::opendir("/proc");
         if (!processes)
             return true;
-        const std::string self = IntToStr(static_cast<int>(::getpid()));
+        const std::string self = std::to_string(static_cast<int>(::getpid()));
         bool found = false;
         while (const dirent* process = ::readdir(processes)) {
             const std::string pid = process->d_name;
@@ -278,7 +278,7 @@ public:
 private:
     void switchOn(int channel, const std::string& reason) {
         if (const std::string problem = m_box.layoutProblem(channel, m_valueWidth); !problem.empty())
-            throw Fatal(reason + ": channel " + IntToStr(channel) + " cannot be served: " + problem);
+            throw Fatal(reason + ": channel " + std::to_string(channel) + " cannot be served: " + problem);
         m_box.switchOn(channel);
     }
 
@@ -293,8 +293,8 @@ private:
              m_box.receive(std::string_view(buf, static_cast<std::size_t>(n)))) {
             log(result.describe());
             if (result.Result == CommandResult::NoIdentifier)
-                throw Fatal("TRAVEK switched on channel " + IntToStr(result.Channels.front()) +
-                            ", which has no identifier (MW_SIGN" + IntToStr(result.Channels.front()) +
+                throw Fatal("TRAVEK switched on channel " + std::to_string(result.Channels.front()) +
+                            ", which has no identifier (MW_SIGN" + std::to_string(result.Channels.front()) +
                             " is empty): its lines could never be recognised");
             if (result.Result == CommandResult::ChannelOn)
                 switchOn(result.Channels.front(), "command " + GaugeBox::quoted(result.Command));
@@ -342,14 +342,14 @@ private:
             return;
         }
         if (!m_box.hasIdentifier(channel))
-            throw Fatal("channel " + IntToStr(channel) + " was requested but has no identifier (MW_SIGN" +
-                        IntToStr(channel) + " is empty)");
+            throw Fatal("channel " + std::to_string(channel) + " was requested but has no identifier (MW_SIGN" +
+                        std::to_string(channel) + " is empty)");
         if (!m_box.isOn(channel) && !m_options.Force) {
-            log("channel " + IntToStr(channel) + " is off; nothing sent (--force sends it anyway)");
+            log("channel " + std::to_string(channel) + " is off; nothing sent (--force sends it anyway)");
             return;
         }
         if (const std::string problem = m_box.layoutProblem(channel, m_valueWidth); !problem.empty())
-            throw Fatal("channel " + IntToStr(channel) + " cannot be served: " + problem);
+            throw Fatal("channel " + std::to_string(channel) + " cannot be served: " + problem);
         send(channel);
     }
 
@@ -367,10 +367,10 @@ private:
             throw Fatal(e.what());
         }
         const int seenAs = m_box.identify(line);
-        std::string note = "channel " + IntToStr(channel) + ": " + GaugeBox::quoted(line + m_box.lineEnd()) +
+        std::string note = "channel " + std::to_string(channel) + ": " + GaugeBox::quoted(line + m_box.lineEnd()) +
                            " (" + m_box.valueText(value) + ")";
         if (seenAs != channel)
-            note += "; warning: TRAVEK will take this line for channel " + IntToStr(seenAs);
+            note += "; warning: TRAVEK will take this line for channel " + std::to_string(seenAs);
         log(note);
         const std::string bytes = line + m_box.lineEnd();
         m_pty->dropStaleInput(m_waiting, bytes.size());
@@ -388,7 +388,7 @@ private:
             if (written < 0 && errno == EAGAIN)
                 return;
             if (written <= 0) {
-                log(systemError("lines not sent") + ": " + IntToStr(static_cast<int>(m_waiting.size())) +
+                log(systemError("lines not sent") + ": " + std::to_string(static_cast<int>(m_waiting.size())) +
                     " bytes dropped");
                 m_waiting.clear();
                 return;
@@ -414,9 +414,9 @@ int simulate(const SimOptions& options) {
     int withIds = 0;
     for (int n = 1; n <= MaxChannels; ++n)
         withIds += !definition.ChannelIds[n].empty();
-    log("definition " + path + ": " + IntToStr(withIds) + " channels with identifiers, STARTPOS " +
-        IntToStr(definition.StartPos) + ", ENDPOS " + IntToStr((definition.EndPos + 255) % 256) +
-        ", end character " + IntToStr(definition.EndChar1));
+    log("definition " + path + ": " + std::to_string(withIds) + " channels with identifiers, STARTPOS " +
+        std::to_string(definition.StartPos) + ", ENDPOS " + std::to_string((definition.EndPos + 255) % 256) +
+        ", end character " + std::to_string(definition.EndChar1));
 
     std::optional<ValueSource> values;
     try {
@@ -425,7 +425,7 @@ int simulate(const SimOptions& options) {
         } else {
             const std::uint32_t seed = options.Seed ? *options.Seed : std::random_device{}();
             if (!options.Seed)
-                log("seed " + IntToStr(seed));
+                log("seed " + std::to_string(seed));
             values = ValueSource::randomWalk(options.Min, options.Max, options.Decimals, seed);
         }
     } catch (const std::runtime_error& e) {

@@ -29,8 +29,8 @@ void RefuseLink() {
 
 void RefuseTooLarge(std::size_t maxBytes) {
     const bool megabytes = maxBytes >= (std::size_t{1} << 20);
-    const std::string limit = megabytes ? IntToStr(static_cast<long long>(maxBytes >> 20)) + " MB"
-                                        : IntToStr(static_cast<long long>(maxBytes)) + " Bytes";
+    const std::string limit = megabytes ? std::to_string(static_cast<long long>(maxBytes >> 20)) + " MB"
+                                        : std::to_string(static_cast<long long>(maxBytes)) + " Bytes";
     throw Error(EFBIG, "zu gro\xDF (mehr als " + limit + ")");
 }
 

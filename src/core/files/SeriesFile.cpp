@@ -37,7 +37,7 @@ SeriesFileContent ReadSeriesFile(const std::string& path) {
 }
 
 void WriteSeriesFile(const std::string& path, std::int32_t valXCount, const std::string& seriesString) {
-    WriteFileAtomically(path, IntToStr(valXCount) + "\r\n" + seriesString + "\r\n");
+    WriteFileAtomically(path, std::to_string(valXCount) + "\r\n" + seriesString + "\r\n");
 }
 
 } // namespace travek

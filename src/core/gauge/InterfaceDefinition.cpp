@@ -50,11 +50,11 @@ void LoadInterfaceDefinition(InterfaceDefinition& d, const IniFile& file) {
     d.ByteLength = integer("BYTELEN", 8);
     d.StopBitCode = integer("STOPBITS", 1);
     for (int n = 0; n <= MaxChannels; ++n)
-        d.SendSigns[n] = cut(text("snd_SIGN" + IntToStr(n), "01A"), 20);
+        d.SendSigns[n] = cut(text("snd_SIGN" + std::to_string(n), "01A"), 20);
     for (int n = 1; n <= MaxChannels; ++n)
-        d.ChannelIds[n] = cut(text("MW_SIGN" + IntToStr(n), ""), 5);
+        d.ChannelIds[n] = cut(text("MW_SIGN" + std::to_string(n), ""), 5);
     for (int n = 1; n <= MaxChannels; ++n)
-        d.ChannelCommands[n] = cut(text("MWI_SIGN" + IntToStr(n), ""), 12);
+        d.ChannelCommands[n] = cut(text("MWI_SIGN" + std::to_string(n), ""), 12);
     d.DisableAllCommand = cut(text("DISALL", "D0"), 12);
     d.EndChar1 = byte("ENDCHAR1", 13);
     d.EndChar2 = byte("ENDCHAR2", 0);
@@ -80,7 +80,7 @@ void LoadInterfaceDefinition(InterfaceDefinition& d, const IniFile& file) {
 void StoreComPortNumber(const InterfaceDefinition& d, const std::string& fileName) {
     const std::string path = FindPathIgnoreCase(fileName);
     try {
-        IniFile::writeValue(path, Section, "COMx", IntToStr(d.ComPortNumber));
+        IniFile::writeValue(path, Section, "COMx", std::to_string(d.ComPortNumber));
     } catch (const Error& e) {
         const std::string fullName = path.front() == '/' ? path : WorkingDirectoryPath(path);
         throw Error(e.code(), "Kann nicht nach " + fullName + " schreiben");

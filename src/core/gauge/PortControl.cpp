@@ -65,7 +65,7 @@ void ReopenPort(SerialPort& driver, const InterfaceDefinition& definition) {
     ConfigurePort(driver, definition, definition.ComPortNumber, definition.Baud, definition.ByteLength,
                   definition.ParityCode, definition.StopBitCode);
     if (!OpenConfiguredPort(driver))
-        throw Error("COM" + IntToStr(definition.ComPortNumber) + " Error");
+        throw Error("COM" + std::to_string(definition.ComPortNumber) + " Error");
 }
 
 } // namespace travek

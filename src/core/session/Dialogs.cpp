@@ -29,7 +29,7 @@ bool KeyActionList::add(int tokenIndex, int selectedEntry) {
         std::vector<std::string> grown = m_entries;
         grown.push_back(token);
         if (joinKeyString(grown, m_separator).size() > m_maxLength) {
-            m_limitMessage = "Nicht hinzugef\xFCgt: h\xF6" "chstens " + IntToStr(static_cast<std::int32_t>(m_maxLength)) +
+            m_limitMessage = "Nicht hinzugef\xFCgt: h\xF6" "chstens " + std::to_string(static_cast<std::int32_t>(m_maxLength)) +
                              " Zeichen je Schritt.";
             return false;
         }
@@ -51,18 +51,18 @@ void KeyActionList::remove(int selectedEntry) {
 
 std::string KeyActionList::keyString() const { return joinKeyString(m_entries, m_separator); }
 
-SeriesCountInput::SeriesCountInput(std::int32_t current) : m_text(IntToStr(current)) {}
+SeriesCountInput::SeriesCountInput(std::int32_t current) : m_text(std::to_string(current)) {}
 
 std::int32_t SeriesCountInput::valueOf(const std::string& typed) { return LeadingInt(RemoveBlanks(typed)); }
 
 void ChannelChoice::setChannelCount(int count) {
     m_entries.clear();
     for (int n = 1; n <= count; ++n)
-        m_entries.push_back("Kanal " + IntToStr(n));
+        m_entries.push_back("Kanal " + std::to_string(n));
     m_selected = -1;
 }
 
-std::string ChannelChoice::cellText() const { return IntToStr(m_selected + 1); }
+std::string ChannelChoice::cellText() const { return std::to_string(m_selected + 1); }
 
 InterfaceChoice::InterfaceChoice(const std::string& folder) {
     for (const std::string& file : FindDefinitionFiles(folder))
@@ -82,7 +82,7 @@ const std::vector<std::string>& ComPortChoice::entries() {
     static const std::vector<std::string> list = [] {
         std::vector<std::string> names;
         for (int n = 1; n <= PortCount; ++n)
-            names.push_back("COM " + IntToStr(n));
+            names.push_back("COM " + std::to_string(n));
         return names;
     }();
     return list;
@@ -178,7 +178,7 @@ void TargetWindowChoice::tick(int secondsLeft) {
         changed();
         return;
     }
-    m_status = "Festlegen in " + IntToStr(secondsLeft) + " s: bitte in das Zielfenster klicken";
+    m_status = "Festlegen in " + std::to_string(secondsLeft) + " s: bitte in das Zielfenster klicken";
     m_task = m_loop.after(std::chrono::seconds(1), [this, secondsLeft] { tick(secondsLeft - 1); });
     changed();
 }

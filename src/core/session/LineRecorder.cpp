@@ -73,7 +73,7 @@ void LineRecorder::showNotice() {
 void LineRecorder::logLine(const LineOutcome& outcome) {
     if (!m_log)
         return;
-    MeasurementLog::Row row{"COM" + IntToStr(m_definition.ComPortNumber),
+    MeasurementLog::Row row{"COM" + std::to_string(m_definition.ComPortNumber),
                             outcome.channel,
                             outcome.step,
                             outcome.line,
@@ -100,8 +100,8 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
     }
     case LineOutcome::Note::OtherChannel:
         row.note =
-            "Schritt " + IntToStr(outcome.step) + " erwartet Kanal " +
-            IntToStr(outcome.step >= 1 && outcome.step <= MaxSteps ? m_sequence.StepChannel[outcome.step]
+            "Schritt " + std::to_string(outcome.step) + " erwartet Kanal " +
+            std::to_string(outcome.step >= 1 && outcome.step <= MaxSteps ? m_sequence.StepChannel[outcome.step]
                                                                    : 0);
         break;
     case LineOutcome::Note::NoNumber:

@@ -93,7 +93,7 @@ void ReceiveHandler::handleLine() {
     // the time from the line's end to the value's arrival.
     setPanel(StatusPanel::Line, reading.line);
     if (channel != 0)
-        setPanel(StatusPanel::Channel, IntToStr(channel) + " [OK]");
+        setPanel(StatusPanel::Channel, std::to_string(channel) + " [OK]");
     if (m_outputs.LineHandled) {
         outcome.line = std::move(reading.line);
         m_outputs.LineHandled(outcome);
@@ -124,7 +124,7 @@ std::string ReceiveHandler::dispatch(double value) {
     ++m_table.CurrentStep;
     if (m_table.CurrentStep > m_table.StepCount)
         m_table.CurrentStep = 1;
-    setPanel(StatusPanel::CurrentStep, IntToStr(m_table.CurrentStep));
+    setPanel(StatusPanel::CurrentStep, std::to_string(m_table.CurrentStep));
     return typed;
 }
 

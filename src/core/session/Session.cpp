@@ -70,26 +70,26 @@ void Session::buildGrid() {
     m_grid.setCell(2, 0, "Taste(n)");
     m_grid.setRowCount(GridRows);
     for (int row = 1; row < GridRows; ++row)
-        m_grid.setCell(0, row, IntToStr(row));
+        m_grid.setCell(0, row, std::to_string(row));
     m_view.endGridUpdate();
 }
 
 void Session::showSeriesSettings() {
     m_view.showSeriesString(m_state.Series.SeriesString);
-    m_view.showSeriesCount("[" + IntToStr(m_state.Series.ValXCount) + "]");
+    m_view.showSeriesCount("[" + std::to_string(m_state.Series.ValXCount) + "]");
 }
 
 void Session::showCaption() { m_view.setCaption(std::string(Caption) + "  " + m_state.Definition.InterfaceName); }
 
 void Session::showPortState() {
     m_view.setPanelText(StatusPanel::Port,
-                        m_port.IsPortOpen() ? "COM " + IntToStr(m_state.Definition.ComPortNumber) : "COM ?");
+                        m_port.IsPortOpen() ? "COM " + std::to_string(m_state.Definition.ComPortNumber) : "COM ?");
 }
 
 void Session::restartSequence() {
     travek::restartSequence(m_grid, m_sequence);
-    m_view.setPanelText(StatusPanel::StepCount, IntToStr(m_sequence.StepCount));
-    m_view.setPanelText(StatusPanel::CurrentStep, IntToStr(m_sequence.CurrentStep));
+    m_view.setPanelText(StatusPanel::StepCount, std::to_string(m_sequence.StepCount));
+    m_view.setPanelText(StatusPanel::CurrentStep, std::to_string(m_sequence.CurrentStep));
     copyStepsFromGrid(m_grid, m_sequence);
 }
 
@@ -341,8 +341,8 @@ void Session::startUp() {
     if (m_keys)
         m_keys->setKeyDelay(usedKeyDelay);
     if (usedKeyDelay != keyDelay)
-        m_view.showError("KEYDELAY=" + IntToStr(keyDelay) + " in TRAVEK.INI: erlaubt sind 0 bis " +
-                         IntToStr(KeyOutput::MaxKeyDelay) + " ms; es gilt " + IntToStr(usedKeyDelay));
+        m_view.showError("KEYDELAY=" + std::to_string(keyDelay) + " in TRAVEK.INI: erlaubt sind 0 bis " +
+                         std::to_string(KeyOutput::MaxKeyDelay) + " ms; es gilt " + std::to_string(usedKeyDelay));
     showPortState();
     loadDefinition();
     m_view.setPanelText(StatusPanel::Interface, definition.InterfaceName);

@@ -246,7 +246,6 @@ std::int32_t LeadingDigitsAfterBlanks(std::string_view text) {
     return LeadingInt(text.substr(pos));
 }
 
-std::string IntToStr(long long value) { return std::to_string(value); }
 
 std::string AsciiUpper(std::string_view text) {
     std::string result(text);

@@ -51,9 +51,6 @@ std::int32_t LeadingInt(std::string_view text);
 // Leading blanks skipped, then the decimal digits that follow (no sign); 0 when no digit follows.
 std::int32_t LeadingDigitsAfterBlanks(std::string_view text);
 
-// Decimal text of an integer.
-std::string IntToStr(long long value);
-
 // ASCII upper case; other bytes stay as they are.
 std::string AsciiUpper(std::string_view text);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);

@@ -11,10 +11,10 @@ std::string ComPortConfigPath() {
 
 std::string ComPortDevicePath(std::uint8_t comPort, const IniFile& ini, const std::string& devDir) {
     const int number = comPort + 1;
-    const std::string mapped = std::string(Trim(ini.readString("COMPORTS", "COM" + IntToStr(number), "")));
+    const std::string mapped = std::string(Trim(ini.readString("COMPORTS", "COM" + std::to_string(number), "")));
     if (!mapped.empty())
         return mapped;
-    return devDir + "/ttyS" + IntToStr(comPort);
+    return devDir + "/ttyS" + std::to_string(comPort);
 }
 
 std::string ComPortDevicePath(std::uint8_t comPort) {

@@ -71,7 +71,7 @@ void ListComPorts(std::vector<std::string>& target, const PortListSources& sourc
         const auto byId = byIdNames.find(resolved);
         const auto port = portNumbers.find(resolved);
         lines.push_back((byId != byIdNames.end() ? byId->second : kernelName) + "=" +
-                        (port != portNumbers.end() ? "COM" + IntToStr(port->second) : devicePath));
+                        (port != portNumbers.end() ? "COM" + std::to_string(port->second) : devicePath));
     }
     target = std::move(lines);
 }
