@@ -50,7 +50,7 @@ public:
             std::fprintf(f, "[COMPORTS]\nCOM1=%s\n", ::ptsname(m_master));
             std::fclose(f);
         }
-        m_driver.setComPort(pnCOM1);
+        m_driver.setComPort(PortIndex{0});
         m_driver.setComPortPollingDelay(0);
         m_driver.OnReceiveData = [this](const void* data, std::int32_t size) { m_handler.receive(data, size); };
         if (!m_driver.OpenPort()) {

@@ -70,7 +70,7 @@ void IdleCpu(QCoreApplication& app, std::uint16_t pollingDelay, int seconds) {
     PtyPort pty;
     QtEventLoop loop;
     SerialPort driver{loop};
-    driver.setComPort(pnCOM1);
+    driver.setComPort(PortIndex{0});
     driver.setComPortPollingDelay(pollingDelay);
     long calls = 0;
     driver.OnReceiveData = [&](const void*, std::int32_t) { ++calls; };
@@ -92,7 +92,7 @@ void Latency(QCoreApplication& app, int lines) {
     PtyPort pty;
     QtEventLoop loop;
     SerialPort driver{loop};
-    driver.setComPort(pnCOM1);
+    driver.setComPort(PortIndex{0});
     driver.setComPortPollingDelay(0);
     std::atomic<Clock::rep> lastByteWritten{0};
     std::binary_semaphore delivered{0};

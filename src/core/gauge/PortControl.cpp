@@ -13,19 +13,19 @@ namespace travek {
 namespace {
 
 // The rates a definition file can select; 115200 is not among them.
-constexpr std::array<std::pair<std::int32_t, TComPortBaudRate>, 12> Speeds = {{
-    {110, br110},
-    {300, br300},
-    {600, br600},
-    {1200, br1200},
-    {2400, br2400},
-    {4800, br4800},
-    {9600, br9600},
-    {14400, br14400},
-    {19200, br19200},
-    {38400, br38400},
-    {56000, br56000},
-    {57600, br57600},
+constexpr std::array<std::pair<std::int32_t, BaudRate>, 12> Speeds = {{
+    {110, BaudRate::Baud110},
+    {300, BaudRate::Baud300},
+    {600, BaudRate::Baud600},
+    {1200, BaudRate::Baud1200},
+    {2400, BaudRate::Baud2400},
+    {4800, BaudRate::Baud4800},
+    {9600, BaudRate::Baud9600},
+    {14400, BaudRate::Baud14400},
+    {19200, BaudRate::Baud19200},
+    {38400, BaudRate::Baud38400},
+    {56000, BaudRate::Baud56000},
+    {57600, BaudRate::Baud57600},
 }};
 
 // An index beyond COM99: no device name is formed for it, so the port does not open.
@@ -42,17 +42,17 @@ bool OpenConfiguredPort(SerialPort& driver) { return driver.OpenPort(); }
 
 void ConfigurePort(SerialPort& driver, const InterfaceDefinition& definition, std::int32_t portNumber,
                    std::int32_t baudRate, std::int32_t byteLength, std::int32_t parity, std::int32_t /*stopBits*/) {
-    driver.setComPort(static_cast<TComPortNumber>(portNumber >= 1 && portNumber <= 99 ? portNumber - 1 : NoPort));
+    driver.setComPort(static_cast<PortIndex>(portNumber >= 1 && portNumber <= 99 ? portNumber - 1 : NoPort));
     for (const auto& [rate, speed] : Speeds)
         if (rate == baudRate)
             driver.setComPortSpeed(speed);
     if (byteLength >= 5 && byteLength <= 8)
-        driver.setComPortDataBits(static_cast<TComPortDataBits>(byteLength - 5));
+        driver.setComPortDataBits(static_cast<DataBits>(byteLength - 5));
     const int parityValue = parity & 0xFF;
-    if (parityValue <= ptSPACE)
-        driver.setComPortParity(static_cast<TComPortParity>(parityValue));
-    driver.setComPortHwHandshaking(definition.UseRts ? hhRTSCTS : hhNONE);
-    driver.setComPortSwHandshaking(shNONE);
+    if (parityValue <= static_cast<int>(Parity::Space))
+        driver.setComPortParity(static_cast<Parity>(parityValue));
+    driver.setComPortHwHandshaking(definition.UseRts ? HardwareHandshake::RtsCts : HardwareHandshake::Off);
+    driver.setComPortSwHandshaking(SoftwareHandshake::Off);
 }
 
 void SendCommand(SerialPort& driver, const std::string& text) {

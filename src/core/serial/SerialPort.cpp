@@ -42,37 +42,37 @@ void SerialPort::ApplyPortSettings() {
         m_device->configure(m_settings);
 }
 
-void SerialPort::setComPort(TComPortNumber value) {
+void SerialPort::setComPort(PortIndex value) {
     if (!IsPortOpen())
         m_comPort = value;
 }
 
-void SerialPort::setComPortSpeed(TComPortBaudRate value) {
+void SerialPort::setComPortSpeed(BaudRate value) {
     m_settings.speed = value;
     settingChanged();
 }
 
-void SerialPort::setComPortDataBits(TComPortDataBits value) {
+void SerialPort::setComPortDataBits(DataBits value) {
     m_settings.dataBits = value;
     settingChanged();
 }
 
-void SerialPort::setComPortStopBits(TComPortStopBits value) {
+void SerialPort::setComPortStopBits(StopBits value) {
     m_settings.stopBits = value;
     settingChanged();
 }
 
-void SerialPort::setComPortParity(TComPortParity value) {
+void SerialPort::setComPortParity(Parity value) {
     m_settings.parity = value;
     settingChanged();
 }
 
-void SerialPort::setComPortHwHandshaking(TComPortHwHandshaking value) {
+void SerialPort::setComPortHwHandshaking(HardwareHandshake value) {
     m_settings.hwHandshaking = value;
     settingChanged();
 }
 
-void SerialPort::setComPortSwHandshaking(TComPortSwHandshaking value) {
+void SerialPort::setComPortSwHandshaking(SoftwareHandshake value) {
     m_settings.swHandshaking = value;
     settingChanged();
 }

@@ -27,7 +27,7 @@ public:
     // call, valid until the next read, not zero-terminated); 1 <= size <= ComPortInBufSize.
     // A handler that lets the event loop run must copy the bytes first: a nested read reuses
     // the buffer.
-    using TComPortReceiveDataEvent =
+    using ReceiveCallback =
         std::function<void(const void* bytes, std::int32_t size)>;
 
     explicit SerialPort(EventLoop& loop);
@@ -51,32 +51,32 @@ public:
     // 0 when closed, -1 after a failed open, the platform's descriptor while open.
     std::int32_t portHandle() const { return m_portHandle; }
 
-    TComPortNumber ComPort() const { return m_comPort; }
-    TComPortBaudRate ComPortSpeed() const { return m_settings.speed; }
-    TComPortDataBits ComPortDataBits() const { return m_settings.dataBits; }
-    TComPortStopBits ComPortStopBits() const { return m_settings.stopBits; }
-    TComPortParity ComPortParity() const { return m_settings.parity; }
-    TComPortHwHandshaking ComPortHwHandshaking() const { return m_settings.hwHandshaking; }
-    TComPortSwHandshaking ComPortSwHandshaking() const { return m_settings.swHandshaking; }
+    PortIndex ComPort() const { return m_comPort; }
+    BaudRate ComPortSpeed() const { return m_settings.speed; }
+    DataBits ComPortDataBits() const { return m_settings.dataBits; }
+    StopBits ComPortStopBits() const { return m_settings.stopBits; }
+    Parity ComPortParity() const { return m_settings.parity; }
+    HardwareHandshake ComPortHwHandshaking() const { return m_settings.hwHandshaking; }
+    SoftwareHandshake ComPortSwHandshaking() const { return m_settings.swHandshaking; }
     std::uint16_t ComPortInBufSize() const { return m_settings.inBufSize; }
     std::uint16_t ComPortOutBufSize() const { return m_settings.outBufSize; }
     std::uint16_t ComPortPollingDelay() const { return m_pollingDelay; }
 
     // Ignored while the port is open: change ports by ClosePort, setComPort, OpenPort.
-    void setComPort(TComPortNumber value);
-    void setComPortSpeed(TComPortBaudRate value);
-    void setComPortDataBits(TComPortDataBits value);
-    void setComPortStopBits(TComPortStopBits value);
-    void setComPortParity(TComPortParity value);
-    void setComPortHwHandshaking(TComPortHwHandshaking value);
-    void setComPortSwHandshaking(TComPortSwHandshaking value);
+    void setComPort(PortIndex value);
+    void setComPortSpeed(BaudRate value);
+    void setComPortDataBits(DataBits value);
+    void setComPortStopBits(StopBits value);
+    void setComPortParity(Parity value);
+    void setComPortHwHandshaking(HardwareHandshake value);
+    void setComPortSwHandshaking(SoftwareHandshake value);
     // Replaces the receive buffer (none for 0: nothing is ever delivered then).
     void setComPortInBufSize(std::uint16_t value);
     void setComPortOutBufSize(std::uint16_t value);
     // 0 reads as soon as bytes arrive; above 0 polls with that period in milliseconds.
     void setComPortPollingDelay(std::uint16_t value);
 
-    TComPortReceiveDataEvent OnReceiveData;
+    ReceiveCallback OnReceiveData;
     // The device has gone; the port is closed already.
     std::function<void()> OnPortLost;
 
@@ -90,7 +90,7 @@ private:
     EventLoop& m_loop;
     std::unique_ptr<SerialDevice> m_device;
     std::int32_t m_portHandle = 0;
-    TComPortNumber m_comPort = pnCOM2;
+    PortIndex m_comPort = PortIndex{1};
     SerialSettings m_settings;
     std::uint16_t m_pollingDelay = 100;
     std::vector<char> m_receiveBuffer;

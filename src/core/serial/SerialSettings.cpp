@@ -18,8 +18,9 @@ constexpr std::uint32_t kRtsControlHandshake = 0x2000;
 
 } // namespace
 
-std::uint32_t BaudRateBitsPerSecond(TComPortBaudRate speed) {
-    return speed < kBitsPerSecond.size() ? kBitsPerSecond[speed] : 0;
+std::uint32_t BaudRateBitsPerSecond(BaudRate speed) {
+    const auto index = static_cast<std::size_t>(speed);
+    return index < kBitsPerSecond.size() ? kBitsPerSecond[index] : 0;
 }
 
 std::string ComPortDeviceName(std::uint8_t comPort) {
@@ -36,15 +37,15 @@ DcbValues BuildDcbValues(const SerialSettings& settings) {
     dcb.baudRate = BaudRateBitsPerSecond(settings.speed);
     // Received bytes are never parity-checked: the gauge boxes' lines are taken as they come.
     dcb.flags = kBinary | kDtrControlEnable;
-    if (settings.hwHandshaking == hhRTSCTS)
+    if (settings.hwHandshaking == HardwareHandshake::RtsCts)
         dcb.flags |= kOutxCtsFlow | kRtsControlHandshake;
-    if (settings.swHandshaking == shXONXOFF)
+    if (settings.swHandshaking == SoftwareHandshake::XonXoff)
         dcb.flags |= kOutX | kInX;
     dcb.xonLim = static_cast<std::uint16_t>(settings.inBufSize / 4);
     dcb.xoffLim = 1;
-    dcb.byteSize = static_cast<std::uint8_t>(settings.dataBits + 5);
-    dcb.parity = settings.parity;
-    dcb.stopBits = settings.stopBits;
+    dcb.byteSize = static_cast<std::uint8_t>(static_cast<int>(settings.dataBits) + 5);
+    dcb.parity = static_cast<std::uint8_t>(settings.parity);
+    dcb.stopBits = static_cast<std::uint8_t>(settings.stopBits);
     dcb.xonChar = 0x11;
     dcb.xoffChar = 0x13;
     return dcb;

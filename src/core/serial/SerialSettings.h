@@ -5,49 +5,48 @@
 
 namespace travek {
 
-// Port index: the port number minus 1. Only the first four carry names; any index up to 98 (COM99)
-// is valid.
-enum TComPortNumber : std::uint8_t { pnCOM1, pnCOM2, pnCOM3, pnCOM4 };
+// Port index: the port number minus 1 (COM1 is 0). Any index up to 98 (COM99) is valid.
+using PortIndex = std::uint8_t;
 
-enum TComPortBaudRate : std::uint8_t {
-    br110,
-    br300,
-    br600,
-    br1200,
-    br2400,
-    br4800,
-    br9600,
-    br14400,
-    br19200,
-    br38400,
-    br56000,
-    br57600,
-    br115200
+enum class BaudRate : std::uint8_t {
+    Baud110,
+    Baud300,
+    Baud600,
+    Baud1200,
+    Baud2400,
+    Baud4800,
+    Baud9600,
+    Baud14400,
+    Baud19200,
+    Baud38400,
+    Baud56000,
+    Baud57600,
+    Baud115200
 };
 
 // Data bits per character are the ordinal + 5.
-enum TComPortDataBits : std::uint8_t { db5BITS, db6BITS, db7BITS, db8BITS };
-enum TComPortStopBits : std::uint8_t { sb1BITS, sb1HALFBITS, sb2BITS };
-enum TComPortParity : std::uint8_t { ptNONE, ptODD, ptEVEN, ptMARK, ptSPACE };
-enum TComPortHwHandshaking : std::uint8_t { hhNONE, hhRTSCTS };
-enum TComPortSwHandshaking : std::uint8_t { shNONE, shXONXOFF };
+enum class DataBits : std::uint8_t { Five, Six, Seven, Eight };
+enum class StopBits : std::uint8_t { One, OneAndHalf, Two };
+enum class Parity : std::uint8_t { Off, Odd, Even, Mark, Space };
+enum class HardwareHandshake : std::uint8_t { Off, RtsCts };
+enum class SoftwareHandshake : std::uint8_t { Off, XonXoff };
 
 // The line settings a port is opened with, as one block: every change puts the whole block into
 // effect again, so a device never runs with a half-updated set.
 struct SerialSettings {
-    TComPortBaudRate speed = br9600;
-    TComPortDataBits dataBits = db8BITS;
-    TComPortStopBits stopBits = sb1BITS;
-    TComPortParity parity = ptNONE;
-    TComPortHwHandshaking hwHandshaking = hhNONE;
-    TComPortSwHandshaking swHandshaking = shNONE;
+    BaudRate speed = BaudRate::Baud9600;
+    DataBits dataBits = DataBits::Eight;
+    StopBits stopBits = StopBits::One;
+    Parity parity = Parity::Off;
+    HardwareHandshake hwHandshaking = HardwareHandshake::Off;
+    SoftwareHandshake swHandshaking = SoftwareHandshake::Off;
     std::uint16_t inBufSize = 2048;
     std::uint16_t outBufSize = 2048;
 };
 
 // Bits per second of a speed value; 0 for a value outside the table (the device then keeps its
 // speed).
-std::uint32_t BaudRateBitsPerSecond(TComPortBaudRate speed);
+std::uint32_t BaudRateBitsPerSecond(BaudRate speed);
 
 // The Windows device name of a port index: "COM1".."COM9", and "\\.\COM10".."\\.\COM99" (the
 // long form is required from port 10 on). Only two digits fit: the name uses the first two

@@ -49,13 +49,13 @@ speed_t StandardSpeed(std::uint32_t bitsPerSecond) {
     }
 }
 
-tcflag_t CharacterSize(TComPortDataBits dataBits) {
+tcflag_t CharacterSize(DataBits dataBits) {
     switch (dataBits) {
-    case db5BITS:
+    case DataBits::Five:
         return CS5;
-    case db6BITS:
+    case DataBits::Six:
         return CS6;
-    case db7BITS:
+    case DataBits::Seven:
         return CS7;
     default:
         return CS8;
@@ -159,27 +159,27 @@ void PosixSerial::configure(const SerialSettings& settings) {
         // No parity test on received bytes (INPCK stays off), whatever the line format.
         tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
         switch (settings.parity) {
-        case ptODD:
+        case Parity::Odd:
             tio.c_cflag |= PARENB | PARODD;
             break;
-        case ptEVEN:
+        case Parity::Even:
             tio.c_cflag |= PARENB;
             break;
-        case ptMARK:
+        case Parity::Mark:
             tio.c_cflag |= PARENB | CMSPAR | PARODD;
             break;
-        case ptSPACE:
+        case Parity::Space:
             tio.c_cflag |= PARENB | CMSPAR;
             break;
         default:
             break;
         }
         // A UART sends one and a half stop bits for CSTOPB with 5 data bits.
-        if (settings.stopBits == sb1HALFBITS || settings.stopBits == sb2BITS)
+        if (settings.stopBits == StopBits::OneAndHalf || settings.stopBits == StopBits::Two)
             tio.c_cflag |= CSTOPB;
-        if (settings.hwHandshaking == hhRTSCTS)
+        if (settings.hwHandshaking == HardwareHandshake::RtsCts)
             tio.c_cflag |= CRTSCTS;
-        if (settings.swHandshaking == shXONXOFF)
+        if (settings.swHandshaking == SoftwareHandshake::XonXoff)
             tio.c_iflag |= IXON | IXOFF;
         tio.c_cc[VSTART] = 0x11;
         tio.c_cc[VSTOP] = 0x13;
@@ -203,7 +203,7 @@ void PosixSerial::configure(const SerialSettings& settings) {
     int dtr = TIOCM_DTR;
     (void)::ioctl(m_fd, TIOCMBIS, &dtr);
     int rts = TIOCM_RTS;
-    (void)::ioctl(m_fd, settings.hwHandshaking == hhRTSCTS ? TIOCMBIS : TIOCMBIC, &rts);
+    (void)::ioctl(m_fd, settings.hwHandshaking == HardwareHandshake::RtsCts ? TIOCMBIS : TIOCMBIC, &rts);
 }
 
 bool PosixSerial::hungUp() const {

@@ -30,25 +30,25 @@ TEST(PortControl, ConfigureMapsTheDefinitionOntoTheDriver) {
     f.definition.UseRts = true;
     ConfigurePort(f.driver, f.definition, 12, 57600, 7, 2, 2);
     EXPECT_EQ(f.driver.ComPort(), 11);
-    EXPECT_EQ(f.driver.ComPortSpeed(), br57600);
-    EXPECT_EQ(f.driver.ComPortDataBits(), db7BITS);
-    EXPECT_EQ(f.driver.ComPortParity(), ptEVEN);
-    EXPECT_EQ(f.driver.ComPortStopBits(), sb1BITS); // stop bits are not applied
-    EXPECT_EQ(f.driver.ComPortHwHandshaking(), hhRTSCTS);
-    EXPECT_EQ(f.driver.ComPortSwHandshaking(), shNONE);
+    EXPECT_EQ(f.driver.ComPortSpeed(), BaudRate::Baud57600);
+    EXPECT_EQ(f.driver.ComPortDataBits(), DataBits::Seven);
+    EXPECT_EQ(f.driver.ComPortParity(), Parity::Even);
+    EXPECT_EQ(f.driver.ComPortStopBits(), StopBits::One); // stop bits are not applied
+    EXPECT_EQ(f.driver.ComPortHwHandshaking(), HardwareHandshake::RtsCts);
+    EXPECT_EQ(f.driver.ComPortSwHandshaking(), SoftwareHandshake::Off);
 
     f.definition.UseRts = false;
     ConfigurePort(f.driver, f.definition, 1, 56000, 8, 0, 1);
-    EXPECT_EQ(f.driver.ComPortSpeed(), br56000);
-    EXPECT_EQ(f.driver.ComPortHwHandshaking(), hhNONE);
+    EXPECT_EQ(f.driver.ComPortSpeed(), BaudRate::Baud56000);
+    EXPECT_EQ(f.driver.ComPortHwHandshaking(), HardwareHandshake::Off);
 
     // Values the mapping does not know leave the driver's setting as it is.
     ConfigurePort(f.driver, f.definition, 1, 115200, 9, 7, 1);
-    EXPECT_EQ(f.driver.ComPortSpeed(), br56000);
-    EXPECT_EQ(f.driver.ComPortDataBits(), db8BITS);
-    EXPECT_EQ(f.driver.ComPortParity(), ptNONE);
+    EXPECT_EQ(f.driver.ComPortSpeed(), BaudRate::Baud56000);
+    EXPECT_EQ(f.driver.ComPortDataBits(), DataBits::Eight);
+    EXPECT_EQ(f.driver.ComPortParity(), Parity::Off);
     ConfigurePort(f.driver, f.definition, 1, 9600, 8, 0x103, 1); // low 8 bits: mark
-    EXPECT_EQ(f.driver.ComPortParity(), ptMARK);
+    EXPECT_EQ(f.driver.ComPortParity(), Parity::Mark);
 }
 
 TEST(PortControl, ReopenThrowsTheErrorWithThePortNumber) {
@@ -67,7 +67,7 @@ TEST(PortControl, ReopenThrowsTheErrorWithThePortNumber) {
     f.definition.Baud = 4800;
     ReopenPort(f.driver, f.definition);
     EXPECT_EQ(f.log->openedIndex, 2);
-    EXPECT_EQ(f.log->settings.speed, br4800);
+    EXPECT_EQ(f.log->settings.speed, BaudRate::Baud4800);
     // A second reopen closes first, so a changed port number takes effect.
     f.definition.ComPortNumber = 5;
     ReopenPort(f.driver, f.definition);

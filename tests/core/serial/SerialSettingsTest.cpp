@@ -14,13 +14,13 @@ TEST(ComPortDeviceName, ShortFormUpToNineLongFormFromTen) {
 }
 
 TEST(BaudRate, TableFromBothEndsAndTheOddRates) {
-    EXPECT_EQ(BaudRateBitsPerSecond(br110), 110u);
-    EXPECT_EQ(BaudRateBitsPerSecond(br9600), 9600u);
-    EXPECT_EQ(BaudRateBitsPerSecond(br14400), 14400u);
-    EXPECT_EQ(BaudRateBitsPerSecond(br56000), 56000u);
-    EXPECT_EQ(BaudRateBitsPerSecond(br57600), 57600u);
-    EXPECT_EQ(BaudRateBitsPerSecond(br115200), 115200u);
-    EXPECT_EQ(BaudRateBitsPerSecond(static_cast<TComPortBaudRate>(13)), 0u) << "outside the table";
+    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud110), 110u);
+    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud9600), 9600u);
+    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud14400), 14400u);
+    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud56000), 56000u);
+    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud57600), 57600u);
+    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud115200), 115200u);
+    EXPECT_EQ(BaudRateBitsPerSecond(static_cast<BaudRate>(13)), 0u) << "outside the table";
 }
 
 TEST(DcbValues, DefaultsGiveTheBasicFlagWord) {
@@ -38,20 +38,20 @@ TEST(DcbValues, DefaultsGiveTheBasicFlagWord) {
 
 TEST(DcbValues, FlowControlFlagWords) {
     SerialSettings settings;
-    settings.hwHandshaking = hhRTSCTS;
+    settings.hwHandshaking = HardwareHandshake::RtsCts;
     EXPECT_EQ(BuildDcbValues(settings).flags, 8213u);
-    settings.swHandshaking = shXONXOFF;
+    settings.swHandshaking = SoftwareHandshake::XonXoff;
     EXPECT_EQ(BuildDcbValues(settings).flags, 8213u + 0x300u);
-    settings.hwHandshaking = hhNONE;
+    settings.hwHandshaking = HardwareHandshake::Off;
     EXPECT_EQ(BuildDcbValues(settings).flags, 785u);
 }
 
 TEST(DcbValues, LineFormatAndQueueDerivedFields) {
     SerialSettings settings;
-    settings.dataBits = db5BITS;
-    settings.parity = ptSPACE;
-    settings.stopBits = sb1HALFBITS;
-    settings.speed = br115200;
+    settings.dataBits = DataBits::Five;
+    settings.parity = Parity::Space;
+    settings.stopBits = StopBits::OneAndHalf;
+    settings.speed = BaudRate::Baud115200;
     settings.inBufSize = 1023;
     const DcbValues dcb = BuildDcbValues(settings);
     EXPECT_EQ(dcb.byteSize, 5);

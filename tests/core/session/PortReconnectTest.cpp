@@ -45,7 +45,7 @@ TEST_F(PortReconnectTest, ALostPortIsTriedAgainEverySecondAndTheSequenceGoesOn) 
     EXPECT_TRUE(session->port().IsPortOpen());
     EXPECT_EQ(view.panels[StatusPanel::Port], "COM 1");
     EXPECT_EQ(device->written, "D0\rE1\r");
-    EXPECT_EQ(device->settings.speed, br9600);
+    EXPECT_EQ(device->settings.speed, BaudRate::Baud9600);
     loop.advance(100ms);
     EXPECT_EQ(view.active, "Active");
     EXPECT_FALSE(session->reconnecting());

@@ -177,7 +177,7 @@ TEST_F(Program, APortHeldByAnotherProgramIsReported) {
     setUpBox(box.slavePath());
     QtEventLoop otherLoop;
     SerialPort other{otherLoop};
-    other.setComPort(pnCOM1);
+    other.setComPort(PortIndex{0});
     ASSERT_TRUE(other.OpenPort());
     start();
     expectErrorBox("COM1 Error");

@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         dir.enter();
         dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM1=" + pty.slavePath() + "\r\n");
-        driver.setComPort(pnCOM1);
+        driver.setComPort(PortIndex{0});
         driver.setComPortPollingDelay(0);
         driver.OnReceiveData = [this](const void* data, std::int32_t size) {
             chunks.emplace_back(static_cast<const char*>(data), static_cast<std::size_t>(size));
@@ -70,13 +70,13 @@ protected:
 TEST(SerialDriverDefaults, MatchTheDocumentedValues) {
     PollEventLoop loop;
     SerialPort driver{loop};
-    EXPECT_EQ(driver.ComPort(), pnCOM2);
-    EXPECT_EQ(driver.ComPortSpeed(), br9600);
-    EXPECT_EQ(driver.ComPortDataBits(), db8BITS);
-    EXPECT_EQ(driver.ComPortStopBits(), sb1BITS);
-    EXPECT_EQ(driver.ComPortParity(), ptNONE);
-    EXPECT_EQ(driver.ComPortHwHandshaking(), hhNONE);
-    EXPECT_EQ(driver.ComPortSwHandshaking(), shNONE);
+    EXPECT_EQ(driver.ComPort(), PortIndex{1});
+    EXPECT_EQ(driver.ComPortSpeed(), BaudRate::Baud9600);
+    EXPECT_EQ(driver.ComPortDataBits(), DataBits::Eight);
+    EXPECT_EQ(driver.ComPortStopBits(), StopBits::One);
+    EXPECT_EQ(driver.ComPortParity(), Parity::Off);
+    EXPECT_EQ(driver.ComPortHwHandshaking(), HardwareHandshake::Off);
+    EXPECT_EQ(driver.ComPortSwHandshaking(), SoftwareHandshake::Off);
     EXPECT_EQ(driver.ComPortInBufSize(), 2048);
     EXPECT_EQ(driver.ComPortOutBufSize(), 2048);
     EXPECT_EQ(driver.ComPortPollingDelay(), 100);
@@ -117,7 +117,7 @@ TEST_F(SerialDriverTest, FailedOpenCountsAsClosedAndIsRetried) {
     EXPECT_EQ(driver.portHandle(), -1);
     EXPECT_FALSE(driver.WriteBytes("x", 1));
 
-    driver.setComPort(pnCOM2); // a regular file is no serial port
+    driver.setComPort(PortIndex{1}); // a regular file is no serial port
     EXPECT_FALSE(driver.OpenPort());
 
     dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM2=" + pty.slavePath() + "\r\n");
@@ -127,7 +127,7 @@ TEST_F(SerialDriverTest, FailedOpenCountsAsClosedAndIsRetried) {
 TEST_F(SerialDriverTest, PortIsHeldExclusively) {
     ASSERT_TRUE(driver.OpenPort());
     SerialPort second{loop};
-    second.setComPort(pnCOM1);
+    second.setComPort(PortIndex{0});
     EXPECT_FALSE(second.OpenPort());
     EXPECT_EQ(second.portHandle(), -1);
 
@@ -138,7 +138,7 @@ TEST_F(SerialDriverTest, PortIsHeldExclusively) {
 TEST_F(SerialDriverTest, DestroyingAnOpenDriverReleasesThePort) {
     {
         SerialPort first{loop};
-        first.setComPort(pnCOM1);
+        first.setComPort(PortIndex{0});
         ASSERT_TRUE(first.OpenPort());
     }
     EXPECT_TRUE(driver.OpenPort());
@@ -146,10 +146,10 @@ TEST_F(SerialDriverTest, DestroyingAnOpenDriverReleasesThePort) {
 
 TEST_F(SerialDriverTest, ComPortCannotChangeWhileOpen) {
     ASSERT_TRUE(driver.OpenPort());
-    driver.setComPort(pnCOM3);
-    EXPECT_EQ(driver.ComPort(), pnCOM1);
+    driver.setComPort(PortIndex{2});
+    EXPECT_EQ(driver.ComPort(), PortIndex{0});
     driver.ClosePort();
-    driver.setComPort(static_cast<TComPortNumber>(98));
+    driver.setComPort(static_cast<PortIndex>(98));
     EXPECT_EQ(driver.ComPort(), 98);
 }
 
@@ -163,7 +163,7 @@ TEST(SerialDriverSettings, OpenOnAnOpenPortChangesNothing) {
     dir.enter();
     dir.write("TRAVEK.INI", "[COMPORTS]\nCOM2=" + pty.slavePath() + "\n");
     driver.setComPortPollingDelay(0);
-    driver.setComPortSpeed(br4800); // closed: stored only
+    driver.setComPortSpeed(BaudRate::Baud4800); // closed: stored only
     EXPECT_EQ(configures, 0);
 
     ASSERT_TRUE(driver.OpenPort());
@@ -194,7 +194,7 @@ termios LineSettings(const std::string& path) {
 }
 
 TEST_F(SerialDriverTest, ChangesWhileOpenPutTheWholeBlockIntoEffect) {
-    driver.setComPortSpeed(br2400);
+    driver.setComPortSpeed(BaudRate::Baud2400);
     ASSERT_TRUE(driver.OpenPort());
     termios tio = LineSettings(pty.slavePath());
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B2400));
@@ -202,7 +202,7 @@ TEST_F(SerialDriverTest, ChangesWhileOpenPutTheWholeBlockIntoEffect) {
     EXPECT_EQ(tio.c_iflag & (ICRNL | IXON), 0u);
     EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
 
-    driver.setComPortSpeed(br19200);
+    driver.setComPortSpeed(BaudRate::Baud19200);
     EXPECT_EQ(::cfgetospeed(&(tio = LineSettings(pty.slavePath()))), static_cast<speed_t>(B19200));
 
     // Someone else changes the speed behind the driver's back; the next change of another
@@ -217,14 +217,14 @@ TEST_F(SerialDriverTest, ChangesWhileOpenPutTheWholeBlockIntoEffect) {
         ::tcsetattr(fd, TCSANOW, &other);
         ::close(fd);
     }
-    driver.setComPortHwHandshaking(hhRTSCTS);
+    driver.setComPortHwHandshaking(HardwareHandshake::RtsCts);
     tio = LineSettings(pty.slavePath());
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B19200));
     EXPECT_NE(tio.c_cflag & CRTSCTS, 0u);
 
-    driver.setComPortSwHandshaking(shXONXOFF);
-    driver.setComPortStopBits(sb2BITS);
-    driver.setComPortParity(ptMARK);
+    driver.setComPortSwHandshaking(SoftwareHandshake::XonXoff);
+    driver.setComPortStopBits(StopBits::Two);
+    driver.setComPortParity(Parity::Mark);
     tio = LineSettings(pty.slavePath());
     EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
     EXPECT_EQ(tio.c_cc[VSTART], 0x11);
@@ -234,12 +234,12 @@ TEST_F(SerialDriverTest, ChangesWhileOpenPutTheWholeBlockIntoEffect) {
     EXPECT_EQ(tio.c_iflag & INPCK, 0u) << "received bytes get no parity test";
 
     // A rate without a termios constant goes through the arbitrary-rate interface.
-    driver.setComPortSpeed(br14400);
+    driver.setComPortSpeed(BaudRate::Baud14400);
     tio = LineSettings(pty.slavePath());
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(CBAUDEX)) << "the 'other rate' marker";
 
-    driver.setComPortHwHandshaking(hhNONE);
-    driver.setComPortSwHandshaking(shNONE);
+    driver.setComPortHwHandshaking(HardwareHandshake::Off);
+    driver.setComPortSwHandshaking(SoftwareHandshake::Off);
     tio = LineSettings(pty.slavePath());
     EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
     EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), 0u);

@@ -48,21 +48,21 @@ TEST(Win32Serial, DeviceControlBlock) {
     EXPECT_EQ(dcb.XoffChar, 0x13);
     EXPECT_TRUE(dcb.ErrorChar == 0 && dcb.EofChar == 0 && dcb.EvtChar == 0);
 
-    settings.hwHandshaking = hhRTSCTS;
+    settings.hwHandshaking = HardwareHandshake::RtsCts;
     dcb = MakeDcb(settings);
     EXPECT_EQ(FlagWord(dcb), 8213u);
     EXPECT_TRUE(dcb.fOutxCtsFlow == 1 && dcb.fRtsControl == RTS_CONTROL_HANDSHAKE);
-    settings.swHandshaking = shXONXOFF;
+    settings.swHandshaking = SoftwareHandshake::XonXoff;
     EXPECT_EQ(FlagWord(MakeDcb(settings)), 8213u + 0x300);
-    settings.hwHandshaking = hhNONE;
+    settings.hwHandshaking = HardwareHandshake::Off;
     dcb = MakeDcb(settings);
     EXPECT_EQ(FlagWord(dcb), 785u);
     EXPECT_TRUE(dcb.fOutX == 1 && dcb.fInX == 1);
 
-    settings.dataBits = db7BITS;
-    settings.parity = ptMARK;
-    settings.stopBits = sb2BITS;
-    settings.speed = br56000;
+    settings.dataBits = DataBits::Seven;
+    settings.parity = Parity::Mark;
+    settings.stopBits = StopBits::Two;
+    settings.speed = BaudRate::Baud56000;
     dcb = MakeDcb(settings);
     EXPECT_EQ(dcb.ByteSize, 7);
     EXPECT_EQ(dcb.Parity, MARKPARITY);
