@@ -30,7 +30,7 @@ public:
         m_table.StepKeys[1] = "{TAB};";
     }
     ~PtyPipeline() {
-        m_driver.ClosePort();
+        m_driver.close();
         if (m_master >= 0) {
             ::unlink("TRAVEK.INI");
             ::rmdir(m_dir);
@@ -50,10 +50,10 @@ public:
             std::fprintf(f, "[COMPORTS]\nCOM1=%s\n", ::ptsname(m_master));
             std::fclose(f);
         }
-        m_driver.setComPort(PortIndex{0});
-        m_driver.setComPortPollingDelay(0);
-        m_driver.OnReceiveData = [this](const void* data, std::int32_t size) { m_handler.receive(data, size); };
-        if (!m_driver.OpenPort()) {
+        m_driver.setPortIndex(PortIndex{0});
+        m_driver.setPollingDelay(0);
+        m_driver.onReceiveData = [this](const void* data, std::int32_t size) { m_handler.receive(data, size); };
+        if (!m_driver.open()) {
             std::fprintf(stderr, "cannot open the pty\n");
             return false;
         }

@@ -1,7 +1,7 @@
 // Figures of the serial driver on a pty standing in for the port:
 //   1. CPU time the process uses in 10 s with the port open and the line idle, for the
 //      readiness-driven mode (polling delay 0, the program's setting) and a 100 ms poll timer;
-//   2. latency from writing a line's last byte to the pty master until OnReceiveData has it,
+//   2. latency from writing a line's last byte to the pty master until onReceiveData has it,
 //      median and 99th percentile over 1000 lines.
 //
 //   bench_serial [idle seconds]
@@ -70,11 +70,11 @@ void IdleCpu(QCoreApplication& app, std::uint16_t pollingDelay, int seconds) {
     PtyPort pty;
     QtEventLoop loop;
     SerialPort driver{loop};
-    driver.setComPort(PortIndex{0});
-    driver.setComPortPollingDelay(pollingDelay);
+    driver.setPortIndex(PortIndex{0});
+    driver.setPollingDelay(pollingDelay);
     long calls = 0;
-    driver.OnReceiveData = [&](const void*, std::int32_t) { ++calls; };
-    if (!driver.OpenPort()) {
+    driver.onReceiveData = [&](const void*, std::int32_t) { ++calls; };
+    if (!driver.open()) {
         std::printf("cannot open the pty\n");
         std::exit(1);
     }
@@ -92,13 +92,13 @@ void Latency(QCoreApplication& app, int lines) {
     PtyPort pty;
     QtEventLoop loop;
     SerialPort driver{loop};
-    driver.setComPort(PortIndex{0});
-    driver.setComPortPollingDelay(0);
+    driver.setPortIndex(PortIndex{0});
+    driver.setPollingDelay(0);
     std::atomic<Clock::rep> lastByteWritten{0};
     std::binary_semaphore delivered{0};
     std::vector<double> latencies;
     latencies.reserve(static_cast<std::size_t>(lines));
-    driver.OnReceiveData = [&](const void* data, std::int32_t size) {
+    driver.onReceiveData = [&](const void* data, std::int32_t size) {
         const Clock::time_point now = Clock::now();
         const char* bytes = static_cast<const char*>(data);
         if (std::find(bytes, bytes + size, '\r') == bytes + size)
@@ -107,7 +107,7 @@ void Latency(QCoreApplication& app, int lines) {
         latencies.push_back(std::chrono::duration<double, std::micro>(now - sent).count());
         delivered.release();
     };
-    if (!driver.OpenPort()) {
+    if (!driver.open()) {
         std::printf("cannot open the pty\n");
         std::exit(1);
     }
@@ -129,7 +129,7 @@ void Latency(QCoreApplication& app, int lines) {
         return latencies[std::min(latencies.size() - 1, static_cast<std::size_t>(p * latencies.size()))];
     };
     std::printf(
-        "latency, last byte to OnReceiveData over %zu lines: median %.1f us, p99 %.1f us, max %.1f us\n",
+        "latency, last byte to onReceiveData over %zu lines: median %.1f us, p99 %.1f us, max %.1f us\n",
         latencies.size(), percentile(0.5), percentile(0.99), latencies.back());
 }
 

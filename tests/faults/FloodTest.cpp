@@ -83,8 +83,8 @@ TEST_F(Flood, TenThousandLinesThroughThePortAreEachTypedOnceInOrder) {
     // them, while the rest of the burst waits in the port.
     startWithSequence("1\t1\t{RIGHT}mm{TAB};\r\n");
     int chunksWhileTyping = 0;
-    auto deliver = form->session().port().OnReceiveData;
-    form->session().port().OnReceiveData = [&, deliver](const void* data,
+    auto deliver = form->session().port().onReceiveData;
+    form->session().port().onReceiveData = [&, deliver](const void* data,
                                                           std::int32_t size) {
         if (keys.typing())
             ++chunksWhileTyping;
@@ -125,7 +125,7 @@ TEST_F(Flood, ChunksDeliveredWhileAValueIsTypedWaitTheirTurn) {
             return;
         const std::string chunk = burst.substr(delivered, size);
         delivered += size;
-        form->session().port().OnReceiveData(chunk.data(),
+        form->session().port().onReceiveData(chunk.data(),
                                                static_cast<std::int32_t>(chunk.size()));
     };
     keys.whileTyping = [&] {

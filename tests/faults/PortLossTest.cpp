@@ -73,7 +73,7 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
         box->closeMaster();
         gone = true;
     });
-    const bool lost = runUntil([&] { return gone && !form->session().port().IsPortOpen(); }, 5000);
+    const bool lost = runUntil([&] { return gone && !form->session().port().isOpen(); }, 5000);
     device.join();
     ASSERT_TRUE(lost) << "the port is still open after the device went away";
     // The adapter stays unplugged while the program tries the port again. (Its old terminal
@@ -105,7 +105,7 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
     // "Init Interface" needs an open port; it does not reopen one.
     form->initInterface();
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
-    EXPECT_FALSE(form->session().port().IsPortOpen());
+    EXPECT_FALSE(form->session().port().isOpen());
 
     // The adapter is plugged in again: a new device behind the same name.
     auto returned = std::make_unique<PtyPair>();
@@ -115,7 +115,7 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
     waitForActivation();
     EXPECT_EQ(form->panelText(StatusPanel::Port), "COM 1");
     EXPECT_EQ(form->activeLabel->text(), "Active");
-    ASSERT_TRUE(form->session().port().IsPortOpen());
+    ASSERT_TRUE(form->session().port().isOpen());
     EXPECT_EQ(returned->receive(6, 1000), "D0\rE1\r");
 
     // The piece of a line from before the loss does not stick to the first line of the new
@@ -129,7 +129,7 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
 
 TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
     box->closeMaster();
-    ASSERT_TRUE(runUntil([&] { return !form->session().port().IsPortOpen(); }, 3000));
+    ASSERT_TRUE(runUntil([&] { return !form->session().port().isOpen(); }, 3000));
     EXPECT_EQ(form->panelText(StatusPanel::Port), "COM ?");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
     // The adapter stays unplugged. (Its old terminal number may meanwhile belong to another
@@ -144,7 +144,7 @@ TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
     pressComportOk();
     expectErrorBox("COM1 Error");
     form->choosePort();
-    EXPECT_FALSE(form->session().port().IsPortOpen());
+    EXPECT_FALSE(form->session().port().isOpen());
     EXPECT_EQ(form->panelText(StatusPanel::Port), "COM ?");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
 }
@@ -158,7 +158,7 @@ TEST_F(PortLoss, TheBoxComesBackByItselfAndTheSequenceGoesOnWhereItWas) {
     ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 2; }, 3000));
 
     box->closeMaster();
-    ASSERT_TRUE(runUntil([&] { return !form->session().port().IsPortOpen(); }, 3000));
+    ASSERT_TRUE(runUntil([&] { return !form->session().port().isOpen(); }, 3000));
     PointLink(link, dir.file("unplugged"));
     // Waiting for the adapter costs nothing between the tries. (The first try runs code for the
     // first time, loading its pages; that happens once, not every second.)
@@ -174,7 +174,7 @@ TEST_F(PortLoss, TheBoxComesBackByItselfAndTheSequenceGoesOnWhereItWas) {
     // and types the next value with the next step's keys.
     auto returned = std::make_unique<PtyPair>();
     PointLink(link, returned->slavePath());
-    ASSERT_TRUE(runUntil([&] { return form->session().port().IsPortOpen(); }, 2000));
+    ASSERT_TRUE(runUntil([&] { return form->session().port().isOpen(); }, 2000));
     waitForActivation();
     EXPECT_EQ(returned->receive(6, 500), "D0\rE1\r");
     EXPECT_EQ(form->panelText(StatusPanel::Port), "COM 1");
@@ -197,7 +197,7 @@ TEST_F(RunningProgram, APtyNodeThatATerminalTookOverIsNotOpened) {
     startUpAndActivate();
     ASSERT_EQ(form->activeLabel->text(), "Active");
     box->closeMaster();
-    ASSERT_TRUE(runUntil([&] { return !form->session().port().IsPortOpen(); }, 3000));
+    ASSERT_TRUE(runUntil([&] { return !form->session().port().isOpen(); }, 3000));
     box.reset();
     PtyPair terminal;
     termios before{};
@@ -207,7 +207,7 @@ TEST_F(RunningProgram, APtyNodeThatATerminalTookOverIsNotOpened) {
     termios after{};
     ASSERT_EQ(::tcgetattr(terminal.masterFd(), &after), 0);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
-    EXPECT_FALSE(form->session().port().IsPortOpen());
+    EXPECT_FALSE(form->session().port().isOpen());
     EXPECT_EQ(form->panelText(StatusPanel::Line), QString::fromUtf8("COM1 ist fort; \"Einstellungen > Comport\" öffnet den Port wieder"));
     if (terminal.slavePath() != node)
         std::printf("note: the terminal got %s, not the box's node %s\n", terminal.slavePath().c_str(), node.c_str());

@@ -134,7 +134,7 @@ protected:
     }
     // Hands bytes to the session as its port's driver does.
     void receive(const std::string& bytes) {
-        session->port().OnReceiveData(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+        session->port().onReceiveData(bytes.data(), static_cast<std::int32_t>(bytes.size()));
     }
     ProgramState& state() { return session->state(); }
     SequenceTable& sequence() { return session->sequence(); }

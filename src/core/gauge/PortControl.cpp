@@ -34,30 +34,30 @@ constexpr std::uint8_t NoPort = 0xFF;
 } // namespace
 
 void ClosePortIfOpen(SerialPort& driver) {
-    if (driver.IsPortOpen())
-        driver.ClosePort();
+    if (driver.isOpen())
+        driver.close();
 }
 
-bool OpenConfiguredPort(SerialPort& driver) { return driver.OpenPort(); }
+bool OpenConfiguredPort(SerialPort& driver) { return driver.open(); }
 
 void ConfigurePort(SerialPort& driver, const InterfaceDefinition& definition, std::int32_t portNumber,
                    std::int32_t baudRate, std::int32_t byteLength, std::int32_t parity, std::int32_t /*stopBits*/) {
-    driver.setComPort(static_cast<PortIndex>(portNumber >= 1 && portNumber <= 99 ? portNumber - 1 : NoPort));
+    driver.setPortIndex(static_cast<PortIndex>(portNumber >= 1 && portNumber <= 99 ? portNumber - 1 : NoPort));
     for (const auto& [rate, speed] : Speeds)
         if (rate == baudRate)
-            driver.setComPortSpeed(speed);
+            driver.setSpeed(speed);
     if (byteLength >= 5 && byteLength <= 8)
-        driver.setComPortDataBits(static_cast<DataBits>(byteLength - 5));
+        driver.setDataBits(static_cast<DataBits>(byteLength - 5));
     const int parityValue = parity & 0xFF;
     if (parityValue <= static_cast<int>(Parity::Space))
-        driver.setComPortParity(static_cast<Parity>(parityValue));
-    driver.setComPortHwHandshaking(definition.UseRts ? HardwareHandshake::RtsCts : HardwareHandshake::Off);
-    driver.setComPortSwHandshaking(SoftwareHandshake::Off);
+        driver.setParity(static_cast<Parity>(parityValue));
+    driver.setHardwareHandshake(definition.UseRts ? HardwareHandshake::RtsCts : HardwareHandshake::Off);
+    driver.setSoftwareHandshake(SoftwareHandshake::Off);
 }
 
 void SendCommand(SerialPort& driver, const std::string& text) {
-    if (driver.IsPortOpen())
-        driver.WriteBytes(text.data(), static_cast<std::int32_t>(text.size()));
+    if (driver.isOpen())
+        driver.write(text.data(), static_cast<std::int32_t>(text.size()));
 }
 
 void ReopenPort(SerialPort& driver, const InterfaceDefinition& definition) {

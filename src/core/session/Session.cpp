@@ -41,11 +41,11 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
       m_recorder(view, m_state.Definition, m_sequence, m_target, m_noKeys),
       m_files(view, loop, m_grid, m_state, [this] { return m_receiver.typing(); }) {
     m_state.Separator = separator;
-    m_port.setComPortPollingDelay(0);
-    m_port.OnReceiveData = [this](const void* data, std::int32_t size) {
+    m_port.setPollingDelay(0);
+    m_port.onReceiveData = [this](const void* data, std::int32_t size) {
         reporting([&] { m_receiver.receive(data, size); });
     };
-    m_port.OnPortLost = [this] { portLost(); };
+    m_port.onPortLost = [this] { portLost(); };
 }
 
 void Session::open() {
@@ -83,7 +83,7 @@ void Session::showCaption() { m_view.setCaption(std::string(Caption) + "  " + m_
 
 void Session::showPortState() {
     m_view.setPanelText(StatusPanel::Port,
-                        m_port.IsPortOpen() ? "COM " + std::to_string(m_state.Definition.ComPortNumber) : "COM ?");
+                        m_port.isOpen() ? "COM " + std::to_string(m_state.Definition.ComPortNumber) : "COM ?");
 }
 
 void Session::restartSequence() {
@@ -301,7 +301,7 @@ void Session::choosePort() {
 void Session::initInterface() {
     m_activation.cancel();
     m_view.setActiveText("Init");
-    if (!m_port.IsPortOpen()) {
+    if (!m_port.isOpen()) {
         m_view.setActiveText("Comport ??");
         return;
     }

@@ -20,7 +20,7 @@ struct Fixture {
     test::FakeEventLoop loop;
     SerialPort driver{loop, std::make_unique<FakeSerialDevice>(log)};
     InterfaceDefinition definition;
-    Fixture() { driver.setComPortPollingDelay(100); }
+    Fixture() { driver.setPollingDelay(100); }
 };
 
 } // namespace
@@ -29,26 +29,26 @@ TEST(PortControl, ConfigureMapsTheDefinitionOntoTheDriver) {
     Fixture f;
     f.definition.UseRts = true;
     ConfigurePort(f.driver, f.definition, 12, 57600, 7, 2, 2);
-    EXPECT_EQ(f.driver.ComPort(), 11);
-    EXPECT_EQ(f.driver.ComPortSpeed(), BaudRate::Baud57600);
-    EXPECT_EQ(f.driver.ComPortDataBits(), DataBits::Seven);
-    EXPECT_EQ(f.driver.ComPortParity(), Parity::Even);
-    EXPECT_EQ(f.driver.ComPortStopBits(), StopBits::One); // stop bits are not applied
-    EXPECT_EQ(f.driver.ComPortHwHandshaking(), HardwareHandshake::RtsCts);
-    EXPECT_EQ(f.driver.ComPortSwHandshaking(), SoftwareHandshake::Off);
+    EXPECT_EQ(f.driver.portIndex(), 11);
+    EXPECT_EQ(f.driver.speed(), BaudRate::Baud57600);
+    EXPECT_EQ(f.driver.dataBits(), DataBits::Seven);
+    EXPECT_EQ(f.driver.parity(), Parity::Even);
+    EXPECT_EQ(f.driver.stopBits(), StopBits::One); // stop bits are not applied
+    EXPECT_EQ(f.driver.hardwareHandshake(), HardwareHandshake::RtsCts);
+    EXPECT_EQ(f.driver.softwareHandshake(), SoftwareHandshake::Off);
 
     f.definition.UseRts = false;
     ConfigurePort(f.driver, f.definition, 1, 56000, 8, 0, 1);
-    EXPECT_EQ(f.driver.ComPortSpeed(), BaudRate::Baud56000);
-    EXPECT_EQ(f.driver.ComPortHwHandshaking(), HardwareHandshake::Off);
+    EXPECT_EQ(f.driver.speed(), BaudRate::Baud56000);
+    EXPECT_EQ(f.driver.hardwareHandshake(), HardwareHandshake::Off);
 
     // Values the mapping does not know leave the driver's setting as it is.
     ConfigurePort(f.driver, f.definition, 1, 115200, 9, 7, 1);
-    EXPECT_EQ(f.driver.ComPortSpeed(), BaudRate::Baud56000);
-    EXPECT_EQ(f.driver.ComPortDataBits(), DataBits::Eight);
-    EXPECT_EQ(f.driver.ComPortParity(), Parity::Off);
+    EXPECT_EQ(f.driver.speed(), BaudRate::Baud56000);
+    EXPECT_EQ(f.driver.dataBits(), DataBits::Eight);
+    EXPECT_EQ(f.driver.parity(), Parity::Off);
     ConfigurePort(f.driver, f.definition, 1, 9600, 8, 0x103, 1); // low 8 bits: mark
-    EXPECT_EQ(f.driver.ComPortParity(), Parity::Mark);
+    EXPECT_EQ(f.driver.parity(), Parity::Mark);
 }
 
 TEST(PortControl, ReopenThrowsTheErrorWithThePortNumber) {
@@ -61,7 +61,7 @@ TEST(PortControl, ReopenThrowsTheErrorWithThePortNumber) {
     } catch (const Error& error) {
         EXPECT_STREQ(error.what(), "COM3 Error");
     }
-    EXPECT_FALSE(f.driver.IsPortOpen());
+    EXPECT_FALSE(f.driver.isOpen());
 
     f.log->openable = true;
     f.definition.Baud = 4800;

@@ -29,7 +29,7 @@ TEST_F(PortReconnectTest, ALostPortIsTriedAgainEverySecondAndTheSequenceGoesOn) 
     // The adapter is pulled: the driver closes the port and says so.
     device->open = false;
     device->openable = false;
-    session->port().ClosePort();
+    session->port().close();
     session->portLost();
     const int opensBefore = device->opens;
     loop.advance(3s);
@@ -42,7 +42,7 @@ TEST_F(PortReconnectTest, ALostPortIsTriedAgainEverySecondAndTheSequenceGoesOn) 
     device->written.clear();
     device->settings = SerialSettings{};
     loop.advance(1s);
-    EXPECT_TRUE(session->port().IsPortOpen());
+    EXPECT_TRUE(session->port().isOpen());
     EXPECT_EQ(view.panels[StatusPanel::Port], "COM 1");
     EXPECT_EQ(device->written, "D0\rE1\r");
     EXPECT_EQ(device->settings.speed, BaudRate::Baud9600);
@@ -56,7 +56,7 @@ TEST_F(PortReconnectTest, ALostPortIsTriedAgainEverySecondAndTheSequenceGoesOn) 
     // The user's own choice of port ends the waiting for the old one.
     device->open = false;
     device->openable = false;
-    session->port().ClosePort();
+    session->port().close();
     session->portLost();
     view.comPortDialog = [](ComPortChoice& choice) {
         choice.select(1);
@@ -78,7 +78,7 @@ TEST_F(PortReconnectTest, OnlyTheLostDeviceIsOpenedAgainByItself) {
     session->startUp();
     const auto lose = [this] {
         device->open = false;
-        session->port().ClosePort();
+        session->port().close();
         session->portLost();
     };
     device->returns = SerialDevice::Return::NotBack;
@@ -89,7 +89,7 @@ TEST_F(PortReconnectTest, OnlyTheLostDeviceIsOpenedAgainByItself) {
     EXPECT_TRUE(session->reconnecting());
     device->returns = SerialDevice::Return::Back;
     loop.advance(1s);
-    EXPECT_TRUE(session->port().IsPortOpen());
+    EXPECT_TRUE(session->port().isOpen());
 
     device->returns = SerialDevice::Return::NeverByItself;
     lose();
@@ -109,7 +109,7 @@ TEST_F(PortReconnectTest, AFloodOfDeviceEventsStartsFewTries) {
     session->startUp();
     device->open = false;
     device->openable = false;
-    session->port().ClosePort();
+    session->port().close();
     session->portLost();
     std::intptr_t folder = -1;
     for (std::intptr_t handle : loop.watchedHandles())

@@ -117,7 +117,7 @@ TEST_F(SessionFilesTest, ShutDownSavesEachFileOnItsOwnOnceAndClosesThePort) {
     EXPECT_THAT(view.errors[0], testing::StartsWith("ablauf.abl: "));
     EXPECT_EQ(dir.read("ablauf.pst"), "5\r\n\r\n");
     EXPECT_THAT(dir.read("TRAVEK.INI"), HasSubstr("INTERFACE=BOX"));
-    EXPECT_FALSE(session->port().IsPortOpen());
+    EXPECT_FALSE(session->port().isOpen());
     session->shutDown(false);
     EXPECT_EQ(view.errors.size(), 1u);
 

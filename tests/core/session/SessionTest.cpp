@@ -244,7 +244,7 @@ TEST_F(SessionTest, ASecondInitStartsOverAndClosingThePortStopsTheActivation) {
 
     // "Init Interface" needs an open port.
     device->open = false;
-    session->port().ClosePort();
+    session->port().close();
     session->initInterface();
     EXPECT_EQ(view.active, "Comport ??");
 }

@@ -401,7 +401,7 @@ TEST_F(MainWindowView, ErrorBoxHelperGoesThroughTheRunner) {
 TEST_F(MainWindowView, DeviceAndFileTextsAreNeverRenderedAsMarkup) {
     create();
     const std::string line = "<img src=/dev/zero>\r";
-    form->session().port().OnReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
+    form->session().port().onReceiveData(line.data(), static_cast<std::int32_t>(line.size()));
     EXPECT_EQ(form->panelText(StatusPanel::Line), "<img src=/dev/zero>");
     // Every label of every window, the status panels included, shows its text as it stands.
     for (QLabel* label : form->findChildren<QLabel*>()) {

@@ -177,8 +177,8 @@ TEST_F(Program, APortHeldByAnotherProgramIsReported) {
     setUpBox(box.slavePath());
     QtEventLoop otherLoop;
     SerialPort other{otherLoop};
-    other.setComPort(PortIndex{0});
-    ASSERT_TRUE(other.OpenPort());
+    other.setPortIndex(PortIndex{0});
+    ASSERT_TRUE(other.open());
     start();
     expectErrorBox("COM1 Error");
     form->session().startUp();
@@ -186,7 +186,7 @@ TEST_F(Program, APortHeldByAnotherProgramIsReported) {
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
 
     // Once the other program lets go, "Init Interface" alone does not reopen; "Comport" does.
-    other.ClosePort();
+    other.close();
     form->initInterface();
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
     pressComportOk();

@@ -41,9 +41,9 @@ protected:
     void SetUp() override {
         dir.enter();
         dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM1=" + pty.slavePath() + "\r\n");
-        driver.setComPort(PortIndex{0});
-        driver.setComPortPollingDelay(0);
-        driver.OnReceiveData = [this](const void* data, std::int32_t size) {
+        driver.setPortIndex(PortIndex{0});
+        driver.setPollingDelay(0);
+        driver.onReceiveData = [this](const void* data, std::int32_t size) {
             chunks.emplace_back(static_cast<const char*>(data), static_cast<std::size_t>(size));
             pointers.push_back(data);
         };
@@ -70,37 +70,37 @@ protected:
 TEST(SerialDriverDefaults, MatchTheDocumentedValues) {
     PollEventLoop loop;
     SerialPort driver{loop};
-    EXPECT_EQ(driver.ComPort(), PortIndex{1});
-    EXPECT_EQ(driver.ComPortSpeed(), BaudRate::Baud9600);
-    EXPECT_EQ(driver.ComPortDataBits(), DataBits::Eight);
-    EXPECT_EQ(driver.ComPortStopBits(), StopBits::One);
-    EXPECT_EQ(driver.ComPortParity(), Parity::Off);
-    EXPECT_EQ(driver.ComPortHwHandshaking(), HardwareHandshake::Off);
-    EXPECT_EQ(driver.ComPortSwHandshaking(), SoftwareHandshake::Off);
-    EXPECT_EQ(driver.ComPortInBufSize(), 2048);
-    EXPECT_EQ(driver.ComPortOutBufSize(), 2048);
-    EXPECT_EQ(driver.ComPortPollingDelay(), 100);
+    EXPECT_EQ(driver.portIndex(), PortIndex{1});
+    EXPECT_EQ(driver.speed(), BaudRate::Baud9600);
+    EXPECT_EQ(driver.dataBits(), DataBits::Eight);
+    EXPECT_EQ(driver.stopBits(), StopBits::One);
+    EXPECT_EQ(driver.parity(), Parity::Off);
+    EXPECT_EQ(driver.hardwareHandshake(), HardwareHandshake::Off);
+    EXPECT_EQ(driver.softwareHandshake(), SoftwareHandshake::Off);
+    EXPECT_EQ(driver.inBufferSize(), 2048);
+    EXPECT_EQ(driver.outBufferSize(), 2048);
+    EXPECT_EQ(driver.pollingDelay(), 100);
     EXPECT_EQ(driver.portHandle(), 0);
-    EXPECT_FALSE(driver.IsPortOpen());
-    EXPECT_FALSE(driver.OnReceiveData);
-    EXPECT_FALSE(driver.OnPortLost);
+    EXPECT_FALSE(driver.isOpen());
+    EXPECT_FALSE(driver.onReceiveData);
+    EXPECT_FALSE(driver.onPortLost);
 }
 
 TEST_F(SerialDriverTest, OpensWritesClosesAndReopens) {
-    ASSERT_TRUE(driver.OpenPort());
-    EXPECT_TRUE(driver.IsPortOpen());
+    ASSERT_TRUE(driver.open());
+    EXPECT_TRUE(driver.isOpen());
     EXPECT_GT(driver.portHandle(), 0);
-    EXPECT_TRUE(driver.WriteBytes("D0\r", 3));
+    EXPECT_TRUE(driver.write("D0\r", 3));
     EXPECT_EQ(pty.receive(3), "D0\r");
 
-    driver.ClosePort();
-    EXPECT_FALSE(driver.IsPortOpen());
+    driver.close();
+    EXPECT_FALSE(driver.isOpen());
     EXPECT_EQ(driver.portHandle(), 0);
-    EXPECT_FALSE(driver.WriteBytes("x", 1));
-    driver.ClosePort();
+    EXPECT_FALSE(driver.write("x", 1));
+    driver.close();
     EXPECT_EQ(driver.portHandle(), 0);
 
-    ASSERT_TRUE(driver.OpenPort());
+    ASSERT_TRUE(driver.open());
     pty.send("12.5\r");
     ASSERT_TRUE(waitForBytes(5));
     EXPECT_EQ(received(), "12.5\r");
@@ -110,47 +110,47 @@ TEST_F(SerialDriverTest, FailedOpenCountsAsClosedAndIsRetried) {
     dir.write("TRAVEK.INI",
               "[COMPORTS]\r\nCOM1=/dev/travek-no-such-port\r\nCOM2=" + dir.file("plain.txt") + "\r\n");
     dir.write("plain.txt", "not a terminal");
-    EXPECT_FALSE(driver.OpenPort());
+    EXPECT_FALSE(driver.open());
     EXPECT_EQ(driver.portHandle(), -1);
-    EXPECT_FALSE(driver.IsPortOpen());
-    driver.ClosePort();
+    EXPECT_FALSE(driver.isOpen());
+    driver.close();
     EXPECT_EQ(driver.portHandle(), -1);
-    EXPECT_FALSE(driver.WriteBytes("x", 1));
+    EXPECT_FALSE(driver.write("x", 1));
 
-    driver.setComPort(PortIndex{1}); // a regular file is no serial port
-    EXPECT_FALSE(driver.OpenPort());
+    driver.setPortIndex(PortIndex{1}); // a regular file is no serial port
+    EXPECT_FALSE(driver.open());
 
     dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM2=" + pty.slavePath() + "\r\n");
-    EXPECT_TRUE(driver.OpenPort());
+    EXPECT_TRUE(driver.open());
 }
 
 TEST_F(SerialDriverTest, PortIsHeldExclusively) {
-    ASSERT_TRUE(driver.OpenPort());
+    ASSERT_TRUE(driver.open());
     SerialPort second{loop};
-    second.setComPort(PortIndex{0});
-    EXPECT_FALSE(second.OpenPort());
+    second.setPortIndex(PortIndex{0});
+    EXPECT_FALSE(second.open());
     EXPECT_EQ(second.portHandle(), -1);
 
-    driver.ClosePort();
-    EXPECT_TRUE(second.OpenPort());
+    driver.close();
+    EXPECT_TRUE(second.open());
 }
 
 TEST_F(SerialDriverTest, DestroyingAnOpenDriverReleasesThePort) {
     {
         SerialPort first{loop};
-        first.setComPort(PortIndex{0});
-        ASSERT_TRUE(first.OpenPort());
+        first.setPortIndex(PortIndex{0});
+        ASSERT_TRUE(first.open());
     }
-    EXPECT_TRUE(driver.OpenPort());
+    EXPECT_TRUE(driver.open());
 }
 
 TEST_F(SerialDriverTest, ComPortCannotChangeWhileOpen) {
-    ASSERT_TRUE(driver.OpenPort());
-    driver.setComPort(PortIndex{2});
-    EXPECT_EQ(driver.ComPort(), PortIndex{0});
-    driver.ClosePort();
-    driver.setComPort(static_cast<PortIndex>(98));
-    EXPECT_EQ(driver.ComPort(), 98);
+    ASSERT_TRUE(driver.open());
+    driver.setPortIndex(PortIndex{2});
+    EXPECT_EQ(driver.portIndex(), PortIndex{0});
+    driver.close();
+    driver.setPortIndex(static_cast<PortIndex>(98));
+    EXPECT_EQ(driver.portIndex(), 98);
 }
 
 TEST(SerialDriverSettings, OpenOnAnOpenPortChangesNothing) {
@@ -162,22 +162,22 @@ TEST(SerialDriverSettings, OpenOnAnOpenPortChangesNothing) {
     TempDir dir;
     dir.enter();
     dir.write("TRAVEK.INI", "[COMPORTS]\nCOM2=" + pty.slavePath() + "\n");
-    driver.setComPortPollingDelay(0);
-    driver.setComPortSpeed(BaudRate::Baud4800); // closed: stored only
+    driver.setPollingDelay(0);
+    driver.setSpeed(BaudRate::Baud4800); // closed: stored only
     EXPECT_EQ(configures, 0);
 
-    ASSERT_TRUE(driver.OpenPort());
+    ASSERT_TRUE(driver.open());
     EXPECT_EQ(configures, 1);
     EXPECT_EQ(loop.activeWatches(), 1);
     const std::int32_t handle = driver.portHandle();
 
-    EXPECT_TRUE(driver.OpenPort());
+    EXPECT_TRUE(driver.open());
     EXPECT_EQ(configures, 1);
     EXPECT_EQ(loop.activeWatches(), 1);
     EXPECT_EQ(driver.portHandle(), handle);
 
-    driver.setComPortOutBufSize(512);
-    driver.setComPortInBufSize(256);
+    driver.setOutBufferSize(512);
+    driver.setInBufferSize(256);
     EXPECT_EQ(configures, 3);
 }
 
@@ -194,15 +194,15 @@ termios LineSettings(const std::string& path) {
 }
 
 TEST_F(SerialDriverTest, ChangesWhileOpenPutTheWholeBlockIntoEffect) {
-    driver.setComPortSpeed(BaudRate::Baud2400);
-    ASSERT_TRUE(driver.OpenPort());
+    driver.setSpeed(BaudRate::Baud2400);
+    ASSERT_TRUE(driver.open());
     termios tio = LineSettings(pty.slavePath());
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B2400));
     EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u) << "raw mode";
     EXPECT_EQ(tio.c_iflag & (ICRNL | IXON), 0u);
     EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
 
-    driver.setComPortSpeed(BaudRate::Baud19200);
+    driver.setSpeed(BaudRate::Baud19200);
     EXPECT_EQ(::cfgetospeed(&(tio = LineSettings(pty.slavePath()))), static_cast<speed_t>(B19200));
 
     // Someone else changes the speed behind the driver's back; the next change of another
@@ -217,14 +217,14 @@ TEST_F(SerialDriverTest, ChangesWhileOpenPutTheWholeBlockIntoEffect) {
         ::tcsetattr(fd, TCSANOW, &other);
         ::close(fd);
     }
-    driver.setComPortHwHandshaking(HardwareHandshake::RtsCts);
+    driver.setHardwareHandshake(HardwareHandshake::RtsCts);
     tio = LineSettings(pty.slavePath());
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B19200));
     EXPECT_NE(tio.c_cflag & CRTSCTS, 0u);
 
-    driver.setComPortSwHandshaking(SoftwareHandshake::XonXoff);
-    driver.setComPortStopBits(StopBits::Two);
-    driver.setComPortParity(Parity::Mark);
+    driver.setSoftwareHandshake(SoftwareHandshake::XonXoff);
+    driver.setStopBits(StopBits::Two);
+    driver.setParity(Parity::Mark);
     tio = LineSettings(pty.slavePath());
     EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
     EXPECT_EQ(tio.c_cc[VSTART], 0x11);
@@ -234,52 +234,52 @@ TEST_F(SerialDriverTest, ChangesWhileOpenPutTheWholeBlockIntoEffect) {
     EXPECT_EQ(tio.c_iflag & INPCK, 0u) << "received bytes get no parity test";
 
     // A rate without a termios constant goes through the arbitrary-rate interface.
-    driver.setComPortSpeed(BaudRate::Baud14400);
+    driver.setSpeed(BaudRate::Baud14400);
     tio = LineSettings(pty.slavePath());
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(CBAUDEX)) << "the 'other rate' marker";
 
-    driver.setComPortHwHandshaking(HardwareHandshake::Off);
-    driver.setComPortSwHandshaking(SoftwareHandshake::Off);
+    driver.setHardwareHandshake(HardwareHandshake::Off);
+    driver.setSoftwareHandshake(SoftwareHandshake::Off);
     tio = LineSettings(pty.slavePath());
     EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
     EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), 0u);
 }
 
 TEST_F(SerialDriverTest, PollingDelaySelectsHowBytesAreFetched) {
-    ASSERT_TRUE(driver.OpenPort());
+    ASSERT_TRUE(driver.open());
     EXPECT_EQ(loop.pendingTasks(), 0u) << "no timer spins with delay 0";
     EXPECT_EQ(loop.activeWatches(), 1);
 
-    driver.setComPortPollingDelay(50);
+    driver.setPollingDelay(50);
     EXPECT_EQ(loop.pendingTasks(), 1u);
     EXPECT_GT(loop.nextTaskInMs(), 40);
     EXPECT_EQ(loop.activeWatches(), 0);
 
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    driver.setComPortPollingDelay(50); // same value: the timer runs on undisturbed
+    driver.setPollingDelay(50); // same value: the timer runs on undisturbed
     EXPECT_LE(loop.nextTaskInMs(), 25);
-    driver.setComPortPollingDelay(60);
+    driver.setPollingDelay(60);
     EXPECT_GT(loop.nextTaskInMs(), 40);
 
     pty.send("ab");
     ASSERT_TRUE(waitForBytes(2));
     EXPECT_EQ(received(), "ab");
 
-    driver.ClosePort();
+    driver.close();
     EXPECT_EQ(loop.pendingTasks(), 0u);
-    driver.setComPortPollingDelay(70); // closed: stored for the next open
+    driver.setPollingDelay(70); // closed: stored for the next open
     EXPECT_EQ(loop.pendingTasks(), 0u);
-    ASSERT_TRUE(driver.OpenPort());
+    ASSERT_TRUE(driver.open());
     EXPECT_GT(loop.nextTaskInMs(), 60);
 
-    driver.setComPortPollingDelay(0);
+    driver.setPollingDelay(0);
     EXPECT_EQ(loop.pendingTasks(), 0u);
     pty.send("c");
     ASSERT_TRUE(waitForBytes(3));
 }
 
 TEST_F(SerialDriverTest, BytesPassUnchangedFromTheDriversOwnBuffer) {
-    ASSERT_TRUE(driver.OpenPort());
+    ASSERT_TRUE(driver.open());
     std::string all;
     for (int byte = 0; byte < 256; ++byte)
         all += static_cast<char>(byte);
@@ -294,9 +294,9 @@ TEST_F(SerialDriverTest, BurstLargerThanTheBufferArrivesInChunks) {
     for (std::uint16_t delay : {0, 5}) {
         SCOPED_TRACE(delay);
         chunks.clear();
-        driver.setComPortPollingDelay(delay);
-        driver.setComPortInBufSize(16);
-        ASSERT_TRUE(driver.OpenPort());
+        driver.setPollingDelay(delay);
+        driver.setInBufferSize(16);
+        ASSERT_TRUE(driver.open());
         std::string burst;
         for (int i = 0; i < 1000; ++i)
             burst += static_cast<char>('A' + i % 26);
@@ -308,58 +308,58 @@ TEST_F(SerialDriverTest, BurstLargerThanTheBufferArrivesInChunks) {
             EXPECT_GE(chunk.size(), 1u);
             EXPECT_LE(chunk.size(), 16u);
         }
-        driver.ClosePort();
+        driver.close();
     }
 }
 
 TEST_F(SerialDriverTest, IdleLineDeliversNothing) {
     for (std::uint16_t delay : {0, 2}) {
-        driver.setComPortPollingDelay(delay);
-        ASSERT_TRUE(driver.OpenPort());
+        driver.setPollingDelay(delay);
+        ASSERT_TRUE(driver.open());
         loop.runFor(60);
-        driver.ClosePort();
+        driver.close();
     }
     EXPECT_TRUE(chunks.empty());
 }
 
 TEST_F(SerialDriverTest, NoBufferDeliversNothingAndDoesNotSpin) {
-    driver.setComPortInBufSize(0);
-    ASSERT_TRUE(driver.OpenPort());
+    driver.setInBufferSize(0);
+    ASSERT_TRUE(driver.open());
     pty.send("waiting");
     loop.runFor(100);
     EXPECT_TRUE(chunks.empty());
     EXPECT_EQ(loop.readableCalls(), 0);
 
     // With room again, what waited in the device is delivered.
-    driver.setComPortInBufSize(64);
+    driver.setInBufferSize(64);
     ASSERT_TRUE(waitForBytes(7));
     EXPECT_EQ(received(), "waiting");
 }
 
 TEST_F(SerialDriverTest, VanishedDeviceClosesThePortOnceWithoutSpinning) {
-    ASSERT_TRUE(driver.OpenPort());
+    ASSERT_TRUE(driver.open());
     int lost = 0;
-    driver.OnPortLost = [&] {
+    driver.onPortLost = [&] {
         ++lost;
-        EXPECT_FALSE(driver.IsPortOpen());
+        EXPECT_FALSE(driver.isOpen());
     };
 
     pty.closeMaster();
     ASSERT_TRUE(loop.runUntil([&] { return lost > 0; }));
     loop.runFor(200);
     EXPECT_EQ(lost, 1);
-    EXPECT_FALSE(driver.IsPortOpen());
+    EXPECT_FALSE(driver.isOpen());
     EXPECT_EQ(driver.portHandle(), 0);
     EXPECT_LE(loop.readableCalls(), 2);
     EXPECT_TRUE(chunks.empty());
-    EXPECT_FALSE(driver.WriteBytes("x", 1));
+    EXPECT_FALSE(driver.write("x", 1));
 }
 
 TEST_F(SerialDriverTest, VanishedDeviceIsNoticedByThePollingTimerToo) {
-    driver.setComPortPollingDelay(5);
-    ASSERT_TRUE(driver.OpenPort());
+    driver.setPollingDelay(5);
+    ASSERT_TRUE(driver.open());
     int lost = 0;
-    driver.OnPortLost = [&] { ++lost; };
+    driver.onPortLost = [&] { ++lost; };
     pty.closeMaster();
     ASSERT_TRUE(loop.runUntil([&] { return lost > 0; }));
     loop.runFor(50);
@@ -368,18 +368,18 @@ TEST_F(SerialDriverTest, VanishedDeviceIsNoticedByThePollingTimerToo) {
 }
 
 TEST_F(SerialDriverTest, HandlerMayCloseThePort) {
-    ASSERT_TRUE(driver.OpenPort());
+    ASSERT_TRUE(driver.open());
     int calls = 0;
-    driver.OnReceiveData = [&](const void*, std::int32_t) {
+    driver.onReceiveData = [&](const void*, std::int32_t) {
         ++calls;
-        driver.ClosePort();
+        driver.close();
     };
     pty.send("first");
     ASSERT_TRUE(loop.runUntil([&] { return calls > 0; }));
     loop.runFor(50);
     EXPECT_EQ(calls, 1);
-    EXPECT_FALSE(driver.IsPortOpen());
-    EXPECT_TRUE(driver.OpenPort());
+    EXPECT_FALSE(driver.isOpen());
+    EXPECT_TRUE(driver.open());
 }
 
 } // namespace
