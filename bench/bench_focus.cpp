@@ -57,7 +57,7 @@ void focusOwnX11Window() {
 void BM_TargetWindowCheck(benchmark::State& state) {
     std::unique_ptr<FocusWindow> focus;
     try {
-        focus = OpenPlatformFocusWindow();
+        focus = openPlatformFocusWindow();
     } catch (const Error& error) {
         state.SkipWithError(error.what());
         return;

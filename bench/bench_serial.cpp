@@ -36,7 +36,7 @@ struct Usage {
     long wakeups; // voluntary context switches: how often the process went to sleep and woke
 };
 
-Usage CurrentUsage() {
+Usage currentUsage() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     const double cpu = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
@@ -66,7 +66,7 @@ struct PtyPort {
     std::string dir;
 };
 
-void IdleCpu(QCoreApplication& app, std::uint16_t pollingDelay, int seconds) {
+void idleCpu(QCoreApplication& app, std::uint16_t pollingDelay, int seconds) {
     PtyPort pty;
     QtEventLoop loop;
     SerialPort driver{loop};
@@ -78,10 +78,10 @@ void IdleCpu(QCoreApplication& app, std::uint16_t pollingDelay, int seconds) {
         std::printf("cannot open the pty\n");
         std::exit(1);
     }
-    const Usage before = CurrentUsage();
+    const Usage before = currentUsage();
     QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
     app.exec();
-    const Usage after = CurrentUsage();
+    const Usage after = currentUsage();
     std::printf(
         "idle, polling delay %3u ms: %.1f ms CPU in %d s (%.4f %% of a core), %ld wake-ups, %ld deliveries\n",
         pollingDelay, after.cpuMs - before.cpuMs, seconds, (after.cpuMs - before.cpuMs) / (seconds * 10.0),
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
     Latency(app, 1000);
-    IdleCpu(app, 0, seconds);
-    IdleCpu(app, 100, seconds);
+    idleCpu(app, 0, seconds);
+    idleCpu(app, 100, seconds);
     return 0;
 }

@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<KeyOutput> keys;
     try {
-        keys = CreateKeyOutput(backend, [] { QCoreApplication::processEvents(); });
+        keys = createKeyOutput(backend, [] { QCoreApplication::processEvents(); });
     } catch (const Error& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     writeFile(path, std::string_view(reinterpret_cast<const char*>(bytes), size));
 
     InterfaceDefinition d;
-    LoadInterfaceDefinition(d, path);
+    loadInterfaceDefinition(d, path);
 
     for (int n = 0; n <= MaxChannels; ++n)
         if (d.SendSigns[n].size() > 20)

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     GridModel grid = sequenceGrid();
     try {
-        LoadGridFromFile(grid, input);
+        loadGridFromFile(grid, input);
     } catch (const Error&) {
         // More rows than a sequence has: refused whole, the grid as it was.
         if (grid.rowCount() != 2 || !grid.cell(1, 1).empty())
@@ -64,12 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         for (int col = 0; col < grid.colCount(); ++col)
             if (grid.cell(col, row).find_first_of("\r\n\x1A") != std::string::npos)
                 fail("a cell holds a line end or Ctrl-Z");
-    SaveGridToFile(grid, first);
+    saveGridToFile(grid, first);
     const std::string once = readBack(first);
 
     GridModel again = sequenceGrid();
-    LoadGridFromFile(again, first);
-    SaveGridToFile(again, second);
+    loadGridFromFile(again, first);
+    saveGridToFile(again, second);
     const std::string twice = readBack(second);
 
     const bool same =

@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     // Every other key keeps its value through the update.
     std::vector<std::pair<std::pair<std::string, std::string>, std::optional<std::string>>> others;
     for (const auto& [s, k] : otherNames)
-        if (!(EqualsIgnoreCase(s, section) && EqualsIgnoreCase(k, key)))
+        if (!(equalsIgnoreCase(s, section) && equalsIgnoreCase(k, key)))
             others.push_back({{s, k}, file.value(s, k)});
     (void)file.readInteger(section, key, 0);
 

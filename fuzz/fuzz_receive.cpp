@@ -39,7 +39,7 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// A value as FormatValue(0, NK, value) writes it: -?D+(,D{NK})? or, for huge magnitudes,
+// A value as formatValue(0, NK, value) writes it: -?D+(,D{NK})? or, for huge magnitudes,
 // -?D(,D+)?E[+-]D+; at most 20 characters, and a text of exactly 20 may have been cut anywhere.
 bool isFormattedNumber(std::string_view text, std::uint8_t NK) {
     if (text.empty() || text.size() > 20)

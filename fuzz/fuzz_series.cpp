@@ -15,17 +15,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     SeriesFileContent read;
     try {
-        read = ReadSeriesFile(input);
+        read = readSeriesFile(input);
     } catch (const Error&) {
         return 0; // the program reports it and keeps its settings
     }
     if (read.SeriesString.find_first_of("\r\n") != std::string::npos)
         fail("the series string holds a line end");
 
-    WriteSeriesFile(output, read.ValXCount, read.SeriesString);
+    writeSeriesFile(output, read.ValXCount, read.SeriesString);
     SeriesFileContent again;
     try {
-        again = ReadSeriesFile(output);
+        again = readSeriesFile(output);
     } catch (const Error& e) {
         fail(std::string("a written series file does not read: ") + e.what());
     }

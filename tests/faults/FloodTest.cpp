@@ -163,8 +163,8 @@ TEST_F(Flood, HundredMegabytesWithoutALineEndLeaveTheMemoryFlat) {
     runUntil([&] { return sent >= 1024 * 1024; }, 5000);
     warmUp.join();
     runFor(50);
-    const long rssBefore = StatusKb("VmRSS");
-    const long peakBefore = StatusKb("VmHWM");
+    const long rssBefore = statusKb("VmRSS");
+    const long peakBefore = statusKb("VmHWM");
     ASSERT_GT(rssBefore, 0);
 
     std::atomic<bool> done{false};
@@ -178,8 +178,8 @@ TEST_F(Flood, HundredMegabytesWithoutALineEndLeaveTheMemoryFlat) {
     const bool typed = runUntil([&] { return done && !keys.texts.empty(); }, 60000);
     device.join();
     ASSERT_TRUE(typed) << "the value after the endless line was not typed";
-    const long rssAfter = StatusKb("VmRSS");
-    const long peakAfter = StatusKb("VmHWM");
+    const long rssAfter = statusKb("VmRSS");
+    const long peakAfter = statusKb("VmHWM");
 
     EXPECT_EQ(keys.texts, (std::vector<std::string>{"1,25", "{TAB}"}));
     std::printf("[ figures  ] 100 MB without CR: VmRSS %ld -> %ld kB, VmHWM %ld -> %ld kB\n", rssBefore,

@@ -19,7 +19,7 @@ using namespace travek::test;
 
 namespace {
 
-double CpuMsOfProcess() {
+double cpuMsOfProcess() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
@@ -28,7 +28,7 @@ double CpuMsOfProcess() {
 
 // Points the link at target, replacing what it pointed at in one step, as udev does with the
 // stable names of USB adapters.
-void PointLink(const std::string& link, const std::string& target) {
+void pointLink(const std::string& link, const std::string& target) {
     const std::string temp = link + ".new";
     ::unlink(temp.c_str());
     ASSERT_EQ(::symlink(target.c_str(), temp.c_str()), 0);
@@ -41,7 +41,7 @@ protected:
         RunningProgram::SetUp();
         box = std::make_unique<PtyPair>();
         link = dir.file("gauge-box");
-        PointLink(link, box->slavePath());
+        pointLink(link, box->slavePath());
         setUpBox(link);
         dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
         start();
@@ -79,7 +79,7 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
     // The adapter stays unplugged while the program tries the port again. (Its old terminal
     // number may meanwhile belong to another program's pseudo terminal, which the name must not
     // reach.)
-    PointLink(link, dir.file("unplugged"));
+    pointLink(link, dir.file("unplugged"));
 
     EXPECT_EQ(form->panelText(StatusPanel::Port), "COM ?");
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
@@ -96,9 +96,9 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
 
     // Nothing is watched any more: the idle program uses next to no processor time. A descriptor
     // still watched after the hang-up would report itself over and over and burn a whole core.
-    const double cpuBefore = CpuMsOfProcess();
+    const double cpuBefore = cpuMsOfProcess();
     runFor(1000);
-    const double idleCpuMs = CpuMsOfProcess() - cpuBefore;
+    const double idleCpuMs = cpuMsOfProcess() - cpuBefore;
     EXPECT_LT(idleCpuMs, 100.0) << "the program spins after the port was lost";
     RecordProperty("IdleCpuMsAfterLoss", static_cast<int>(idleCpuMs));
 
@@ -109,7 +109,7 @@ TEST_F(PortLoss, TheBoxVanishesMidStreamAndComesBackUnderTheSameName) {
 
     // The adapter is plugged in again: a new device behind the same name.
     auto returned = std::make_unique<PtyPair>();
-    PointLink(link, returned->slavePath());
+    pointLink(link, returned->slavePath());
     pressComportOk();
     form->choosePort();
     waitForActivation();
@@ -134,11 +134,11 @@ TEST_F(PortLoss, ALossWithNothingArrivingIsNoticedAndLeavesTheProgramIdle) {
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
     // The adapter stays unplugged. (Its old terminal number may meanwhile belong to another
     // program's pseudo terminal, which the name must not reach.)
-    PointLink(link, dir.file("unplugged"));
+    pointLink(link, dir.file("unplugged"));
 
-    const double cpuBefore = CpuMsOfProcess();
+    const double cpuBefore = cpuMsOfProcess();
     runFor(1000);
-    EXPECT_LT(CpuMsOfProcess() - cpuBefore, 100.0);
+    EXPECT_LT(cpuMsOfProcess() - cpuBefore, 100.0);
 
     // With the device still missing, "Comport" reports the port and leaves it closed.
     pressComportOk();
@@ -159,13 +159,13 @@ TEST_F(PortLoss, TheBoxComesBackByItselfAndTheSequenceGoesOnWhereItWas) {
 
     box->closeMaster();
     ASSERT_TRUE(runUntil([&] { return !form->session().port().isOpen(); }, 3000));
-    PointLink(link, dir.file("unplugged"));
+    pointLink(link, dir.file("unplugged"));
     // Waiting for the adapter costs nothing between the tries. (The first try runs code for the
     // first time, loading its pages; that happens once, not every second.)
     runFor(1200);
-    const double cpuBefore = CpuMsOfProcess();
+    const double cpuBefore = cpuMsOfProcess();
     runFor(5000);
-    const double waitingCpuMs = CpuMsOfProcess() - cpuBefore;
+    const double waitingCpuMs = cpuMsOfProcess() - cpuBefore;
     EXPECT_LT(waitingCpuMs, 20.0) << "the program spins while the port is lost";
     RecordProperty("CpuMsOverFiveSecondsLost", static_cast<int>(waitingCpuMs));
     EXPECT_EQ(form->activeLabel->text(), "Comport ??");
@@ -173,7 +173,7 @@ TEST_F(PortLoss, TheBoxComesBackByItselfAndTheSequenceGoesOnWhereItWas) {
     // Plugged in again, under the same name: the program opens it, sends the channel commands
     // and types the next value with the next step's keys.
     auto returned = std::make_unique<PtyPair>();
-    PointLink(link, returned->slavePath());
+    pointLink(link, returned->slavePath());
     ASSERT_TRUE(runUntil([&] { return form->session().port().isOpen(); }, 2000));
     waitForActivation();
     EXPECT_EQ(returned->receive(6, 500), "D0\rE1\r");

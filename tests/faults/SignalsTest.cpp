@@ -19,7 +19,7 @@ using namespace travek::test;
 namespace {
 
 // The program in dir with its box on a pty, until it has sent the box its channel commands.
-pid_t StartProgram(const TempDir& dir, PtyPair& box) {
+pid_t startProgram(const TempDir& dir, PtyPair& box) {
     const pid_t child = ::fork();
     if (child == 0) {
         const int null = ::open("/dev/null", O_WRONLY);
@@ -36,7 +36,7 @@ pid_t StartProgram(const TempDir& dir, PtyPair& box) {
 }
 
 // The exit status, or -1 when the program is still running after timeoutMs (it is killed then).
-int WaitForExit(pid_t child, int timeoutMs) {
+int waitForExit(pid_t child, int timeoutMs) {
     int status = 0;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < end) {
@@ -56,16 +56,16 @@ TEST(Signals, TheTerminalClosedOrCtrlBackslashSaveAsTheWindowsCloseDoes) {
         SCOPED_TRACE(signalNumber);
         TempDir dir;
         PtyPair box;
-        WriteBoxSettings(dir, box.slavePath());
+        writeBoxSettings(dir, box.slavePath());
         dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
-        const pid_t child = StartProgram(dir, box);
+        const pid_t child = startProgram(dir, box);
         // Nobody reads a pipe any more: that is an error for whoever writes, not the end.
         ::kill(child, SIGPIPE);
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         ASSERT_EQ(::waitpid(child, nullptr, WNOHANG), 0) << "SIGPIPE ended the program";
 
         ::kill(child, signalNumber);
-        EXPECT_EQ(WaitForExit(child, 5000), 0);
+        EXPECT_EQ(waitForExit(child, 5000), 0);
         // The series file did not exist: the exit's save made it.
         EXPECT_EQ(dir.read("ablauf.pst"), "0\r\n\r\n");
     }

@@ -42,7 +42,7 @@ namespace {
 constexpr uid_t Nobody = 65534;
 
 // Every file of a folder with its content.
-std::map<std::string, std::string> Snapshot(const TempDir& dir) {
+std::map<std::string, std::string> snapshot(const TempDir& dir) {
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         files[entry.path().filename().string()] =
@@ -90,9 +90,9 @@ private:
 };
 
 // The four files of a working directory for the box on device, each readable by everyone.
-void WriteProgramFolder(const TempDir& dir, const std::string& device, const std::string& sequence,
+void writeProgramFolder(const TempDir& dir, const std::string& device, const std::string& sequence,
                         const std::string& series) {
-    WriteBoxSettings(dir, device);
+    writeBoxSettings(dir, device);
     dir.write("ablauf.abl", sequence);
     dir.write("ablauf.pst", series);
     for (const char* name : {"TRAVEK.INI", "BOX.VAL", "ablauf.abl", "ablauf.pst"})
@@ -107,13 +107,13 @@ protected:
         RunningProgram::SetUp();
         // The device must stay usable when the port is reopened as nobody.
         ASSERT_EQ(::chown(box.slavePath().c_str(), Nobody, Nobody), 0);
-        WriteProgramFolder(dir, box.slavePath(), "1\t1\t{TAB};\r\n2\t3\t{ENTER};\r\n", "2\r\n---;\r\n");
+        writeProgramFolder(dir, box.slavePath(), "1\t1\t{TAB};\r\n2\t3\t{ENTER};\r\n", "2\r\n---;\r\n");
         ::chmod(dir.path().c_str(), 0755);
         start();
         startUpAndActivate();
         ASSERT_EQ(form->activeLabel->text(), "Active");
         box.receive(9, 500);
-        before = Snapshot(dir);
+        before = snapshot(dir);
         // Something to save: every file would change.
         form->grid().setCell(2, 2, "{DOWN};");
         state().Series.ValXCount = 7;
@@ -146,7 +146,7 @@ TEST_F(UnwritableFiles, AReadOnlyWorkingDirectoryKeepsEveryFileAsItWasAtExit) {
         form->close();
     }
     EXPECT_EQ(errorBoxesShown(), 1);
-    EXPECT_EQ(Snapshot(dir), before); // byte for byte, and no half-written copies beside them
+    EXPECT_EQ(snapshot(dir), before); // byte for byte, and no half-written copies beside them
 }
 
 TEST_F(UnwritableFiles, AFullDiskKeepsEveryFileAsItWasAtExit) {
@@ -156,7 +156,7 @@ TEST_F(UnwritableFiles, AFullDiskKeepsEveryFileAsItWasAtExit) {
         form->close();
     }
     EXPECT_EQ(errorBoxesShown(), 1);
-    EXPECT_EQ(Snapshot(dir), before);
+    EXPECT_EQ(snapshot(dir), before);
 }
 
 TEST_F(UnwritableFiles, SavingIntoAReadOnlyDirectoryIsReportedOnceAndTheProgramGoesOn) {
@@ -171,7 +171,7 @@ TEST_F(UnwritableFiles, SavingIntoAReadOnlyDirectoryIsReportedOnceAndTheProgramG
         form->saveSequence();
     }
     EXPECT_EQ(errorBoxesShown(), 1);
-    EXPECT_EQ(Snapshot(dir), before);
+    EXPECT_EQ(snapshot(dir), before);
 
     // Values are still typed.
     box.send("A: 1,50\r\n");
@@ -193,7 +193,7 @@ TEST_F(UnwritableFiles, APortThatCannotBeStoredKeepsTheDefinitionAndThePortInUse
     }
     waitForActivation();
     EXPECT_EQ(errorBoxesShown(), 1);
-    EXPECT_EQ(Snapshot(dir), before);
+    EXPECT_EQ(snapshot(dir), before);
 
     // What the file holds is what is used: still COM1, reopened and active.
     EXPECT_EQ(state().Definition.ComPortNumber, 1);
@@ -223,9 +223,9 @@ TEST(UnwritableFilesProcess, TheProgramEndedInAReadOnlyDirectoryLeavesEveryFileW
     TempDir logs;
     PtyPair box;
     ASSERT_EQ(::chown(box.slavePath().c_str(), Nobody, Nobody), 0);
-    WriteProgramFolder(dir, box.slavePath(), "1\t1\t{TAB};\r\n", "0\r\n\r\n");
+    writeProgramFolder(dir, box.slavePath(), "1\t1\t{TAB};\r\n", "0\r\n\r\n");
     ::chmod(dir.path().c_str(), 0555);
-    const auto before = Snapshot(dir);
+    const auto before = snapshot(dir);
 
     const std::string outPath = logs.file("out.txt");
     const pid_t child = ::fork();
@@ -273,21 +273,21 @@ TEST(UnwritableFilesProcess, TheProgramEndedInAReadOnlyDirectoryLeavesEveryFileW
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     }
     ::chmod(dir.path().c_str(), 0700);
-    EXPECT_EQ(Snapshot(dir), before);
+    EXPECT_EQ(snapshot(dir), before);
 }
 
 namespace {
 
-struct stat StatOf(const std::string& path) {
+struct stat statOf(const std::string& path) {
     struct stat st {};
     ::stat(path.c_str(), &st);
     return st;
 }
 
-// The error WriteFileAtomically gives, or "" when it succeeds.
-std::string ErrorWriting(const std::string& path, const std::string& content) {
+// The error writeFileAtomically gives, or "" when it succeeds.
+std::string errorWriting(const std::string& path, const std::string& content) {
     try {
-        WriteFileAtomically(path, content);
+        writeFileAtomically(path, content);
         return "";
     } catch (const Error& e) {
         return e.what();
@@ -308,20 +308,20 @@ TEST(UnwritableFilesSaving, AFileIsWrittenExactlyWhenItMayBeWrittenAndStaysTheSa
     ::chmod(dir.file("ablauf.abl").c_str(), 0444);
     dir.write("BOX.VAL", "[PARAMETER]\r\nCOMx=1\r\n");
     ::chmod(dir.file("BOX.VAL").c_str(), 0444);
-    auto before = Snapshot(dir);
-    const ino_t readOnlyInode = StatOf(dir.file("ablauf.abl")).st_ino;
-    EXPECT_EQ(ErrorWriting(dir.file("ablauf.abl"), "2\t2\t{ENTER};\r\n"), dir.file("ablauf.abl") + ": Dateizugriff verweigert");
+    auto before = snapshot(dir);
+    const ino_t readOnlyInode = statOf(dir.file("ablauf.abl")).st_ino;
+    EXPECT_EQ(errorWriting(dir.file("ablauf.abl"), "2\t2\t{ENTER};\r\n"), dir.file("ablauf.abl") + ": Dateizugriff verweigert");
     InterfaceDefinition definition;
     definition.ComPortNumber = 2;
     try {
-        StoreComPortNumber(definition, dir.file("BOX.VAL"));
+        storeComPortNumber(definition, dir.file("BOX.VAL"));
         ADD_FAILURE() << "the port number went into a read-only definition file";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Kann nicht nach " + dir.file("BOX.VAL") + " schreiben");
     }
-    EXPECT_EQ(Snapshot(dir), before);
-    EXPECT_EQ(StatOf(dir.file("ablauf.abl")).st_ino, readOnlyInode);
-    EXPECT_EQ(StatOf(dir.file("ablauf.abl")).st_mode & 07777, 0444u);
+    EXPECT_EQ(snapshot(dir), before);
+    EXPECT_EQ(statOf(dir.file("ablauf.abl")).st_ino, readOnlyInode);
+    EXPECT_EQ(statOf(dir.file("ablauf.abl")).st_mode & 07777, 0444u);
 
     // Writable files in a folder where nobody may create one: saved in place, whether the file
     // belongs to the user or is open to everyone.
@@ -333,39 +333,39 @@ TEST(UnwritableFilesSaving, AFileIsWrittenExactlyWhenItMayBeWrittenAndStaysTheSa
     {
         ReadOnlyFor nobody(dir);
         ASSERT_TRUE(nobody.ok());
-        EXPECT_EQ(ErrorWriting(dir.file("ablauf.pst"), "3\r\n;\r\n"), "");
-        EXPECT_EQ(ErrorWriting(dir.file("TRAVEK.INI"), "[PARAMETER]\r\n"), "");
+        EXPECT_EQ(errorWriting(dir.file("ablauf.pst"), "3\r\n;\r\n"), "");
+        EXPECT_EQ(errorWriting(dir.file("TRAVEK.INI"), "[PARAMETER]\r\n"), "");
     }
     EXPECT_EQ(dir.read("ablauf.pst"), "3\r\n;\r\n");
     EXPECT_EQ(dir.read("TRAVEK.INI"), "[PARAMETER]\r\n");
 
     // Root saving a file of nobody's keeps nobody its owner.
     ::chmod(dir.path().c_str(), 0755);
-    EXPECT_EQ(ErrorWriting(dir.file("TRAVEK.INI"), "[PARAMETER]\r\nINTERFACE=PX5R\r\n"), "");
+    EXPECT_EQ(errorWriting(dir.file("TRAVEK.INI"), "[PARAMETER]\r\nINTERFACE=PX5R\r\n"), "");
     EXPECT_EQ(dir.read("TRAVEK.INI"), "[PARAMETER]\r\nINTERFACE=PX5R\r\n");
-    EXPECT_EQ(StatOf(dir.file("TRAVEK.INI")).st_uid, Nobody);
-    EXPECT_EQ(StatOf(dir.file("TRAVEK.INI")).st_gid, Nobody);
+    EXPECT_EQ(statOf(dir.file("TRAVEK.INI")).st_uid, Nobody);
+    EXPECT_EQ(statOf(dir.file("TRAVEK.INI")).st_gid, Nobody);
 
     // A file with a second name keeps it: both names show what was saved.
     dir.write("work.abl", "1\t1\t{TAB};\r\n1\t2\t{TAB};\r\n");
     ASSERT_EQ(::link(dir.file("work.abl").c_str(), dir.file("copy.abl").c_str()), 0);
-    EXPECT_EQ(ErrorWriting(dir.file("work.abl"), "4\t4\t{TAB};\r\n"), "");
+    EXPECT_EQ(errorWriting(dir.file("work.abl"), "4\t4\t{TAB};\r\n"), "");
     EXPECT_EQ(dir.read("work.abl"), "4\t4\t{TAB};\r\n");
     EXPECT_EQ(dir.read("copy.abl"), "4\t4\t{TAB};\r\n");
-    EXPECT_EQ(StatOf(dir.file("copy.abl")).st_nlink, 2u);
+    EXPECT_EQ(statOf(dir.file("copy.abl")).st_nlink, 2u);
     // Written in place, it still survives a full disk whole.
     {
         DiskFull full;
-        EXPECT_NE(ErrorWriting(dir.file("work.abl"), "6\t6\t{TAB};\r\n6\t7\t{TAB};\r\n"), "");
+        EXPECT_NE(errorWriting(dir.file("work.abl"), "6\t6\t{TAB};\r\n6\t7\t{TAB};\r\n"), "");
     }
     EXPECT_EQ(dir.read("copy.abl"), "4\t4\t{TAB};\r\n");
 
     // A file alone, of the user's own, is still replaced whole, and nothing is left beside it.
-    const ino_t ownInode = StatOf(dir.file("ablauf.pst")).st_ino;
+    const ino_t ownInode = statOf(dir.file("ablauf.pst")).st_ino;
     ASSERT_EQ(::chmod(dir.file("ablauf.pst").c_str(), 0640), 0);
-    EXPECT_EQ(ErrorWriting(dir.file("ablauf.pst"), "5\r\n---;\r\n"), "");
+    EXPECT_EQ(errorWriting(dir.file("ablauf.pst"), "5\r\n---;\r\n"), "");
     EXPECT_EQ(dir.read("ablauf.pst"), "5\r\n---;\r\n");
-    EXPECT_NE(StatOf(dir.file("ablauf.pst")).st_ino, ownInode);
-    EXPECT_EQ(StatOf(dir.file("ablauf.pst")).st_mode & 07777, 0640u);
-    EXPECT_EQ(Snapshot(dir).size(), 6u);
+    EXPECT_NE(statOf(dir.file("ablauf.pst")).st_ino, ownInode);
+    EXPECT_EQ(statOf(dir.file("ablauf.pst")).st_mode & 07777, 0640u);
+    EXPECT_EQ(snapshot(dir).size(), 6u);
 }

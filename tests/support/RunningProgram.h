@@ -114,7 +114,7 @@ inline const std::string BoxDefinition = "[PARAMETER]\r\nCOMx=1\r\nCNTCH=4\r\nST
                                          "MW_SIGN1=A:\r\nMW_SIGN3=C:\r\nMWI_SIGN1=E1\r\nMWI_SIGN3=E3\r\n";
 
 // The box's definition BOX.VAL, and TRAVEK.INI choosing it with nk decimals and COM1 at device.
-inline void WriteBoxSettings(const TempDir& dir, const std::string& device, const std::string& nk = "2") {
+inline void writeBoxSettings(const TempDir& dir, const std::string& device, const std::string& nk = "2") {
     dir.write("TRAVEK.INI",
               "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=" + nk + "\r\n\r\n[COMPORTS]\r\nCOM1=" + device + "\r\n");
     dir.write("BOX.VAL", BoxDefinition);
@@ -147,7 +147,7 @@ protected:
         runUntil([this] { return !form->session().activating(); }, 5000);
     }
 
-    void setUpBox(const std::string& device, const std::string& nk = "2") { WriteBoxSettings(dir, device, nk); }
+    void setUpBox(const std::string& device, const std::string& nk = "2") { writeBoxSettings(dir, device, nk); }
 
     // Runs the event loop until done() holds or timeoutMs pass; the result of done() at the end.
     // The loop sleeps while nothing happens, so the processor time of the process stays the
@@ -205,7 +205,7 @@ protected:
 };
 
 // The value a line of /proc/self/status gives in kB, e.g. VmRSS; -1 when missing.
-inline long StatusKb(const std::string& field) {
+inline long statusKb(const std::string& field) {
     std::ifstream in("/proc/self/status");
     std::string line;
     while (std::getline(in, line))

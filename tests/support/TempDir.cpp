@@ -36,7 +36,7 @@ void TempDir::write(const std::string& name, const std::string& content) const {
     out << content;
 }
 
-std::string TempDir::read(const std::string& name) const { return ReadWholeFile(file(name)).value_or("<missing>"); }
+std::string TempDir::read(const std::string& name) const { return readWholeFile(file(name)).value_or("<missing>"); }
 
 void TempDir::enter() {
     if (m_previousCwd.empty())

@@ -23,7 +23,7 @@ InterfaceDefinition loadDefinition(const std::vector<std::string>& lines) {
         content += line + "\r\n";
     dir.write("BOX.VAL", content);
     InterfaceDefinition definition;
-    LoadInterfaceDefinition(definition, dir.file("BOX.VAL"));
+    loadInterfaceDefinition(definition, dir.file("BOX.VAL"));
     return definition;
 }
 

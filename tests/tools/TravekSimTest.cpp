@@ -203,7 +203,7 @@ TEST(TravekSim, ServesTravekOverTheLinkAndRemovesItOnSigterm) {
     EXPECT_THAT(sim.waitForLog("channel 2 on"), HasSubstr("command \"D0\" -> all channels off"));
 
     test::ReceivingEnd travek;
-    LoadInterfaceDefinition(travek.definition, dir.file("box.val"));
+    loadInterfaceDefinition(travek.definition, dir.file("box.val"));
     travek.expect({2, 2, 3});
     sim.input("2\n"); // channel 2 once
     sim.input("1\n"); // off: nothing
@@ -231,7 +231,7 @@ TEST(TravekSim, KeepsABurstForAReaderAndDropsOnlyWholeLinesWhenNobodyHasThePort)
         burst += "2\n";
     const std::string marker = "99\n"; // logged once the requests before it are served
     test::ReceivingEnd travek;
-    LoadInterfaceDefinition(travek.definition, dir.file("BOX.VAL"));
+    loadInterfaceDefinition(travek.definition, dir.file("BOX.VAL"));
     travek.expect({2});
     {
         Port port(link);
@@ -266,7 +266,7 @@ TEST(TravekSim, SendsOnItsIntervalWithAllChannelsOn) {
     ASSERT_THAT(first, testing::StartsWith("pty "));
     Port port(first.substr(4));
     test::ReceivingEnd travek;
-    LoadInterfaceDefinition(travek.definition, dir.file("BOX.VAL"));
+    loadInterfaceDefinition(travek.definition, dir.file("BOX.VAL"));
     travek.expect({1, 2, 3});
     // Lines already queued before the port was opened may start anywhere in the channel order.
     travek.feed(port.receiveLines(9, false));

@@ -222,7 +222,7 @@ int GaugeBox::identify(std::string_view text) const {
     std::string line(text.substr(0, maxLineLength()));
     if (const auto lf = line.find('\n'); lf != std::string::npos)
         line.erase(lf, 1);
-    return IdentifyChannel(m_definition, line);
+    return identifyChannel(m_definition, line);
 }
 
 std::string GaugeBox::quoted(std::string_view text) {

@@ -23,7 +23,7 @@ long long integerValue(const std::string& option, const std::string& text, long 
 }
 
 double realValue(const std::string& option, const std::string& text) {
-    const std::string normal = CommaToPoint(text);
+    const std::string normal = commaToPoint(text);
     char* stop = nullptr;
     const double value = std::strtod(normal.c_str(), &stop);
     if (normal.empty() || *stop != '\0' || !std::isfinite(value) || std::fabs(value) >= 1e15)

@@ -27,7 +27,7 @@ ValueSource ValueSource::fixedList(std::vector<double> values, int decimals) {
 }
 
 std::vector<double> ValueSource::readValueFile(const std::string& path) {
-    const auto content = ReadWholeFile(path, std::size_t{64} << 20);
+    const auto content = readWholeFile(path, std::size_t{64} << 20);
     if (!content)
         throw std::runtime_error("cannot read the value file " + path);
     std::vector<double> values;
@@ -38,11 +38,11 @@ std::vector<double> ValueSource::readValueFile(const std::string& path) {
         if (end == std::string::npos)
             end = content->size();
         ++lineNumber;
-        const std::string_view line = Trim(std::string_view(*content).substr(begin, end - begin));
+        const std::string_view line = trim(std::string_view(*content).substr(begin, end - begin));
         begin = end + 1;
         if (line.empty())
             continue;
-        const std::string text = RemoveBlanks(CommaToPoint(line));
+        const std::string text = removeBlanks(commaToPoint(line));
         char* stop = nullptr;
         const double value = std::strtod(text.c_str(), &stop);
         if (stop == text.c_str() || *stop != '\0' || !std::isfinite(value) || std::fabs(value) >= 1e15)

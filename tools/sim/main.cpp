@@ -72,12 +72,12 @@ std::string locateDefinition(const std::string& given) {
     const auto slash = given.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : given.substr(0, slash));
     const std::string name = slash == std::string::npos ? given : given.substr(slash + 1);
-    const std::string path = FindPathIgnoreCase(given);
+    const std::string path = findPathIgnoreCase(given);
     struct stat st {};
     if (name.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         throw Fatal("no definition file \"" + given + "\" (looked for \"" + name + "\" in " + folder +
                     " without regard to letter case)");
-    if (!ReadWholeFile(path))
+    if (!readWholeFile(path))
         throw Fatal(systemError("cannot read the definition file \"" + path + "\""));
     return path;
 }
@@ -324,7 +324,7 @@ private:
     }
 
     void request(const std::string& input) {
-        const std::string_view text = Trim(input);
+        const std::string_view text = trim(input);
         if (text.empty()) {
             if (m_box.activeChannels().empty())
                 log("trigger: no channel is on");
@@ -336,7 +336,7 @@ private:
                 "\" ignored: give a channel number, or an empty line for all");
             return;
         }
-        const int channel = LeadingInt(text);
+        const int channel = leadingInt(text);
         if (channel < 1 || channel > MaxChannels) {
             log("input \"" + std::string(text) + "\" ignored: channels are 1 to 48");
             return;
@@ -410,7 +410,7 @@ int simulate(const SimOptions& options) {
     installSignalHandlers();
     const std::string path = locateDefinition(options.DefinitionFile);
     static InterfaceDefinition definition;
-    LoadInterfaceDefinition(definition, path);
+    loadInterfaceDefinition(definition, path);
     int withIds = 0;
     for (int n = 1; n <= MaxChannels; ++n)
         withIds += !definition.ChannelIds[n].empty();

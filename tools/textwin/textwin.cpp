@@ -264,13 +264,13 @@ void TextWindow::write(const std::string& text) {
     }
 }
 
-bool IsModifierKeysym(xkb_keysym_t keysym) {
+bool isModifierKeysym(xkb_keysym_t keysym) {
     return (keysym >= XKB_KEY_Shift_L && keysym <= XKB_KEY_Hyper_R) ||
            (keysym >= XKB_KEY_ISO_Lock && keysym <= XKB_KEY_ISO_Last_Group_Lock) ||
            keysym == XKB_KEY_Num_Lock || keysym == XKB_KEY_Mode_switch;
 }
 
-std::string KeysymName(xkb_keysym_t keysym) {
+std::string keysymName(xkb_keysym_t keysym) {
     char name[64];
     if (xkb_keysym_get_name(keysym, name, sizeof name) <= 0)
         return "unknown";
@@ -282,7 +282,7 @@ void TextWindow::keyPressed(const xcb_key_press_event_t& event) {
     xkb_state_update_mask(m_state.get(), event.state & 0xFF, 0, 0, 0, 0, (event.state >> 13) & 3);
     const xkb_keycode_t key = event.detail;
     const xkb_keysym_t keysym = xkb_state_key_get_one_sym(m_state.get(), key);
-    if (keysym == XKB_KEY_NoSymbol || IsModifierKeysym(keysym))
+    if (keysym == XKB_KEY_NoSymbol || isModifierKeysym(keysym))
         return;
     if (keysym == XKB_KEY_Return || keysym == XKB_KEY_KP_Enter) {
         write("<Enter>\n");
@@ -300,7 +300,7 @@ void TextWindow::keyPressed(const xcb_key_press_event_t& event) {
     // The keysym's own character: with Ctrl held, the state's text would be a control character.
     const int length = xkb_keysym_to_utf8(keysym, utf8, sizeof utf8);
     const bool printable = length > 1 && static_cast<unsigned char>(utf8[0]) >= 0x20 && utf8[0] != 0x7F;
-    const std::string name = printable ? std::string(utf8) : KeysymName(keysym);
+    const std::string name = printable ? std::string(utf8) : keysymName(keysym);
     if (ctrl || alt)
         write(std::string("<") + (ctrl ? "Ctrl+" : "") + (alt ? "Alt+" : "") + name + ">");
     else if (printable)

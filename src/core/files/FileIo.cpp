@@ -16,47 +16,47 @@ std::string DisplayName(const std::string& path) {
     return path.rfind("./", 0) == 0 ? path.substr(2) : path;
 }
 
-void RefuseNotRegular(bool isFolder) {
+void refuseNotRegular(bool isFolder) {
     throw Error(isFolder ? EISDIR : EINVAL,
                 isFolder ? "ein Ordner, keine Datei" : "keine gew\xF6hnliche Datei");
 }
 
-void RefuseLink() {
+void refuseLink() {
     // A link may point anywhere, at a file of the user's that is not TRAVEK's to replace; and a
     // dangling one would be replaced by a file of its own, leaving the place it points to as it was.
     throw Error(ELOOP, "eine Verkn\xFCpfung; TRAVEK schreibt nicht durch Verkn\xFCpfungen");
 }
 
-void RefuseTooLarge(std::size_t maxBytes) {
+void refuseTooLarge(std::size_t maxBytes) {
     const bool megabytes = maxBytes >= (std::size_t{1} << 20);
     const std::string limit = megabytes ? std::to_string(static_cast<long long>(maxBytes >> 20)) + " MB"
                                         : std::to_string(static_cast<long long>(maxBytes)) + " Bytes";
     throw Error(EFBIG, "zu gro\xDF (mehr als " + limit + ")");
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+std::optional<std::string> readWholeFile(const std::string& path, std::size_t maxBytes) {
     try {
-        return ReadFileContent(path, maxBytes);
+        return readFileContent(path, maxBytes);
     } catch (const Error& error) {
         throw Error(error.code(), DisplayName(path) + ": " + error.what());
     }
 }
 
-void WriteFileAtomically(const std::string& path, const std::string& content) {
+void writeFileAtomically(const std::string& path, const std::string& content) {
     try {
-        ReplaceFileContent(path, content);
+        replaceFileContent(path, content);
     } catch (const Error& error) {
         throw Error(error.code(), DisplayName(path) + ": " + error.what());
     }
 }
 
-bool FileExists(const std::string& path) {
+bool fileExists(const std::string& path) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     return !error && fs::exists(status) && !fs::is_directory(status);
 }
 
-bool PathExists(const std::string& path) {
+bool pathExists(const std::string& path) {
     std::error_code error;
     return fs::exists(fs::symlink_status(path, error));
 }
@@ -64,13 +64,13 @@ bool PathExists(const std::string& path) {
 namespace {
 
 // The name as the folder holds it, or name itself when no entry matches.
-std::string FindFileIgnoreCase(const std::string& dir, const std::string& name) {
-    if (FileExists(dir + "/" + name))
+std::string findFileIgnoreCase(const std::string& dir, const std::string& name) {
+    if (fileExists(dir + "/" + name))
         return name;
     std::error_code error;
     for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
         const std::string entry = it->path().filename().string();
-        if (EqualsIgnoreCase(entry, name))
+        if (equalsIgnoreCase(entry, name))
             return entry;
     }
     return name;
@@ -78,15 +78,15 @@ std::string FindFileIgnoreCase(const std::string& dir, const std::string& name) 
 
 } // namespace
 
-std::string FindPathIgnoreCase(const std::string& path) {
+std::string findPathIgnoreCase(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos)
-        return FindFileIgnoreCase(".", path);
+        return findFileIgnoreCase(".", path);
     const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
-    return path.substr(0, slash + 1) + FindFileIgnoreCase(folder, path.substr(slash + 1));
+    return path.substr(0, slash + 1) + findFileIgnoreCase(folder, path.substr(slash + 1));
 }
 
-std::string WorkingDirectoryPath(const std::string& fileName) {
+std::string workingDirectoryPath(const std::string& fileName) {
     std::error_code error;
     std::string dir = fs::current_path(error).generic_string();
     if (error || dir.empty())

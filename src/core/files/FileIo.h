@@ -20,7 +20,7 @@ constexpr std::size_t Token = 4096;
 // may not be opened (the caller's default applies, as for a missing file; errno says which).
 // Throws Error, naming the file, when the name is not a regular file, when it holds more than
 // maxBytes, or when reading it fails.
-std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes = FileLimit::Settings);
+std::optional<std::string> readWholeFile(const std::string& path, std::size_t maxBytes = FileLimit::Settings);
 
 // The name of a file as the user knows it, for messages: the path without a leading "./".
 std::string DisplayName(const std::string& path);
@@ -41,29 +41,29 @@ std::string DisplayName(const std::string& path);
 // but other failures and crashes while writing can leave it half written. A file that does not
 // exist is created; where its folder takes no new files, that fails with the system's error.
 // Throws Error, naming the file.
-void WriteFileAtomically(const std::string& path, const std::string& content);
+void writeFileAtomically(const std::string& path, const std::string& content);
 
-// Defined by the platform layer, which opens files its own way: ReadWholeFile and
-// WriteFileAtomically without the file's name in their errors. The refusals are the same on every
+// Defined by the platform layer, which opens files its own way: readWholeFile and
+// writeFileAtomically without the file's name in their errors. The refusals are the same on every
 // platform.
-std::optional<std::string> ReadFileContent(const std::string& path, std::size_t maxBytes);
-void ReplaceFileContent(const std::string& path, const std::string& content);
-[[noreturn]] void RefuseNotRegular(bool isFolder);
-[[noreturn]] void RefuseLink();
-[[noreturn]] void RefuseTooLarge(std::size_t maxBytes);
+std::optional<std::string> readFileContent(const std::string& path, std::size_t maxBytes);
+void replaceFileContent(const std::string& path, const std::string& content);
+[[noreturn]] void refuseNotRegular(bool isFolder);
+[[noreturn]] void refuseLink();
+[[noreturn]] void refuseTooLarge(std::size_t maxBytes);
 
 // True for a file, not a folder (a link counts as what it points to).
-bool FileExists(const std::string& path);
+bool fileExists(const std::string& path);
 // True when anything has that name: a file, a folder, a FIFO, a link even when it dangles.
-bool PathExists(const std::string& path);
+bool pathExists(const std::string& path);
 
 // The full name of a file of the working directory: the directory, a separator and the name.
-std::string WorkingDirectoryPath(const std::string& fileName);
+std::string workingDirectoryPath(const std::string& fileName);
 
 // The path with its last part as its folder (the working directory when it has none) spells it,
 // looked up without regard to ASCII letter case; the path itself when no entry matches. An exact
 // match wins. Files copied from Windows keep whatever case they had there, where PX5R.val and
 // PX5R.VAL are one file.
-std::string FindPathIgnoreCase(const std::string& path);
+std::string findPathIgnoreCase(const std::string& path);
 
 } // namespace travek

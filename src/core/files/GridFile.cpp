@@ -27,7 +27,7 @@ std::string firstPointToComma(std::string text) {
 
 } // namespace
 
-void SaveGridToFile(const GridModel& grid, const std::string& fileName) {
+void saveGridToFile(const GridModel& grid, const std::string& fileName) {
     std::string content;
     for (int row = grid.fixedRows(); row < grid.rowCount(); ++row) {
         bool allBlank = true;
@@ -40,7 +40,7 @@ void SaveGridToFile(const GridModel& grid, const std::string& fileName) {
             content += col + 1 < grid.colCount() ? std::string(1, GridFileSeparator) : std::string("\r\n");
         }
     }
-    WriteFileAtomically(fileName, content);
+    writeFileAtomically(fileName, content);
 }
 
 namespace {
@@ -68,10 +68,10 @@ std::size_t countRows(std::string_view data) {
 
 } // namespace
 
-void LoadGridFromFile(GridModel& grid, const std::string& fileName) {
-    const auto content = ReadWholeFile(fileName, FileLimit::Sequence);
+void loadGridFromFile(GridModel& grid, const std::string& fileName) {
+    const auto content = readWholeFile(fileName, FileLimit::Sequence);
     if (!content) {
-        ClearGridCells(grid);
+        clearGridCells(grid);
         return;
     }
     const std::string& data = *content;
@@ -87,7 +87,7 @@ void LoadGridFromFile(GridModel& grid, const std::string& fileName) {
         std::size_t end = data.find_first_of("\r\n", pos);
         if (end == std::string::npos || end > size)
             end = size;
-        SplitLineToRow(std::string_view(data).substr(pos, end - pos), row, grid);
+        splitLineToRow(std::string_view(data).substr(pos, end - pos), row, grid);
         pos = end;
         if (pos < size && data[pos] == '\r')
             ++pos;
@@ -97,14 +97,14 @@ void LoadGridFromFile(GridModel& grid, const std::string& fileName) {
     }
 }
 
-int FirstBlankRow(const GridModel& grid, int column) {
+int firstBlankRow(const GridModel& grid, int column) {
     for (int row = grid.fixedRows(); row < grid.rowCount(); ++row)
         if (isBlank(grid.cell(column, row)))
             return row;
     return grid.rowCount();
 }
 
-void SplitLineToRow(std::string_view line, int row, GridModel& grid) {
+void splitLineToRow(std::string_view line, int row, GridModel& grid) {
     int col = 0;
     const int last = grid.colCount() - 1;
     for (auto tab = line.find(GridFileSeparator); tab != std::string_view::npos && col != last;
@@ -116,7 +116,7 @@ void SplitLineToRow(std::string_view line, int row, GridModel& grid) {
     grid.setCell(col, row, cutKeyString(line, MaxLastFieldLength));
 }
 
-void ClearGridCells(GridModel& grid) {
+void clearGridCells(GridModel& grid) {
     for (int row = grid.fixedRows(); row < grid.rowCount(); ++row)
         for (int col = grid.fixedCols(); col < grid.colCount(); ++col)
             grid.setCell(col, row, std::string());

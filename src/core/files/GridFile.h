@@ -13,7 +13,7 @@ inline constexpr char GridFileSeparator = '\t';
 
 // Writes every non-fixed row that is not wholly blank, the first "." of each cell written as ",".
 // The file is replaced atomically; on failure (Error) the old file stays whole.
-void SaveGridToFile(const GridModel& grid, const std::string& fileName);
+void saveGridToFile(const GridModel& grid, const std::string& fileName);
 
 // The most rows a sequence file may have: one per step.
 inline constexpr std::size_t MaxSequenceRows = 99;
@@ -22,16 +22,16 @@ inline constexpr std::size_t MaxSequenceRows = 99;
 // non-fixed cells instead, silently. A file that is refused (not a regular file, too large, more
 // than MaxSequenceRows rows) throws Error naming it, and the grid stays as it was. Lines end at CR, CR LF or LF; a Ctrl-Z ends the file.
 // The last field is a key string, cut to 100 characters without breaking a key (cutKeyString).
-void LoadGridFromFile(GridModel& grid, const std::string& fileName);
+void loadGridFromFile(GridModel& grid, const std::string& fileName);
 
 // The first non-fixed row whose cell in column is blank, or the row count when none is.
-int FirstBlankRow(const GridModel& grid, int column);
+int firstBlankRow(const GridModel& grid, int column);
 
 // Stores the TAB-separated fields of line into row from column 0; the last field stored takes the
 // rest of the line, cut to at most 100 characters without breaking a key (cutKeyString).
-void SplitLineToRow(std::string_view line, int row, GridModel& grid);
+void splitLineToRow(std::string_view line, int row, GridModel& grid);
 
 // Empties every non-fixed cell; headers, fixed columns and the row count stay.
-void ClearGridCells(GridModel& grid);
+void clearGridCells(GridModel& grid);
 
 } // namespace travek

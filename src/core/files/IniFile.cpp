@@ -11,7 +11,7 @@ namespace travek {
 IniFile::IniFile(std::string content) : m_content(std::move(content)) {}
 
 IniFile IniFile::load(const std::string& path) {
-    return IniFile(ReadWholeFile(path).value_or(std::string()));
+    return IniFile(readWholeFile(path).value_or(std::string()));
 }
 
 std::vector<IniFile::Line> IniFile::lines() const {
@@ -34,11 +34,11 @@ std::vector<IniFile::Line> IniFile::lines() const {
 }
 
 std::optional<std::string_view> IniFile::sectionName(std::string_view line) {
-    line = Trim(line);
+    line = trim(line);
     if (line.empty() || line.front() != '[')
         return std::nullopt;
     const auto close = line.find(']');
-    return Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+    return trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
 }
 
 void IniFile::buildIndex() const {
@@ -50,18 +50,18 @@ void IniFile::buildIndex() const {
         const std::string_view t = text(line);
         if (auto name = sectionName(t)) {
             // Only the first occurrence of a section is read, as on Windows.
-            section = AsciiUpper(*name);
+            section = asciiUpper(*name);
             inSection = seen.try_emplace(section, true).second;
             continue;
         }
         const auto eq = t.find('=');
         if (!inSection || eq == std::string_view::npos)
             continue;
-        std::string_view v = Trim(t.substr(eq + 1));
+        std::string_view v = trim(t.substr(eq + 1));
         if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
             v = v.substr(1, v.size() - 2);
         // The first occurrence of a key counts.
-        m_index.try_emplace(section + '\0' + AsciiUpper(Trim(t.substr(0, eq))), v);
+        m_index.try_emplace(section + '\0' + asciiUpper(trim(t.substr(0, eq))), v);
     }
     m_indexed = true;
 }
@@ -69,7 +69,7 @@ void IniFile::buildIndex() const {
 std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const {
     if (!m_indexed)
         buildIndex();
-    const auto it = m_index.find(AsciiUpper(section) + '\0' + AsciiUpper(key));
+    const auto it = m_index.find(asciiUpper(section) + '\0' + asciiUpper(key));
     if (it == m_index.end())
         return std::nullopt;
     return it->second;
@@ -84,7 +84,7 @@ std::int32_t IniFile::readInteger(std::string_view section, std::string_view key
     auto v = value(section, key);
     if (!v)
         return defaultValue;
-    return ParseInteger(*v).value_or(defaultValue);
+    return parseInteger(*v).value_or(defaultValue);
 }
 
 std::string IniFile::lineEnd() const {
@@ -105,19 +105,19 @@ void IniFile::setValue(std::string_view section, std::string_view key, std::stri
         if (auto name = sectionName(t)) {
             if (inSection)
                 break;
-            inSection = EqualsIgnoreCase(*name, section);
+            inSection = equalsIgnoreCase(*name, section);
             if (inSection)
                 insertAt = line.next;
             continue;
         }
         if (!inSection)
             continue;
-        if (!Trim(t).empty())
+        if (!trim(t).empty())
             insertAt = line.next;
         const auto eq = t.find('=');
-        if (eq != std::string_view::npos && EqualsIgnoreCase(Trim(t.substr(0, eq)), key)) {
+        if (eq != std::string_view::npos && equalsIgnoreCase(trim(t.substr(0, eq)), key)) {
             // Keep the key as the file spells it; only the value changes.
-            std::string replacement(Trim(t.substr(0, eq)));
+            std::string replacement(trim(t.substr(0, eq)));
             replacement += '=';
             replacement += value;
             m_content.replace(line.begin, line.end - line.begin, replacement);
@@ -141,12 +141,12 @@ void IniFile::setValue(std::string_view section, std::string_view key, std::stri
 
 void IniFile::writeValue(const std::string& path, std::string_view section, std::string_view key,
                          std::string_view value) {
-    auto existing = ReadWholeFile(path);
-    if (!existing && FileExists(path))
+    auto existing = readWholeFile(path);
+    if (!existing && fileExists(path))
         throw Error(EACCES, "Kann nicht nach " + path + " schreiben"); // never replace a file we could not read
     IniFile file(existing.value_or(std::string()));
     file.setValue(section, key, value);
-    WriteFileAtomically(path, file.content());
+    writeFileAtomically(path, file.content());
 }
 
 } // namespace travek

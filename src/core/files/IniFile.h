@@ -24,7 +24,7 @@ public:
 
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
     std::string readString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
-    // The value as an integer (see ParseInteger); defaultValue when missing or not a number.
+    // The value as an integer (see parseInteger); defaultValue when missing or not a number.
     std::int32_t readInteger(std::string_view section, std::string_view key, std::int32_t defaultValue) const;
 
     // Sets key in section: replaces the key's line in place, or adds the key at the end of its

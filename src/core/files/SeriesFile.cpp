@@ -8,9 +8,9 @@
 
 namespace travek {
 
-SeriesFileContent ReadSeriesFile(const std::string& path) {
+SeriesFileContent readSeriesFile(const std::string& path) {
     // Every error names the file, as "a number is wrong" alone leaves the user guessing which.
-    const auto data = ReadWholeFile(path);
+    const auto data = readWholeFile(path);
     if (!data)
         throw Error(errno, DisplayName(path) + ": " + Error::fromErrno(errno).what());
     std::string_view text(*data);
@@ -20,7 +20,7 @@ SeriesFileContent ReadSeriesFile(const std::string& path) {
     if (pos == std::string_view::npos)
         return result; // nothing but blanks: the count stays 0
     const std::size_t wordEnd = std::min(text.find_first_of(" \t\r\n", pos), text.size());
-    const auto number = ParseInteger(text.substr(pos, wordEnd - pos));
+    const auto number = parseInteger(text.substr(pos, wordEnd - pos));
     if (!number)
         throw Error(Error::InvalidNumericInput, DisplayName(path) + ": Ung\xFCltige numerische Eingabe");
     result.ValXCount = *number;
@@ -36,8 +36,8 @@ SeriesFileContent ReadSeriesFile(const std::string& path) {
     return result;
 }
 
-void WriteSeriesFile(const std::string& path, std::int32_t valXCount, const std::string& seriesString) {
-    WriteFileAtomically(path, std::to_string(valXCount) + "\r\n" + seriesString + "\r\n");
+void writeSeriesFile(const std::string& path, std::int32_t valXCount, const std::string& seriesString) {
+    writeFileAtomically(path, std::to_string(valXCount) + "\r\n" + seriesString + "\r\n");
 }
 
 } // namespace travek

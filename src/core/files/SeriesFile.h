@@ -14,9 +14,9 @@ struct SeriesFileContent {
 // Reads the first number of the file (blanks and line ends before it skipped, the rest of its line
 // ignored) and the whole next line. Throws Error when the file cannot be read or the first
 // word is not a number.
-SeriesFileContent ReadSeriesFile(const std::string& path);
+SeriesFileContent readSeriesFile(const std::string& path);
 
 // Writes the file anew, atomically. Throws Error.
-void WriteSeriesFile(const std::string& path, std::int32_t valXCount, const std::string& seriesString);
+void writeSeriesFile(const std::string& path, std::int32_t valXCount, const std::string& seriesString);
 
 } // namespace travek

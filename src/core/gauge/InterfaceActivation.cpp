@@ -8,14 +8,14 @@ namespace travek {
 std::array<bool, MaxChannels + 1> UsedChannels(const GridModel& grid) {
     std::array<bool, MaxChannels + 1> used{};
     for (int row = 1; row < grid.rowCount(); ++row) {
-        const int channel = LeadingDigitsAfterBlanks(grid.cell(1, row));
+        const int channel = leadingDigitsAfterBlanks(grid.cell(1, row));
         if (channel >= 1 && channel <= MaxChannels)
             used[channel] = true;
     }
     return used;
 }
 
-std::vector<InitCommand> InitCommands(const InterfaceDefinition& definition, const GridModel& grid) {
+std::vector<InitCommand> initCommands(const InterfaceDefinition& definition, const GridModel& grid) {
     const char end = static_cast<char>(definition.EndChar1);
     std::vector<InitCommand> commands{{definition.DisableAllCommand + end, false}};
     const auto used = UsedChannels(grid);

@@ -22,6 +22,6 @@ struct InitCommand {
 };
 
 // The disable-all command first, then the command of every used channel by rising channel number.
-std::vector<InitCommand> InitCommands(const InterfaceDefinition& definition, const GridModel& grid);
+std::vector<InitCommand> initCommands(const InterfaceDefinition& definition, const GridModel& grid);
 
 } // namespace travek

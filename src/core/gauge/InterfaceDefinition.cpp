@@ -26,20 +26,20 @@ void replaceFirst(std::string& text, std::string_view what, std::string_view wit
 
 } // namespace
 
-void LoadInterfaceDefinition(InterfaceDefinition& d, const std::string& fileName) {
+void loadInterfaceDefinition(InterfaceDefinition& d, const std::string& fileName) {
     IniFile file(std::string{});
     try {
-        file = IniFile::load(FindPathIgnoreCase(fileName));
+        file = IniFile::load(findPathIgnoreCase(fileName));
     } catch (const Error&) {
         // A refused file (a folder, too large) counts as a missing one: the defaults apply, and
         // the caller hears why.
-        LoadInterfaceDefinition(d, file);
+        loadInterfaceDefinition(d, file);
         throw;
     }
-    LoadInterfaceDefinition(d, file);
+    loadInterfaceDefinition(d, file);
 }
 
-void LoadInterfaceDefinition(InterfaceDefinition& d, const IniFile& file) {
+void loadInterfaceDefinition(InterfaceDefinition& d, const IniFile& file) {
     auto integer = [&](const char* key, std::int32_t def) { return file.readInteger(Section, key, def); };
     auto byte = [&](const char* key, std::int32_t def) { return static_cast<std::uint8_t>(integer(key, def) & 0xFF); };
     auto text = [&](const std::string& key, const char* def) { return file.readString(Section, key, def); };
@@ -69,7 +69,7 @@ void LoadInterfaceDefinition(InterfaceDefinition& d, const IniFile& file) {
     d.AutoTriggerL1 = byte("AUTOTRG_L1", 9);
     d.AutoTriggerL2 = byte("AUTOTRG_L2", 9);
     d.UseRts = integer("USE_RTS", 0) == 1;
-    d.Factor = ConvertValueText(text("FAKTOR", "1.000")).value_or(1.0);
+    d.Factor = convertValueText(text("FAKTOR", "1.000")).value_or(1.0);
     // Escapes are replaced after the cut, so an escape that the cut broke stays as it is.
     for (int n = 1; n <= MaxChannels; ++n)
         replaceFirst(d.ChannelCommands[n], "#13", "\r");
@@ -77,17 +77,17 @@ void LoadInterfaceDefinition(InterfaceDefinition& d, const IniFile& file) {
         replaceFirst(d.ChannelIds[n], "_", " ");
 }
 
-void StoreComPortNumber(const InterfaceDefinition& d, const std::string& fileName) {
-    const std::string path = FindPathIgnoreCase(fileName);
+void storeComPortNumber(const InterfaceDefinition& d, const std::string& fileName) {
+    const std::string path = findPathIgnoreCase(fileName);
     try {
         IniFile::writeValue(path, Section, "COMx", std::to_string(d.ComPortNumber));
     } catch (const Error& e) {
-        const std::string fullName = path.front() == '/' ? path : WorkingDirectoryPath(path);
+        const std::string fullName = path.front() == '/' ? path : workingDirectoryPath(path);
         throw Error(e.code(), "Kann nicht nach " + fullName + " schreiben");
     }
 }
 
-int IdentifyChannel(const InterfaceDefinition& definition, std::string_view line) {
+int identifyChannel(const InterfaceDefinition& definition, std::string_view line) {
     int channel = 0;
     for (int n = 1; n <= MaxChannels; ++n) {
         const std::string& id = definition.ChannelIds[n];

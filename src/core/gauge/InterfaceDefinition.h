@@ -42,17 +42,17 @@ struct InterfaceDefinition {
 // letter case). A missing or unreadable file reads as one without keys: every field takes its
 // default, silently. A refused file (not a regular file, too large) gives the defaults too, and
 // throws Error naming it.
-void LoadInterfaceDefinition(InterfaceDefinition& definition, const std::string& fileName);
+void loadInterfaceDefinition(InterfaceDefinition& definition, const std::string& fileName);
 // The same from a profile file's content.
-void LoadInterfaceDefinition(InterfaceDefinition& definition, const IniFile& file);
+void loadInterfaceDefinition(InterfaceDefinition& definition, const IniFile& file);
 
 // Writes ComPortNumber as key COMx of section PARAMETER into fileName (found without regard to
 // letter case, created when missing), keeping the rest of the file. Throws Error with the
 // message "Kann nicht nach <full file name> schreiben" when the file cannot be written.
-void StoreComPortNumber(const InterfaceDefinition& definition, const std::string& fileName);
+void storeComPortNumber(const InterfaceDefinition& definition, const std::string& fileName);
 
 // The channel that a received line belongs to: the highest channel whose identifier occurs in
 // it, so that "A1" is not taken for "A"; 0 when none does.
-int IdentifyChannel(const InterfaceDefinition& definition, std::string_view line);
+int identifyChannel(const InterfaceDefinition& definition, std::string_view line);
 
 } // namespace travek

@@ -11,7 +11,7 @@ LineReading readLine(const InterfaceDefinition& definition, std::string_view rec
     if (const auto lf = reading.line.find('\n'); lf != std::string::npos)
         reading.line.erase(lf, 1);
 
-    reading.channel = IdentifyChannel(definition, reading.line);
+    reading.channel = identifyChannel(definition, reading.line);
     if (reading.channel == 0)
         return reading;
     const int start = definition.StartPos == 0 ? 1 : definition.StartPos;
@@ -20,7 +20,7 @@ LineReading readLine(const InterfaceDefinition& definition, std::string_view rec
         reading.valueText =
             reading.line.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count))
                 .substr(0, LineReading::MaxValueTextLength);
-    reading.value = ConvertValueText(reading.valueText);
+    reading.value = convertValueText(reading.valueText);
     return reading;
 }
 

@@ -33,14 +33,14 @@ constexpr std::uint8_t NoPort = 0xFF;
 
 } // namespace
 
-void ClosePortIfOpen(SerialPort& driver) {
+void closePortIfOpen(SerialPort& driver) {
     if (driver.isOpen())
         driver.close();
 }
 
-bool OpenConfiguredPort(SerialPort& driver) { return driver.open(); }
+bool openConfiguredPort(SerialPort& driver) { return driver.open(); }
 
-void ConfigurePort(SerialPort& driver, const InterfaceDefinition& definition, std::int32_t portNumber,
+void configurePort(SerialPort& driver, const InterfaceDefinition& definition, std::int32_t portNumber,
                    std::int32_t baudRate, std::int32_t byteLength, std::int32_t parity, std::int32_t /*stopBits*/) {
     driver.setPortIndex(static_cast<PortIndex>(portNumber >= 1 && portNumber <= 99 ? portNumber - 1 : NoPort));
     for (const auto& [rate, speed] : Speeds)
@@ -55,16 +55,16 @@ void ConfigurePort(SerialPort& driver, const InterfaceDefinition& definition, st
     driver.setSoftwareHandshake(SoftwareHandshake::Off);
 }
 
-void SendCommand(SerialPort& driver, const std::string& text) {
+void sendCommand(SerialPort& driver, const std::string& text) {
     if (driver.isOpen())
         driver.write(text.data(), static_cast<std::int32_t>(text.size()));
 }
 
 void ReopenPort(SerialPort& driver, const InterfaceDefinition& definition) {
-    ClosePortIfOpen(driver);
-    ConfigurePort(driver, definition, definition.ComPortNumber, definition.Baud, definition.ByteLength,
+    closePortIfOpen(driver);
+    configurePort(driver, definition, definition.ComPortNumber, definition.Baud, definition.ByteLength,
                   definition.ParityCode, definition.StopBitCode);
-    if (!OpenConfiguredPort(driver))
+    if (!openConfiguredPort(driver))
         throw Error("COM" + std::to_string(definition.ComPortNumber) + " Error");
 }
 

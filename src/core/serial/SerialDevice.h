@@ -58,6 +58,6 @@ public:
 inline constexpr int WriteStallTimeoutMs = 5000;
 
 // The device type of the platform the program runs on.
-std::unique_ptr<SerialDevice> CreatePlatformSerialDevice();
+std::unique_ptr<SerialDevice> createPlatformSerialDevice();
 
 } // namespace travek

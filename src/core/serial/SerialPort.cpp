@@ -3,7 +3,7 @@
 
 namespace travek {
 
-SerialPort::SerialPort(EventLoop& loop) : SerialPort(loop, CreatePlatformSerialDevice()) {}
+SerialPort::SerialPort(EventLoop& loop) : SerialPort(loop, createPlatformSerialDevice()) {}
 
 SerialPort::SerialPort(EventLoop& loop, std::unique_ptr<SerialDevice> device)
     : m_loop(loop), m_device(std::move(device)), m_receiveBuffer(m_settings.inBufSize) {}

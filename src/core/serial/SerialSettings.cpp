@@ -18,12 +18,12 @@ constexpr std::uint32_t kRtsControlHandshake = 0x2000;
 
 } // namespace
 
-std::uint32_t BaudRateBitsPerSecond(BaudRate speed) {
+std::uint32_t baudRateBitsPerSecond(BaudRate speed) {
     const auto index = static_cast<std::size_t>(speed);
     return index < kBitsPerSecond.size() ? kBitsPerSecond[index] : 0;
 }
 
-std::string ComPortDeviceName(std::uint8_t comPort) {
+std::string comPortDeviceName(std::uint8_t comPort) {
     const std::string number = std::to_string(comPort + 1);
     if (comPort <= 8)
         return "COM" + number;
@@ -32,9 +32,9 @@ std::string ComPortDeviceName(std::uint8_t comPort) {
     return name;
 }
 
-DcbValues BuildDcbValues(const SerialSettings& settings) {
+DcbValues buildDcbValues(const SerialSettings& settings) {
     DcbValues dcb;
-    dcb.baudRate = BaudRateBitsPerSecond(settings.speed);
+    dcb.baudRate = baudRateBitsPerSecond(settings.speed);
     // Received bytes are never parity-checked: the gauge boxes' lines are taken as they come.
     dcb.flags = kBinary | kDtrControlEnable;
     if (settings.hwHandshaking == HardwareHandshake::RtsCts)

@@ -46,12 +46,12 @@ struct SerialSettings {
 
 // Bits per second of a speed value; 0 for a value outside the table (the device then keeps its
 // speed).
-std::uint32_t BaudRateBitsPerSecond(BaudRate speed);
+std::uint32_t baudRateBitsPerSecond(BaudRate speed);
 
 // The Windows device name of a port index: "COM1".."COM9", and "\\.\COM10".."\\.\COM99" (the
 // long form is required from port 10 on). Only two digits fit: the name uses the first two
 // characters of the port number's decimal text.
-std::string ComPortDeviceName(std::uint8_t comPort);
+std::string comPortDeviceName(std::uint8_t comPort);
 
 // The values of a Windows device control block for a settings block, kept free of the Windows
 // headers so the rules can be checked on any platform.
@@ -70,6 +70,6 @@ struct DcbValues {
     char xoffChar = 0;
 };
 
-DcbValues BuildDcbValues(const SerialSettings& settings);
+DcbValues buildDcbValues(const SerialSettings& settings);
 
 } // namespace travek

@@ -27,7 +27,7 @@ void BoxActivation::send(std::size_t index) {
     // Commands without a pause go out together.
     for (; index < m_commands.size(); ++index) {
         const InitCommand& command = m_commands[index];
-        SendCommand(m_port, command.text);
+        sendCommand(m_port, command.text);
         m_serviceLog.record(command.text);
         if (command.pauseAfter) {
             m_pause = later(m_loop, m_view, ChannelCommandPause, [this, next = index + 1] { send(next); });

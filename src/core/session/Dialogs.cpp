@@ -53,7 +53,7 @@ std::string KeyActionList::keyString() const { return joinKeyString(m_entries, m
 
 SeriesCountInput::SeriesCountInput(std::int32_t current) : m_text(std::to_string(current)) {}
 
-std::int32_t SeriesCountInput::valueOf(const std::string& typed) { return LeadingInt(RemoveBlanks(typed)); }
+std::int32_t SeriesCountInput::valueOf(const std::string& typed) { return leadingInt(removeBlanks(typed)); }
 
 void ChannelChoice::setChannelCount(int count) {
     m_entries.clear();
@@ -65,14 +65,14 @@ void ChannelChoice::setChannelCount(int count) {
 std::string ChannelChoice::cellText() const { return std::to_string(m_selected + 1); }
 
 InterfaceChoice::InterfaceChoice(const std::string& folder) {
-    for (const std::string& file : FindDefinitionFiles(folder))
-        m_entries.push_back(DefinitionListEntry(file));
+    for (const std::string& file : findDefinitionFiles(folder))
+        m_entries.push_back(definitionListEntry(file));
 }
 
 std::string InterfaceChoice::nameAt(int row) const {
     if (row < 0 || row >= static_cast<int>(m_entries.size()))
         return {};
-    return RemoveBlanks(m_entries[static_cast<std::size_t>(row)]);
+    return removeBlanks(m_entries[static_cast<std::size_t>(row)]);
 }
 
 ComPortChoice::ComPortChoice(int currentPort)
@@ -122,7 +122,7 @@ void PortList::refreshAndReport() {
     try {
         m_source(lines);
     } catch (const Error& error) {
-        failure = SystemTextToWin1252(error.what());
+        failure = systemTextToWin1252(error.what());
         if (failure.empty())
             failure = "Die Liste der Comports kann nicht gelesen werden";
     }
@@ -188,7 +188,7 @@ void TargetWindowChoice::take() {
     try {
         window = m_focus.focused();
     } catch (const std::exception& error) {
-        m_status = "Das Fenster mit dem Fokus ist nicht zu erfahren: " + SystemTextToWin1252(error.what());
+        m_status = "Das Fenster mit dem Fokus ist nicht zu erfahren: " + systemTextToWin1252(error.what());
         return;
     }
     // Each refusal keeps the target as it was: a target that matches nothing, or TRAVEK itself,

@@ -192,7 +192,7 @@ public:
 
     const TargetWindow& target() const { return m_target; }
     // The current target, or "kein Zielfenster (es wird in jedes Fenster getippt)".
-    std::string targetText() const { return DescribeTarget(m_target); }
+    std::string targetText() const { return describeTarget(m_target); }
     // The countdown, or why the last "Festlegen" took no window; empty otherwise.
     const std::string& status() const { return m_status; }
     bool counting() const { return m_task.pending(); }

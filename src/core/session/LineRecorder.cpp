@@ -42,7 +42,7 @@ void LineRecorder::keyboardChanged(const std::string& whyNone) {
 // standard error once until typing works again.
 void LineRecorder::lineHandled(const LineOutcome& outcome) {
     if (outcome.note == LineOutcome::Note::NotTyped) {
-        const std::string message = SystemTextToWin1252(outcome.failure);
+        const std::string message = systemTextToWin1252(outcome.failure);
         m_view.setPanelText(StatusPanel::Line, message);
         if (message != m_reportedKeyFailure)
             std::fprintf(stderr, "travek: %s\n", message.c_str());
@@ -95,7 +95,7 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
         // keys after it did not arrive.
         static constexpr const char* Parts[] = {
             "nicht getippt: ", "Tasten des Schritts nicht getippt: ", "Reihenstring nicht getippt: "};
-        row.note = Parts[static_cast<int>(outcome.failedPart)] + SystemTextToWin1252(outcome.failure);
+        row.note = Parts[static_cast<int>(outcome.failedPart)] + systemTextToWin1252(outcome.failure);
         break;
     }
     case LineOutcome::Note::OtherChannel:
@@ -130,7 +130,7 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
         // Measurements go on without the log; the user hears of each outage once, not with every
         // value (the first failure after a row that was written), and the notice keeps it in
         // sight while it lasts.
-        const std::string message = "Protokoll " + m_log->path() + ": " + SystemTextToWin1252(error.what());
+        const std::string message = "Protokoll " + m_log->path() + ": " + systemTextToWin1252(error.what());
         m_logNotice = message;
         if (m_logFailureShown)
             return;

@@ -43,7 +43,7 @@ void PortReconnect::schedule(std::chrono::milliseconds delay) {
     // A new entry where the device lives (udev making the node or the by-id link) is tried at
     // once, through the loop, so that the watch is never ended inside its own callback.
     if (!m_deviceWatch)
-        m_deviceWatch = WatchForDevice(m_loop, m_port.portIndex(), [this] { deviceFolderChanged(); });
+        m_deviceWatch = watchForDevice(m_loop, m_port.portIndex(), [this] { deviceFolderChanged(); });
 }
 
 // A folder such as /dev changes all the time on a busy machine: at most one try per

@@ -111,7 +111,7 @@ LineOutcome::Note ReceiveHandler::judge(int channel, bool hasNumber) const {
 
 std::string ReceiveHandler::dispatch(double value) {
     const std::string keys = m_table.StepKeys[m_table.CurrentStep];
-    std::string typed = FormatValue(0, m_NK, value);
+    std::string typed = formatValue(0, m_NK, value);
     send(typed, LineOutcome::Part::Value);
     typePieces(keys, LineOutcome::Part::StepKeys);
 

@@ -17,7 +17,7 @@ template <typename Action> void reporting(SessionView& view, Action&& action) {
     try {
         action();
     } catch (const std::exception& error) {
-        view.showError(SystemTextToWin1252(error.what()));
+        view.showError(systemTextToWin1252(error.what()));
     }
 }
 

@@ -11,14 +11,14 @@ namespace travek {
 
 void restartSequence(const GridModel& grid, SequenceTable& table) {
     // A loaded sequence file may give the grid more than 99 step rows; only the first 99 count.
-    table.StepCount = std::clamp(FirstBlankRow(grid, 1) - grid.fixedRows(), 0, MaxSteps);
+    table.StepCount = std::clamp(firstBlankRow(grid, 1) - grid.fixedRows(), 0, MaxSteps);
     table.CurrentStep = 1;
 }
 
 void copyStepsFromGrid(const GridModel& grid, SequenceTable& table) {
     for (int row = 1; row <= MaxSteps; ++row) {
         if (row < grid.rowCount()) {
-            table.StepChannel[row] = LeadingInt(RemoveBlanks(grid.cell(1, row)));
+            table.StepChannel[row] = leadingInt(removeBlanks(grid.cell(1, row)));
             table.StepKeys[row] = cutKeyString(grid.cell(2, row), MaxStepKeysLength);
         } else {
             table.StepChannel[row] = 0;

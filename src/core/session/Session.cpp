@@ -23,7 +23,7 @@ template <typename Action> void Session::reporting(Action&& action) {
 
 Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique_ptr<SerialDevice> device)
     : m_view(view), m_loop(loop), m_grid(3, 2, 1, 1),
-      m_port(loop, device ? std::move(device) : CreatePlatformSerialDevice()),
+      m_port(loop, device ? std::move(device) : createPlatformSerialDevice()),
       m_receiver(m_state.Definition, m_sequence, m_state.Series, m_state.NK, separator,
                  ReceiveHandler::Outputs{[this](std::string_view keys) { typeKeys(keys); },
                                          [this](StatusPanel panel, const std::string& text) {
@@ -31,7 +31,7 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
                                          },
                                          [this](const LineOutcome& outcome) { m_recorder.lineHandled(outcome); },
                                          [this](LineOutcome& outcome) { return mayType(outcome); }}),
-      m_portList(loop, [](std::vector<std::string>& lines) { ListComPorts(lines); }),
+      m_portList(loop, [](std::vector<std::string>& lines) { listComPorts(lines); }),
       m_activation(loop, view, m_port),
       m_reconnect(loop, view, m_port, m_state.Definition,
                   [this] {
@@ -198,7 +198,7 @@ void Session::reopenPort() {
     try {
         ReopenPort(m_port, m_state.Definition);
     } catch (const Error& error) {
-        m_view.showError(SystemTextToWin1252(error.what()));
+        m_view.showError(systemTextToWin1252(error.what()));
     }
     showPortState();
 }
@@ -207,9 +207,9 @@ void Session::loadDefinition() {
     // The whole definition is read again, so the port used is the one that the file now holds. A
     // refused file leaves the defaults, as a missing one does, and the steps after it still run.
     try {
-        LoadInterfaceDefinition(m_state.Definition, m_state.Definition.InterfaceName + ".VAL");
+        loadInterfaceDefinition(m_state.Definition, m_state.Definition.InterfaceName + ".VAL");
     } catch (const Error& error) {
-        m_view.showError(SystemTextToWin1252(error.what()));
+        m_view.showError(systemTextToWin1252(error.what()));
     }
 }
 
@@ -218,7 +218,7 @@ void Session::portLost() {
     m_receiver.dropReceived();
     // The driver closes the port before it says so; a loss reported by anyone else closes it too,
     // so the panel and the tries never stand beside an open port.
-    ClosePortIfOpen(m_port);
+    closePortIfOpen(m_port);
     showPortState();
     m_view.setActiveText("Comport ??");
     m_reconnect.start();
@@ -254,7 +254,7 @@ void Session::chooseTargetWindow() {
         return;
     // In force at once, even when the settings file cannot take it.
     m_target.setTarget(choice.target());
-    reporting([&] { m_target.target().write(FindPathIgnoreCase(SessionFiles::SettingsFileName)); });
+    reporting([&] { m_target.target().write(findPathIgnoreCase(SessionFiles::SettingsFileName)); });
 }
 
 void Session::typeKeys(std::string_view keys) {
@@ -291,7 +291,7 @@ void Session::choosePort() {
         m_state.Definition.ComPortNumber = choice.chosenPort();
         m_files.changed();
         // The choice counts even when the definition file cannot take it.
-        reporting([&] { StoreComPortNumber(m_state.Definition, m_state.Definition.InterfaceName + ".VAL"); });
+        reporting([&] { storeComPortNumber(m_state.Definition, m_state.Definition.InterfaceName + ".VAL"); });
         loadDefinition();
         reopenPort();
         initInterface();
@@ -305,7 +305,7 @@ void Session::initInterface() {
         m_view.setActiveText("Comport ??");
         return;
     }
-    m_activation.start(InitCommands(m_state.Definition, m_grid));
+    m_activation.start(initCommands(m_state.Definition, m_grid));
 }
 
 void Session::scheduleStartUp() {
@@ -320,7 +320,7 @@ void Session::startUp() {
     InterfaceDefinition& definition = m_state.Definition;
     // A settings file that is refused reads as a missing one, and the start-up goes on.
     IniFile settings(std::string{});
-    reporting([&] { settings = IniFile::load(FindPathIgnoreCase(SessionFiles::SettingsFileName)); });
+    reporting([&] { settings = IniFile::load(findPathIgnoreCase(SessionFiles::SettingsFileName)); });
     definition.InterfaceName = settings.readString("PARAMETER", "INTERFACE", definition.InterfaceName);
     m_state.NK = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.NK) & 0xFF);
     m_recorder.setLogFile(settings.readString("LOG", "FILE", ""));
@@ -365,7 +365,7 @@ void Session::shutDown(bool unattended) {
     m_activation.cancel();
     m_reconnect.stop();
     m_receiver.dropReceived();
-    ClosePortIfOpen(m_port);
+    closePortIfOpen(m_port);
 }
 
 } // namespace travek

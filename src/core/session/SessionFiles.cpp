@@ -40,43 +40,43 @@ SessionFiles::SessionFiles(SessionView& view, EventLoop& loop, GridModel& grid, 
 bool SessionFiles::loadSaved() {
     // Anything of the name is looked at, so that a folder or a FIFO in a file's place is reported
     // now and not only when the exit cannot save.
-    const std::string sequenceFile = FindPathIgnoreCase(SequenceFileName);
-    if (!PathExists(sequenceFile))
+    const std::string sequenceFile = findPathIgnoreCase(SequenceFileName);
+    if (!pathExists(sequenceFile))
         return false;
     try {
         m_view.beginGridUpdate();
-        LoadGridFromFile(m_grid, sequenceFile);
+        loadGridFromFile(m_grid, sequenceFile);
         m_view.endGridUpdate();
     } catch (const Error& error) {
         m_view.endGridUpdate();
         // A file too large to be a sequence was not loaded, and the empty grid must not replace it.
         if (error.code() == EFBIG)
             m_notLoaded.insert(DisplayName(sequenceFile));
-        m_view.showError(SystemTextToWin1252(error.what()));
+        m_view.showError(systemTextToWin1252(error.what()));
     }
     // After a failed read the grid is loaded all the same, and the running sequence is still
     // refreshed from it.
-    const std::string seriesFile = FindPathIgnoreCase(SeriesFileName);
-    return PathExists(seriesFile) && readSeriesSettings(seriesFile);
+    const std::string seriesFile = findPathIgnoreCase(SeriesFileName);
+    return pathExists(seriesFile) && readSeriesSettings(seriesFile);
 }
 
 bool SessionFiles::readSeriesSettings(const std::string& file) {
     try {
-        const SeriesFileContent series = ReadSeriesFile(file);
+        const SeriesFileContent series = readSeriesFile(file);
         m_state.Series.ValXCount = series.ValXCount;
         m_state.Series.SeriesString = series.SeriesString;
         return true;
     } catch (const Error& error) {
         if (error.code() == EFBIG)
             m_notLoaded.insert(DisplayName(file));
-        m_view.showError(SystemTextToWin1252(error.what()));
+        m_view.showError(systemTextToWin1252(error.what()));
         return false;
     }
 }
 
 void SessionFiles::saveSequenceAs(const std::string& file) {
-    SaveGridToFile(m_grid, file);
-    WriteSeriesFile(seriesFileFor(file), m_state.Series.ValXCount, m_state.Series.SeriesString);
+    saveGridToFile(m_grid, file);
+    writeSeriesFile(seriesFileFor(file), m_state.Series.ValXCount, m_state.Series.SeriesString);
 }
 
 void SessionFiles::loadSequenceFrom(const std::string& file) {
@@ -85,7 +85,7 @@ void SessionFiles::loadSequenceFrom(const std::string& file) {
     GridModel loaded = m_grid;
     loaded.onRowCountChanged = nullptr;
     loaded.onCellChanged = nullptr;
-    LoadGridFromFile(loaded, file);
+    loadGridFromFile(loaded, file);
     m_state.Series.ValXCount = 0;
     m_state.Series.SeriesString.clear();
     m_view.beginGridUpdate();
@@ -95,7 +95,7 @@ void SessionFiles::loadSequenceFrom(const std::string& file) {
             m_grid.setCell(c, r, loaded.cell(c, r));
     m_view.endGridUpdate();
     const std::string seriesFile = seriesFileFor(file);
-    if (FileExists(seriesFile))
+    if (fileExists(seriesFile))
         readSeriesSettings(seriesFile);
     changed();
 }
@@ -106,22 +106,22 @@ std::vector<std::string> SessionFiles::save() {
     // the one written, not a second file beside it.
     std::vector<std::string> errors;
     auto attempt = [this, &errors](const char* name, const auto& write) {
-        const std::string path = FindPathIgnoreCase(name);
+        const std::string path = findPathIgnoreCase(name);
         try {
             if (m_notLoaded.count(DisplayName(path)))
                 throw Error(DisplayName(path) + ": beim Start nicht geladen, daher nicht \xFC"
                                                 "berschrieben");
             write(path);
         } catch (const std::exception& error) {
-            errors.push_back(SystemTextToWin1252(error.what()));
+            errors.push_back(systemTextToWin1252(error.what()));
         }
     };
-    attempt(SequenceFileName, [this](const std::string& path) { SaveGridToFile(m_grid, path); });
+    attempt(SequenceFileName, [this](const std::string& path) { saveGridToFile(m_grid, path); });
     attempt(SettingsFileName, [this](const std::string& path) {
         IniFile::writeValue(path, "PARAMETER", "INTERFACE", m_state.Definition.InterfaceName);
     });
     attempt(SeriesFileName, [this](const std::string& path) {
-        WriteSeriesFile(path, m_state.Series.ValXCount, m_state.Series.SeriesString);
+        writeSeriesFile(path, m_state.Series.ValXCount, m_state.Series.SeriesString);
     });
     return errors;
 }

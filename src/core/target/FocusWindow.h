@@ -28,6 +28,6 @@ public:
 
 // Defined by the platform layer. Throws Error with the reason when this desktop tells no program
 // which window has the focus.
-std::unique_ptr<FocusWindow> OpenPlatformFocusWindow();
+std::unique_ptr<FocusWindow> openPlatformFocusWindow();
 
 } // namespace travek

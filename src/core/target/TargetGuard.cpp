@@ -20,7 +20,7 @@ TargetGuard::Verdict TargetGuard::check() {
     } catch (const std::exception& error) {
         if (m_target.isSet()) {
             verdict.mayType = false;
-            verdict.focused = "unbekannt (" + SystemTextToWin1252(error.what()) + ")";
+            verdict.focused = "unbekannt (" + systemTextToWin1252(error.what()) + ")";
         }
         return verdict;
     }
@@ -28,7 +28,7 @@ TargetGuard::Verdict TargetGuard::check() {
         verdict.window = window->title;
     if (m_target.isSet() && !(window && m_target.matches(*window))) {
         verdict.mayType = false;
-        verdict.focused = DescribeWindow(window);
+        verdict.focused = describeWindow(window);
     }
     return verdict;
 }

@@ -49,18 +49,18 @@ TargetWindow TargetWindow::read(const IniFile& settings) {
 }
 
 void TargetWindow::write(const std::string& path) const {
-    auto existing = ReadWholeFile(path);
-    if (!existing && FileExists(path))
+    auto existing = readWholeFile(path);
+    if (!existing && fileExists(path))
         throw Error(EACCES, "Kann nicht nach " + path + " schreiben"); // never replace a file we could not read
     IniFile file(existing.value_or(std::string()));
     file.setValue(Section, "PROGRAM", quoted(program));
     file.setValue(Section, "CLASS", quoted(windowClass));
     file.setValue(Section, "TITLE", quoted(title));
     file.setValue(Section, "MATCHTITLE", matchTitle ? "1" : "0");
-    WriteFileAtomically(path, file.content());
+    writeFileAtomically(path, file.content());
 }
 
-std::string DescribeWindow(const std::optional<WindowInfo>& window) {
+std::string describeWindow(const std::optional<WindowInfo>& window) {
     if (!window)
         return "kein Fenster";
     std::string names = window->program;
@@ -72,7 +72,7 @@ std::string DescribeWindow(const std::optional<WindowInfo>& window) {
     return names.empty() ? title : title + " (" + names + ")";
 }
 
-std::string DescribeTarget(const TargetWindow& target) {
+std::string describeTarget(const TargetWindow& target) {
     if (!target.isSet())
         return TargetWindow::NoTarget;
     std::string text;

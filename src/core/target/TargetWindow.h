@@ -36,8 +36,8 @@ struct TargetWindow {
 
 // A window as the user reads it in the status panel and the measurement log: its title, then the
 // program and the class in brackets; "kein Fenster" for none.
-std::string DescribeWindow(const std::optional<WindowInfo>& window);
+std::string describeWindow(const std::optional<WindowInfo>& window);
 // The target as the dialog shows it: program, class and title, each named; NoTarget for none.
-std::string DescribeTarget(const TargetWindow& target);
+std::string describeTarget(const TargetWindow& target);
 
 } // namespace travek

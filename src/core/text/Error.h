@@ -7,7 +7,7 @@ namespace travek {
 
 // The one way TRAVEK reports a failure: a file that cannot be read or written, a port that does
 // not open, a port list or keyboard that is not available. what() is the text for the user (a
-// program text, Windows-1252, or a system text that SystemTextToWin1252 makes one); code() is the
+// program text, Windows-1252, or a system text that systemTextToWin1252 makes one); code() is the
 // system's error code where there is one, 0 otherwise. Whoever serves the user's action catches
 // it and shows it; nothing below that shows anything itself.
 class Error : public std::runtime_error {

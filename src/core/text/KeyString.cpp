@@ -11,7 +11,7 @@ namespace travek {
 char readKeySeparator(const std::string& iniPath) {
     try {
         const std::int32_t code =
-            IniFile::load(FindPathIgnoreCase(iniPath)).readInteger("STRINGS", "SEPCHAR", 59);
+            IniFile::load(findPathIgnoreCase(iniPath)).readInteger("STRINGS", "SEPCHAR", 59);
         return static_cast<char>(static_cast<unsigned char>(code & 0xFF));
     } catch (const Error& error) {
         // Read before any window exists, so the reason goes to standard error; the program works

@@ -8,7 +8,7 @@
 
 namespace travek {
 
-std::string CommaToPoint(std::string_view text) {
+std::string commaToPoint(std::string_view text) {
     std::string result(text);
     std::replace(result.begin(), result.end(), ',', '.');
     if (!result.empty() && result.front() == '.')
@@ -16,7 +16,7 @@ std::string CommaToPoint(std::string_view text) {
     return result;
 }
 
-std::string RemoveBlanks(std::string_view text) {
+std::string removeBlanks(std::string_view text) {
     std::string result;
     result.reserve(text.size());
     for (char c : text)
@@ -25,7 +25,7 @@ std::string RemoveBlanks(std::string_view text) {
     return result;
 }
 
-std::string PadRight(std::string_view text, std::uint8_t Width) {
+std::string padRight(std::string_view text, std::uint8_t Width) {
     std::string result(text);
     if (result.size() < Width)
         result.append(Width - result.size(), ' ');
@@ -76,7 +76,7 @@ std::string scaledDigits(double magnitude, int decimals) {
 
 } // namespace
 
-std::string FormatValue(std::uint8_t Width, std::uint8_t Decimals, double value) {
+std::string formatValue(std::uint8_t Width, std::uint8_t Decimals, double value) {
     const bool negative = std::signbit(value) && value != 0;
     const double magnitude = std::fabs(value);
     std::string text;
@@ -103,10 +103,10 @@ std::string FormatValue(std::uint8_t Width, std::uint8_t Decimals, double value)
     if (text.size() > 20)
         text.resize(20);
     std::replace(text.begin(), text.end(), '.', ',');
-    return PadRight(text, Width);
+    return padRight(text, Width);
 }
 
-std::optional<double> RoundToReal48(double value) {
+std::optional<double> roundToReal48(double value) {
     if (value == 0 || std::isnan(value))
         return value == 0 ? std::optional<double>(0.0) : std::nullopt;
     if (std::isinf(value))
@@ -122,7 +122,7 @@ std::optional<double> RoundToReal48(double value) {
     return std::copysign(rounded, value);
 }
 
-std::optional<double> StrToReal48(std::string_view text) {
+std::optional<double> strToReal48(std::string_view text) {
     std::size_t pos = 0;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
@@ -178,14 +178,14 @@ std::optional<double> StrToReal48(std::string_view text) {
     }
     if (res.ec != std::errc())
         return std::nullopt;
-    return RoundToReal48(negative ? -value : value);
+    return roundToReal48(negative ? -value : value);
 }
 
-std::optional<double> ConvertValueText(std::string_view valueText) {
-    return StrToReal48(RemoveBlanks(CommaToPoint(valueText)));
+std::optional<double> convertValueText(std::string_view valueText) {
+    return strToReal48(removeBlanks(commaToPoint(valueText)));
 }
 
-std::optional<std::int32_t> ParseInteger(std::string_view text) {
+std::optional<std::int32_t> parseInteger(std::string_view text) {
     std::size_t pos = 0;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
@@ -224,7 +224,7 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
     return static_cast<std::int32_t>(signedValue);
 }
 
-std::int32_t LeadingInt(std::string_view text) {
+std::int32_t leadingInt(std::string_view text) {
     std::size_t pos = 0;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
@@ -237,17 +237,17 @@ std::int32_t LeadingInt(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t LeadingDigitsAfterBlanks(std::string_view text) {
+std::int32_t leadingDigitsAfterBlanks(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size() && text[pos] == ' ')
         ++pos;
     if (pos >= text.size() || text[pos] < '0' || text[pos] > '9')
         return 0;
-    return LeadingInt(text.substr(pos));
+    return leadingInt(text.substr(pos));
 }
 
 
-std::string AsciiUpper(std::string_view text) {
+std::string asciiUpper(std::string_view text) {
     std::string result(text);
     for (char& c : result)
         if (c >= 'a' && c <= 'z')
@@ -255,7 +255,7 @@ std::string AsciiUpper(std::string_view text) {
     return result;
 }
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -270,7 +270,7 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string_view Trim(std::string_view text) {
+std::string_view trim(std::string_view text) {
     const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     while (!text.empty() && isSpace(text.front()))
         text.remove_prefix(1);
@@ -289,14 +289,14 @@ constexpr std::array<char32_t, 32> Win1252High = {
 
 } // namespace
 
-char32_t Win1252ToUnicode(char c) {
+char32_t win1252ToUnicode(char c) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte >= 0x80 && byte <= 0x9F && Win1252High[byte - 0x80] != 0)
         return Win1252High[byte - 0x80];
     return byte;
 }
 
-std::optional<char> UnicodeToWin1252(char32_t codepoint) {
+std::optional<char> unicodeToWin1252(char32_t codepoint) {
     if (codepoint < 0x80 || (codepoint >= 0xA0 && codepoint <= 0xFF))
         return static_cast<char>(codepoint);
     for (std::size_t i = 0; i < Win1252High.size(); ++i)
@@ -306,7 +306,7 @@ std::optional<char> UnicodeToWin1252(char32_t codepoint) {
 }
 
 
-std::string SystemTextToWin1252(std::string_view text) {
+std::string systemTextToWin1252(std::string_view text) {
     std::string result;
     result.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
@@ -324,7 +324,7 @@ std::string SystemTextToWin1252(std::string_view text) {
             ++i;
             continue;
         }
-        result.push_back(UnicodeToWin1252(codepoint).value_or('?'));
+        result.push_back(unicodeToWin1252(codepoint).value_or('?'));
         i += length;
     }
     return result;

@@ -5,11 +5,11 @@
 
 namespace travek {
 
-std::unique_ptr<KeyOutput> CreateKeyOutput(const std::string& backend, std::function<void()> dispatchMessages,
+std::unique_ptr<KeyOutput> createKeyOutput(const std::string& backend, std::function<void()> dispatchMessages,
                                            KeyWait* wait) {
     if (backend == "log")
         return std::make_unique<LogKeySender>();
-    return std::make_unique<LayoutKeySender>(OpenPlatformKeyboard(backend, wait), std::move(dispatchMessages));
+    return std::make_unique<LayoutKeySender>(openPlatformKeyboard(backend, wait), std::move(dispatchMessages));
 }
 
 } // namespace travek

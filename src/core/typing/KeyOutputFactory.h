@@ -16,11 +16,11 @@ namespace travek {
 // program goes on (see KeyWait); without one it waits without serving anything, and a keyboard
 // that needs the program's event loop (the portal) cannot be opened. Throws Error, saying why,
 // when the backend cannot work here.
-std::unique_ptr<KeyOutput> CreateKeyOutput(const std::string& backend, std::function<void()> dispatchMessages,
+std::unique_ptr<KeyOutput> createKeyOutput(const std::string& backend, std::function<void()> dispatchMessages,
                                            KeyWait* wait = nullptr);
 
 // Defined by the platform layer: its keyboard for backend (empty for its default), waiting through
 // wait where given. Throws Error with the reason and what would work instead.
-std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend, KeyWait* wait);
+std::unique_ptr<Keyboard> openPlatformKeyboard(const std::string& backend, KeyWait* wait);
 
 } // namespace travek

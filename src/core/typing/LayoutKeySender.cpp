@@ -34,7 +34,7 @@ constexpr std::array<NamedKey, 29> NamedKeys{{
     {"PGUP", vk::Prior, Marks::Nothing},
     {"END", vk::End, Marks::Nothing},
     {"HOME", vk::Home, Marks::Nothing},
-    {"PRTSC", vk::Snapshot, Marks::Nothing},
+    {"PRTSC", vk::snapshot, Marks::Nothing},
     {"F1", vk::F1, Marks::Nothing},
     {"F2", vk::F1 + 1, Marks::Nothing},
     {"F3", vk::F1 + 2, Marks::Nothing},
@@ -51,8 +51,8 @@ constexpr std::array<NamedKey, 29> NamedKeys{{
     {"CTRL", vk::Control, Marks::CtrlPending},
 }};
 
-const NamedKey* FindNamedKey(std::string_view text) {
-    const std::string name = AsciiUpper(text);
+const NamedKey* findNamedKey(std::string_view text) {
+    const std::string name = asciiUpper(text);
     for (const NamedKey& key : NamedKeys)
         if (key.name == name)
             return &key;
@@ -125,7 +125,7 @@ void LayoutKeySender::SendKeys(std::string_view Keys) {
             if (close == std::string_view::npos) {
                 TypeLayoutChar(pending, *lookup);
             } else {
-                if (const NamedKey* named = FindNamedKey(Keys.substr(i + 1, close - i - 1))) {
+                if (const NamedKey* named = findNamedKey(Keys.substr(i + 1, close - i - 1))) {
                     tapNamed(named->virtualKey);
                     if (named->marks == Marks::ShiftPending)
                         pending.shift = true;

@@ -48,7 +48,7 @@ const char* Version = "travek " TRAVEK_VERSION "\n"
 // How many arguments from args[0] on make one option that Qt itself takes (with "-" or "--") and
 // QApplication removes: a session manager restarts the program with -session ID, a user may give
 // -platform, -style or -display. 0 when args[0] is not one. count is the number of arguments left.
-int QtOptionLength(char* const* args, int count) {
+int qtOptionLength(char* const* args, int count) {
     static const std::set<std::string_view> WithValue = {
         "platform",    "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
         "qwindowicon", "qwindowtitle",       "session",       "style",  "stylesheet",
@@ -66,7 +66,7 @@ int QtOptionLength(char* const* args, int count) {
 // Reads the command line before anything needs a display, so that --help, --version and a wrong
 // argument are answered in a terminal without one, where QApplication would abort. Gives the exit
 // status, or -1 when the program is to run with the keyboard put into backend.
-int ReadArguments(int argc, char* argv[], std::string& backend) {
+int readArguments(int argc, char* argv[], std::string& backend) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--keyboard=", 0) == 0) {
@@ -77,7 +77,7 @@ int ReadArguments(int argc, char* argv[], std::string& backend) {
         } else if (arg == "--version") {
             std::fputs(Version, stdout);
             return 0;
-        } else if (const int length = QtOptionLength(argv + i, argc - i); length > 0) {
+        } else if (const int length = qtOptionLength(argv + i, argc - i); length > 0) {
             i += length - 1;
         } else {
             std::fprintf(stderr, "travek: unknown argument '%s'\n\n%s", arg.c_str(), Usage);
@@ -91,7 +91,7 @@ int ReadArguments(int argc, char* argv[], std::string& backend) {
 
 int main(int argc, char* argv[]) {
     std::string backend;
-    if (const int status = ReadArguments(argc, argv, backend); status >= 0)
+    if (const int status = readArguments(argc, argv, backend); status >= 0)
         return status;
     // Qt's own poll-based event dispatcher rather than GLib's: a line's end on the port reaches the
     // session about 40 us sooner, a fifth of the time to the first key. Nothing here needs GLib's
@@ -114,7 +114,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<travek::KeyOutput> keys;
     std::string noKeys;
     try {
-        keys = travek::CreateKeyOutput(backend, [&keyWait] { keyWait.dispatch(); }, &keyWait);
+        keys = travek::createKeyOutput(backend, [&keyWait] { keyWait.dispatch(); }, &keyWait);
     } catch (const travek::Error& error) {
         std::fprintf(stderr, "travek: %s\n", error.what());
         noKeys = error.what();
@@ -126,7 +126,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<travek::FocusWindow> focus;
     std::string noFocus;
     try {
-        focus = travek::OpenPlatformFocusWindow();
+        focus = travek::openPlatformFocusWindow();
     } catch (const travek::Error& error) {
         noFocus = error.what();
     }

@@ -6,7 +6,7 @@
 
 namespace travek {
 
-int Scaled(int designPixels) {
+int scaled(int designPixels) {
     static const int dpi = [] {
         const HDC screen = ::GetDC(nullptr);
         const int dotsPerInch = ::GetDeviceCaps(screen, LOGPIXELSY);
@@ -56,7 +56,7 @@ INT_PTR CALLBACK DialogWindow::dialogProc(HWND window, UINT message, WPARAM wPar
         ::SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
         self->m_window = window;
         ::SetWindowTextA(window, self->m_title.c_str());
-        RECT frame{0, 0, Scaled(self->m_width), Scaled(self->m_height)};
+        RECT frame{0, 0, scaled(self->m_width), scaled(self->m_height)};
         ::AdjustWindowRectEx(&frame, self->m_style, FALSE, self->m_exStyle);
         ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -85,8 +85,8 @@ void DialogWindow::command(int id, int) {
 
 HWND DialogWindow::add(const char* className, const char* text, DWORD style, int x, int y, int width,
                        int height, int id, DWORD exStyle) {
-    const HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, Scaled(x),
-                                           Scaled(y), Scaled(width), Scaled(height), m_window,
+    const HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, scaled(x),
+                                           scaled(y), scaled(width), scaled(height), m_window,
                                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                            ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);

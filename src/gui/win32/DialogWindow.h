@@ -72,7 +72,7 @@ private:
 
 // The windows are measured in pixels of a 96 dpi screen; on a screen of more dots per inch (the
 // program is DPI aware, see travek.manifest) every measure grows with it.
-int Scaled(int designPixels);
+int scaled(int designPixels);
 
 // The font the windows are designed for: MS Sans Serif 8 pt (bold for the interface and port
 // dialogs), or what the system puts in its place.

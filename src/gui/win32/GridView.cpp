@@ -48,7 +48,7 @@ void GridView::create(HWND parent, int id, HFONT font) {
     ::SendMessageA(m_list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ListView_SetExtendedListViewStyle(m_list, LVS_EX_GRIDLINES);
     // The rows are as high as the row image.
-    m_rowHeight = ImageList_Create(1, Scaled(RowHeight), ILC_COLOR, 1, 0);
+    m_rowHeight = ImageList_Create(1, scaled(RowHeight), ILC_COLOR, 1, 0);
     ListView_SetImageList(m_list, m_rowHeight, LVSIL_SMALL);
     for (int col = 0; col < m_grid.colCount(); ++col) {
         LVCOLUMNA column{};
@@ -60,8 +60,8 @@ void GridView::create(HWND parent, int id, HFONT font) {
         ::SendMessageA(m_list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(col),
                        reinterpret_cast<LPARAM>(&column));
     }
-    ListView_SetColumnWidth(m_list, 0, std::max(Scaled(30), textWidth(m_list, font, "Step") + Scaled(12)));
-    ListView_SetColumnWidth(m_list, 1, std::max(Scaled(44), textWidth(m_list, font, "Kanal") + Scaled(12)));
+    ListView_SetColumnWidth(m_list, 0, std::max(scaled(30), textWidth(m_list, font, "Step") + scaled(12)));
+    ListView_SetColumnWidth(m_list, 1, std::max(scaled(44), textWidth(m_list, font, "Kanal") + scaled(12)));
     // The list view's own handling of keys and double-clicks selects whole rows, which the grid
     // refuses, and knows nothing of cells: the grid takes them first.
     ::SetWindowSubclass(m_list, &GridView::listProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -81,7 +81,7 @@ void GridView::place(int x, int y, int width, int height) {
     RECT client;
     ::GetClientRect(m_list, &client);
     const int rest = client.right - ListView_GetColumnWidth(m_list, 0) - ListView_GetColumnWidth(m_list, 1);
-    ListView_SetColumnWidth(m_list, 2, std::max(Scaled(60), rest));
+    ListView_SetColumnWidth(m_list, 2, std::max(scaled(60), rest));
 }
 
 int GridView::currentCol() const {

@@ -53,7 +53,7 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
 
     m_font = DesignFont(false);
     m_activeFont =
-        ::CreateFontA(-Scaled(16), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+        ::CreateFontA(-scaled(16), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
     m_keyColumnBrush = ::CreateSolidBrush(KeyColumnColour);
     m_whiteBrush = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
@@ -62,7 +62,7 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     m_session = std::make_unique<Session>(*this, m_loop, readKeySeparator());
     buildMenus();
     // 435 x 290 inside the frame, as the Qt window.
-    RECT frame{0, 0, Scaled(435), Scaled(290)};
+    RECT frame{0, 0, scaled(435), scaled(290)};
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     ::AdjustWindowRect(&frame, style, TRUE);
     m_window = ::CreateWindowExA(0, WindowClass, Session::Caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -174,23 +174,23 @@ void MainWindow::layOut() {
     ::GetWindowRect(m_panels, &panels);
     const int width = client.right;
     const int panelsHeight = panels.bottom - panels.top;
-    const int activeHeight = Scaled(ActiveHeight);
-    const int barHeight = Scaled(SeriesBarHeight);
+    const int activeHeight = scaled(ActiveHeight);
+    const int barHeight = scaled(SeriesBarHeight);
     const int seriesTop = std::max<int>(activeHeight, client.bottom - panelsHeight - barHeight);
-    const int noticeHeight = noticeShown() ? Scaled(NoticeHeight) : 0;
+    const int noticeHeight = noticeShown() ? scaled(NoticeHeight) : 0;
     const int gridBottom = std::max<int>(activeHeight, seriesTop - noticeHeight);
     ::MoveWindow(m_activeLabel, 0, 0, width, activeHeight, TRUE);
     m_gridView->place(0, activeHeight, width, gridBottom - activeHeight);
-    ::MoveWindow(m_noticeLabel, Scaled(4), gridBottom, std::max(0, width - Scaled(8)), seriesTop - gridBottom,
+    ::MoveWindow(m_noticeLabel, scaled(4), gridBottom, std::max(0, width - scaled(8)), seriesTop - gridBottom,
                  TRUE);
-    const int afterWidth = textWidth(m_window, m_font, "Nach") + Scaled(2);
-    const int labelTop = seriesTop + Scaled(2);
-    const int labelHeight = barHeight - Scaled(4);
-    const int countLeft = Scaled(8) + afterWidth;
-    ::MoveWindow(m_afterLabel, Scaled(4), labelTop, afterWidth, labelHeight, TRUE);
-    ::MoveWindow(m_seriesCountLabel, countLeft, labelTop, Scaled(41), labelHeight, TRUE);
-    const int stringLeft = countLeft + Scaled(41 + 4);
-    ::MoveWindow(m_seriesStringLabel, stringLeft, labelTop, std::max(0, width - stringLeft - Scaled(4)),
+    const int afterWidth = textWidth(m_window, m_font, "Nach") + scaled(2);
+    const int labelTop = seriesTop + scaled(2);
+    const int labelHeight = barHeight - scaled(4);
+    const int countLeft = scaled(8) + afterWidth;
+    ::MoveWindow(m_afterLabel, scaled(4), labelTop, afterWidth, labelHeight, TRUE);
+    ::MoveWindow(m_seriesCountLabel, countLeft, labelTop, scaled(41), labelHeight, TRUE);
+    const int stringLeft = countLeft + scaled(41 + 4);
+    ::MoveWindow(m_seriesStringLabel, stringLeft, labelTop, std::max(0, width - stringLeft - scaled(4)),
                  labelHeight, TRUE);
     layOutPanels();
     // Moving a static control repaints only what the move uncovers: a centred text such as
@@ -204,7 +204,7 @@ void MainWindow::layOutPanels() {
     int right = 0;
     for (int i = 0; i < PanelCount; ++i) {
         const std::string& text = m_panelTexts[static_cast<std::size_t>(i)];
-        right += std::max(Scaled(PanelMinWidth), textWidth(m_panels, m_font, text) + Scaled(12));
+        right += std::max(scaled(PanelMinWidth), textWidth(m_panels, m_font, text) + scaled(12));
         edges[static_cast<std::size_t>(i)] = right;
     }
     edges[PanelCount - 1] = -1; // the last panel stretches
@@ -434,7 +434,7 @@ std::string MainWindow::chooseSequenceFile(bool save) {
     const std::wstring name = std::filesystem::equivalent(chosenPath.parent_path(), folder, error)
                                   ? chosenPath.filename().wstring()
                                   : chosenPath.wstring();
-    if (const std::optional<std::string> text = FromWide(name))
+    if (const std::optional<std::string> text = fromWide(name))
         return *text;
     showError(
         "Der Pfad dieser Datei enth\xE4lt Zeichen, die TRAVEK nicht darstellen kann. W\xE4hlen Sie eine "

@@ -76,7 +76,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         // Between characters and while a slow pace waits, the loop runs without user input, so
         // serial data and repaints keep flowing and a click in the middle of a value waits until
         // the value is typed; closing the window is served at once and ends the typing.
-        keys = travek::CreateKeyOutput(backend, [&keyWait] { keyWait.dispatch(); }, &keyWait);
+        keys = travek::createKeyOutput(backend, [&keyWait] { keyWait.dispatch(); }, &keyWait);
     } catch (const travek::Error& error) {
         noKeys = error.what();
         // A keyboard named wrong on the command line is the user's to hear of at once; the window
@@ -90,7 +90,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     // Every other window is owned by the main window, so closing it ends them all; closing it
     // (and the end of the Windows session) saves the sequence and the settings.
     // Which window has the foreground, asked before each value where a target window is set.
-    std::unique_ptr<travek::FocusWindow> focus = travek::OpenPlatformFocusWindow();
+    std::unique_ptr<travek::FocusWindow> focus = travek::openPlatformFocusWindow();
 
     travek::MainWindow window(loop);
     window.setKeyOutput(keys.get(), noKeys);

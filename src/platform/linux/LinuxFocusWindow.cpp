@@ -13,7 +13,7 @@ namespace travek {
 
 namespace {
 
-bool WaylandSession() {
+bool waylandSession() {
     const char* display = std::getenv("WAYLAND_DISPLAY");
     const char* type = std::getenv("XDG_SESSION_TYPE");
     return (display && *display) || (type && std::string(type) == "wayland");
@@ -25,8 +25,8 @@ constexpr const char* OwnAppId = "travek";
 
 } // namespace
 
-std::unique_ptr<FocusWindow> OpenPlatformFocusWindow() {
-    if (!WaylandSession())
+std::unique_ptr<FocusWindow> openPlatformFocusWindow() {
+    if (!waylandSession())
         return X11FocusWindow::open(nullptr);
     try {
         return WlrFocusWindow::open(nullptr, OwnAppId);

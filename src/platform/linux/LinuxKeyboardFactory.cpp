@@ -16,7 +16,7 @@ namespace {
 
 const std::string NothingTyped = " Nothing will be typed; --keyboard=log shows the keys on standard output.";
 
-bool WaylandSession() {
+bool waylandSession() {
     const char* display = std::getenv("WAYLAND_DISPLAY");
     const char* type = std::getenv("XDG_SESSION_TYPE");
     return (display && *display) || (type && std::string(type) == "wayland");
@@ -33,7 +33,7 @@ template <typename Open> std::unique_ptr<Keyboard> Opened(Open open) {
 
 } // namespace
 
-std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend, KeyWait* wait) {
+std::unique_ptr<Keyboard> openPlatformKeyboard(const std::string& backend, KeyWait* wait) {
     auto x11 = [wait] { return X11Keyboard::open(nullptr, wait); };
     auto portal = [wait] {
         if (!wait)
@@ -47,7 +47,7 @@ std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend, KeyWa
     if (backend == "portal")
         return Opened(portal);
     if (backend.empty() || backend == "auto") {
-        if (!WaylandSession())
+        if (!waylandSession())
             return Opened(x11);
         // In a Wayland session, X11 keys reach only the windows that run under XWayland: typing
         // into nothing is worse than saying so. The virtual keyboard asks nobody; the portal may

@@ -33,10 +33,10 @@ constexpr int PortalAnswerMs = 30000;
 constexpr int UserAnswerMs = 5 * 60 * 1000;
 
 std::string Text(const QString& text) {
-    return SystemTextToWin1252(text.toStdString());
+    return systemTextToWin1252(text.toStdString());
 }
 
-QDBusMessage PortalCall(const QString& method) {
+QDBusMessage portalCall(const QString& method) {
     return QDBusMessage::createMethodCall(Service, DesktopPath, RemoteDesktop, method);
 }
 
@@ -94,7 +94,7 @@ QVariantMap PortalConnection::request(const QString& method, QList<QVariant> arg
     subscribe(path, true);
     m_answered = false;
 
-    QDBusMessage call = PortalCall(method);
+    QDBusMessage call = portalCall(method);
     arguments.append(options);
     call.setArguments(arguments);
     const QDBusMessage reply = m_bus.call(call, QDBus::Block, PortalAnswerMs);
@@ -194,7 +194,7 @@ void PortalConnection::notifyKeysym(std::uint32_t keysym, bool down) {
     }
     if (m_closed)
         throw Error("the desktop ended the keyboard session of the RemoteDesktop portal" + restart);
-    QDBusMessage call = PortalCall("NotifyKeyboardKeysym");
+    QDBusMessage call = portalCall("NotifyKeyboardKeysym");
     call << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariantMap() << static_cast<int>(keysym)
          << static_cast<uint>(down ? 1 : 0);
     // QtDBus ends the call with an error of its own a little after the wait below gives up.

@@ -16,7 +16,7 @@ namespace {
 
 // A token is a short printable text; anything else in the file is not one. A bad token costs only
 // the desktop's question at this start, so that is said once and the start goes on.
-std::string ReadRestoreToken() {
+std::string readRestoreToken() {
     const std::string path = PortalKeyboard::RestoreTokenPath();
     auto unusable = [](const std::string& why) {
         std::fprintf(stderr, "travek: %s; the desktop asks again whether TRAVEK may type\n", why.c_str());
@@ -24,25 +24,25 @@ std::string ReadRestoreToken() {
     };
     std::optional<std::string> content;
     try {
-        content = ReadWholeFile(path, FileLimit::Token);
+        content = readWholeFile(path, FileLimit::Token);
     } catch (const Error& error) {
         return unusable(error.what());
     }
     if (!content)
         return {};
-    const std::string token(Trim(*content));
+    const std::string token(trim(*content));
     for (char c : token)
         if (c < 0x21 || c > 0x7e)
             return unusable(path + ": no restore token");
     return token;
 }
 
-void SaveRestoreToken(const std::string& token) {
+void saveRestoreToken(const std::string& token) {
     const std::string path = PortalKeyboard::RestoreTokenPath();
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     try {
-        WriteFileAtomically(path, token + "\n");
+        writeFileAtomically(path, token + "\n");
     } catch (const Error&) {
         // Deliberately silent: without the token the desktop asks again at the next start, which
         // is all that is lost, and the keyboard itself works.
@@ -62,9 +62,9 @@ std::string PortalKeyboard::RestoreTokenPath() {
 std::unique_ptr<PortalKeyboard> PortalKeyboard::open(KeyWait& wait) {
     auto connection = std::make_unique<PortalConnection>(wait);
     // A restore token is used once: every start that gets a new one replaces it.
-    const std::string token = connection->start(connection->version() >= 2 ? ReadRestoreToken() : "");
+    const std::string token = connection->start(connection->version() >= 2 ? readRestoreToken() : "");
     if (!token.empty())
-        SaveRestoreToken(token);
+        saveRestoreToken(token);
     return std::unique_ptr<PortalKeyboard>(new PortalKeyboard(std::move(connection), wait));
 }
 

@@ -5,20 +5,20 @@
 
 namespace travek {
 
-std::string ComPortConfigPath() {
-    return FindPathIgnoreCase("./TRAVEK.INI");
+std::string comPortConfigPath() {
+    return findPathIgnoreCase("./TRAVEK.INI");
 }
 
-std::string ComPortDevicePath(std::uint8_t comPort, const IniFile& ini, const std::string& devDir) {
+std::string comPortDevicePath(std::uint8_t comPort, const IniFile& ini, const std::string& devDir) {
     const int number = comPort + 1;
-    const std::string mapped = std::string(Trim(ini.readString("COMPORTS", "COM" + std::to_string(number), "")));
+    const std::string mapped = std::string(trim(ini.readString("COMPORTS", "COM" + std::to_string(number), "")));
     if (!mapped.empty())
         return mapped;
     return devDir + "/ttyS" + std::to_string(comPort);
 }
 
-std::string ComPortDevicePath(std::uint8_t comPort) {
-    return ComPortDevicePath(comPort, IniFile::load(ComPortConfigPath()));
+std::string comPortDevicePath(std::uint8_t comPort) {
+    return comPortDevicePath(comPort, IniFile::load(comPortConfigPath()));
 }
 
 } // namespace travek

@@ -14,13 +14,13 @@ namespace travek {
 // so an interface box on a USB adapter keeps its COM number whatever ttyUSB number it gets.
 
 // The configuration file of the working directory (its name matched without regard to case).
-std::string ComPortConfigPath();
+std::string comPortConfigPath();
 
 // Device path of the port with the index (port number minus 1) by the mappings of ini; unmapped
 // ports are devDir + "/ttyS<index>".
-std::string ComPortDevicePath(std::uint8_t comPort, const IniFile& ini, const std::string& devDir = "/dev");
+std::string comPortDevicePath(std::uint8_t comPort, const IniFile& ini, const std::string& devDir = "/dev");
 
 // The same, read from the working directory's configuration file at the time of the call.
-std::string ComPortDevicePath(std::uint8_t comPort);
+std::string comPortDevicePath(std::uint8_t comPort);
 
 } // namespace travek

@@ -24,7 +24,7 @@ std::string Resolved(const std::string& path) {
 }
 
 // ttyS2 before ttyS10: the trailing number compares as a number.
-bool KernelNameLess(const std::string& a, const std::string& b) {
+bool kernelNameLess(const std::string& a, const std::string& b) {
     auto split = [](const std::string& name) {
         std::size_t digits = name.size();
         while (digits > 0 && std::isdigit(static_cast<unsigned char>(name[digits - 1])))
@@ -38,7 +38,7 @@ bool KernelNameLess(const std::string& a, const std::string& b) {
 
 } // namespace
 
-void ListComPorts(std::vector<std::string>& target, const PortListSources& sources) {
+void listComPorts(std::vector<std::string>& target, const PortListSources& sources) {
     std::error_code ec;
     std::vector<std::string> kernelNames;
     for (const auto& entry : fs::directory_iterator(sources.ttyClassDir, ec)) {
@@ -47,7 +47,7 @@ void ListComPorts(std::vector<std::string>& target, const PortListSources& sourc
         if (fs::exists(entry.path() / "device", linkError))
             kernelNames.push_back(entry.path().filename().string());
     }
-    std::sort(kernelNames.begin(), kernelNames.end(), KernelNameLess);
+    std::sort(kernelNames.begin(), kernelNames.end(), kernelNameLess);
 
     std::map<std::string, std::string> byIdNames; // resolved device path -> by-id name
     for (const auto& entry : fs::directory_iterator(sources.serialByIdDir, ec)) {
@@ -58,11 +58,11 @@ void ListComPorts(std::vector<std::string>& target, const PortListSources& sourc
             it->second = name;
     }
 
-    const IniFile ini = IniFile::load(sources.configPath.empty() ? ComPortConfigPath() : sources.configPath);
+    const IniFile ini = IniFile::load(sources.configPath.empty() ? comPortConfigPath() : sources.configPath);
     std::map<std::string, int> portNumbers; // resolved device path -> lowest COM number reaching it
     for (int index = 0; index < 99; ++index)
         portNumbers.emplace(
-            Resolved(ComPortDevicePath(static_cast<std::uint8_t>(index), ini, sources.devDir)), index + 1);
+            Resolved(comPortDevicePath(static_cast<std::uint8_t>(index), ini, sources.devDir)), index + 1);
 
     std::vector<std::string> lines;
     for (const std::string& kernelName : kernelNames) {
@@ -76,8 +76,8 @@ void ListComPorts(std::vector<std::string>& target, const PortListSources& sourc
     target = std::move(lines);
 }
 
-void ListComPorts(std::vector<std::string>& target) {
-    ListComPorts(target, PortListSources{});
+void listComPorts(std::vector<std::string>& target) {
+    listComPorts(target, PortListSources{});
 }
 
 } // namespace travek

@@ -19,6 +19,6 @@ struct PortListSources {
 // kernel names, each as "name=port": the name is the adapter's /dev/serial/by-id name where it
 // has one, else the kernel name (ttyUSB0); the port is the COMn that reaches the device (by the
 // configuration file's mappings or the default COMn = ttyS<n-1>), else the device path.
-void ListComPorts(std::vector<std::string>& target, const PortListSources& sources);
+void listComPorts(std::vector<std::string>& target, const PortListSources& sources);
 
 } // namespace travek

@@ -52,7 +52,7 @@ std::unique_ptr<AppendFile> AppendFile::open(const std::string& path) {
     // O_NONBLOCK: a FIFO in the log's place would otherwise hold the program until somebody
     // reads it. O_NOFOLLOW: rows go into this file, not through a link into another.
     struct stat st {};
-    const int fd = OpenRegularFile(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW, 0666, st);
+    const int fd = openRegularFile(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW, 0666, st);
     if (fd < 0)
         throw Error::fromErrno(errno);
     return std::make_unique<PosixAppendFile>(fd);

@@ -8,7 +8,7 @@ extern "C" int ioctl(int fd, unsigned long request, ...);
 
 namespace travek {
 
-bool SetCustomBaudRate(int fd, std::uint32_t bitsPerSecond) {
+bool setCustomBaudRate(int fd, std::uint32_t bitsPerSecond) {
     termios2 tio{};
     if (ioctl(fd, TCGETS2, &tio) != 0)
         return false;

@@ -6,6 +6,6 @@ namespace travek {
 
 // Sets a speed that has no termios constant (14400, 56000) through the kernel's arbitrary-rate
 // interface. False when the device refuses it.
-bool SetCustomBaudRate(int fd, std::uint32_t bitsPerSecond);
+bool setCustomBaudRate(int fd, std::uint32_t bitsPerSecond);
 
 } // namespace travek

@@ -35,9 +35,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<EventLoop::Watch> WatchForDevice(EventLoop& loop, std::uint8_t comPort, std::function<void()> appeared) {
+std::unique_ptr<EventLoop::Watch> watchForDevice(EventLoop& loop, std::uint8_t comPort, std::function<void()> appeared) {
     // udev makes the node (or the by-id link) in its folder, then sets its permissions.
-    const std::filesystem::path folder = std::filesystem::path(ComPortDevicePath(comPort)).parent_path();
+    const std::filesystem::path folder = std::filesystem::path(comPortDevicePath(comPort)).parent_path();
     const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd < 0)
         return nullptr;

@@ -41,7 +41,7 @@ void writeInPlace(const std::string& target, const std::string& content, bool cr
     // Whatever took the file's place since it was looked at is not written: O_NOFOLLOW refuses a
     // link, O_NONBLOCK keeps a FIFO from blocking the program until somebody reads it.
     struct stat st {};
-    const int fd = OpenRegularFile(target, O_WRONLY | O_NOFOLLOW | (create ? O_CREAT | O_EXCL : 0), 0666, st);
+    const int fd = openRegularFile(target, O_WRONLY | O_NOFOLLOW | (create ? O_CREAT | O_EXCL : 0), 0666, st);
     if (fd < 0)
         throw Error::fromErrno(errno);
     auto fail = [&](int err) {
@@ -84,13 +84,13 @@ void writeInPlace(const std::string& target, const std::string& content, bool cr
 
 } // namespace
 
-void ReplaceFileContent(const std::string& target, const std::string& content) {
+void replaceFileContent(const std::string& target, const std::string& content) {
     struct stat st {};
     const bool exists = ::lstat(target.c_str(), &st) == 0;
     if (exists && S_ISLNK(st.st_mode))
-        RefuseLink();
+        refuseLink();
     if (exists && !S_ISREG(st.st_mode))
-        RefuseNotRegular(S_ISDIR(st.st_mode));
+        refuseNotRegular(S_ISDIR(st.st_mode));
     if (exists)
         refuseIfWriteProtected(target, st);
     // Renaming a new file over the target would cut the other names of a file with several.

@@ -20,7 +20,7 @@ namespace travek {
 namespace {
 
 // The speed constant of a rate termios knows by name; 0 for the others.
-speed_t StandardSpeed(std::uint32_t bitsPerSecond) {
+speed_t standardSpeed(std::uint32_t bitsPerSecond) {
     switch (bitsPerSecond) {
     case 110:
         return B110;
@@ -49,7 +49,7 @@ speed_t StandardSpeed(std::uint32_t bitsPerSecond) {
     }
 }
 
-tcflag_t CharacterSize(DataBits dataBits) {
+tcflag_t characterSize(DataBits dataBits) {
     switch (dataBits) {
     case DataBits::Five:
         return CS5;
@@ -64,7 +64,7 @@ tcflag_t CharacterSize(DataBits dataBits) {
 
 } // namespace
 
-PosixSerial::PosixSerial() : m_resolver([](std::uint8_t comPort) { return ComPortDevicePath(comPort); }) {}
+PosixSerial::PosixSerial() : m_resolver([](std::uint8_t comPort) { return comPortDevicePath(comPort); }) {}
 
 PosixSerial::PosixSerial(PathResolver resolver) : m_resolver(std::move(resolver)) {}
 
@@ -108,7 +108,7 @@ bool PosixSerial::openPath(const std::string& path) {
     }
     if (::fstat(fd, &st) == 0)
         opened.major = major(st.st_rdev);
-    opened.identity = UsbIdentity(path, m_sysRoot);
+    opened.identity = usbIdentity(path, m_sysRoot);
     m_opened = std::move(opened);
     return true;
 }
@@ -145,7 +145,7 @@ SerialDevice::Return PosixSerial::checkReturn(std::uint8_t comPort) {
 SerialDevice::Return PosixSerial::checkNode(const std::string& path) const {
     if (m_opened->identity.empty())
         return Return::NeverByItself;
-    return UsbIdentity(path, m_sysRoot) == m_opened->identity ? Return::Back : Return::NotBack;
+    return usbIdentity(path, m_sysRoot) == m_opened->identity ? Return::Back : Return::NotBack;
 }
 
 void PosixSerial::configure(const SerialSettings& settings) {
@@ -155,7 +155,7 @@ void PosixSerial::configure(const SerialSettings& settings) {
     if (::tcgetattr(m_fd, &tio) == 0) {
         ::cfmakeraw(&tio);
         tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-        tio.c_cflag |= CLOCAL | CREAD | CharacterSize(settings.dataBits);
+        tio.c_cflag |= CLOCAL | CREAD | characterSize(settings.dataBits);
         // No parity test on received bytes (INPCK stays off), whatever the line format.
         tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
         switch (settings.parity) {
@@ -187,8 +187,8 @@ void PosixSerial::configure(const SerialSettings& settings) {
         // arrived, so a read of 0 bytes means the line has hung up.
         tio.c_cc[VMIN] = 1;
         tio.c_cc[VTIME] = 0;
-        const std::uint32_t bitsPerSecond = BaudRateBitsPerSecond(settings.speed);
-        const speed_t speed = StandardSpeed(bitsPerSecond);
+        const std::uint32_t bitsPerSecond = baudRateBitsPerSecond(settings.speed);
+        const speed_t speed = standardSpeed(bitsPerSecond);
         if (speed != 0) {
             ::cfsetispeed(&tio, speed);
             ::cfsetospeed(&tio, speed);
@@ -197,7 +197,7 @@ void PosixSerial::configure(const SerialSettings& settings) {
         // keeps them.
         (void)::tcsetattr(m_fd, TCSANOW, &tio);
         if (bitsPerSecond != 0 && speed == 0)
-            (void)SetCustomBaudRate(m_fd, bitsPerSecond);
+            (void)setCustomBaudRate(m_fd, bitsPerSecond);
     }
     // DTR is raised while the port is open; RTS follows the handshake or stays low.
     int dtr = TIOCM_DTR;
@@ -260,7 +260,7 @@ void PosixSerial::close() {
     m_fd = -1;
 }
 
-std::unique_ptr<SerialDevice> CreatePlatformSerialDevice() {
+std::unique_ptr<SerialDevice> createPlatformSerialDevice() {
     return std::make_unique<PosixSerial>();
 }
 

@@ -8,16 +8,16 @@
 
 namespace travek {
 
-int OpenRegularFile(const std::string& path, int flags, mode_t mode, struct stat& st) {
+int openRegularFile(const std::string& path, int flags, mode_t mode, struct stat& st) {
     // O_NONBLOCK: opening a FIFO would wait for its other side, a device for a carrier.
     const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
     if (fd < 0) {
         if (errno == ELOOP && (flags & O_NOFOLLOW))
-            RefuseLink();
+            refuseLink();
         if (errno == ENXIO) // a FIFO that nobody reads, opened for writing
-            RefuseNotRegular(false);
+            refuseNotRegular(false);
         if (errno == EISDIR)
-            RefuseNotRegular(true);
+            refuseNotRegular(true);
         return -1;
     }
     if (::fstat(fd, &st) != 0) {
@@ -28,7 +28,7 @@ int OpenRegularFile(const std::string& path, int flags, mode_t mode, struct stat
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        RefuseNotRegular(S_ISDIR(st.st_mode));
+        refuseNotRegular(S_ISDIR(st.st_mode));
     }
     return fd;
 }

@@ -16,12 +16,12 @@ std::string Attribute(const fs::path& dir, const char* name) {
     std::ifstream in(dir / name);
     std::string line;
     std::getline(in, line);
-    return std::string(Trim(line));
+    return std::string(trim(line));
 }
 
 } // namespace
 
-std::string UsbIdentity(const std::string& devicePath, const std::string& sysRoot) {
+std::string usbIdentity(const std::string& devicePath, const std::string& sysRoot) {
     std::error_code error;
     const fs::path node = fs::canonical(devicePath, error);
     if (error)

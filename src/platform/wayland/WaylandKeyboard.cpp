@@ -40,7 +40,7 @@ constexpr ModifierKey ModifierKeys[] = {
     {XKB_KEY_Alt_L, "Mod1", 1u << 3},
 };
 
-std::uint32_t ModifierMask(std::uint32_t keysym) {
+std::uint32_t modifierMask(std::uint32_t keysym) {
     for (const ModifierKey& key : ModifierKeys)
         if (key.keysym == keysym)
             return key.mask;
@@ -55,7 +55,7 @@ const char* DisplayName(const char* displayName) {
 // libwayland writes its own view of a broken connection ("Error sending request: Broken pipe") to
 // standard error. The keyboard reports the same failure itself, in the program's words, where the
 // user sees it (the panel, the log); a second, different text beside it only confuses.
-void QuietWaylandLog(const char*, va_list) {}
+void quietWaylandLog(const char*, va_list) {}
 
 std::uint32_t Milliseconds(std::chrono::steady_clock::time_point time) {
     return static_cast<std::uint32_t>(
@@ -77,7 +77,7 @@ void WaylandKeyboard::onGlobal(void* data, wl_registry* registry, std::uint32_t 
 std::unique_ptr<WaylandKeyboard> WaylandKeyboard::open(const char* displayName, KeyWait* wait) {
     if (!displayName && !std::getenv("WAYLAND_DISPLAY"))
         throw Error("no Wayland session (WAYLAND_DISPLAY is not set)");
-    wl_log_set_handler_client(QuietWaylandLog);
+    wl_log_set_handler_client(quietWaylandLog);
     wl_display* display = wl_display_connect(displayName);
     if (!display)
         throw Error(std::string("cannot connect to the Wayland compositor ") + DisplayName(displayName));
@@ -218,7 +218,7 @@ void WaylandKeyboard::useKeymapFor(const std::set<std::uint32_t>& keysyms) {
     char name[64];
     std::vector<std::uint32_t> added;
     for (std::uint32_t keysym : keysyms)
-        if (!m_keycodes.contains(keysym) && !ModifierMask(keysym) &&
+        if (!m_keycodes.contains(keysym) && !modifierMask(keysym) &&
             xkb_keysym_get_name(keysym, name, sizeof name) > 0)
             added.push_back(keysym);
     if (!m_keycodes.empty() && added.empty())
@@ -296,7 +296,7 @@ void WaylandKeyboard::endSend() {
         // The compositor does not work out modifiers from a virtual keyboard's keys.
         if (!sendEvent(it->second, event.down))
             continue;
-        if (const std::uint32_t mask = ModifierMask(event.keysym)) {
+        if (const std::uint32_t mask = modifierMask(event.keysym)) {
             m_modifiers = event.down ? (m_modifiers | mask) : (m_modifiers & ~mask);
             zwp_virtual_keyboard_v1_modifiers(m_keyboard, m_modifiers, 0, 0, 0);
         }

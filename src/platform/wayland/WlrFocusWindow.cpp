@@ -156,7 +156,7 @@ std::optional<WindowInfo> WlrFocusWindow::focused() {
     }
     for (const auto& toplevel : m_toplevels)
         if (toplevel->activated)
-            return WindowInfo{{}, SystemTextToWin1252(toplevel->appId), SystemTextToWin1252(toplevel->title),
+            return WindowInfo{{}, systemTextToWin1252(toplevel->appId), systemTextToWin1252(toplevel->title),
                               !m_ownAppId.empty() && toplevel->appId == m_ownAppId};
     return std::nullopt;
 }

@@ -10,7 +10,7 @@ constexpr UINT ProgramCodePage = 1252;
 
 } // namespace
 
-std::wstring ToWide(const std::string& text) {
+std::wstring toWide(const std::string& text) {
     if (text.empty())
         return {};
     const int size =
@@ -20,7 +20,7 @@ std::wstring ToWide(const std::string& text) {
     return wide;
 }
 
-std::optional<std::string> FromWide(const std::wstring& text) {
+std::optional<std::string> fromWide(const std::wstring& text) {
     if (text.empty())
         return std::string();
     BOOL lossy = FALSE;

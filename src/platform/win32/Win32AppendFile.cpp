@@ -12,7 +12,7 @@ namespace travek {
 
 namespace {
 
-bool SameFile(HANDLE a, HANDLE b) {
+bool sameFile(HANDLE a, HANDLE b) {
     BY_HANDLE_FILE_INFORMATION x{}, y{};
     return GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
            x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
@@ -33,11 +33,11 @@ public:
 
     bool isAt(const std::string& path) const override {
         HANDLE named =
-            CreateFileW(ToWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            CreateFileW(toWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (named == INVALID_HANDLE_VALUE)
             return false;
-        const bool same = SameFile(m_file, named);
+        const bool same = sameFile(m_file, named);
         CloseHandle(named);
         return same;
     }
@@ -61,12 +61,12 @@ private:
 } // namespace
 
 std::unique_ptr<AppendFile> AppendFile::open(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        RefuseNotRegular(true);
+        refuseNotRegular(true);
     // FILE_APPEND_DATA alone: every write goes to the end, whoever else appends. Others may read,
     // and may rename or delete the log (a rotation), which isAt then notices.
-    HANDLE file = CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA,
+    HANDLE file = CreateFileW(toWide(path).c_str(), FILE_APPEND_DATA,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -77,7 +77,7 @@ std::unique_ptr<AppendFile> AppendFile::open(const std::string& path) {
     }
     if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
-        RefuseNotRegular(false);
+        refuseNotRegular(false);
     }
     return std::make_unique<Win32AppendFile>(file);
 }

@@ -21,13 +21,13 @@ std::nullopt_t notOpened() {
 
 } // namespace
 
-std::optional<std::string> ReadFileContent(const std::string& path, std::size_t maxBytes) {
-    const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+std::optional<std::string> readFileContent(const std::string& path, std::size_t maxBytes) {
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return notOpened();
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        RefuseNotRegular(true);
-    HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ,
+        refuseNotRegular(true);
+    HANDLE file = CreateFileW(toWide(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -38,17 +38,17 @@ std::optional<std::string> ReadFileContent(const std::string& path, std::size_t 
     } closer{file};
     // A device name ("COM1", "CON") opens too: only a file on a disk is read.
     if (GetFileType(file) != FILE_TYPE_DISK)
-        RefuseNotRegular(false);
+        refuseNotRegular(false);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size) || static_cast<unsigned long long>(size.QuadPart) > maxBytes)
-        RefuseTooLarge(maxBytes);
+        refuseTooLarge(maxBytes);
     // The file may grow while it is read: one byte more than the limit tells.
     std::string content(std::min(static_cast<std::size_t>(size.QuadPart), maxBytes) + 1, '\0');
     std::size_t done = 0;
     for (;;) {
         if (done == content.size()) {
             if (done > maxBytes)
-                RefuseTooLarge(maxBytes);
+                refuseTooLarge(maxBytes);
             content.resize(std::min(done * 2, maxBytes + 1));
         }
         DWORD n = 0;
@@ -59,7 +59,7 @@ std::optional<std::string> ReadFileContent(const std::string& path, std::size_t 
         done += n;
     }
     if (done > maxBytes)
-        RefuseTooLarge(maxBytes);
+        refuseTooLarge(maxBytes);
     content.resize(done);
     return content;
 }

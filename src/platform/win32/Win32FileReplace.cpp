@@ -79,7 +79,7 @@ void writeInPlace(const std::wstring& path, const std::string& content) {
 // the working directory (ERROR_DIRECTORY) where Windows takes it. In UTF-16, as the working
 // directory may hold letters that no 8-bit code page has.
 std::wstring fullPath(const std::string& name) {
-    const std::wstring path = ToWide(name);
+    const std::wstring path = toWide(name);
     const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (size == 0)
         fail(GetLastError());
@@ -96,14 +96,14 @@ std::wstring fullPath(const std::string& name) {
 // On Windows a read-only file is refused, as on Linux one without write permission. The new
 // content goes to a temporary file beside the target, which ReplaceFile puts in its place keeping
 // the target's attributes and security; a new file is moved into place.
-void ReplaceFileContent(const std::string& name, const std::string& content) {
+void replaceFileContent(const std::string& name, const std::string& content) {
     const std::wstring path = fullPath(name);
     const DWORD attributes = GetFileAttributesW(path.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
         throw Error::fromErrno(EACCES);
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        RefuseNotRegular(true);
+        refuseNotRegular(true);
 
     const std::wstring temp = path + L".tmp~";
     HANDLE file =

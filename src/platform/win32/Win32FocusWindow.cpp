@@ -22,7 +22,7 @@ std::string toWin1252(const wchar_t* text, std::size_t length) {
                 ++i;
             }
         }
-        converted += UnicodeToWin1252(codepoint).value_or('?');
+        converted += unicodeToWin1252(codepoint).value_or('?');
     }
     return converted;
 }
@@ -66,6 +66,6 @@ std::optional<WindowInfo> Win32FocusWindow::focused() {
     return info;
 }
 
-std::unique_ptr<FocusWindow> OpenPlatformFocusWindow() { return std::make_unique<Win32FocusWindow>(); }
+std::unique_ptr<FocusWindow> openPlatformFocusWindow() { return std::make_unique<Win32FocusWindow>(); }
 
 } // namespace travek

@@ -4,7 +4,7 @@
 
 namespace travek {
 
-std::unique_ptr<Keyboard> OpenPlatformKeyboard(const std::string& backend, KeyWait* wait) {
+std::unique_ptr<Keyboard> openPlatformKeyboard(const std::string& backend, KeyWait* wait) {
     if (backend.empty() || backend == "auto" || backend == "windows")
         return std::make_unique<Win32Keyboard>(Win32Keyboard::SystemApi(), wait);
     if (backend == "x11" || backend == "wayland" || backend == "portal")

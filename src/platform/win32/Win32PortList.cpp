@@ -11,7 +11,7 @@ namespace travek {
 
 namespace {
 
-bool SameName(const std::string& a, const std::string& b) {
+bool sameName(const std::string& a, const std::string& b) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
@@ -29,7 +29,7 @@ private:
     HKEY m_key;
 };
 
-std::vector<std::string> ValueNames(HKEY key) {
+std::vector<std::string> valueNames(HKEY key) {
     DWORD valueCount = 0;
     DWORD longestName = 0;
     std::vector<std::string> names;
@@ -50,7 +50,7 @@ std::vector<std::string> ValueNames(HKEY key) {
 
 } // namespace
 
-void ListComPorts(std::vector<std::string>& target) {
+void listComPorts(std::vector<std::string>& target) {
     std::vector<std::string> lines;
     std::string failure;
     HKEY rawKey = nullptr;
@@ -58,7 +58,7 @@ void ListComPorts(std::vector<std::string>& target) {
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\devicemap\\serialcomm", 0, KEY_READ, &rawKey) ==
         ERROR_SUCCESS) {
         const KeyHandle key(rawKey);
-        for (const std::string& name : ValueNames(key.get())) {
+        for (const std::string& name : valueNames(key.get())) {
             DWORD type = 0;
             DWORD size = 0;
             if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
@@ -83,7 +83,7 @@ void ListComPorts(std::vector<std::string>& target) {
             if (text.empty())
                 continue;
             auto same = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
-                return SameName(line.substr(0, line.find('=')), name);
+                return sameName(line.substr(0, line.find('=')), name);
             });
             if (same != lines.end())
                 *same = same->substr(0, same->find('=')) + "=" + text;

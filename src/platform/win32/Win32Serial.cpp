@@ -10,7 +10,7 @@ Win32Serial::~Win32Serial() {
 
 bool Win32Serial::open(std::uint8_t comPort) {
     close();
-    const HANDLE handle = ::CreateFileA(ComPortDeviceName(comPort).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+    const HANDLE handle = ::CreateFileA(comPortDeviceName(comPort).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
@@ -69,8 +69,8 @@ bool Win32Serial::readQueued(char* buffer, DWORD count, DWORD& got) {
     return ::GetOverlappedResult(m_handle, &transfer, &got, TRUE) || got > 0;
 }
 
-DCB MakeDcb(const SerialSettings& settings) {
-    const DcbValues values = BuildDcbValues(settings);
+DCB makeDcb(const SerialSettings& settings) {
+    const DcbValues values = buildDcbValues(settings);
     DCB dcb;
     ZeroMemory(&dcb, sizeof dcb);
     dcb.DCBlength = sizeof dcb;
@@ -101,7 +101,7 @@ DCB MakeDcb(const SerialSettings& settings) {
 void Win32Serial::configure(const SerialSettings& settings) {
     if (!isOpen())
         return;
-    DCB dcb = MakeDcb(settings);
+    DCB dcb = makeDcb(settings);
     // What the device refuses is left as it keeps it.
     (void)::SetCommState(m_handle, &dcb);
     (void)::SetupComm(m_handle, settings.inBufSize, settings.outBufSize);
@@ -198,7 +198,7 @@ std::intptr_t Win32Serial::nativeHandle() const {
     return isOpen() ? reinterpret_cast<std::intptr_t>(m_readEvent) : -1;
 }
 
-std::unique_ptr<SerialDevice> CreatePlatformSerialDevice() {
+std::unique_ptr<SerialDevice> createPlatformSerialDevice() {
     return std::make_unique<Win32Serial>();
 }
 

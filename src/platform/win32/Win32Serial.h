@@ -51,6 +51,6 @@ private:
 };
 
 // A zeroed device control block filled with the values of a settings block.
-DCB MakeDcb(const SerialSettings& settings);
+DCB makeDcb(const SerialSettings& settings);
 
 } // namespace travek

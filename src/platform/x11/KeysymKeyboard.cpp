@@ -10,7 +10,7 @@
 namespace travek {
 
 std::optional<KeyStroke> KeysymKeyboard::lookupChar(char c) {
-    const xkb_keysym_t keysym = xkb_utf32_to_keysym(Win1252ToUnicode(c));
+    const xkb_keysym_t keysym = xkb_utf32_to_keysym(win1252ToUnicode(c));
     if (keysym == XKB_KEY_NoSymbol)
         return std::nullopt;
     return KeyStroke{keysym, 0};

@@ -6,13 +6,13 @@
 
 namespace travek {
 
-std::string DisplayNameOf(const char* displayName) {
+std::string displayNameOf(const char* displayName) {
     const char* shown = displayName ? displayName : std::getenv("DISPLAY");
     return shown ? shown : "";
 }
 
-xcb_connection_t* ConnectToDisplay(const char* displayName) {
-    const std::string display = DisplayNameOf(displayName);
+xcb_connection_t* connectToDisplay(const char* displayName) {
+    const std::string display = displayNameOf(displayName);
     if (display.empty())
         throw Error("no X display (DISPLAY is not set)");
     xcb_connection_t* connection = xcb_connect(displayName, nullptr);

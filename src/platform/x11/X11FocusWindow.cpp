@@ -47,18 +47,18 @@ std::string programOf(std::uint32_t pid) {
         if (const std::string deleted = " (deleted)"; path.size() > deleted.size() &&
                                                      path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
             path.resize(path.size() - deleted.size());
-        return SystemTextToWin1252(path.substr(path.find_last_of('/') + 1));
+        return systemTextToWin1252(path.substr(path.find_last_of('/') + 1));
     }
     std::ifstream comm(proc + "/comm");
     std::string name;
     std::getline(comm, name);
-    return SystemTextToWin1252(name);
+    return systemTextToWin1252(name);
 }
 
 } // namespace
 
 std::unique_ptr<X11FocusWindow> X11FocusWindow::open(const char* displayName) {
-    xcb_connection_t* connection = ConnectToDisplay(displayName);
+    xcb_connection_t* connection = connectToDisplay(displayName);
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     std::unique_ptr<X11FocusWindow> focus(new X11FocusWindow(connection, screen->root));
     focus->m_activeAtom = focus->atom("_NET_ACTIVE_WINDOW");
@@ -182,9 +182,9 @@ WindowInfo X11FocusWindow::describe(std::uint32_t window) {
     // _NET_WM_NAME is UTF-8; WM_NAME is Latin-1, which Windows-1252 extends.
     const std::string utf8 = bytesOf(netName.get());
     if (!utf8.empty())
-        info.title = SystemTextToWin1252(utf8);
+        info.title = systemTextToWin1252(utf8);
     else if (name && name->type == m_utf8Atom)
-        info.title = SystemTextToWin1252(bytesOf(name.get()));
+        info.title = systemTextToWin1252(bytesOf(name.get()));
     else
         info.title = bytesOf(name.get());
     // A process number means something only on the machine that the window's client runs on.

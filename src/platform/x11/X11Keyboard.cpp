@@ -18,8 +18,8 @@
 namespace travek {
 
 std::unique_ptr<X11Keyboard> X11Keyboard::open(const char* displayName, KeyWait* wait) {
-    const std::string display = DisplayNameOf(displayName);
-    xcb_connection_t* connection = ConnectToDisplay(displayName);
+    const std::string display = displayNameOf(displayName);
+    xcb_connection_t* connection = connectToDisplay(displayName);
     const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(connection, &xcb_test_id);
     if (!xtest || !xtest->present) {
         xcb_disconnect(connection);

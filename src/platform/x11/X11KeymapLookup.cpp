@@ -62,7 +62,7 @@ xkb_keysym_t X11KeymapLookup::VirtualKeyToKeysym(std::uint8_t virtualKey) {
         return XKB_KEY_Right;
     case vk::Down:
         return XKB_KEY_Down;
-    case vk::Snapshot:
+    case vk::snapshot:
         return XKB_KEY_Print;
     case vk::Insert:
         return XKB_KEY_Insert;
@@ -159,7 +159,7 @@ bool X11KeymapLookup::isDeadKeyFallback(char32_t codepoint) const {
 }
 
 std::optional<KeyStroke> X11KeymapLookup::lookupChar(char c) const {
-    return lookupCodepoint(Win1252ToUnicode(c));
+    return lookupCodepoint(win1252ToUnicode(c));
 }
 
 std::optional<xkb_keycode_t> X11KeymapLookup::keyForKeysym(xkb_keysym_t keysym) const {

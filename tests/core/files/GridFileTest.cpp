@@ -32,12 +32,12 @@ TEST(GridFile, SavesEveryNonBlankRowWithFirstPointAsComma) {
     grid.setCell(2, 2, "   "); // blank row: left out
     grid.setCell(0, 3, "3");
     grid.setCell(2, 3, "1.2.3");
-    SaveGridToFile(grid, dir.file("a.abl"));
+    saveGridToFile(grid, dir.file("a.abl"));
     EXPECT_EQ(dir.read("a.abl"), "1\t2\t1,5{TAB};\r\n3\t\t1,2.3\r\n");
     EXPECT_EQ(grid.cell(2, 1), "1.5{TAB};"); // the grid itself is not changed
 
     GridModel loaded = sequenceGrid();
-    LoadGridFromFile(loaded, dir.file("a.abl"));
+    loadGridFromFile(loaded, dir.file("a.abl"));
     EXPECT_EQ(loaded.rowCount(), 3);
     EXPECT_EQ(loaded.cell(2, 1), "1,5{TAB};");
     EXPECT_EQ(loaded.cell(2, 2), "1,2.3");
@@ -46,11 +46,11 @@ TEST(GridFile, SavesEveryNonBlankRowWithFirstPointAsComma) {
 TEST(GridFile, EmptyGridsAndEmptyFiles) {
     test::TempDir dir;
     GridModel blank(3, 5, 1, 1);
-    SaveGridToFile(blank, dir.file("empty.abl"));
+    saveGridToFile(blank, dir.file("empty.abl"));
     EXPECT_EQ(dir.read("empty.abl"), "");
     GridModel grid = sequenceGrid();
     grid.setCell(1, 4, "7");
-    LoadGridFromFile(grid, dir.file("empty.abl"));
+    loadGridFromFile(grid, dir.file("empty.abl"));
     EXPECT_EQ(grid.rowCount(), 100);
     EXPECT_EQ(grid.cell(1, 4), "7");
 }
@@ -59,16 +59,16 @@ TEST(GridFile, SplittingLinesIntoRows) {
     GridModel grid(3, 2, 1, 1);
     grid.setCell(1, 1, "old1");
     grid.setCell(2, 1, "old2");
-    SplitLineToRow("only", 1, grid);
+    splitLineToRow("only", 1, grid);
     EXPECT_THAT((std::vector<std::string>{grid.cell(0, 1), grid.cell(1, 1), grid.cell(2, 1)}),
                 testing::ElementsAre("only", "old1", "old2"));
-    SplitLineToRow("a\tb\tc\td\te", 1, grid);
+    splitLineToRow("a\tb\tc\td\te", 1, grid);
     EXPECT_EQ(grid.cell(2, 1), "c\td\te");
     // Only the last field is cut, to its first 100 characters (cutKeyString).
-    SplitLineToRow(std::string(150, 'm') + "\t" + std::string(99, 'l') + ";rest;", 1, grid);
+    splitLineToRow(std::string(150, 'm') + "\t" + std::string(99, 'l') + ";rest;", 1, grid);
     EXPECT_EQ(grid.cell(0, 1).size(), 150u);
     EXPECT_EQ(grid.cell(1, 1), std::string(99, 'l') + ";");
-    SplitLineToRow("1\t" + std::string(150, 'l'), 1, grid);
+    splitLineToRow("1\t" + std::string(150, 'l'), 1, grid);
     EXPECT_EQ(grid.cell(1, 1), std::string(100, 'l'));
 }
 
@@ -76,7 +76,7 @@ TEST(GridFile, LineEndsAndCtrlZ) {
     test::TempDir dir;
     dir.write("mixed.abl", "1\t3\tx\r\n2\t4\ty\n3\t5\tz\r4\t6\tw\x1Aignored\r\n");
     GridModel grid = sequenceGrid();
-    LoadGridFromFile(grid, dir.file("mixed.abl"));
+    loadGridFromFile(grid, dir.file("mixed.abl"));
     ASSERT_EQ(grid.rowCount(), 5);
     EXPECT_EQ(grid.cell(2, 2), "y");
     EXPECT_EQ(grid.cell(2, 3), "z");
@@ -87,7 +87,7 @@ TEST(GridFile, LineEndsAndCtrlZ) {
         ten += std::to_string(i) + "\t\t\r\n";
     dir.write("ten.abl", ten);
     GridModel seq = sequenceGrid();
-    LoadGridFromFile(seq, dir.file("ten.abl"));
+    loadGridFromFile(seq, dir.file("ten.abl"));
     EXPECT_EQ(seq.rowCount(), 11);
 }
 
@@ -95,7 +95,7 @@ TEST(GridFile, MissingFileEmptiesTheCellsButKeepsHeaders) {
     GridModel grid = sequenceGrid();
     grid.setCell(1, 0, "Kanal");
     grid.setCell(1, 3, "5");
-    LoadGridFromFile(grid, "/nonexistent/file.abl");
+    loadGridFromFile(grid, "/nonexistent/file.abl");
     EXPECT_EQ(grid.cell(1, 3), "");
     EXPECT_EQ(grid.cell(1, 0), "Kanal");
     EXPECT_EQ(grid.cell(0, 3), "3");
@@ -106,11 +106,11 @@ TEST(GridFile, FailedSaveLeavesTheOldFileWhole) {
     test::TempDir dir;
     GridModel grid = sequenceGrid();
     grid.setCell(1, 1, "3");
-    SaveGridToFile(grid, dir.file("keep.abl"));
+    saveGridToFile(grid, dir.file("keep.abl"));
     const std::string before = dir.read("keep.abl");
     // A directory in the way of the rename: the write fails after the temporary file was made.
-    EXPECT_THROW(SaveGridToFile(grid, dir.path()), Error);
-    EXPECT_THROW(SaveGridToFile(grid, dir.file("keep.abl/x")), Error);
+    EXPECT_THROW(saveGridToFile(grid, dir.path()), Error);
+    EXPECT_THROW(saveGridToFile(grid, dir.file("keep.abl/x")), Error);
     EXPECT_EQ(dir.read("keep.abl"), before);
     // No temporary files left behind.
     int entries = 0;
@@ -122,10 +122,10 @@ TEST(GridFile, FailedSaveLeavesTheOldFileWhole) {
 TEST(GridFile, FirstBlankRow) {
     GridModel grid = sequenceGrid();
     grid.setCell(1, 1, "  ");
-    EXPECT_EQ(FirstBlankRow(grid, 1), 1);
+    EXPECT_EQ(firstBlankRow(grid, 1), 1);
     for (int r = 1; r < 100; ++r)
         grid.setCell(1, r, "1");
-    EXPECT_EQ(FirstBlankRow(grid, 1), 100);
+    EXPECT_EQ(firstBlankRow(grid, 1), 100);
 }
 
 TEST(GridFile, RandomRoundTrips) {
@@ -143,9 +143,9 @@ TEST(GridFile, RandomRoundTrips) {
                 grid.setCell(c, r, text);
             }
         }
-        SaveGridToFile(grid, dir.file("r.abl"));
+        saveGridToFile(grid, dir.file("r.abl"));
         GridModel loaded(3, 100, 1, 1);
-        LoadGridFromFile(loaded, dir.file("r.abl"));
+        loadGridFromFile(loaded, dir.file("r.abl"));
         ASSERT_EQ(loaded.rowCount(), grid.rowCount());
         for (int r = 1; r < grid.rowCount(); ++r)
             for (int c = 0; c < 3; ++c) {

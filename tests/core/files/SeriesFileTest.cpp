@@ -8,37 +8,37 @@ using namespace travek;
 
 TEST(SeriesFile, RoundTripAndTolerantReading) {
     test::TempDir dir;
-    WriteSeriesFile(dir.file("a.pst"), 12, "{ENTER};");
+    writeSeriesFile(dir.file("a.pst"), 12, "{ENTER};");
     EXPECT_EQ(dir.read("a.pst"), "12\r\n{ENTER};\r\n");
-    auto c = ReadSeriesFile(dir.file("a.pst"));
+    auto c = readSeriesFile(dir.file("a.pst"));
     EXPECT_EQ(c.ValXCount, 12);
     EXPECT_EQ(c.SeriesString, "{ENTER};");
 
     dir.write("b.pst", "\r\n  7 rest of line\r\n{TAB}; x \n");
-    c = ReadSeriesFile(dir.file("b.pst"));
+    c = readSeriesFile(dir.file("b.pst"));
     EXPECT_EQ(c.ValXCount, 7);
     EXPECT_EQ(c.SeriesString, "{TAB}; x ");
 
     dir.write("c.pst", "0\r\n");
-    c = ReadSeriesFile(dir.file("c.pst"));
+    c = readSeriesFile(dir.file("c.pst"));
     EXPECT_EQ(c.ValXCount, 0);
     EXPECT_EQ(c.SeriesString, "");
 
     dir.write("d.pst", "");
-    EXPECT_EQ(ReadSeriesFile(dir.file("d.pst")).ValXCount, 0);
+    EXPECT_EQ(readSeriesFile(dir.file("d.pst")).ValXCount, 0);
 }
 
 TEST(SeriesFile, ErrorsAreReported) {
     test::TempDir dir;
     dir.write("bad.pst", "abc\r\nx\r\n");
     try {
-        ReadSeriesFile(dir.file("bad.pst"));
+        readSeriesFile(dir.file("bad.pst"));
         FAIL();
     } catch (const Error& e) {
         EXPECT_EQ(e.code(), Error::InvalidNumericInput);
     }
     try {
-        ReadSeriesFile(dir.file("missing.pst"));
+        readSeriesFile(dir.file("missing.pst"));
         FAIL();
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), dir.file("missing.pst") + ": Datei nicht gefunden");

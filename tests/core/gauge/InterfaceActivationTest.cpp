@@ -28,14 +28,14 @@ TEST(InterfaceActivation, DisableAllThenEachUsedChannelOnceByRisingNumber) {
     InterfaceDefinition d;
     d.ChannelCommands[1] = "ON1";
     d.ChannelCommands[3] = "ON3";
-    EXPECT_EQ(texts(InitCommands(d, gridWith({"3", "1", "3"}))),
+    EXPECT_EQ(texts(initCommands(d, gridWith({"3", "1", "3"}))),
               (std::vector<std::string>{"D0\r", "ON1\r|pause", "ON3\r|pause"}));
 }
 
 TEST(InterfaceActivation, WhichCellsSwitchAChannelOn) {
     InterfaceDefinition d;
-    EXPECT_EQ(texts(InitCommands(d, gridWith({}))), (std::vector<std::string>{"D0\r"}));
-    EXPECT_EQ(InitCommands(d, gridWith({"49", "0", " ", "abc", "-3"})).size(), 1u);
+    EXPECT_EQ(texts(initCommands(d, gridWith({}))), (std::vector<std::string>{"D0\r"}));
+    EXPECT_EQ(initCommands(d, gridWith({"49", "0", " ", "abc", "-3"})).size(), 1u);
     const auto used = UsedChannels(gridWith({"7abc", "  12", "1 5", "48"}));
     EXPECT_TRUE(used[7]);
     EXPECT_TRUE(used[12]);
@@ -48,9 +48,9 @@ TEST(InterfaceActivation, WhichCellsSwitchAChannelOn) {
 
 TEST(InterfaceActivation, DefaultsAndOddEndCharacters) {
     InterfaceDefinition d; // the defaults: "D0" and lone carriage returns for the channels
-    EXPECT_EQ(texts(InitCommands(d, gridWith({"2"}))), (std::vector<std::string>{"D0\r", "\r|pause"}));
+    EXPECT_EQ(texts(initCommands(d, gridWith({"2"}))), (std::vector<std::string>{"D0\r", "\r|pause"}));
     d.EndChar1 = 0;
-    const auto commands = InitCommands(d, gridWith({"2"}));
+    const auto commands = initCommands(d, gridWith({"2"}));
     EXPECT_EQ(commands[0].text, std::string("D0\0", 3));
     EXPECT_EQ(commands[1].text, std::string(1, '\0'));
 }

@@ -11,7 +11,7 @@ namespace {
 InterfaceDefinition loadFrom(test::TempDir& dir, const std::string& body) {
     dir.write("T.VAL", "[PARAMETER]\r\n" + body);
     InterfaceDefinition d;
-    LoadInterfaceDefinition(d, dir.file("T.VAL"));
+    loadInterfaceDefinition(d, dir.file("T.VAL"));
     return d;
 }
 
@@ -19,7 +19,7 @@ InterfaceDefinition loadFrom(test::TempDir& dir, const std::string& body) {
 
 TEST(InterfaceDefinition, DefaultsWithoutAFile) {
     InterfaceDefinition d;
-    LoadInterfaceDefinition(d, "/nonexistent/PX5R.VAL");
+    loadInterfaceDefinition(d, "/nonexistent/PX5R.VAL");
     EXPECT_EQ(d.ComPortNumber, 1);
     EXPECT_EQ(d.Baud, 9600);
     EXPECT_EQ(d.ByteLength, 8);
@@ -77,7 +77,7 @@ TEST(InterfaceDefinition, EachLoadStartsFromTheDefaults) {
     InterfaceDefinition d = loadFrom(dir, "MW_SIGN5=X\r\n");
     EXPECT_EQ(d.ChannelIds[5], "X");
     dir.write("U.VAL", "[PARAMETER]\r\nBAUD=4800\r\n");
-    LoadInterfaceDefinition(d, dir.file("U.VAL"));
+    loadInterfaceDefinition(d, dir.file("U.VAL"));
     EXPECT_EQ(d.ChannelIds[5], "");
 }
 
@@ -86,10 +86,10 @@ TEST(InterfaceDefinition, FileNamesIgnoreLetterCase) {
     dir.enter();
     dir.write("px5r.val", "[PARAMETER]\r\nBAUD=19200\r\n");
     InterfaceDefinition d;
-    LoadInterfaceDefinition(d, "PX5R.VAL");
+    loadInterfaceDefinition(d, "PX5R.VAL");
     EXPECT_EQ(d.Baud, 19200);
     d.ComPortNumber = 7;
-    StoreComPortNumber(d, "PX5R.VAL");
+    storeComPortNumber(d, "PX5R.VAL");
     EXPECT_EQ(dir.read("px5r.val"), "[PARAMETER]\r\nBAUD=19200\r\nCOMx=7\r\n");
 }
 
@@ -98,10 +98,10 @@ TEST(InterfaceDefinition, StoreComPortNumberCreatesTheFileOrSaysWhyNot) {
     dir.enter();
     InterfaceDefinition d;
     d.ComPortNumber = 12;
-    StoreComPortNumber(d, "NEW.VAL");
+    storeComPortNumber(d, "NEW.VAL");
     EXPECT_EQ(dir.read("NEW.VAL"), "[PARAMETER]\r\nCOMx=12\r\n");
     try {
-        StoreComPortNumber(d, "missing/NEW.VAL");
+        storeComPortNumber(d, "missing/NEW.VAL");
         FAIL() << "expected an error";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Kann nicht nach " + dir.path() + "/missing/NEW.VAL schreiben");

@@ -28,7 +28,7 @@ struct Fixture {
 TEST(PortControl, ConfigureMapsTheDefinitionOntoTheDriver) {
     Fixture f;
     f.definition.UseRts = true;
-    ConfigurePort(f.driver, f.definition, 12, 57600, 7, 2, 2);
+    configurePort(f.driver, f.definition, 12, 57600, 7, 2, 2);
     EXPECT_EQ(f.driver.portIndex(), 11);
     EXPECT_EQ(f.driver.speed(), BaudRate::Baud57600);
     EXPECT_EQ(f.driver.dataBits(), DataBits::Seven);
@@ -38,16 +38,16 @@ TEST(PortControl, ConfigureMapsTheDefinitionOntoTheDriver) {
     EXPECT_EQ(f.driver.softwareHandshake(), SoftwareHandshake::Off);
 
     f.definition.UseRts = false;
-    ConfigurePort(f.driver, f.definition, 1, 56000, 8, 0, 1);
+    configurePort(f.driver, f.definition, 1, 56000, 8, 0, 1);
     EXPECT_EQ(f.driver.speed(), BaudRate::Baud56000);
     EXPECT_EQ(f.driver.hardwareHandshake(), HardwareHandshake::Off);
 
     // Values the mapping does not know leave the driver's setting as it is.
-    ConfigurePort(f.driver, f.definition, 1, 115200, 9, 7, 1);
+    configurePort(f.driver, f.definition, 1, 115200, 9, 7, 1);
     EXPECT_EQ(f.driver.speed(), BaudRate::Baud56000);
     EXPECT_EQ(f.driver.dataBits(), DataBits::Eight);
     EXPECT_EQ(f.driver.parity(), Parity::Off);
-    ConfigurePort(f.driver, f.definition, 1, 9600, 8, 0x103, 1); // low 8 bits: mark
+    configurePort(f.driver, f.definition, 1, 9600, 8, 0x103, 1); // low 8 bits: mark
     EXPECT_EQ(f.driver.parity(), Parity::Mark);
 }
 
@@ -76,9 +76,9 @@ TEST(PortControl, ReopenThrowsTheErrorWithThePortNumber) {
 
 TEST(PortControl, SendCommandWritesOnlyToAnOpenPort) {
     Fixture f;
-    SendCommand(f.driver, "D0\r");
+    sendCommand(f.driver, "D0\r");
     EXPECT_EQ(f.log->written, "");
     ReopenPort(f.driver, f.definition);
-    SendCommand(f.driver, "E1\r");
+    sendCommand(f.driver, "E1\r");
     EXPECT_EQ(f.log->written, "E1\r");
 }

@@ -6,25 +6,25 @@ namespace travek {
 namespace {
 
 TEST(ComPortDeviceName, ShortFormUpToNineLongFormFromTen) {
-    EXPECT_EQ(ComPortDeviceName(0), "COM1");
-    EXPECT_EQ(ComPortDeviceName(8), "COM9");
-    EXPECT_EQ(ComPortDeviceName(9), "\\\\.\\COM10");
-    EXPECT_EQ(ComPortDeviceName(41), "\\\\.\\COM42");
-    EXPECT_EQ(ComPortDeviceName(98), "\\\\.\\COM99");
+    EXPECT_EQ(comPortDeviceName(0), "COM1");
+    EXPECT_EQ(comPortDeviceName(8), "COM9");
+    EXPECT_EQ(comPortDeviceName(9), "\\\\.\\COM10");
+    EXPECT_EQ(comPortDeviceName(41), "\\\\.\\COM42");
+    EXPECT_EQ(comPortDeviceName(98), "\\\\.\\COM99");
 }
 
 TEST(BaudRate, TableFromBothEndsAndTheOddRates) {
-    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud110), 110u);
-    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud9600), 9600u);
-    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud14400), 14400u);
-    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud56000), 56000u);
-    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud57600), 57600u);
-    EXPECT_EQ(BaudRateBitsPerSecond(BaudRate::Baud115200), 115200u);
-    EXPECT_EQ(BaudRateBitsPerSecond(static_cast<BaudRate>(13)), 0u) << "outside the table";
+    EXPECT_EQ(baudRateBitsPerSecond(BaudRate::Baud110), 110u);
+    EXPECT_EQ(baudRateBitsPerSecond(BaudRate::Baud9600), 9600u);
+    EXPECT_EQ(baudRateBitsPerSecond(BaudRate::Baud14400), 14400u);
+    EXPECT_EQ(baudRateBitsPerSecond(BaudRate::Baud56000), 56000u);
+    EXPECT_EQ(baudRateBitsPerSecond(BaudRate::Baud57600), 57600u);
+    EXPECT_EQ(baudRateBitsPerSecond(BaudRate::Baud115200), 115200u);
+    EXPECT_EQ(baudRateBitsPerSecond(static_cast<BaudRate>(13)), 0u) << "outside the table";
 }
 
 TEST(DcbValues, DefaultsGiveTheBasicFlagWord) {
-    const DcbValues dcb = BuildDcbValues(SerialSettings{});
+    const DcbValues dcb = buildDcbValues(SerialSettings{});
     EXPECT_EQ(dcb.flags, 17u);
     EXPECT_EQ(dcb.baudRate, 9600u);
     EXPECT_EQ(dcb.byteSize, 8);
@@ -39,11 +39,11 @@ TEST(DcbValues, DefaultsGiveTheBasicFlagWord) {
 TEST(DcbValues, FlowControlFlagWords) {
     SerialSettings settings;
     settings.hwHandshaking = HardwareHandshake::RtsCts;
-    EXPECT_EQ(BuildDcbValues(settings).flags, 8213u);
+    EXPECT_EQ(buildDcbValues(settings).flags, 8213u);
     settings.swHandshaking = SoftwareHandshake::XonXoff;
-    EXPECT_EQ(BuildDcbValues(settings).flags, 8213u + 0x300u);
+    EXPECT_EQ(buildDcbValues(settings).flags, 8213u + 0x300u);
     settings.hwHandshaking = HardwareHandshake::Off;
-    EXPECT_EQ(BuildDcbValues(settings).flags, 785u);
+    EXPECT_EQ(buildDcbValues(settings).flags, 785u);
 }
 
 TEST(DcbValues, LineFormatAndQueueDerivedFields) {
@@ -53,7 +53,7 @@ TEST(DcbValues, LineFormatAndQueueDerivedFields) {
     settings.stopBits = StopBits::OneAndHalf;
     settings.speed = BaudRate::Baud115200;
     settings.inBufSize = 1023;
-    const DcbValues dcb = BuildDcbValues(settings);
+    const DcbValues dcb = buildDcbValues(settings);
     EXPECT_EQ(dcb.byteSize, 5);
     EXPECT_EQ(dcb.parity, 4);
     EXPECT_EQ(dcb.stopBits, 1);

@@ -118,7 +118,7 @@ struct Answer {
     DWORD exitCode = 0;
 };
 
-Answer RunTravek(const std::string& arguments) {
+Answer runTravek(const std::string& arguments) {
     const char* unixPath = std::getenv("TRAVEK_EXE");
     if (!unixPath)
         return {"(TRAVEK_EXE is not set)", 0xFFFF};
@@ -172,10 +172,10 @@ Answer RunTravek(const std::string& arguments) {
 }
 
 TEST(TravekCommandLine, HelpAndAWrongArgumentAreAnsweredInAMessageBox) {
-    const Answer help = RunTravek("--help");
+    const Answer help = runTravek("--help");
     EXPECT_NE(help.text.find("Usage: travek"), std::string::npos) << help.text;
     EXPECT_EQ(help.exitCode, 0u);
-    const Answer wrong = RunTravek("something");
+    const Answer wrong = runTravek("something");
     EXPECT_NE(wrong.text.find("unknown argument 'something'"), std::string::npos) << wrong.text;
     EXPECT_NE(wrong.text.find("Usage: travek"), std::string::npos) << wrong.text;
     EXPECT_EQ(wrong.exitCode, 2u);

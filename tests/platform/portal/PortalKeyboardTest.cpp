@@ -35,7 +35,7 @@ using ::testing::HasSubstr;
 
 const QString PortalName = QStringLiteral("org.freedesktop.portal.Desktop");
 
-bool InCi() {
+bool inCi() {
     const char* ci = std::getenv("CI");
     return ci && std::string(ci) == "true";
 }
@@ -89,7 +89,7 @@ protected:
 
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") || !QDBusConnection::sessionBus().isConnected()) {
-            if (InCi())
+            if (inCi())
                 FAIL() << "dbus-daemon did not start";
             GTEST_SKIP() << "no dbus-daemon here";
         }
@@ -136,7 +136,7 @@ protected:
             result.push_back(call.toStdString());
         return result;
     }
-    std::unique_ptr<KeyOutput> openKeys() { return CreateKeyOutput("portal", [this] { wait.dispatch(); }, &wait); }
+    std::unique_ptr<KeyOutput> openKeys() { return createKeyOutput("portal", [this] { wait.dispatch(); }, &wait); }
     std::string failureOf() {
         try {
             openKeys();

@@ -20,7 +20,7 @@ using test::PtyPair;
 using test::TempDir;
 
 // A USB adapter's port as sysfs lays it out: the usb-serial port, its interface, its device.
-void AddUsbPort(const TempDir& dir, const std::string& tty, const std::string& serial,
+void addUsbPort(const TempDir& dir, const std::string& tty, const std::string& serial,
                 const std::string& interface) {
     const std::string device = "sys/devices/pci0/usb1/1-1-" + serial;
     const std::string intf = device + "/1-1:1." + interface;
@@ -37,8 +37,8 @@ void AddUsbPort(const TempDir& dir, const std::string& tty, const std::string& s
 TEST(UsbIdentity, VendorProductSerialAndInterfaceFromSysfs) {
     TempDir dir;
     fs::create_directories(dir.file("dev"));
-    AddUsbPort(dir, "ttyUSB0", "A1B2", "0");
-    AddUsbPort(dir, "ttyUSB1", "C3D4", "1");
+    addUsbPort(dir, "ttyUSB0", "A1B2", "0");
+    addUsbPort(dir, "ttyUSB1", "C3D4", "1");
     fs::create_directories(dir.file("sys/devices/platform/serial8250/tty/ttyS0"));
     fs::create_directories(dir.file("sys/class/tty/ttyS0"));
     fs::create_directory_symlink(dir.file("sys/devices/platform/serial8250/tty/ttyS0"),
@@ -47,11 +47,11 @@ TEST(UsbIdentity, VendorProductSerialAndInterfaceFromSysfs) {
     dir.write("dev/pts0", "");
     fs::create_symlink(dir.file("dev/ttyUSB1"), dir.file("dev/by-id-link"));
 
-    EXPECT_EQ(UsbIdentity(dir.file("dev/ttyUSB0"), dir.file("sys")), "0403:6001:A1B2:00");
-    EXPECT_EQ(UsbIdentity(dir.file("dev/by-id-link"), dir.file("sys")), "0403:6001:C3D4:01");
-    EXPECT_EQ(UsbIdentity(dir.file("dev/ttyS0"), dir.file("sys")), "");
-    EXPECT_EQ(UsbIdentity(dir.file("dev/pts0"), dir.file("sys")), "");
-    EXPECT_EQ(UsbIdentity(dir.file("dev/gone"), dir.file("sys")), "");
+    EXPECT_EQ(usbIdentity(dir.file("dev/ttyUSB0"), dir.file("sys")), "0403:6001:A1B2:00");
+    EXPECT_EQ(usbIdentity(dir.file("dev/by-id-link"), dir.file("sys")), "0403:6001:C3D4:01");
+    EXPECT_EQ(usbIdentity(dir.file("dev/ttyS0"), dir.file("sys")), "");
+    EXPECT_EQ(usbIdentity(dir.file("dev/pts0"), dir.file("sys")), "");
+    EXPECT_EQ(usbIdentity(dir.file("dev/gone"), dir.file("sys")), "");
 }
 
 // A pty named straight by its node cannot be told from the next program's pty, which the kernel

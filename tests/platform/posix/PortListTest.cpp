@@ -15,8 +15,8 @@ using test::TempDir;
 
 TEST(ComPortMap, UnmappedPortsAreTheLegacyUarts) {
     const IniFile ini;
-    EXPECT_EQ(ComPortDevicePath(0, ini), "/dev/ttyS0");
-    EXPECT_EQ(ComPortDevicePath(9, ini), "/dev/ttyS9");
+    EXPECT_EQ(comPortDevicePath(0, ini), "/dev/ttyS0");
+    EXPECT_EQ(comPortDevicePath(9, ini), "/dev/ttyS9");
 }
 
 TEST(ComPortMap, MappingFromTheWorkingDirectorysFile) {
@@ -25,10 +25,10 @@ TEST(ComPortMap, MappingFromTheWorkingDirectorysFile) {
     dir.write("travek.ini",
               "[INTERFACE]\r\nNAME=PX5R\r\n[comports]\r\ncom3 = /dev/serial/by-id/usb-FTDI-if00 \r\n"
               "COM10=/dev/pts/7\r\nCOM4=\r\n");
-    EXPECT_EQ(ComPortDevicePath(2), "/dev/serial/by-id/usb-FTDI-if00");
-    EXPECT_EQ(ComPortDevicePath(9), "/dev/pts/7");
-    EXPECT_EQ(ComPortDevicePath(3), "/dev/ttyS3") << "an empty mapping keeps the default";
-    EXPECT_EQ(ComPortDevicePath(0), "/dev/ttyS0");
+    EXPECT_EQ(comPortDevicePath(2), "/dev/serial/by-id/usb-FTDI-if00");
+    EXPECT_EQ(comPortDevicePath(9), "/dev/pts/7");
+    EXPECT_EQ(comPortDevicePath(3), "/dev/ttyS3") << "an empty mapping keeps the default";
+    EXPECT_EQ(comPortDevicePath(0), "/dev/ttyS0");
 }
 
 // A sysfs tty class folder, a /dev and a by-id folder as the kernel and udev lay them out.
@@ -67,7 +67,7 @@ TEST(LinuxPortList, SerialDevicesWithTheirNamesAndPorts) {
     sys.dir.write("TRAVEK.INI", "[COMPORTS]\nCOM2=" + sys.dir.file("dev/ttyS10") + "\nCOM3=" +
                                     sys.dir.file("dev/serial/by-id/usb-FTDI_FT232R_A1B2-if00-port0") + "\n");
     std::vector<std::string> lines{"stale"};
-    ListComPorts(lines, sys.sources);
+    listComPorts(lines, sys.sources);
     EXPECT_EQ(lines, (std::vector<std::string>{
                          "ttyACM0=" + sys.dir.file("dev/ttyACM0"),
                          "ttyS0=COM1",
@@ -80,10 +80,10 @@ TEST(LinuxPortList, SerialDevicesWithTheirNamesAndPorts) {
 TEST(LinuxPortList, PluggedAdapterShowsUpOnTheNextRead) {
     FakeSystem sys;
     std::vector<std::string> lines;
-    ListComPorts(lines, sys.sources);
+    listComPorts(lines, sys.sources);
     const std::size_t before = lines.size();
     sys.addSerial("ttyUSB1", "usb1");
-    ListComPorts(lines, sys.sources);
+    listComPorts(lines, sys.sources);
     ASSERT_EQ(lines.size(), before + 1);
     EXPECT_EQ(lines.back(), "ttyUSB1=" + sys.dir.file("dev/ttyUSB1"));
 }
@@ -95,7 +95,7 @@ TEST(LinuxPortList, NoSerialDevicesGiveAnEmptyList) {
     sources.serialByIdDir = dir.file("missing-too");
     sources.configPath = dir.file("TRAVEK.INI");
     std::vector<std::string> lines{"stale"};
-    ListComPorts(lines, sources);
+    listComPorts(lines, sources);
     EXPECT_TRUE(lines.empty());
 }
 

@@ -43,17 +43,17 @@ TEST(PosixFiles, WhatIsNotARegularFileIsRefusedByNameAndNothingWaits) {
     ASSERT_EQ(::symlink(dir.file("elsewhere.abl").c_str(), dir.file("ablauf.abl").c_str()), 0);
     dir.write("TRAVEK.INI", std::string((std::size_t{1} << 20) + 1, ';'));
 
-    EXPECT_EQ(Refusal([&] { ReadWholeFile(dir.file("ablauf.pst")); }),
+    EXPECT_EQ(Refusal([&] { readWholeFile(dir.file("ablauf.pst")); }),
               dir.file("ablauf.pst") + ": keine gew\xF6hnliche Datei");
-    EXPECT_EQ(Refusal([&] { WriteFileAtomically(dir.file("ablauf.pst"), "1\r\n"); }),
+    EXPECT_EQ(Refusal([&] { writeFileAtomically(dir.file("ablauf.pst"), "1\r\n"); }),
               dir.file("ablauf.pst") + ": keine gew\xF6hnliche Datei");
-    EXPECT_EQ(Refusal([&] { ReadWholeFile(dir.file("token"), FileLimit::Token); }),
+    EXPECT_EQ(Refusal([&] { readWholeFile(dir.file("token"), FileLimit::Token); }),
               dir.file("token") + ": keine gew\xF6hnliche Datei");
-    EXPECT_EQ(Refusal([&] { ReadWholeFile(dir.file("TRAVEK.INI")); }),
+    EXPECT_EQ(Refusal([&] { readWholeFile(dir.file("TRAVEK.INI")); }),
               dir.file("TRAVEK.INI") + ": zu gro\xDF (mehr als 1 MB)");
 
     // A dangling link is neither written through nor replaced by a file of its own.
-    EXPECT_THAT(Refusal([&] { WriteFileAtomically(dir.file("ablauf.abl"), "1\t1\t{TAB};\r\n"); }),
+    EXPECT_THAT(Refusal([&] { writeFileAtomically(dir.file("ablauf.abl"), "1\t1\t{TAB};\r\n"); }),
                 HasSubstr("ablauf.abl: eine Verkn\xFCpfung"));
     struct stat st {};
     EXPECT_EQ(::lstat(dir.file("ablauf.abl").c_str(), &st), 0);

@@ -182,7 +182,7 @@ TEST(SerialDriverSettings, OpenOnAnOpenPortChangesNothing) {
 }
 
 // The port's line settings as a second opener of the pty sees them.
-termios LineSettings(const std::string& path) {
+termios lineSettings(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     termios tio{};
     EXPECT_GE(fd, 0);
@@ -196,14 +196,14 @@ termios LineSettings(const std::string& path) {
 TEST_F(SerialDriverTest, ChangesWhileOpenPutTheWholeBlockIntoEffect) {
     driver.setSpeed(BaudRate::Baud2400);
     ASSERT_TRUE(driver.open());
-    termios tio = LineSettings(pty.slavePath());
+    termios tio = lineSettings(pty.slavePath());
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B2400));
     EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u) << "raw mode";
     EXPECT_EQ(tio.c_iflag & (ICRNL | IXON), 0u);
     EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
 
     driver.setSpeed(BaudRate::Baud19200);
-    EXPECT_EQ(::cfgetospeed(&(tio = LineSettings(pty.slavePath()))), static_cast<speed_t>(B19200));
+    EXPECT_EQ(::cfgetospeed(&(tio = lineSettings(pty.slavePath()))), static_cast<speed_t>(B19200));
 
     // Someone else changes the speed behind the driver's back; the next change of another
     // setting brings the driver's speed back along with it.
@@ -218,14 +218,14 @@ TEST_F(SerialDriverTest, ChangesWhileOpenPutTheWholeBlockIntoEffect) {
         ::close(fd);
     }
     driver.setHardwareHandshake(HardwareHandshake::RtsCts);
-    tio = LineSettings(pty.slavePath());
+    tio = lineSettings(pty.slavePath());
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B19200));
     EXPECT_NE(tio.c_cflag & CRTSCTS, 0u);
 
     driver.setSoftwareHandshake(SoftwareHandshake::XonXoff);
     driver.setStopBits(StopBits::Two);
     driver.setParity(Parity::Mark);
-    tio = LineSettings(pty.slavePath());
+    tio = lineSettings(pty.slavePath());
     EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
     EXPECT_EQ(tio.c_cc[VSTART], 0x11);
     EXPECT_EQ(tio.c_cc[VSTOP], 0x13);
@@ -235,12 +235,12 @@ TEST_F(SerialDriverTest, ChangesWhileOpenPutTheWholeBlockIntoEffect) {
 
     // A rate without a termios constant goes through the arbitrary-rate interface.
     driver.setSpeed(BaudRate::Baud14400);
-    tio = LineSettings(pty.slavePath());
+    tio = lineSettings(pty.slavePath());
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(CBAUDEX)) << "the 'other rate' marker";
 
     driver.setHardwareHandshake(HardwareHandshake::Off);
     driver.setSoftwareHandshake(SoftwareHandshake::Off);
-    tio = LineSettings(pty.slavePath());
+    tio = lineSettings(pty.slavePath());
     EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
     EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), 0u);
 }
@@ -395,7 +395,7 @@ TEST(DeviceWatch, ANewEntryBesideTheMappedDeviceIsReported) {
     dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM3=" + dir.file("by-id/usb-gauge") + "\r\n");
     std::filesystem::create_directory(dir.file("by-id"));
     int appeared = 0;
-    auto watch = WatchForDevice(loop, 2, [&] { ++appeared; });
+    auto watch = watchForDevice(loop, 2, [&] { ++appeared; });
     ASSERT_NE(watch, nullptr);
     loop.runFor(20);
     EXPECT_EQ(appeared, 0);
@@ -407,7 +407,7 @@ TEST(DeviceWatch, ANewEntryBesideTheMappedDeviceIsReported) {
     EXPECT_EQ(appeared, 1) << "an ended watch reports nothing";
     // A folder that does not exist cannot be watched; the regular tries remain.
     dir.write("TRAVEK.INI", "[COMPORTS]\r\nCOM3=" + dir.file("missing/usb-gauge") + "\r\n");
-    EXPECT_EQ(WatchForDevice(loop, 2, [] {}), nullptr);
+    EXPECT_EQ(watchForDevice(loop, 2, [] {}), nullptr);
 }
 
 } // namespace

@@ -34,14 +34,14 @@ TEST(Win32FileReplace, ReplacesCreatesAndRefusesAReadOnlyFile) {
 
     // By a name in the working directory, as the program names its files.
     dir.enter();
-    WriteFileAtomically("PX5R.VAL", "1.25\r\n");
+    writeFileAtomically("PX5R.VAL", "1.25\r\n");
     EXPECT_EQ(dir.read("PX5R.VAL"), "1.25\r\n");
 
-    WriteFileAtomically(dir.file("NEW.VAL"), std::string("a\0b", 3));
+    writeFileAtomically(dir.file("NEW.VAL"), std::string("a\0b", 3));
     EXPECT_EQ(dir.read("NEW.VAL"), std::string("a\0b", 3));
 
     try {
-        WriteFileAtomically(locked, "overwritten\r\n");
+        writeFileAtomically(locked, "overwritten\r\n");
         ADD_FAILURE() << "a read-only file was written";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), locked + ": Dateizugriff verweigert");
@@ -64,11 +64,11 @@ TEST(Win32FileReplace, SavesInAFolderNamedOutsideTheCodePage) {
     ::GetCurrentDirectoryW(MAX_PATH, previous);
     ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
 
-    WriteFileAtomically("./ablauf.abl", "1\t1\t{TAB};\r\n"); // a new file
-    WriteFileAtomically("TRAVEK.INI", "[PARAMETER]\r\n");
-    WriteFileAtomically("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=PX5R\r\n"); // replaced
-    EXPECT_EQ(ReadWholeFile("ablauf.abl").value_or("(unreadable)"), "1\t1\t{TAB};\r\n");
-    EXPECT_EQ(ReadWholeFile("TRAVEK.INI").value_or("(unreadable)"), "[PARAMETER]\r\nINTERFACE=PX5R\r\n");
+    writeFileAtomically("./ablauf.abl", "1\t1\t{TAB};\r\n"); // a new file
+    writeFileAtomically("TRAVEK.INI", "[PARAMETER]\r\n");
+    writeFileAtomically("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=PX5R\r\n"); // replaced
+    EXPECT_EQ(readWholeFile("ablauf.abl").value_or("(unreadable)"), "1\t1\t{TAB};\r\n");
+    EXPECT_EQ(readWholeFile("TRAVEK.INI").value_or("(unreadable)"), "[PARAMETER]\r\nINTERFACE=PX5R\r\n");
 
     ::SetCurrentDirectoryW(previous);
     std::vector<std::wstring> names;

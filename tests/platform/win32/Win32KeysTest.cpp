@@ -34,18 +34,18 @@ std::ostream& operator<<(std::ostream& out, const Call& call) {
 std::vector<Call> calls;
 short capsState = 0;
 
-void RecordKeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+void recordKeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
                       std::uintptr_t extra) {
     calls.push_back({virtualKey, scanCode, flags, extra});
     if (virtualKey == vk::Capital && flags == 0)
         capsState ^= 1;
 }
-short FakeKeyState(int virtualKey) {
+short fakeKeyState(int virtualKey) {
     return virtualKey == vk::Capital ? capsState : 0;
 }
 
 // German layout as VkKeyScanA reports it: "@" is AltGr+Q (Ctrl+Alt), "{" AltGr+7, no "`" key.
-short GermanVkKeyScan(char c) {
+short germanVkKeyScan(char c) {
     switch (c) {
     case '@':
         return 0x0651;
@@ -81,7 +81,7 @@ protected:
     }
     // Records instead of typing; the layout is the system's unless one is given.
     static Win32Keyboard recording(short (*vkKeyScan)(char) = Win32Keyboard::SystemApi().vkKeyScan) {
-        return Win32Keyboard({RecordKeybdEvent, vkKeyScan, FakeKeyState});
+        return Win32Keyboard({recordKeybdEvent, vkKeyScan, fakeKeyState});
     }
 };
 
@@ -129,7 +129,7 @@ TEST_F(Win32KeyboardTest, PrefixKeysAndShift) {
 // Ctrl and Alt together (AltGr) are held around the key; a lone Ctrl or Alt, which is how
 // VkKeyScanA names control characters (0x16 is Ctrl+V), is not: the bare key is typed.
 TEST_F(Win32KeyboardTest, OnlyCtrlAndAltTogetherAreHeld) {
-    Win32Keyboard keyboard = recording(GermanVkKeyScan);
+    Win32Keyboard keyboard = recording(germanVkKeyScan);
     LayoutKeySender sender(keyboard);
     sender.SendKeys("a@@`Z{\x16\n\x01");
     const std::vector<Call> expected{
@@ -154,7 +154,7 @@ TEST_F(Win32KeyboardTest, AStopEndsThePaceAndPressesNothingMore) {
         }
         void wake() override {}
     } wait;
-    Win32Keyboard keyboard({RecordKeybdEvent, Win32Keyboard::SystemApi().vkKeyScan, FakeKeyState}, &wait);
+    Win32Keyboard keyboard({recordKeybdEvent, Win32Keyboard::SystemApi().vkKeyScan, fakeKeyState}, &wait);
     keyboard.setKeyDelay(1000);
     LayoutKeySender sender(keyboard);
     wait.output = &sender;
@@ -174,12 +174,12 @@ TEST_F(Win32KeyboardTest, AStopEndsThePaceAndPressesNothingMore) {
 }
 
 TEST_F(Win32KeyboardTest, BackendChoice) {
-    EXPECT_NE(CreateKeyOutput("", {}), nullptr);
-    EXPECT_NE(CreateKeyOutput("auto", {}), nullptr);
-    EXPECT_NE(CreateKeyOutput("windows", {}), nullptr);
-    EXPECT_NE(CreateKeyOutput("log", {}), nullptr);
+    EXPECT_NE(createKeyOutput("", {}), nullptr);
+    EXPECT_NE(createKeyOutput("auto", {}), nullptr);
+    EXPECT_NE(createKeyOutput("windows", {}), nullptr);
+    EXPECT_NE(createKeyOutput("log", {}), nullptr);
     try {
-        CreateKeyOutput("x11", {});
+        createKeyOutput("x11", {});
         ADD_FAILURE() << "the x11 keyboard was accepted on Windows";
     } catch (const Error& error) {
         EXPECT_NE(std::string(error.what()), "");

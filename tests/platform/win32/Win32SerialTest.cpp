@@ -24,7 +24,7 @@ using ::testing::Contains;
 using ::testing::Not;
 
 // The flag bits as they lie in the structure, after DCBlength and BaudRate: what the driver gets.
-std::uint32_t FlagWord(const DCB& dcb) {
+std::uint32_t flagWord(const DCB& dcb) {
     std::uint32_t word = 0;
     std::memcpy(&word, reinterpret_cast<const char*>(&dcb) + 8, sizeof word);
     return word;
@@ -32,11 +32,11 @@ std::uint32_t FlagWord(const DCB& dcb) {
 
 TEST(Win32Serial, DeviceControlBlock) {
     SerialSettings settings;
-    DCB dcb = MakeDcb(settings);
+    DCB dcb = makeDcb(settings);
     EXPECT_EQ(sizeof(DCB), 28u);
     EXPECT_EQ(dcb.DCBlength, 28u);
     EXPECT_EQ(dcb.BaudRate, 9600u);
-    EXPECT_EQ(FlagWord(dcb), 17u);
+    EXPECT_EQ(flagWord(dcb), 17u);
     EXPECT_EQ(dcb.fDtrControl, unsigned(DTR_CONTROL_ENABLE));
     EXPECT_EQ(dcb.fRtsControl, unsigned(RTS_CONTROL_DISABLE));
     EXPECT_EQ(dcb.XonLim, 512);
@@ -49,21 +49,21 @@ TEST(Win32Serial, DeviceControlBlock) {
     EXPECT_TRUE(dcb.ErrorChar == 0 && dcb.EofChar == 0 && dcb.EvtChar == 0);
 
     settings.hwHandshaking = HardwareHandshake::RtsCts;
-    dcb = MakeDcb(settings);
-    EXPECT_EQ(FlagWord(dcb), 8213u);
+    dcb = makeDcb(settings);
+    EXPECT_EQ(flagWord(dcb), 8213u);
     EXPECT_TRUE(dcb.fOutxCtsFlow == 1 && dcb.fRtsControl == RTS_CONTROL_HANDSHAKE);
     settings.swHandshaking = SoftwareHandshake::XonXoff;
-    EXPECT_EQ(FlagWord(MakeDcb(settings)), 8213u + 0x300);
+    EXPECT_EQ(flagWord(makeDcb(settings)), 8213u + 0x300);
     settings.hwHandshaking = HardwareHandshake::Off;
-    dcb = MakeDcb(settings);
-    EXPECT_EQ(FlagWord(dcb), 785u);
+    dcb = makeDcb(settings);
+    EXPECT_EQ(flagWord(dcb), 785u);
     EXPECT_TRUE(dcb.fOutX == 1 && dcb.fInX == 1);
 
     settings.dataBits = DataBits::Seven;
     settings.parity = Parity::Mark;
     settings.stopBits = StopBits::Two;
     settings.speed = BaudRate::Baud56000;
-    dcb = MakeDcb(settings);
+    dcb = makeDcb(settings);
     EXPECT_EQ(dcb.ByteSize, 7);
     EXPECT_EQ(dcb.Parity, MARKPARITY);
     EXPECT_EQ(dcb.StopBits, TWOSTOPBITS);
@@ -71,10 +71,10 @@ TEST(Win32Serial, DeviceControlBlock) {
 }
 
 TEST(Win32Serial, DeviceNames) {
-    EXPECT_EQ(ComPortDeviceName(0), "COM1");
-    EXPECT_EQ(ComPortDeviceName(8), "COM9");
-    EXPECT_EQ(ComPortDeviceName(9), "\\\\.\\COM10");
-    EXPECT_EQ(ComPortDeviceName(98), "\\\\.\\COM99");
+    EXPECT_EQ(comPortDeviceName(0), "COM1");
+    EXPECT_EQ(comPortDeviceName(8), "COM9");
+    EXPECT_EQ(comPortDeviceName(9), "\\\\.\\COM10");
+    EXPECT_EQ(comPortDeviceName(98), "\\\\.\\COM99");
 }
 
 // The registry key of the system's serial ports, removing the test's values at the end.
@@ -111,14 +111,14 @@ private:
 
 TEST(Win32PortList, ListsTheRegisteredPortsAndSkipsABadEntry) {
     std::vector<std::string> lines{"stale"};
-    ListComPorts(lines);
+    listComPorts(lines);
     EXPECT_THAT(lines, Not(Contains("stale")));
 
     SerialCommKey key;
     ASSERT_TRUE(key.isOpen());
     ASSERT_TRUE(key.set("\\Device\\TravekTest0", REG_SZ, std::string("COM42") + '\0'));
     ASSERT_TRUE(key.set("\\Device\\TravekEmpty", REG_SZ, std::string(1, '\0')));
-    ListComPorts(lines);
+    listComPorts(lines);
     EXPECT_THAT(lines, Contains("\\Device\\TravekTest0=COM42"));
     EXPECT_TRUE(std::none_of(lines.begin(), lines.end(), [](const std::string& line) {
         return line.find("TravekEmpty") != std::string::npos;
@@ -127,7 +127,7 @@ TEST(Win32PortList, ListsTheRegisteredPortsAndSkipsABadEntry) {
     ASSERT_TRUE(key.set("\\Device\\TravekBad", REG_DWORD, std::string(4, '\1')));
     ASSERT_TRUE(key.set("\\Device\\TravekTest1", REG_SZ, std::string("COM43") + '\0'));
     try {
-        ListComPorts(lines);
+        listComPorts(lines);
         ADD_FAILURE() << "an entry that is no text was accepted";
     } catch (const Error& error) {
         EXPECT_STREQ(error.what(), "Ung\xFCltiger Datentyp f\xFCr '\\Device\\TravekBad'");
@@ -139,12 +139,12 @@ TEST(Win32PortList, ListsTheRegisteredPortsAndSkipsABadEntry) {
     key.remove("\\Device\\TravekBad");
     key.remove("\\Device\\TravekTest1");
     key.remove("\\Device\\TravekTest0");
-    ListComPorts(lines);
+    listComPorts(lines);
     EXPECT_THAT(lines, Not(Contains("\\Device\\TravekTest0=COM42")));
 }
 
 // The port numbers that win32-serial-run.sh has linked to its echoing pty.
-std::vector<int> EchoPorts() {
+std::vector<int> echoPorts() {
     std::vector<int> ports;
     const char* list = std::getenv("TRAVEK_ECHO_COM_PORTS");
     std::istringstream in(list ? list : "");
@@ -170,11 +170,11 @@ std::string ReadUntil(Win32Serial& port, std::size_t count) {
 // Every byte value and a measurement go out and come back, through a short (COM5) and a long
 // (\\.\COM42) device name.
 TEST(Win32SerialPty, BytesGoBothWays) {
-    const std::vector<int> ports = EchoPorts();
+    const std::vector<int> ports = echoPorts();
     if (ports.empty())
         GTEST_SKIP() << "no echoing COM port; run through win32-serial-run.sh";
     for (const int number : ports) {
-        SCOPED_TRACE(ComPortDeviceName(static_cast<std::uint8_t>(number - 1)));
+        SCOPED_TRACE(comPortDeviceName(static_cast<std::uint8_t>(number - 1)));
         Win32Serial port;
         ASSERT_TRUE(port.open(static_cast<std::uint8_t>(number - 1)));
         port.configure(SerialSettings{});

@@ -30,12 +30,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool InCi() {
+bool inCi() {
     const char* ci = std::getenv("CI");
     return ci && std::string(ci) == "true";
 }
 
-bool OnPath(const std::string& program) {
+bool onPath(const std::string& program) {
     const char* path = std::getenv("PATH");
     std::string dirs = path ? path : "/usr/bin:/bin";
     std::size_t start = 0;
@@ -141,7 +141,7 @@ private:
 class X11KeyboardXvfbTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (!OnPath("Xvfb")) {
+        if (!onPath("Xvfb")) {
             s_problem = "Xvfb is not installed";
             return;
         }
@@ -177,7 +177,7 @@ protected:
 
     void SetUp() override {
         if (!s_problem.empty()) {
-            if (InCi())
+            if (inCi())
                 FAIL() << "no X server for the keyboard tests: " << s_problem;
             GTEST_SKIP() << s_problem;
         }

@@ -23,7 +23,7 @@ struct StateDeleter {
 };
 using Keymap = std::unique_ptr<xkb_keymap, KeymapDeleter>;
 
-Keymap CompileLayout(const char* layout) {
+Keymap compileLayout(const char* layout) {
     static std::unique_ptr<xkb_context, ContextDeleter> context(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
     const xkb_rule_names names{"evdev", "pc105", layout, "", ""};
     return Keymap(xkb_keymap_new_from_names(context.get(), &names, XKB_KEYMAP_COMPILE_NO_FLAGS));
@@ -31,7 +31,7 @@ Keymap CompileLayout(const char* layout) {
 
 // Presses the looked-up key with the modifier keys its shift state names, as the X server would
 // see the events, and returns the state just before the key is released.
-std::unique_ptr<xkb_state, StateDeleter> Replay(xkb_keymap* keymap, xkb_layout_index_t layout,
+std::unique_ptr<xkb_state, StateDeleter> replay(xkb_keymap* keymap, xkb_layout_index_t layout,
                                                 const X11KeymapLookup& lookup, const KeyStroke& stroke) {
     std::unique_ptr<xkb_state, StateDeleter> state(xkb_state_new(keymap));
     xkb_state_update_mask(state.get(), 0, 0, 0, 0, 0, layout);
@@ -44,9 +44,9 @@ std::unique_ptr<xkb_state, StateDeleter> Replay(xkb_keymap* keymap, xkb_layout_i
 
 // Every printable ASCII character the layout has comes back from its key; returns the characters
 // the layout has no key for, and those reached only through a dead key.
-void RoundTripAscii(const char* layoutName, xkb_layout_index_t layout, std::string& missing,
+void roundTripAscii(const char* layoutName, xkb_layout_index_t layout, std::string& missing,
                     std::string& dead) {
-    Keymap keymap = CompileLayout(layoutName);
+    Keymap keymap = compileLayout(layoutName);
     ASSERT_TRUE(keymap) << layoutName;
     const X11KeymapLookup lookup(keymap.get(), layout);
     for (char c = 0x20; c < 0x7F; ++c) {
@@ -55,7 +55,7 @@ void RoundTripAscii(const char* layoutName, xkb_layout_index_t layout, std::stri
             missing += c;
             continue;
         }
-        auto state = Replay(keymap.get(), layout, lookup, *stroke);
+        auto state = replay(keymap.get(), layout, lookup, *stroke);
         if (lookup.isDeadKeyFallback(static_cast<unsigned char>(c))) {
             dead += c;
             char name[64];
@@ -71,34 +71,34 @@ void RoundTripAscii(const char* layoutName, xkb_layout_index_t layout, std::stri
 
 TEST(X11KeymapLookupTest, PrintableAsciiRoundTripsUnderUsDeAndFr) {
     std::string missing, dead;
-    RoundTripAscii("us", 0, missing, dead);
+    roundTripAscii("us", 0, missing, dead);
     EXPECT_EQ(missing, "");
     EXPECT_EQ(dead, "");
 
     missing.clear();
     dead.clear();
-    RoundTripAscii("de", 0, missing, dead);
+    roundTripAscii("de", 0, missing, dead);
     EXPECT_EQ(missing, "");
     EXPECT_EQ(dead, "^`"); // dead keys on the German layout
 
     missing.clear();
     dead.clear();
-    RoundTripAscii("fr", 0, missing, dead);
+    roundTripAscii("fr", 0, missing, dead);
     EXPECT_EQ(missing, "");
     EXPECT_EQ(dead, "");
 
     // The second group of a two-layout keymap, as when the user has switched to it.
     missing.clear();
     dead.clear();
-    RoundTripAscii("us,de", 1, missing, dead);
+    roundTripAscii("us,de", 1, missing, dead);
     EXPECT_EQ(missing, "");
     EXPECT_EQ(dead, "^`");
 }
 
 TEST(X11KeymapLookupTest, LevelsNeedShiftAndAltGrAsTheLayoutSays) {
-    Keymap us = CompileLayout("us");
-    Keymap de = CompileLayout("de");
-    Keymap fr = CompileLayout("fr");
+    Keymap us = compileLayout("us");
+    Keymap de = compileLayout("de");
+    Keymap fr = compileLayout("fr");
     const X11KeymapLookup usLookup(us.get(), 0);
     const X11KeymapLookup deLookup(de.get(), 0);
     const X11KeymapLookup frLookup(fr.get(), 0);
@@ -122,7 +122,7 @@ TEST(X11KeymapLookupTest, LevelsNeedShiftAndAltGrAsTheLayoutSays) {
 }
 
 TEST(X11KeymapLookupTest, NamedKeysAndModifiersFindTheirKeys) {
-    Keymap de = CompileLayout("de");
+    Keymap de = compileLayout("de");
     const X11KeymapLookup lookup(de.get(), 0);
     EXPECT_EQ(lookup.keyForVirtualKey(vk::Return), 36u);
     EXPECT_EQ(lookup.keyForVirtualKey(vk::Tab), 23u);
@@ -131,7 +131,7 @@ TEST(X11KeymapLookupTest, NamedKeysAndModifiersFindTheirKeys) {
     EXPECT_EQ(lookup.keyForVirtualKey(vk::Control), 37u);
     EXPECT_EQ(lookup.keyForVirtualKey(vk::Menu), 64u);
     EXPECT_EQ(lookup.keyForVirtualKey(vk::Delete), 119u);
-    EXPECT_EQ(lookup.keyForVirtualKey(vk::Snapshot), 107u);
+    EXPECT_EQ(lookup.keyForVirtualKey(vk::snapshot), 107u);
     EXPECT_EQ(lookup.keyForVirtualKey(vk::F1 + 11), 96u);
     const auto altGr = lookup.keyForVirtualKey(vk::AltGr);
     ASSERT_TRUE(altGr);
@@ -144,7 +144,7 @@ TEST(X11KeymapLookupTest, NamedKeysAndModifiersFindTheirKeys) {
 // The reason a backend cannot type, empty when it can.
 std::string FailureOf(const std::string& backend) {
     try {
-        CreateKeyOutput(backend, {});
+        createKeyOutput(backend, {});
         return {};
     } catch (const Error& error) {
         return error.what();
