@@ -26,7 +26,7 @@ public:
 
 // With log true, every line also goes to the measurement log, written and flushed before the next
 // line, as the program does with [LOG] FILE= set.
-void ReceiveLines(benchmark::State& state, bool log) {
+void receiveThreeLines(benchmark::State& state, bool log) {
     InterfaceDefinition definition;
     definition.StartPos = 4;
     definition.EndPos = 13;
@@ -63,8 +63,8 @@ void ReceiveLines(benchmark::State& state, bool log) {
     std::filesystem::remove(logPath);
 }
 
-void BM_ReceiveLines(benchmark::State& state) { ReceiveLines(state, false); }
-void BM_ReceiveLinesWithLog(benchmark::State& state) { ReceiveLines(state, true); }
+void BM_ReceiveLines(benchmark::State& state) { receiveThreeLines(state, false); }
+void BM_ReceiveLinesWithLog(benchmark::State& state) { receiveThreeLines(state, true); }
 BENCHMARK(BM_ReceiveLines);
 BENCHMARK(BM_ReceiveLinesWithLog);
 

@@ -88,7 +88,7 @@ void idleCpu(QCoreApplication& app, std::uint16_t pollingDelay, int seconds) {
         after.wakeups - before.wakeups, calls);
 }
 
-void Latency(QCoreApplication& app, int lines) {
+void measureLatency(QCoreApplication& app, int lines) {
     PtyPort pty;
     QtEventLoop loop;
     SerialPort driver{loop};
@@ -138,7 +138,7 @@ void Latency(QCoreApplication& app, int lines) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-    Latency(app, 1000);
+    measureLatency(app, 1000);
     idleCpu(app, 0, seconds);
     idleCpu(app, 100, seconds);
     return 0;

@@ -91,7 +91,7 @@ private:
     Clock::time_point m_first, m_complete;
 };
 
-void Report(const char* what, std::vector<double> micros) {
+void printFigures(const char* what, std::vector<double> micros) {
     std::sort(micros.begin(), micros.end());
     std::printf("%s: median %.0f us, p99 %.0f us, max %.0f us\n", what, micros[micros.size() / 2],
                 micros[micros.size() * 99 / 100], micros.back());
@@ -143,8 +143,8 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     std::printf("%s keyboard, %d lines:\n", backend.c_str(), lines);
-    Report("CR written to the pty -> first key at the window", first);
-    Report("CR written to the pty -> value complete (Tab at the window)", complete);
+    printFigures("CR written to the pty -> first key at the window", first);
+    printFigures("CR written to the pty -> value complete (Tab at the window)", complete);
     std::fflush(stdout);
     std::_Exit(0); // the window's thread waits in xcb for ever
 }

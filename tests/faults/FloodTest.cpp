@@ -36,7 +36,7 @@ constexpr bool FreedMemoryIsHeldBack = false;
 constexpr bool FreedMemoryIsHeldBack = false;
 #endif
 
-std::string ValueOf(int i) {
+std::string valueText(int i) {
     char text[16];
     std::snprintf(text, sizeof text, "%d,%02d", i / 100, i % 100);
     return text;
@@ -62,9 +62,9 @@ protected:
         int firstWrong = -1;
         for (int i = 0; i < Lines; ++i) {
             if (firstWrong < 0 &&
-                (keys.texts[2 * i] != ValueOf(i) || keys.texts[2 * i + 1] != "{RIGHT}mm{TAB}"))
+                (keys.texts[2 * i] != valueText(i) || keys.texts[2 * i + 1] != "{RIGHT}mm{TAB}"))
                 firstWrong = i;
-            expected += ValueOf(i) + ">mm\t";
+            expected += valueText(i) + ">mm\t";
         }
         EXPECT_EQ(firstWrong, -1) << "value " << firstWrong << " typed as " << keys.texts[2 * firstWrong];
         // The key events themselves, decoded: no value's keystrokes among another's.
@@ -93,7 +93,7 @@ TEST_F(Flood, TenThousandLinesThroughThePortAreEachTypedOnceInOrder) {
     std::thread device([&] {
         std::string block;
         for (int i = 0; i < Lines; ++i) {
-            block += "A: " + ValueOf(i) + "\r\n";
+            block += "A: " + valueText(i) + "\r\n";
             if (block.size() > 900 || i + 1 == Lines) {
                 box.send(block);
                 block.clear();
@@ -115,7 +115,7 @@ TEST_F(Flood, ChunksDeliveredWhileAValueIsTypedWaitTheirTurn) {
     startWithSequence("1\t1\t{RIGHT}mm{TAB};\r\n");
     std::string burst;
     for (int i = 0; i < Lines; ++i)
-        burst += "A: " + ValueOf(i) + "\r\n";
+        burst += "A: " + valueText(i) + "\r\n";
     std::size_t delivered = 0;
     int chunksWhileTyping = 0;
     auto deliverNext = [&] {

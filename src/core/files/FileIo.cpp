@@ -12,7 +12,7 @@ namespace travek {
 
 namespace fs = std::filesystem;
 
-std::string DisplayName(const std::string& path) {
+std::string nameForUser(const std::string& path) {
     return path.rfind("./", 0) == 0 ? path.substr(2) : path;
 }
 
@@ -38,7 +38,7 @@ std::optional<std::string> readWholeFile(const std::string& path, std::size_t ma
     try {
         return readFileContent(path, maxBytes);
     } catch (const Error& error) {
-        throw Error(error.code(), DisplayName(path) + ": " + error.what());
+        throw Error(error.code(), nameForUser(path) + ": " + error.what());
     }
 }
 
@@ -46,7 +46,7 @@ void writeFileAtomically(const std::string& path, const std::string& content) {
     try {
         replaceFileContent(path, content);
     } catch (const Error& error) {
-        throw Error(error.code(), DisplayName(path) + ": " + error.what());
+        throw Error(error.code(), nameForUser(path) + ": " + error.what());
     }
 }
 

@@ -23,7 +23,7 @@ constexpr std::size_t Token = 4096;
 std::optional<std::string> readWholeFile(const std::string& path, std::size_t maxBytes = FileLimit::Settings);
 
 // The name of a file as the user knows it, for messages: the path without a leading "./".
-std::string DisplayName(const std::string& path);
+std::string nameForUser(const std::string& path);
 
 // Writes content to path, which stays the same file: its owner, group, permissions and every other
 // name it has are kept. A file that may not be written is refused and left untouched: one the user

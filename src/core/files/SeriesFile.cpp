@@ -12,7 +12,7 @@ SeriesFileContent readSeriesFile(const std::string& path) {
     // Every error names the file, as "a number is wrong" alone leaves the user guessing which.
     const auto data = readWholeFile(path);
     if (!data)
-        throw Error(errno, DisplayName(path) + ": " + Error::fromErrno(errno).what());
+        throw Error(errno, nameForUser(path) + ": " + Error::fromErrno(errno).what());
     std::string_view text(*data);
     text = text.substr(0, std::min(text.find('\x1A'), text.size()));
     SeriesFileContent result;
@@ -22,7 +22,7 @@ SeriesFileContent readSeriesFile(const std::string& path) {
     const std::size_t wordEnd = std::min(text.find_first_of(" \t\r\n", pos), text.size());
     const auto number = parseInteger(text.substr(pos, wordEnd - pos));
     if (!number)
-        throw Error(Error::InvalidNumericInput, DisplayName(path) + ": Ung\xFCltige numerische Eingabe");
+        throw Error(Error::InvalidNumericInput, nameForUser(path) + ": Ung\xFCltige numerische Eingabe");
     result.ValXCount = *number;
     // The rest of the number's line is skipped; the next line is the series string.
     std::size_t lineEnd = text.find_first_of("\r\n", wordEnd);

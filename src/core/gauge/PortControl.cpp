@@ -60,7 +60,7 @@ void sendCommand(SerialPort& driver, const std::string& text) {
         driver.write(text.data(), static_cast<std::int32_t>(text.size()));
 }
 
-void ReopenPort(SerialPort& driver, const InterfaceDefinition& definition) {
+void reopenPort(SerialPort& driver, const InterfaceDefinition& definition) {
     closePortIfOpen(driver);
     configurePort(driver, definition, definition.ComPortNumber, definition.Baud, definition.ByteLength,
                   definition.ParityCode, definition.StopBitCode);

@@ -29,6 +29,6 @@ void sendCommand(SerialPort& driver, const std::string& text);
 
 // Close, configure from the definition, open. On failure throws Error "COM" + number + " Error"
 // and the port stays closed.
-void ReopenPort(SerialPort& driver, const InterfaceDefinition& definition);
+void reopenPort(SerialPort& driver, const InterfaceDefinition& definition);
 
 } // namespace travek

@@ -76,7 +76,7 @@ void PortReconnect::retry() {
     // Quietly: an adapter that is still unplugged is no news. A port mapped by its device name
     // (/dev/serial/by-id/...) comes back in any USB socket, as the name is resolved anew.
     try {
-        ReopenPort(m_port, m_definition);
+        reopenPort(m_port, m_definition);
     } catch (const Error&) {
         schedule(Interval);
         return;

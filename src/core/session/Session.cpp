@@ -190,13 +190,13 @@ void Session::editSeriesString() {
     m_files.changed();
 }
 
-void Session::reopenPort() {
+void Session::reopen() {
     m_activation.cancel();
     // The user's own choice of port or interface ends the waiting for the old one.
     m_reconnect.stop();
     m_receiver.dropReceived();
     try {
-        ReopenPort(m_port, m_state.Definition);
+        reopenPort(m_port, m_state.Definition);
     } catch (const Error& error) {
         m_view.showError(systemTextToWin1252(error.what()));
     }
@@ -275,7 +275,7 @@ void Session::chooseInterface() {
         m_files.changed();
         loadDefinition();
         m_view.setPanelText(StatusPanel::Interface, m_state.Definition.InterfaceName);
-        reopenPort();
+        reopen();
         m_channels.setChannelCount(m_state.Definition.ChannelCount);
         initInterface();
         m_view.setPanelText(StatusPanel::Port, "DONE");
@@ -293,7 +293,7 @@ void Session::choosePort() {
         // The choice counts even when the definition file cannot take it.
         reporting([&] { storeComPortNumber(m_state.Definition, m_state.Definition.InterfaceName + ".VAL"); });
         loadDefinition();
-        reopenPort();
+        reopen();
         initInterface();
     });
 }
@@ -346,7 +346,7 @@ void Session::startUp() {
     showPortState();
     loadDefinition();
     m_view.setPanelText(StatusPanel::Interface, definition.InterfaceName);
-    reopenPort();
+    reopen();
     m_channels.setChannelCount(definition.ChannelCount);
     initInterface();
     showCaption();

@@ -113,7 +113,7 @@ private:
     // "COM n" while the port is open, "COM ?" while it is not.
     void showPortState();
     // Close, configure from the interface definition and open the port; the error box on failure.
-    void reopenPort();
+    void reopen();
     void loadDefinition();
     bool mayType(LineOutcome& outcome);
     // Throws Error when there is no keyboard or it fails.

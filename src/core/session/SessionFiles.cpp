@@ -51,7 +51,7 @@ bool SessionFiles::loadSaved() {
         m_view.endGridUpdate();
         // A file too large to be a sequence was not loaded, and the empty grid must not replace it.
         if (error.code() == EFBIG)
-            m_notLoaded.insert(DisplayName(sequenceFile));
+            m_notLoaded.insert(nameForUser(sequenceFile));
         m_view.showError(systemTextToWin1252(error.what()));
     }
     // After a failed read the grid is loaded all the same, and the running sequence is still
@@ -68,7 +68,7 @@ bool SessionFiles::readSeriesSettings(const std::string& file) {
         return true;
     } catch (const Error& error) {
         if (error.code() == EFBIG)
-            m_notLoaded.insert(DisplayName(file));
+            m_notLoaded.insert(nameForUser(file));
         m_view.showError(systemTextToWin1252(error.what()));
         return false;
     }
@@ -108,8 +108,8 @@ std::vector<std::string> SessionFiles::save() {
     auto attempt = [this, &errors](const char* name, const auto& write) {
         const std::string path = findPathIgnoreCase(name);
         try {
-            if (m_notLoaded.count(DisplayName(path)))
-                throw Error(DisplayName(path) + ": beim Start nicht geladen, daher nicht \xFC"
+            if (m_notLoaded.count(nameForUser(path)))
+                throw Error(nameForUser(path) + ": beim Start nicht geladen, daher nicht \xFC"
                                                 "berschrieben");
             write(path);
         } catch (const std::exception& error) {

@@ -63,7 +63,7 @@ private:
     bool m_closed = false;
     // The failures of the last save as they were shown; empty after a save that worked.
     std::string m_saveFailureShown;
-    // The files (as DisplayName gives them) that were refused when the session opened: the
+    // The files (as nameForUser gives them) that were refused when the session opened: the
     // session's state is not theirs, so they are never written over.
     std::set<std::string> m_notLoaded;
 };

@@ -16,7 +16,7 @@ int scaled(int designPixels) {
     return ::MulDiv(designPixels, dpi, 96);
 }
 
-HFONT DesignFont(bool bold) {
+HFONT createDesignFont(bool bold) {
     const HDC screen = ::GetDC(nullptr);
     const int height = -::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
     ::ReleaseDC(nullptr, screen);
@@ -27,7 +27,7 @@ HFONT DesignFont(bool bold) {
 
 DialogWindow::DialogWindow(std::string title, int width, int height, DWORD style, DWORD exStyle, bool bold)
     : m_title(std::move(title)), m_width(width), m_height(height), m_style(style), m_exStyle(exStyle),
-      m_font(DesignFont(bold)) {}
+      m_font(createDesignFont(bold)) {}
 
 DialogWindow::~DialogWindow() {
     if (m_window)

@@ -76,6 +76,6 @@ int scaled(int designPixels);
 
 // The font the windows are designed for: MS Sans Serif 8 pt (bold for the interface and port
 // dialogs), or what the system puts in its place.
-HFONT DesignFont(bool bold);
+HFONT createDesignFont(bool bold);
 
 } // namespace travek

@@ -51,7 +51,7 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     windowClass.lpszClassName = WindowClass;
     ::RegisterClassA(&windowClass);
 
-    m_font = DesignFont(false);
+    m_font = createDesignFont(false);
     m_activeFont =
         ::CreateFontA(-scaled(16), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");

@@ -32,7 +32,7 @@ constexpr uint Cancelled = 1;
 constexpr int PortalAnswerMs = 30000;
 constexpr int UserAnswerMs = 5 * 60 * 1000;
 
-std::string Text(const QString& text) {
+std::string toProgramText(const QString& text) {
     return systemTextToWin1252(text.toStdString());
 }
 
@@ -46,12 +46,12 @@ PortalConnection::PortalConnection(KeyWait& wait) : m_bus(QDBusConnection::sessi
     if (!QCoreApplication::instance())
         throw Error("the portal keyboard needs the program's event loop");
     if (!m_bus.isConnected())
-        throw Error("no D-Bus session bus (" + Text(m_bus.lastError().message()) + ")");
+        throw Error("no D-Bus session bus (" + toProgramText(m_bus.lastError().message()) + ")");
     QDBusMessage get = QDBusMessage::createMethodCall(Service, DesktopPath, "org.freedesktop.DBus.Properties", "Get");
     get << RemoteDesktop << QStringLiteral("version");
     const QDBusMessage reply = m_bus.call(get, QDBus::Block, PortalAnswerMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        throw Error("the desktop offers no RemoteDesktop portal (" + Text(reply.errorMessage()) + ")");
+        throw Error("the desktop offers no RemoteDesktop portal (" + toProgramText(reply.errorMessage()) + ")");
     m_version = reply.arguments().first().value<QDBusVariant>().variant().toUInt();
     // The portal's name losing its owner (NameOwnerChanged) means the portal process is gone, and
     // with it the session: no key sent after that arrives anywhere.
@@ -100,7 +100,7 @@ QVariantMap PortalConnection::request(const QString& method, QList<QVariant> arg
     const QDBusMessage reply = m_bus.call(call, QDBus::Block, PortalAnswerMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
         subscribe(path, false);
-        throw Error("the desktop portal refused " + what + " (" + Text(reply.errorMessage()) + ")");
+        throw Error("the desktop portal refused " + what + " (" + toProgramText(reply.errorMessage()) + ")");
     }
     // Portals older than the handle_token convention choose their own path.
     const QString given = reply.arguments().first().value<QDBusObjectPath>().path();
@@ -221,8 +221,8 @@ void PortalConnection::notifyKeysym(std::uint32_t keysym, bool down) {
         throw Error("the desktop portal did not answer a key within " + std::to_string(KeyReplyMs / 1000) + " s" +
                     restart);
     }
-    throw Error("the desktop portal refused a key (" + Text(reply.error().name()) + ": " +
-                Text(reply.error().message()) + ")" + restart);
+    throw Error("the desktop portal refused a key (" + toProgramText(reply.error().name()) + ": " +
+                toProgramText(reply.error().message()) + ")" + restart);
 }
 
 } // namespace travek

@@ -17,7 +17,7 @@ namespace {
 
 // The path with every link resolved, so two names of one device compare equal; the plain path
 // when it does not exist.
-std::string Resolved(const std::string& path) {
+std::string resolvedPath(const std::string& path) {
     std::error_code ec;
     const fs::path resolved = fs::canonical(path, ec);
     return ec ? fs::path(path).lexically_normal().string() : resolved.string();
@@ -51,7 +51,7 @@ void listComPorts(std::vector<std::string>& target, const PortListSources& sourc
 
     std::map<std::string, std::string> byIdNames; // resolved device path -> by-id name
     for (const auto& entry : fs::directory_iterator(sources.serialByIdDir, ec)) {
-        const std::string resolved = Resolved(entry.path().string());
+        const std::string resolved = resolvedPath(entry.path().string());
         const std::string name = entry.path().filename().string();
         auto [it, added] = byIdNames.emplace(resolved, name);
         if (!added && name < it->second)
@@ -62,12 +62,12 @@ void listComPorts(std::vector<std::string>& target, const PortListSources& sourc
     std::map<std::string, int> portNumbers; // resolved device path -> lowest COM number reaching it
     for (int index = 0; index < 99; ++index)
         portNumbers.emplace(
-            Resolved(comPortDevicePath(static_cast<std::uint8_t>(index), ini, sources.devDir)), index + 1);
+            resolvedPath(comPortDevicePath(static_cast<std::uint8_t>(index), ini, sources.devDir)), index + 1);
 
     std::vector<std::string> lines;
     for (const std::string& kernelName : kernelNames) {
         const std::string devicePath = sources.devDir + "/" + kernelName;
-        const std::string resolved = Resolved(devicePath);
+        const std::string resolved = resolvedPath(devicePath);
         const auto byId = byIdNames.find(resolved);
         const auto port = portNumbers.find(resolved);
         lines.push_back((byId != byIdNames.end() ? byId->second : kernelName) + "=" +

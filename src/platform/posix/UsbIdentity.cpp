@@ -12,7 +12,7 @@ namespace travek {
 namespace {
 
 // A sysfs attribute's first line; empty when it is missing.
-std::string Attribute(const fs::path& dir, const char* name) {
+std::string readAttribute(const fs::path& dir, const char* name) {
     std::ifstream in(dir / name);
     std::string line;
     std::getline(in, line);
@@ -39,10 +39,10 @@ std::string usbIdentity(const std::string& devicePath, const std::string& sysRoo
     std::string interface;
     for (; underRoot(dir); dir = dir.parent_path()) {
         if (interface.empty())
-            interface = Attribute(dir, "bInterfaceNumber");
-        const std::string vendor = Attribute(dir, "idVendor");
+            interface = readAttribute(dir, "bInterfaceNumber");
+        const std::string vendor = readAttribute(dir, "idVendor");
         if (!vendor.empty())
-            return vendor + ":" + Attribute(dir, "idProduct") + ":" + Attribute(dir, "serial") + ":" +
+            return vendor + ":" + readAttribute(dir, "idProduct") + ":" + readAttribute(dir, "serial") + ":" +
                    interface;
     }
     return {};

@@ -47,7 +47,7 @@ std::uint32_t modifierMask(std::uint32_t keysym) {
     return 0;
 }
 
-const char* DisplayName(const char* displayName) {
+const char* displayNameOrDefault(const char* displayName) {
     const char* name = displayName ? displayName : std::getenv("WAYLAND_DISPLAY");
     return name && *name ? name : "wayland-0";
 }
@@ -57,7 +57,7 @@ const char* DisplayName(const char* displayName) {
 // user sees it (the panel, the log); a second, different text beside it only confuses.
 void quietWaylandLog(const char*, va_list) {}
 
-std::uint32_t Milliseconds(std::chrono::steady_clock::time_point time) {
+std::uint32_t eventMilliseconds(std::chrono::steady_clock::time_point time) {
     return static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count());
 }
@@ -80,7 +80,7 @@ std::unique_ptr<WaylandKeyboard> WaylandKeyboard::open(const char* displayName, 
     wl_log_set_handler_client(quietWaylandLog);
     wl_display* display = wl_display_connect(displayName);
     if (!display)
-        throw Error(std::string("cannot connect to the Wayland compositor ") + DisplayName(displayName));
+        throw Error(std::string("cannot connect to the Wayland compositor ") + displayNameOrDefault(displayName));
     static const wl_registry_listener Listener{&WaylandKeyboard::onGlobal,
                                                [](void*, wl_registry*, std::uint32_t) {}};
     wl_registry* registry = wl_display_get_registry(display);
@@ -267,7 +267,7 @@ bool WaylandKeyboard::sendEvent(std::uint32_t keycode, bool down) {
     const std::optional<Clock::time_point> time = pace(keycode, down, [this] { wl_display_flush(m_display); });
     if (!time)
         return false; // stopped: no more presses
-    zwp_virtual_keyboard_v1_key(m_keyboard, Milliseconds(*time), keycode - 8,
+    zwp_virtual_keyboard_v1_key(m_keyboard, eventMilliseconds(*time), keycode - 8,
                                 down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     if (down)
         m_keysDown.insert(keycode);

@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::uint32_t ProtocolVersion = 3;
 
-const char* DisplayName(const char* displayName) {
+const char* displayNameOrDefault(const char* displayName) {
     const char* name = displayName ? displayName : std::getenv("WAYLAND_DISPLAY");
     return name && *name ? name : "wayland-0";
 }
@@ -79,7 +79,7 @@ void WlrFocusWindow::connect() {
     const char* displayName = m_displayName.empty() ? nullptr : m_displayName.c_str();
     m_display = wl_display_connect(displayName);
     if (!m_display)
-        throw Error(std::string("cannot connect to the Wayland compositor ") + DisplayName(displayName));
+        throw Error(std::string("cannot connect to the Wayland compositor ") + displayNameOrDefault(displayName));
     struct Release {
         WlrFocusWindow* focus;
         ~Release() {
@@ -98,7 +98,7 @@ void WlrFocusWindow::connect() {
     m_registry = wl_display_get_registry(m_display);
     wl_registry_add_listener(m_registry, &Registry, &found);
     if (wl_display_roundtrip(m_display) < 0)
-        throw Error(std::string("the Wayland compositor ") + DisplayName(displayName) + " does not answer");
+        throw Error(std::string("the Wayland compositor ") + displayNameOrDefault(displayName) + " does not answer");
     if (found.name == 0)
         throw Error("the compositor does not tell which window has the focus (it lacks the wlroots "
                     "foreign-toplevel protocol, as GNOME and KDE do)");
@@ -112,7 +112,7 @@ void WlrFocusWindow::connect() {
     zwlr_foreign_toplevel_manager_v1_add_listener(m_manager, &Manager, this);
     // The toplevels are announced in the first round trip, their titles and states in the second.
     if (wl_display_roundtrip(m_display) < 0 || wl_display_roundtrip(m_display) < 0)
-        throw Error(std::string("the Wayland compositor ") + DisplayName(displayName) + " does not answer");
+        throw Error(std::string("the Wayland compositor ") + displayNameOrDefault(displayName) + " does not answer");
     release.focus = nullptr;
 }
 

@@ -56,7 +56,7 @@ TEST(PortControl, ReopenThrowsTheErrorWithThePortNumber) {
     f.definition.ComPortNumber = 3;
     f.log->openable = false;
     try {
-        ReopenPort(f.driver, f.definition);
+        reopenPort(f.driver, f.definition);
         ADD_FAILURE() << "no error";
     } catch (const Error& error) {
         EXPECT_STREQ(error.what(), "COM3 Error");
@@ -65,12 +65,12 @@ TEST(PortControl, ReopenThrowsTheErrorWithThePortNumber) {
 
     f.log->openable = true;
     f.definition.Baud = 4800;
-    ReopenPort(f.driver, f.definition);
+    reopenPort(f.driver, f.definition);
     EXPECT_EQ(f.log->openedIndex, 2);
     EXPECT_EQ(f.log->settings.speed, BaudRate::Baud4800);
     // A second reopen closes first, so a changed port number takes effect.
     f.definition.ComPortNumber = 5;
-    ReopenPort(f.driver, f.definition);
+    reopenPort(f.driver, f.definition);
     EXPECT_EQ(f.log->openedIndex, 4);
 }
 
@@ -78,7 +78,7 @@ TEST(PortControl, SendCommandWritesOnlyToAnOpenPort) {
     Fixture f;
     sendCommand(f.driver, "D0\r");
     EXPECT_EQ(f.log->written, "");
-    ReopenPort(f.driver, f.definition);
+    reopenPort(f.driver, f.definition);
     sendCommand(f.driver, "E1\r");
     EXPECT_EQ(f.log->written, "E1\r");
 }

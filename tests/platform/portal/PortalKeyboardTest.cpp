@@ -55,14 +55,14 @@ const char* BusConfig = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus
 </busconfig>
 )";
 
-std::string Key(unsigned keysym, bool down) {
+std::string keyEvent(unsigned keysym, bool down) {
     char text[40];
     std::snprintf(text, sizeof text, "key 0x%x %s", keysym, down ? "down" : "up");
     return text;
 }
 
-std::vector<std::string> Tap(unsigned keysym) {
-    return {Key(keysym, true), Key(keysym, false)};
+std::vector<std::string> tapEvents(unsigned keysym) {
+    return {keyEvent(keysym, true), keyEvent(keysym, false)};
 }
 
 // The Qt session-bus connection is made once per process, so one bus serves the whole program;
@@ -175,15 +175,15 @@ TEST_F(PortalKeyboardTest, AsksOnceThenSendsEachKeysymWithItsRelease) {
     for (unsigned keysym : {unsigned(XKB_KEY_1), unsigned(XKB_KEY_0), unsigned(XKB_KEY_0), unsigned(XKB_KEY_comma),
                             unsigned(XKB_KEY_0), unsigned(XKB_KEY_0), unsigned(XKB_KEY_4), unsigned(XKB_KEY_Tab),
                             unsigned(XKB_KEY_A)})
-        for (const std::string& event : Tap(keysym))
+        for (const std::string& event : tapEvents(keysym))
             expected.push_back(event);
     // "^" taps Ctrl and holds it around the next character, as on every keyboard.
-    for (const std::string& event : {Key(XKB_KEY_Control_L, true), Key(XKB_KEY_Control_L, false),
-                                     Key(XKB_KEY_Control_L, true), Key(XKB_KEY_c, true), Key(XKB_KEY_c, false),
-                                     Key(XKB_KEY_Control_L, false)})
+    for (const std::string& event : {keyEvent(XKB_KEY_Control_L, true), keyEvent(XKB_KEY_Control_L, false),
+                                     keyEvent(XKB_KEY_Control_L, true), keyEvent(XKB_KEY_c, true), keyEvent(XKB_KEY_c, false),
+                                     keyEvent(XKB_KEY_Control_L, false)})
         expected.push_back(event);
     for (unsigned keysym : {unsigned(XKB_KEY_at), unsigned(XKB_KEY_EuroSign)})
-        for (const std::string& event : Tap(keysym))
+        for (const std::string& event : tapEvents(keysym))
             expected.push_back(event);
     EXPECT_THAT(calls(), ElementsAreArray(expected));
 
@@ -237,8 +237,8 @@ TEST_F(PortalKeyboardTest, AnErrorAnswerFailsTheKeyboardAfterReleasingWhatIsHeld
     EXPECT_EQ(typingFailure(*keys, "7"), failure) << "a failed keyboard typed on";
     const auto all = calls();
     EXPECT_THAT(std::vector<std::string>(all.begin() + 3, all.end()),
-                ElementsAre(Key(XKB_KEY_Control_L, true), Key(XKB_KEY_Control_L, false), Key(XKB_KEY_Control_L, true),
-                            Key(XKB_KEY_Control_L, false)));
+                ElementsAre(keyEvent(XKB_KEY_Control_L, true), keyEvent(XKB_KEY_Control_L, false), keyEvent(XKB_KEY_Control_L, true),
+                            keyEvent(XKB_KEY_Control_L, false)));
 }
 
 // A portal that stops answering, and one that leaves the bus, fail the keyboard with the reason;
@@ -250,7 +250,7 @@ TEST_F(PortalKeyboardTest, APortalThatStopsAnsweringOrLeavesTheBusFailsTheKeyboa
     EXPECT_THAT(typingFailure(*keys, "12"), HasSubstr("the desktop portal did not answer a key within 2 s"));
     EXPECT_THAT(typingFailure(*keys, "3"), HasSubstr("did not answer"));
     const auto all = calls();
-    EXPECT_THAT(std::vector<std::string>(all.begin() + 3, all.end()), ElementsAreArray(Tap(XKB_KEY_1)));
+    EXPECT_THAT(std::vector<std::string>(all.begin() + 3, all.end()), ElementsAreArray(tapEvents(XKB_KEY_1)));
     keys.reset();
     TearDown();
 
@@ -271,7 +271,7 @@ TEST_F(PortalKeyboardTest, AStopDuringASlowTextDropsTheRest) {
     QTimer::singleShot(200, [&keys] { keys->stop(); });
     EXPECT_THROW(keys->SendKeys("12345"), TypingStopped);
     const auto all = calls();
-    EXPECT_THAT(std::vector<std::string>(all.begin() + 3, all.end()), ElementsAreArray(Tap(XKB_KEY_1)));
+    EXPECT_THAT(std::vector<std::string>(all.begin() + 3, all.end()), ElementsAreArray(tapEvents(XKB_KEY_1)));
     EXPECT_THROW(keys->SendKeys("6"), TypingStopped);
 }
 

@@ -21,7 +21,7 @@ using testing::HasSubstr;
 
 namespace {
 
-std::string Refusal(const std::function<void()>& action) {
+std::string refusalOf(const std::function<void()>& action) {
     try {
         action();
         return "";
@@ -43,17 +43,17 @@ TEST(PosixFiles, WhatIsNotARegularFileIsRefusedByNameAndNothingWaits) {
     ASSERT_EQ(::symlink(dir.file("elsewhere.abl").c_str(), dir.file("ablauf.abl").c_str()), 0);
     dir.write("TRAVEK.INI", std::string((std::size_t{1} << 20) + 1, ';'));
 
-    EXPECT_EQ(Refusal([&] { readWholeFile(dir.file("ablauf.pst")); }),
+    EXPECT_EQ(refusalOf([&] { readWholeFile(dir.file("ablauf.pst")); }),
               dir.file("ablauf.pst") + ": keine gew\xF6hnliche Datei");
-    EXPECT_EQ(Refusal([&] { writeFileAtomically(dir.file("ablauf.pst"), "1\r\n"); }),
+    EXPECT_EQ(refusalOf([&] { writeFileAtomically(dir.file("ablauf.pst"), "1\r\n"); }),
               dir.file("ablauf.pst") + ": keine gew\xF6hnliche Datei");
-    EXPECT_EQ(Refusal([&] { readWholeFile(dir.file("token"), FileLimit::Token); }),
+    EXPECT_EQ(refusalOf([&] { readWholeFile(dir.file("token"), FileLimit::Token); }),
               dir.file("token") + ": keine gew\xF6hnliche Datei");
-    EXPECT_EQ(Refusal([&] { readWholeFile(dir.file("TRAVEK.INI")); }),
+    EXPECT_EQ(refusalOf([&] { readWholeFile(dir.file("TRAVEK.INI")); }),
               dir.file("TRAVEK.INI") + ": zu gro\xDF (mehr als 1 MB)");
 
     // A dangling link is neither written through nor replaced by a file of its own.
-    EXPECT_THAT(Refusal([&] { writeFileAtomically(dir.file("ablauf.abl"), "1\t1\t{TAB};\r\n"); }),
+    EXPECT_THAT(refusalOf([&] { writeFileAtomically(dir.file("ablauf.abl"), "1\t1\t{TAB};\r\n"); }),
                 HasSubstr("ablauf.abl: eine Verkn\xFCpfung"));
     struct stat st {};
     EXPECT_EQ(::lstat(dir.file("ablauf.abl").c_str(), &st), 0);
@@ -62,12 +62,12 @@ TEST(PosixFiles, WhatIsNotARegularFileIsRefusedByNameAndNothingWaits) {
 
     // The measurement log on a FIFO: the row fails, and the next one is tried again.
     MeasurementLog log(dir.file("messung.csv"));
-    EXPECT_EQ(Refusal([&] {
+    EXPECT_EQ(refusalOf([&] {
                   log.append({"COM1", 1, 1, "A: 1", "1,000", "", ""});
               }),
               "keine gew\xF6hnliche Datei");
     ASSERT_EQ(::unlink(dir.file("messung.csv").c_str()), 0);
-    EXPECT_EQ(Refusal([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", "", ""}); }), "");
+    EXPECT_EQ(refusalOf([&] { log.append({"COM1", 1, 1, "A: 1", "1,000", "", ""}); }), "");
 }
 
 // The measurement log writes whole rows into its own file under its name: after a rotation or a
@@ -98,7 +98,7 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     rlimit full = old;
     full.rlim_cur = static_cast<rlim_t>(dir.read("messung.csv").size() + 10);
     ::setrlimit(RLIMIT_FSIZE, &full);
-    EXPECT_NE(Refusal([&] { log.append(row); }), "");
+    EXPECT_NE(refusalOf([&] { log.append(row); }), "");
     ::setrlimit(RLIMIT_FSIZE, &old);
     log.append(row);
     const std::string text = dir.read("messung.csv");
@@ -108,6 +108,6 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
 
     ASSERT_EQ(::symlink(dir.file("other.txt").c_str(), dir.file("link.csv").c_str()), 0);
     MeasurementLog linked(dir.file("link.csv"));
-    EXPECT_THAT(Refusal([&] { linked.append(row); }), HasSubstr("Verkn\xFCpfung"));
+    EXPECT_THAT(refusalOf([&] { linked.append(row); }), HasSubstr("Verkn\xFCpfung"));
     EXPECT_NE(::access(dir.file("other.txt").c_str(), F_OK), 0);
 }

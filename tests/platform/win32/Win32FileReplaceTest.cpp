@@ -18,7 +18,7 @@ namespace {
 
 using ::testing::UnorderedElementsAre;
 
-std::vector<std::string> Entries(const std::string& dir) {
+std::vector<std::string> listEntries(const std::string& dir) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         names.push_back(entry.path().filename().string());
@@ -50,7 +50,7 @@ TEST(Win32FileReplace, ReplacesCreatesAndRefusesAReadOnlyFile) {
     EXPECT_NE(::GetFileAttributesA(locked.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 
     // No temporary file is left beside the saved ones.
-    EXPECT_THAT(Entries(dir.path()), UnorderedElementsAre("PX5R.VAL", "NEW.VAL", "LOCKED.VAL"));
+    EXPECT_THAT(listEntries(dir.path()), UnorderedElementsAre("PX5R.VAL", "NEW.VAL", "LOCKED.VAL"));
     ::SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL); // so that the folder can go
 }
 

@@ -153,7 +153,7 @@ std::vector<int> echoPorts() {
     return ports;
 }
 
-std::string ReadUntil(Win32Serial& port, std::size_t count) {
+std::string readCount(Win32Serial& port, std::size_t count) {
     std::string got;
     // A bound on the wait, so a lost byte ends the test instead of hanging it.
     const ULONGLONG deadline = ::GetTickCount64() + 10000;
@@ -191,7 +191,7 @@ TEST(Win32SerialPty, BytesGoBothWays) {
                 block += static_cast<char>(value);
         block += "12.345\r";
         ASSERT_TRUE(port.write(block.data(), static_cast<std::int32_t>(block.size())));
-        const std::string echoed = ReadUntil(port, block.size());
+        const std::string echoed = readCount(port, block.size());
         EXPECT_EQ(echoed.size(), block.size());
         EXPECT_TRUE(echoed == block);
 

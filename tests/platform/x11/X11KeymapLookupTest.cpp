@@ -142,7 +142,7 @@ TEST(X11KeymapLookupTest, NamedKeysAndModifiersFindTheirKeys) {
 }
 
 // The reason a backend cannot type, empty when it can.
-std::string FailureOf(const std::string& backend) {
+std::string lookupFailure(const std::string& backend) {
     try {
         createKeyOutput(backend, {});
         return {};
@@ -152,14 +152,14 @@ std::string FailureOf(const std::string& backend) {
 }
 
 TEST(KeyOutputFactoryTest, ChoosesTheBackendOrSaysWhyNot) {
-    EXPECT_EQ(FailureOf("log"), "");
+    EXPECT_EQ(lookupFailure("log"), "");
 
     const char* saved = std::getenv("DISPLAY");
     const std::string savedDisplay = saved ? saved : "";
     unsetenv("DISPLAY");
-    EXPECT_NE(FailureOf("").find("DISPLAY"), std::string::npos);
+    EXPECT_NE(lookupFailure("").find("DISPLAY"), std::string::npos);
     setenv("DISPLAY", ":97531", 1); // nobody listens there
-    EXPECT_NE(FailureOf("x11").find(":97531"), std::string::npos);
+    EXPECT_NE(lookupFailure("x11").find(":97531"), std::string::npos);
     if (saved)
         setenv("DISPLAY", savedDisplay.c_str(), 1);
     else
@@ -168,14 +168,14 @@ TEST(KeyOutputFactoryTest, ChoosesTheBackendOrSaysWhyNot) {
     // In a Wayland session the default is the Wayland keyboard, and its failure says what would
     // work rather than typing into X11 windows only.
     setenv("WAYLAND_DISPLAY", "travek-nobody-listens", 1);
-    const std::string wayland = FailureOf("");
+    const std::string wayland = lookupFailure("");
     EXPECT_NE(wayland.find("travek-nobody-listens"), std::string::npos) << wayland;
     EXPECT_NE(wayland.find("--keyboard=x11"), std::string::npos) << wayland;
-    EXPECT_NE(FailureOf("wayland").find("travek-nobody-listens"), std::string::npos);
+    EXPECT_NE(lookupFailure("wayland").find("travek-nobody-listens"), std::string::npos);
     unsetenv("WAYLAND_DISPLAY");
 
-    EXPECT_NE(FailureOf("windows"), "");
-    EXPECT_NE(FailureOf("X11 ").find("Unknown keyboard"), std::string::npos);
+    EXPECT_NE(lookupFailure("windows"), "");
+    EXPECT_NE(lookupFailure("X11 ").find("Unknown keyboard"), std::string::npos);
 }
 
 } // namespace
