@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     TimingKeyboard keyboard;
     LayoutKeySender sender(keyboard, [] { QCoreApplication::processEvents(); });
-    bench::PtyPipeline box([&](std::string_view k) { sender.SendKeys(k); });
+    bench::PtyPipeline box([&](std::string_view k) { sender.sendKeys(k); });
     if (!box.open())
         return 1;
     std::vector<double> micros;

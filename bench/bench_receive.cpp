@@ -49,7 +49,7 @@ void receiveThreeLines(benchmark::State& state, bool log) {
     std::filesystem::remove(logPath);
     MeasurementLog measurementLog(logPath);
     ReceiveHandler handler(definition, table, series, NK, separator,
-                           {[&](std::string_view keys) { sender.SendKeys(keys); }, [](StatusPanel, const std::string&) {},
+                           {[&](std::string_view keys) { sender.sendKeys(keys); }, [](StatusPanel, const std::string&) {},
                             [&](const LineOutcome& outcome) {
                                 if (log)
                                     measurementLog.append({"COM1", outcome.channel, outcome.step, outcome.line,

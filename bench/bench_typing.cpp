@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    bench::PtyPipeline box([&](std::string_view k) { keys->SendKeys(k); });
+    bench::PtyPipeline box([&](std::string_view k) { keys->sendKeys(k); });
     if (!box.open())
         return 1;
 

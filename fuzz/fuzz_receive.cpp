@@ -142,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     ReceiveHandler* handlerPtr = nullptr;
 
     ReceiveHandler::Outputs outputs;
-    outputs.SendKeys = [&](std::string_view keys) {
+    outputs.sendKeys = [&](std::string_view keys) {
         const int step = table.CurrentStep;
         if (step < 1 || step > std::max(table.StepCount, 1))
             fail("typing in step " + std::to_string(step));

@@ -54,11 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     LayoutKeySender sender(keyboard, [&] {
         if (nestedLeft > 0) {
             --nestedLeft;
-            senderPtr->SendKeys(nested);
+            senderPtr->sendKeys(nested);
         }
     });
     senderPtr = &sender;
-    sender.SendKeys(text);
+    sender.sendKeys(text);
 
     std::map<std::uint32_t, bool> down;
     for (const RecordingKeyboard::Event& event : keyboard.events())

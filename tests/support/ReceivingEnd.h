@@ -27,7 +27,7 @@ struct ReceivingEnd {
     int lineUpdates = 0;                 // how often the line panel was written
     std::vector<std::string> identified; // the channel panel's texts, one per identified line
     std::vector<LineOutcome> outcomes;
-    // Runs inside the next SendKeys call, as the event loop does while a real keyboard types.
+    // Runs inside the next sendKeys call, as the event loop does while a real keyboard types.
     std::function<void()> whileTyping;
     // The keyboard fails ("gone") on exactly these keys.
     std::string failOn;

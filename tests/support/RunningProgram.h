@@ -40,12 +40,12 @@
 
 namespace travek::test {
 
-// Types through the real typing algorithm over a recording keyboard. Each text handed to SendKeys
+// Types through the real typing algorithm over a recording keyboard. Each text handed to sendKeys
 // is kept, and a call that begins while another is still typing is counted: the receive handler
 // must never let that happen, or two values' keystrokes mix in the target application.
 class TypingKeys : public KeyOutput {
 public:
-    void SendKeys(std::string_view keys) override {
+    void sendKeys(std::string_view keys) override {
         if (m_typing)
             ++nestedCalls;
         m_typing = true;
@@ -54,7 +54,7 @@ public:
             bool& typing;
             ~Done() { typing = false; }
         } done{m_typing};
-        m_sender.SendKeys(keys);
+        m_sender.sendKeys(keys);
     }
     void stop() override { m_sender.stop(); }
     bool typing() const { return m_typing; }

@@ -85,7 +85,7 @@ private:
 
 class CountingKeys : public KeyOutput {
 public:
-    void SendKeys(std::string_view keys) override {
+    void sendKeys(std::string_view keys) override {
         if (!failure.empty())
             throw Error(failure);
         texts.emplace_back(keys);

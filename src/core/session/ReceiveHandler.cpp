@@ -142,7 +142,7 @@ void ReceiveHandler::send(std::string_view keys, LineOutcome::Part part) {
     if (m_typingFailure)
         return;
     try {
-        m_outputs.SendKeys(keys);
+        m_outputs.sendKeys(keys);
     } catch (const Error& error) {
         m_typingFailure = error.what();
         m_failedPart = part;

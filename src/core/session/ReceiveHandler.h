@@ -47,7 +47,7 @@ class ReceiveHandler {
 public:
     struct Outputs {
         // Throws Error when the keyboard cannot type.
-        std::function<void(std::string_view Keys)> SendKeys;
+        std::function<void(std::string_view Keys)> sendKeys;
         std::function<void(StatusPanel panel, const std::string& text)> SetPanel;
         // Once per line, after its value and keys were typed (never in the middle of them) and
         // before the next line is looked at.

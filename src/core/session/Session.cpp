@@ -260,7 +260,7 @@ void Session::chooseTargetWindow() {
 void Session::typeKeys(std::string_view keys) {
     if (!m_keys)
         throw Error(m_noKeys);
-    m_keys->SendKeys(keys);
+    m_keys->sendKeys(keys);
 }
 
 void Session::chooseInterface() {

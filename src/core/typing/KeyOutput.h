@@ -6,7 +6,7 @@
 
 namespace travek {
 
-// Thrown by SendKeys when the output was stopped before or while the text was typed: the rest of
+// Thrown by sendKeys when the output was stopped before or while the text was typed: the rest of
 // the text was dropped.
 class TypingStopped : public Error {
 public:
@@ -20,13 +20,13 @@ public:
     virtual ~KeyOutput() = default;
     // Keys is an 8-bit (Windows-1252) key-sequence text: plain characters, the "@" (Alt) and "^"
     // (Ctrl) prefixes and named keys in braces such as {ENTER}.
-    virtual void SendKeys(std::string_view Keys) = 0;
+    virtual void sendKeys(std::string_view Keys) = 0;
     // KEYDELAY of the settings: milliseconds between keys, 0 for full speed. Outputs that type
     // nowhere ignore it.
     virtual void setKeyDelay(int milliseconds) { (void)milliseconds; }
     // The program is ending: nothing more is pressed, keys and modifiers still held are released,
     // and a wait in progress ends at once. The call typing now, and every later one, throws
-    // TypingStopped. Safe to call from inside SendKeys (an event served while it waits).
+    // TypingStopped. Safe to call from inside sendKeys (an event served while it waits).
     virtual void stop() {}
 
     // The longest pace KEYDELAY may ask for: slower would hold a value for minutes.

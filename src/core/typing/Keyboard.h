@@ -53,7 +53,7 @@ struct KeyStroke {
 class Keyboard {
 public:
     virtual ~Keyboard() = default;
-    // Bracket every SendKeys call, so a platform can take a fresh copy of the layout (the user may
+    // Bracket every sendKeys call, so a platform can take a fresh copy of the layout (the user may
     // switch it while the program runs) and push its events out at the end.
     virtual void beginSend() {}
     virtual void endSend() {}

@@ -84,7 +84,7 @@ void LayoutKeySender::stop() {
     m_keyboard.stop();
 }
 
-void LayoutKeySender::SendKeys(std::string_view Keys) {
+void LayoutKeySender::sendKeys(std::string_view Keys) {
     if (m_stopped)
         throw TypingStopped();
     if (Keys.empty())
@@ -118,12 +118,12 @@ void LayoutKeySender::SendKeys(std::string_view Keys) {
                 }
             } else {
                 ++i;
-                TypeLayoutChar(pending, *lookup);
+                typeLayoutChar(pending, *lookup);
             }
         } else if (c == '{') {
             const std::size_t close = Keys.find('}', i + 1);
             if (close == std::string_view::npos) {
-                TypeLayoutChar(pending, *lookup);
+                typeLayoutChar(pending, *lookup);
             } else {
                 if (const NamedKey* named = findNamedKey(Keys.substr(i + 1, close - i - 1))) {
                     tapNamed(named->virtualKey);
@@ -135,7 +135,7 @@ void LayoutKeySender::SendKeys(std::string_view Keys) {
                 i = close;
             }
         } else {
-            TypeLayoutChar(pending, *lookup);
+            typeLayoutChar(pending, *lookup);
         }
     }
 
@@ -143,13 +143,13 @@ void LayoutKeySender::SendKeys(std::string_view Keys) {
     // state, not a key typed into the form.
     if (capsWasOn)
         tapNamed(vk::Capital);
-    ReleasePendingModifiers(pending);
+    releasePendingModifiers(pending);
     m_keyboard.endSend();
     if (m_stopped)
         throw TypingStopped();
 }
 
-void LayoutKeySender::TypeLayoutChar(Pending& pending, const KeyStroke& lookup) {
+void LayoutKeySender::typeLayoutChar(Pending& pending, const KeyStroke& lookup) {
     const bool shiftNeeded = (lookup.shiftState & shiftbit::Shift) != 0;
     if (shiftNeeded)
         sendNamed(vk::Shift, true);
@@ -176,12 +176,12 @@ void LayoutKeySender::TypeLayoutChar(Pending& pending, const KeyStroke& lookup) 
     for (std::size_t k = levelCount; k > 0; --k)
         sendNamed(levelKeys[k - 1], false);
 
-    ReleasePendingModifiers(pending);
+    releasePendingModifiers(pending);
     if (shiftNeeded)
         sendNamed(vk::Shift, false);
 }
 
-void LayoutKeySender::ReleasePendingModifiers(Pending& pending) {
+void LayoutKeySender::releasePendingModifiers(Pending& pending) {
     if (pending.alt) {
         sendNamed(vk::Menu, false);
         pending.alt = false;

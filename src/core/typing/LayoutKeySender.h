@@ -17,7 +17,7 @@ public:
     explicit LayoutKeySender(Keyboard& keyboard, std::function<void()> dispatchMessages = {});
     explicit LayoutKeySender(std::unique_ptr<Keyboard> keyboard, std::function<void()> dispatchMessages = {});
 
-    void SendKeys(std::string_view Keys) override;
+    void sendKeys(std::string_view Keys) override;
     void setKeyDelay(int milliseconds) override { m_keyboard.setKeyDelay(milliseconds); }
     void stop() override;
 
@@ -28,8 +28,8 @@ private:
         bool shift = false;
     };
 
-    void TypeLayoutChar(Pending& pending, const KeyStroke& lookup);
-    void ReleasePendingModifiers(Pending& pending);
+    void typeLayoutChar(Pending& pending, const KeyStroke& lookup);
+    void releasePendingModifiers(Pending& pending);
     void tapNamed(std::uint8_t virtualKey);
     void sendNamed(std::uint8_t virtualKey, bool down);
 

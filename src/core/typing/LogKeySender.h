@@ -12,7 +12,7 @@ namespace travek {
 class LogKeySender : public KeyOutput {
 public:
     explicit LogKeySender(std::FILE* out = stdout) : m_out(out) {}
-    void SendKeys(std::string_view Keys) override;
+    void sendKeys(std::string_view Keys) override;
 
 private:
     std::FILE* m_out;

@@ -17,7 +17,7 @@ namespace {
 // A token is a short printable text; anything else in the file is not one. A bad token costs only
 // the desktop's question at this start, so that is said once and the start goes on.
 std::string readRestoreToken() {
-    const std::string path = PortalKeyboard::RestoreTokenPath();
+    const std::string path = PortalKeyboard::restoreTokenPath();
     auto unusable = [](const std::string& why) {
         std::fprintf(stderr, "travek: %s; the desktop asks again whether TRAVEK may type\n", why.c_str());
         return std::string();
@@ -38,7 +38,7 @@ std::string readRestoreToken() {
 }
 
 void saveRestoreToken(const std::string& token) {
-    const std::string path = PortalKeyboard::RestoreTokenPath();
+    const std::string path = PortalKeyboard::restoreTokenPath();
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     try {
@@ -51,7 +51,7 @@ void saveRestoreToken(const std::string& token) {
 
 } // namespace
 
-std::string PortalKeyboard::RestoreTokenPath() {
+std::string PortalKeyboard::restoreTokenPath() {
     const char* state = std::getenv("XDG_STATE_HOME");
     if (state && *state == '/')
         return std::string(state) + "/travek/portal-restore-token";

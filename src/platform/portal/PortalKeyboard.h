@@ -42,7 +42,7 @@ public:
     void sendKey(std::uint32_t key, bool down) override;
 
     // Where the restore token is kept: $XDG_STATE_HOME/travek (~/.local/state/travek).
-    static std::string RestoreTokenPath();
+    static std::string restoreTokenPath();
 
 private:
     PortalKeyboard(std::unique_ptr<PortalConnection> connection, KeyWait& wait);

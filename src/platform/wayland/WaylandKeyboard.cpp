@@ -179,7 +179,7 @@ void WaylandKeyboard::check(const char* what) {
     throw Error(std::string("the connection to the Wayland compositor was lost: ") + std::strerror(error));
 }
 
-std::string WaylandKeyboard::KeymapText(const std::vector<std::uint32_t>& keysyms) {
+std::string WaylandKeyboard::keymapText(const std::vector<std::uint32_t>& keysyms) {
     std::string codes, symbols;
     std::uint32_t keycode = FirstKeycode;
     auto addKey = [&](std::uint32_t keysym) {
@@ -229,7 +229,7 @@ void WaylandKeyboard::useKeymapFor(const std::set<std::uint32_t>& keysyms) {
     m_keysyms.insert(m_keysyms.end(), added.begin(), added.end());
     if (m_keysyms.size() > capacity)
         m_keysyms.resize(capacity);
-    const std::string text = KeymapText(m_keysyms);
+    const std::string text = keymapText(m_keysyms);
     const int fd = memfd_create("travek-keymap", MFD_CLOEXEC);
     if (fd < 0)
         throw Error(std::string("cannot make a keymap for the Wayland keyboard: ") + std::strerror(errno));

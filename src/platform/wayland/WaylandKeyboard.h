@@ -46,7 +46,7 @@ public:
 
     // The keymap text for these keysyms (all with names, none a modifier, at most 244): the
     // modifiers first, then one key each, in this order.
-    static std::string KeymapText(const std::vector<std::uint32_t>& keysyms);
+    static std::string keymapText(const std::vector<std::uint32_t>& keysyms);
 
 private:
     struct Event {

@@ -17,7 +17,7 @@ std::optional<KeyStroke> KeysymKeyboard::lookupChar(char c) {
 }
 
 std::optional<std::uint32_t> KeysymKeyboard::namedKey(std::uint8_t virtualKey) {
-    const xkb_keysym_t keysym = X11KeymapLookup::VirtualKeyToKeysym(virtualKey);
+    const xkb_keysym_t keysym = X11KeymapLookup::virtualKeyToKeysym(virtualKey);
     if (keysym == XKB_KEY_NoSymbol)
         return std::nullopt;
     return keysym;

@@ -18,7 +18,7 @@ namespace travek {
 // Types on an X display through the XTEST extension, with its own xcb connection. The keymap is
 // held between calls: the server reports a new layout (setxkbmap, a desktop's layout switch), a
 // group switch and Caps Lock as XKB events on the connection, and they are read before every
-// SendKeys call, so a change is honoured at once without asking the server for the whole keymap
+// sendKeys call, so a change is honoured at once without asking the server for the whole keymap
 // each time.
 //
 // KEYDELAY is waited out here, through the program's KeyWait, before each press is sent: the

@@ -28,7 +28,7 @@ struct StateDeleter {
 
 } // namespace
 
-xkb_keysym_t X11KeymapLookup::VirtualKeyToKeysym(std::uint8_t virtualKey) {
+xkb_keysym_t X11KeymapLookup::virtualKeyToKeysym(std::uint8_t virtualKey) {
     switch (virtualKey) {
     case vk::Back:
         return XKB_KEY_BackSpace;
@@ -169,7 +169,7 @@ std::optional<xkb_keycode_t> X11KeymapLookup::keyForKeysym(xkb_keysym_t keysym) 
 }
 
 std::optional<xkb_keycode_t> X11KeymapLookup::keyForVirtualKey(std::uint8_t virtualKey) const {
-    const xkb_keysym_t keysym = VirtualKeyToKeysym(virtualKey);
+    const xkb_keysym_t keysym = virtualKeyToKeysym(virtualKey);
     if (keysym == XKB_KEY_NoSymbol)
         return std::nullopt;
     if (auto key = keyForKeysym(keysym))

@@ -31,7 +31,7 @@ public:
     // Named keys and modifiers; vk::AltGr is the ISO_Level3_Shift key.
     std::optional<xkb_keycode_t> keyForVirtualKey(std::uint8_t virtualKey) const;
 
-    static xkb_keysym_t VirtualKeyToKeysym(std::uint8_t virtualKey);
+    static xkb_keysym_t virtualKeyToKeysym(std::uint8_t virtualKey);
 
 private:
     std::unordered_map<char32_t, KeyStroke> m_chars;

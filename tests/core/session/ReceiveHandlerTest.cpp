@@ -163,7 +163,7 @@ TEST(ReceiveHandler, ChunksArrivingWhileTypingWaitForTheDispatch) {
     ReceiveHandler reentrant(b.definition, b.table, b.series, b.NK, b.separator,
                              {[&](std::string_view k) {
                                   typed.emplace_back(k);
-                                  if (nested < 100) { // every SendKeys call sees the next line arrive
+                                  if (nested < 100) { // every sendKeys call sees the next line arrive
                                       ++nested;
                                       const std::string line = "B: " + std::to_string(nested) + "\r";
                                       handler->receive(line.data(), static_cast<std::int32_t>(line.size()));

@@ -21,7 +21,7 @@ class LayoutKeySenderTest : public ::testing::Test {
 protected:
     std::string typed(std::string_view text) {
         keyboard.clear();
-        sender.SendKeys(text);
+        sender.sendKeys(text);
         return keyboard.describe();
     }
 
@@ -74,7 +74,7 @@ TEST_F(LayoutKeySenderTest, EveryNamedKeyTapsItsVirtualKey) {
     };
     for (const auto& [name, key] : names) {
         keyboard.clear();
-        sender.SendKeys(std::string("{") + name + "}");
+        sender.sendKeys(std::string("{") + name + "}");
         ASSERT_GE(keyboard.events().size(), 2u) << name;
         EXPECT_EQ(keyboard.events()[0], (RecordingKeyboard::Event{key, true})) << name;
         EXPECT_EQ(keyboard.events()[1], (RecordingKeyboard::Event{key, false})) << name;
@@ -112,15 +112,15 @@ TEST_F(LayoutKeySenderTest, CharactersWithoutKeyAreSkippedEvenAsPrefixOrBrace) {
 TEST_F(LayoutKeySenderTest, MessagesAreDispatchedBeforeEveryTenthPosition) {
     std::vector<std::size_t> eventsAtDispatch;
     LayoutKeySender counting(keyboard, [&] { eventsAtDispatch.push_back(keyboard.events().size()); });
-    counting.SendKeys(std::string(25, 'a'));
+    counting.sendKeys(std::string(25, 'a'));
     // Nine characters (18 events) are typed before position 10, nineteen before position 20.
     EXPECT_EQ(eventsAtDispatch, (std::vector<std::size_t>{18, 38}));
 
     // Positions jumped over by a named key do not count.
     dispatches = 0;
-    sender.SendKeys("12345678{TAB}x");
+    sender.sendKeys("12345678{TAB}x");
     EXPECT_EQ(dispatches, 0);
-    sender.SendKeys("123456789{TAB}");
+    sender.sendKeys("123456789{TAB}");
     EXPECT_EQ(dispatches, 1);
 }
 
@@ -146,11 +146,11 @@ TEST_F(LayoutKeySenderTest, NestedCallFromDispatchKeepsItsOwnState) {
     LayoutKeySender reentrant(keyboard, [&] {
         if (!nested) {
             nested = true;
-            reentrant.SendKeys("z");
+            reentrant.sendKeys("z");
         }
     });
     keyboard.clear();
-    reentrant.SendKeys("12345678^c");
+    reentrant.sendKeys("12345678^c");
     // The inner "z" comes before position 10, while the outer "^" is pending; it is typed without
     // Ctrl, and the outer "c" still gets its Ctrl.
     EXPECT_EQ(keyboard.describe(), "1 down, 1 up, 2 down, 2 up, 3 down, 3 up, 4 down, 4 up, 5 down, 5 up, "
@@ -165,13 +165,13 @@ TEST_F(LayoutKeySenderTest, AStopDropsTheRestReleasesWhatIsPendingAndGivesCapsLo
     LayoutKeySender stopped(keyboard, [&] { stopped.stop(); });
     keyboard.setCapsLock(true);
     keyboard.clear();
-    EXPECT_THROW(stopped.SendKeys("12345678^cdefg"), TypingStopped);
+    EXPECT_THROW(stopped.sendKeys("12345678^cdefg"), TypingStopped);
     EXPECT_EQ(keyboard.describe(), "Caps Lock down, Caps Lock up, 1 down, 1 up, 2 down, 2 up, 3 down, 3 up, "
                                    "4 down, 4 up, 5 down, 5 up, 6 down, 6 up, 7 down, 7 up, 8 down, 8 up, "
                                    "Ctrl down, Ctrl up, Caps Lock down, Caps Lock up, Ctrl up");
     EXPECT_EQ(keyboard.beginCount(), keyboard.endCount());
     keyboard.clear();
-    EXPECT_THROW(stopped.SendKeys("1"), TypingStopped);
+    EXPECT_THROW(stopped.sendKeys("1"), TypingStopped);
     EXPECT_EQ(keyboard.describe(), "");
 }
 
@@ -179,10 +179,10 @@ TEST(LogKeySenderTest, WritesOneLinePerCallExactlyAsPassed) {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
     LogKeySender log(file);
-    log.SendKeys("12,345");
-    log.SendKeys("");
-    log.SendKeys("{TAB}");
-    log.SendKeys(" a\xE4^@ ");
+    log.sendKeys("12,345");
+    log.sendKeys("");
+    log.sendKeys("{TAB}");
+    log.sendKeys(" a\xE4^@ ");
     std::rewind(file);
     std::string content;
     for (int c; (c = std::fgetc(file)) != EOF;)

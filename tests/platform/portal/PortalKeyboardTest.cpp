@@ -148,7 +148,7 @@ protected:
     // What typing keys ends with: empty when it worked.
     static std::string typingFailure(KeyOutput& keys, std::string_view text) {
         try {
-            keys.SendKeys(text);
+            keys.sendKeys(text);
             return {};
         } catch (const Error& error) {
             return error.what();
@@ -169,7 +169,7 @@ TEST_F(PortalKeyboardTest, AsksOnceThenSendsEachKeysymWithItsRelease) {
     // need AltGr on a German layout ("@@" types "@"; "€" is 0x80 in Windows-1252). The fake
     // portal handles key events concurrently, as the real one does: the order holds only because
     // each one waits for the answer to the one before.
-    keys->SendKeys("100,004{TAB}A^c@@\x80");
+    keys->sendKeys("100,004{TAB}A^c@@\x80");
 
     std::vector<std::string> expected{"CreateSession", "SelectDevices types=1 persist_mode=2", "Start"};
     for (unsigned keysym : {unsigned(XKB_KEY_1), unsigned(XKB_KEY_0), unsigned(XKB_KEY_0), unsigned(XKB_KEY_comma),
@@ -216,7 +216,7 @@ TEST_F(PortalKeyboardTest, ASessionTheDesktopEndsStopsTypingWithAReason) {
         QThread::msleep(5);
     }
     try {
-        keys->SendKeys("7");
+        keys->sendKeys("7");
         ADD_FAILURE() << "typing went on in a session the desktop had ended";
     } catch (const Error& error) {
         EXPECT_THAT(error.what(), HasSubstr("the desktop ended the keyboard session"));
@@ -269,10 +269,10 @@ TEST_F(PortalKeyboardTest, AStopDuringASlowTextDropsTheRest) {
     keys->setKeyDelay(1000);
     // Served by the keyboard's wait before the second key, as a signal would be.
     QTimer::singleShot(200, [&keys] { keys->stop(); });
-    EXPECT_THROW(keys->SendKeys("12345"), TypingStopped);
+    EXPECT_THROW(keys->sendKeys("12345"), TypingStopped);
     const auto all = calls();
     EXPECT_THAT(std::vector<std::string>(all.begin() + 3, all.end()), ElementsAreArray(tapEvents(XKB_KEY_1)));
-    EXPECT_THROW(keys->SendKeys("6"), TypingStopped);
+    EXPECT_THROW(keys->sendKeys("6"), TypingStopped);
 }
 
 } // namespace

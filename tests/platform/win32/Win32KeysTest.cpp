@@ -106,7 +106,7 @@ TEST_F(Win32KeyboardTest, ValueAndNamedKeyWithCapsLockOn) {
     capsState = 1;
     Win32Keyboard keyboard = recording();
     LayoutKeySender sender(keyboard);
-    sender.SendKeys("12,5{TAB}");
+    sender.sendKeys("12,5{TAB}");
     const std::vector<Call> expected{
         down(0x14), up(0x14),  down('1'), up('1'),    down('2'), up('2'),    down(0xBC),
         up(0xBC),   down('5'), up('5'),   down(0x09), up(0x09),  down(0x14), up(0x14),
@@ -118,7 +118,7 @@ TEST_F(Win32KeyboardTest, ValueAndNamedKeyWithCapsLockOn) {
 TEST_F(Win32KeyboardTest, PrefixKeysAndShift) {
     Win32Keyboard keyboard = recording();
     LayoutKeySender sender(keyboard);
-    sender.SendKeys("^C@f");
+    sender.sendKeys("^C@f");
     const std::vector<Call> expected{
         down(0x11), up(0x11),   down(0x10), down('C'), up('C'), up(0x11),
         up(0x10),   down(0x12), up(0x12),   down('F'), up('F'), up(0x12),
@@ -131,7 +131,7 @@ TEST_F(Win32KeyboardTest, PrefixKeysAndShift) {
 TEST_F(Win32KeyboardTest, OnlyCtrlAndAltTogetherAreHeld) {
     Win32Keyboard keyboard = recording(germanVkKeyScan);
     LayoutKeySender sender(keyboard);
-    sender.SendKeys("a@@`Z{\x16\n\x01");
+    sender.sendKeys("a@@`Z{\x16\n\x01");
     const std::vector<Call> expected{
         down('A'), up('A'), down(0x11), down(0x12), down('Q'),  up('Q'),   up(0x12), up(0x11), down(0x10),
         down('Y'), up('Y'), up(0x10),   down(0x11), down(0x12), down('7'), up('7'),  up(0x12), up(0x11),
@@ -159,7 +159,7 @@ TEST_F(Win32KeyboardTest, AStopEndsThePaceAndPressesNothingMore) {
     LayoutKeySender sender(keyboard);
     wait.output = &sender;
     try {
-        sender.SendKeys("1B{TAB}");
+        sender.sendKeys("1B{TAB}");
     } catch (const Error&) {
         // the rest of the text was dropped, and said so
     }

@@ -212,9 +212,9 @@ TEST_F(X11KeyboardXvfbTest, TypesValuesAndAltGrTextExactlyUnderUsAndDe) {
         SCOPED_TRACE(layout);
         setLayout(layout);
         window.clearOutput();
-        sender.SendKeys("12,345");
-        sender.SendKeys("{TAB}");
-        sender.SendKeys("{ENTER}");
+        sender.sendKeys("12,345");
+        sender.sendKeys("{TAB}");
+        sender.sendKeys("{ENTER}");
         const std::string value = "12,345<Tab><Enter>\n";
         EXPECT_EQ(window.readUntil(false, value, Patience), value);
         allTyped += value;
@@ -222,8 +222,8 @@ TEST_F(X11KeyboardXvfbTest, TypesValuesAndAltGrTextExactlyUnderUsAndDe) {
         window.clearOutput();
         // "@" is the Alt prefix and is doubled to be typed; braces around text would make a name,
         // so "}" comes first and "{" last.
-        sender.SendKeys("Mail: a.b@@c.de} Zoll{");
-        sender.SendKeys("{ENTER}");
+        sender.sendKeys("Mail: a.b@@c.de} Zoll{");
+        sender.sendKeys("{ENTER}");
         const std::string text = "Mail: a.b@c.de} Zoll{<Enter>\n";
         EXPECT_EQ(window.readUntil(false, text, Patience), text);
         allTyped += text;
@@ -240,14 +240,14 @@ TEST_F(X11KeyboardXvfbTest, DoubledDigitsArriveWholeWhereSameMillisecondRepeatsA
     Child window({TRAVEK_TEXTWIN, "--display", s_display, "--fold-repeats"});
     ASSERT_NE(window.readUntil(true, "ready", Patience).find("ready"), std::string::npos);
 
-    sender.SendKeys("0,004{TAB}-100,000{TAB}AAa@@@@{ENTER}");
+    sender.sendKeys("0,004{TAB}-100,000{TAB}AAa@@@@{ENTER}");
     std::string text = "0,004<Tab>-100,000<Tab>AAa@@<Enter>\n";
     EXPECT_EQ(window.readUntil(false, text, Patience), text);
 
     // A slow pace as well as full speed.
     keyboard->setKeyDelay(2);
     window.clearOutput();
-    sender.SendKeys("1.001{ENTER}");
+    sender.sendKeys("1.001{ENTER}");
     text = "1.001<Enter>\n";
     EXPECT_EQ(window.readUntil(false, text, Patience), text);
     EXPECT_EQ(window.stop(), 0);
@@ -274,8 +274,8 @@ TEST_F(X11KeyboardXvfbTest, CapsLockIsLeftOnAndDoesNotChangeTheText) {
     ASSERT_TRUE(keyboard->capsLockOn());
     keyboard->endSend();
 
-    sender.SendKeys("}Ab@@z,5^c{");
-    sender.SendKeys("{ENTER}");
+    sender.sendKeys("}Ab@@z,5^c{");
+    sender.sendKeys("{ENTER}");
     const std::string text = "}Ab@z,5<Ctrl+c>{<Enter>\n";
     EXPECT_EQ(window.readUntil(false, text, Patience), text);
 
