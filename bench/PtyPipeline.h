@@ -24,10 +24,10 @@ public:
         : m_handler(m_definition, m_table, m_series, m_decimals, DefaultKeySeparator,
                     {[keys = std::move(sendKeys)](std::string_view k) { keys(k); }, {}}) {
         m_definition.ChannelIds[1] = "A:";
-        m_table.StepCount = 1;
-        m_table.CurrentStep = 1;
-        m_table.StepChannel[1] = 1;
-        m_table.StepKeys[1] = "{TAB};";
+        m_table.stepCount = 1;
+        m_table.currentStep = 1;
+        m_table.stepChannel[1] = 1;
+        m_table.stepKeys[1] = "{TAB};";
     }
     ~PtyPipeline() {
         m_driver.close();

@@ -33,13 +33,13 @@ void receiveThreeLines(benchmark::State& state, bool log) {
     for (int k = 1; k <= 48; ++k)
         definition.ChannelIds[k] = "K" + std::to_string(k) + ":";
     SequenceTable table;
-    table.StepCount = 3;
-    table.CurrentStep = 1;
-    table.StepChannel[1] = 1;
-    table.StepChannel[2] = 17;
-    table.StepChannel[3] = 48;
-    table.StepKeys[1] = table.StepKeys[2] = "{TAB};";
-    table.StepKeys[3] = "{ENTER};";
+    table.stepCount = 3;
+    table.currentStep = 1;
+    table.stepChannel[1] = 1;
+    table.stepChannel[2] = 17;
+    table.stepChannel[3] = 48;
+    table.stepKeys[1] = table.stepKeys[2] = "{TAB};";
+    table.stepKeys[3] = "{ENTER};";
     SeriesSettings series;
     std::uint8_t NK = 3;
     char separator = DefaultKeySeparator;

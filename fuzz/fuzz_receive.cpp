@@ -1,7 +1,7 @@
 // The receive handler on arbitrary byte streams, cut into arbitrary chunks, with arbitrary
 // interface definitions and sequences. Some chunks arrive while a value is being typed, as they do
 // when typing lets the event loop run. Whatever arrives:
-// - the current step stays within 1..max(StepCount, 1),
+// - the current step stays within 1..max(stepCount, 1),
 // - the line buffer stays bounded,
 // - only formatted numbers and pieces of the user's own key strings are typed.
 
@@ -115,23 +115,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                                                : data.ConsumeIntegralInRange<std::uint8_t>(0, 6);
 
     SequenceTable table;
-    table.StepCount = data.ConsumeIntegralInRange<int>(0, MaxSteps);
-    table.CurrentStep = 1;
-    const auto filledSteps = std::min(table.StepCount, data.ConsumeIntegralInRange<int>(0, 8));
+    table.stepCount = data.ConsumeIntegralInRange<int>(0, MaxSteps);
+    table.currentStep = 1;
+    const auto filledSteps = std::min(table.stepCount, data.ConsumeIntegralInRange<int>(0, 8));
     for (int step = 1; step <= filledSteps; ++step) {
-        table.StepChannel[step] = data.ConsumeIntegralInRange<int>(0, MaxChannels);
-        table.StepKeys[step] = randomText(data, 24);
+        table.stepChannel[step] = data.ConsumeIntegralInRange<int>(0, MaxChannels);
+        table.stepKeys[step] = randomText(data, 24);
     }
     // The rest of the steps repeat the filled ones, so long sequences cost no input.
-    for (int step = filledSteps + 1; step <= table.StepCount; ++step) {
+    for (int step = filledSteps + 1; step <= table.stepCount; ++step) {
         const int from = filledSteps > 0 ? (step - 1) % filledSteps + 1 : 0;
-        table.StepChannel[step] = table.StepChannel[from];
-        table.StepKeys[step] = table.StepKeys[from];
+        table.stepChannel[step] = table.stepChannel[from];
+        table.stepKeys[step] = table.stepKeys[from];
     }
 
     SeriesSettings series;
-    series.ValXCount = data.ConsumeIntegralInRange<int>(-1, 4);
-    series.SeriesString = randomText(data, 24);
+    series.valuesPerSeries = data.ConsumeIntegralInRange<int>(-1, 4);
+    series.seriesString = randomText(data, 24);
 
     char separator = DefaultKeySeparator;
     if (data.ConsumeIntegralInRange<int>(0, 3) == 0)
@@ -143,19 +143,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     ReceiveHandler::Outputs outputs;
     outputs.sendKeys = [&](std::string_view keys) {
-        const int step = table.CurrentStep;
-        if (step < 1 || step > std::max(table.StepCount, 1))
+        const int step = table.currentStep;
+        if (step < 1 || step > std::max(table.stepCount, 1))
             fail("typing in step " + std::to_string(step));
         if (isFormattedNumber(keys, NK))
             ++stats.numbers;
-        else if (isPieceOf(keys, table.StepKeys[step], separator) ||
-                 isPieceOf(keys, series.SeriesString, separator))
+        else if (isPieceOf(keys, table.stepKeys[step], separator) ||
+                 isPieceOf(keys, series.seriesString, separator))
             ++stats.pieces;
         else
             fail("typed \"" + printable(keys) + "\", neither a number with " + std::to_string(NK) +
                  " decimals nor a piece of step " + std::to_string(step) + "'s keys \"" +
-                 printable(table.StepKeys[step]) + "\" or of the series string \"" +
-                 printable(series.SeriesString) + "\"");
+                 printable(table.stepKeys[step]) + "\" or of the series string \"" +
+                 printable(series.seriesString) + "\"");
         if (!duringTyping.empty()) {
             const std::string chunk = std::move(duringTyping.front());
             duringTyping.pop_front();
@@ -182,9 +182,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             continue;
         }
         handler.receive(chunk.data(), static_cast<std::int32_t>(chunk.size()));
-        if (table.CurrentStep < 1 || table.CurrentStep > std::max(table.StepCount, 1))
-            fail("CurrentStep " + std::to_string(table.CurrentStep) + " with StepCount " +
-                 std::to_string(table.StepCount));
+        if (table.currentStep < 1 || table.currentStep > std::max(table.stepCount, 1))
+            fail("currentStep " + std::to_string(table.currentStep) + " with stepCount " +
+                 std::to_string(table.stepCount));
         if (handler.partialLine().size() > LineReading::MaxLength)
             fail("the partial line grew to " + std::to_string(handler.partialLine().size()));
     }
@@ -194,8 +194,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         duringTyping.pop_front();
         handler.receive(chunk.data(), static_cast<std::int32_t>(chunk.size()));
     }
-    if (table.CurrentStep < 1 || table.CurrentStep > std::max(table.StepCount, 1))
-        fail("CurrentStep out of range at the end");
+    if (table.currentStep < 1 || table.currentStep > std::max(table.stepCount, 1))
+        fail("currentStep out of range at the end");
     if (handler.partialLine().size() > LineReading::MaxLength)
         fail("the partial line too long at the end");
     return 0;

@@ -19,21 +19,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     } catch (const Error&) {
         return 0; // the program reports it and keeps its settings
     }
-    if (read.SeriesString.find_first_of("\r\n") != std::string::npos)
+    if (read.seriesString.find_first_of("\r\n") != std::string::npos)
         fail("the series string holds a line end");
 
-    writeSeriesFile(output, read.ValXCount, read.SeriesString);
+    writeSeriesFile(output, read.valuesPerSeries, read.seriesString);
     SeriesFileContent again;
     try {
         again = readSeriesFile(output);
     } catch (const Error& e) {
         fail(std::string("a written series file does not read: ") + e.what());
     }
-    if (again.ValXCount != read.ValXCount)
-        fail("the count changed from " + std::to_string(read.ValXCount) + " to " +
-             std::to_string(again.ValXCount));
-    if (again.SeriesString != read.SeriesString)
-        fail("the series string changed from \"" + printable(read.SeriesString) + "\" to \"" +
-             printable(again.SeriesString) + "\"");
+    if (again.valuesPerSeries != read.valuesPerSeries)
+        fail("the count changed from " + std::to_string(read.valuesPerSeries) + " to " +
+             std::to_string(again.valuesPerSeries));
+    if (again.seriesString != read.seriesString)
+        fail("the series string changed from \"" + printable(read.seriesString) + "\" to \"" +
+             printable(again.seriesString) + "\"");
     return 0;
 }

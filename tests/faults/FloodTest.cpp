@@ -226,7 +226,7 @@ TEST_F(Flood, ADoubleClickWhileAValueIsTypedWaitsUntilTheValueIsDone) {
     EXPECT_FALSE(typingWhenClickHandled) << "the double-click was handled in the middle of the value";
     EXPECT_EQ(keys.typedText(), "1,50>mm\tmmmmmmmm");
     // The value moved the sequence on to step 2, then the double-click restarted it.
-    EXPECT_EQ(form->session().sequence().CurrentStep, 1);
+    EXPECT_EQ(form->session().sequence().currentStep, 1);
 }
 
 TEST_F(Flood, ClosingTheWindowWhileAValueIsTypedEndsTheTypingAtOnce) {

@@ -116,7 +116,7 @@ protected:
         before = snapshot(dir);
         // Something to save: every file would change.
         form->grid().setCell(2, 2, "{DOWN};");
-        state().Series.ValXCount = 7;
+        state().Series.valuesPerSeries = 7;
         state().Definition.InterfaceName = "BOX";
     }
 

@@ -56,20 +56,20 @@ struct ReceivingEnd {
         int n = 0;
         for (auto [channel, keys] : list) {
             ++n;
-            table.StepChannel[n] = channel;
-            table.StepKeys[n] = keys;
+            table.stepChannel[n] = channel;
+            table.stepKeys[n] = keys;
         }
-        table.StepCount = n;
-        table.CurrentStep = 1;
+        table.stepCount = n;
+        table.currentStep = 1;
     }
     // A sequence whose steps expect the given channels in turn, with no keys after the values.
     void expect(const std::vector<int>& channels) {
-        table.StepCount = static_cast<std::int32_t>(channels.size());
+        table.stepCount = static_cast<std::int32_t>(channels.size());
         for (std::size_t i = 0; i < channels.size(); ++i) {
-            table.StepChannel[i + 1] = channels[i];
-            table.StepKeys[i + 1] = "";
+            table.stepChannel[i + 1] = channels[i];
+            table.stepKeys[i + 1] = "";
         }
-        table.CurrentStep = 1;
+        table.currentStep = 1;
     }
     void feed(std::string_view bytes) {
         handler.receive(bytes.data(), static_cast<std::int32_t>(bytes.size()));

@@ -23,7 +23,7 @@ SeriesFileContent readSeriesFile(const std::string& path) {
     const auto number = parseInteger(text.substr(pos, wordEnd - pos));
     if (!number)
         throw Error(Error::InvalidNumericInput, nameForUser(path) + ": Ung\xFCltige numerische Eingabe");
-    result.ValXCount = *number;
+    result.valuesPerSeries = *number;
     // The rest of the number's line is skipped; the next line is the series string.
     std::size_t lineEnd = text.find_first_of("\r\n", wordEnd);
     if (lineEnd == std::string_view::npos)
@@ -32,12 +32,12 @@ SeriesFileContent readSeriesFile(const std::string& path) {
     if (text[lineEnd] == '\r' && pos < text.size() && text[pos] == '\n')
         ++pos;
     const std::size_t stringEnd = std::min(text.find_first_of("\r\n", pos), text.size());
-    result.SeriesString = std::string(text.substr(pos, stringEnd - pos));
+    result.seriesString = std::string(text.substr(pos, stringEnd - pos));
     return result;
 }
 
-void writeSeriesFile(const std::string& path, std::int32_t valXCount, const std::string& seriesString) {
-    writeFileAtomically(path, std::to_string(valXCount) + "\r\n" + seriesString + "\r\n");
+void writeSeriesFile(const std::string& path, std::int32_t valuesPerSeries, const std::string& seriesString) {
+    writeFileAtomically(path, std::to_string(valuesPerSeries) + "\r\n" + seriesString + "\r\n");
 }
 
 } // namespace travek

@@ -7,8 +7,8 @@ namespace travek {
 
 // A series file: the value count on its first line, the series key string on the second, CR LF.
 struct SeriesFileContent {
-    std::int32_t ValXCount = 0;
-    std::string SeriesString;
+    std::int32_t valuesPerSeries = 0;
+    std::string seriesString;
 };
 
 // Reads the first number of the file (blanks and line ends before it skipped, the rest of its line
@@ -17,6 +17,6 @@ struct SeriesFileContent {
 SeriesFileContent readSeriesFile(const std::string& path);
 
 // Writes the file anew, atomically. Throws Error.
-void writeSeriesFile(const std::string& path, std::int32_t valXCount, const std::string& seriesString);
+void writeSeriesFile(const std::string& path, std::int32_t valuesPerSeries, const std::string& seriesString);
 
 } // namespace travek

@@ -101,7 +101,7 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
     case LineOutcome::Note::OtherChannel:
         row.note =
             "Schritt " + std::to_string(outcome.step) + " erwartet Kanal " +
-            std::to_string(outcome.step >= 1 && outcome.step <= MaxSteps ? m_sequence.StepChannel[outcome.step]
+            std::to_string(outcome.step >= 1 && outcome.step <= MaxSteps ? m_sequence.stepChannel[outcome.step]
                                                                    : 0);
         break;
     case LineOutcome::Note::NoNumber:

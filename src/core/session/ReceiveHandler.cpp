@@ -65,7 +65,7 @@ void ReceiveHandler::handleLine() {
     const int channel = reading.channel;
     LineOutcome outcome;
     outcome.channel = channel;
-    outcome.step = m_table.CurrentStep;
+    outcome.step = m_table.currentStep;
     outcome.note = judge(channel, reading.value.has_value());
     // A gauge's error line or an empty cut holds no number: typing an invented one would corrupt
     // the record, so nothing is typed and the step waits for a real value.
@@ -101,30 +101,30 @@ void ReceiveHandler::handleLine() {
 }
 
 LineOutcome::Note ReceiveHandler::judge(int channel, bool hasNumber) const {
-    const int step = m_table.CurrentStep;
-    if (m_table.StepCount == 0)
+    const int step = m_table.currentStep;
+    if (m_table.stepCount == 0)
         return LineOutcome::Note::NoSequence;
-    if (channel == 0 || step < 1 || step > MaxSteps || channel != m_table.StepChannel[step])
+    if (channel == 0 || step < 1 || step > MaxSteps || channel != m_table.stepChannel[step])
         return LineOutcome::Note::OtherChannel;
     return hasNumber ? LineOutcome::Note::Typed : LineOutcome::Note::NoNumber;
 }
 
 std::string ReceiveHandler::dispatch(double value) {
-    const std::string keys = m_table.StepKeys[m_table.CurrentStep];
+    const std::string keys = m_table.stepKeys[m_table.currentStep];
     std::string typed = formatValue(0, m_NK, value);
     send(typed, LineOutcome::Part::Value);
-    typePieces(keys, LineOutcome::Part::StepKeys);
+    typePieces(keys, LineOutcome::Part::stepKeys);
 
-    ++m_series.ValueCounter;
-    if (m_series.ValXCount > 0 && m_series.ValueCounter >= m_series.ValXCount) {
-        typePieces(m_series.SeriesString, LineOutcome::Part::SeriesString);
-        m_series.ValueCounter = 0;
+    ++m_series.valueCounter;
+    if (m_series.valuesPerSeries > 0 && m_series.valueCounter >= m_series.valuesPerSeries) {
+        typePieces(m_series.seriesString, LineOutcome::Part::seriesString);
+        m_series.valueCounter = 0;
     }
 
-    ++m_table.CurrentStep;
-    if (m_table.CurrentStep > m_table.StepCount)
-        m_table.CurrentStep = 1;
-    setPanel(StatusPanel::CurrentStep, std::to_string(m_table.CurrentStep));
+    ++m_table.currentStep;
+    if (m_table.currentStep > m_table.stepCount)
+        m_table.currentStep = 1;
+    setPanel(StatusPanel::CurrentStep, std::to_string(m_table.currentStep));
     return typed;
 }
 

@@ -33,7 +33,7 @@ struct LineOutcome {
     Note note = Note::Typed;
     // The part of the line's keys that the keyboard failed on (NotTyped); what came before it was
     // sent.
-    enum class Part { Value, StepKeys, SeriesString };
+    enum class Part { Value, stepKeys, seriesString };
     Part failedPart = Part::Value;
     std::string failure; // why the keyboard failed (NotTyped), what has the focus (WrongWindow)
     std::string window;  // the title of the window that got the value, or had the focus when it was refused

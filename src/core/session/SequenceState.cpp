@@ -11,18 +11,18 @@ namespace travek {
 
 void restartSequence(const GridModel& grid, SequenceTable& table) {
     // A loaded sequence file may give the grid more than 99 step rows; only the first 99 count.
-    table.StepCount = std::clamp(firstBlankRow(grid, 1) - grid.fixedRows(), 0, MaxSteps);
-    table.CurrentStep = 1;
+    table.stepCount = std::clamp(firstBlankRow(grid, 1) - grid.fixedRows(), 0, MaxSteps);
+    table.currentStep = 1;
 }
 
 void copyStepsFromGrid(const GridModel& grid, SequenceTable& table) {
     for (int row = 1; row <= MaxSteps; ++row) {
         if (row < grid.rowCount()) {
-            table.StepChannel[row] = leadingInt(removeBlanks(grid.cell(1, row)));
-            table.StepKeys[row] = cutKeyString(grid.cell(2, row), MaxStepKeysLength);
+            table.stepChannel[row] = leadingInt(removeBlanks(grid.cell(1, row)));
+            table.stepKeys[row] = cutKeyString(grid.cell(2, row), MaxStepKeysLength);
         } else {
-            table.StepChannel[row] = 0;
-            table.StepKeys[row].clear();
+            table.stepChannel[row] = 0;
+            table.stepKeys[row].clear();
         }
     }
 }

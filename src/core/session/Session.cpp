@@ -75,8 +75,8 @@ void Session::buildGrid() {
 }
 
 void Session::showSeriesSettings() {
-    m_view.showSeriesString(m_state.Series.SeriesString);
-    m_view.showSeriesCount("[" + std::to_string(m_state.Series.ValXCount) + "]");
+    m_view.showSeriesString(m_state.Series.seriesString);
+    m_view.showSeriesCount("[" + std::to_string(m_state.Series.valuesPerSeries) + "]");
 }
 
 void Session::showCaption() { m_view.setCaption(std::string(Caption) + "  " + m_state.Definition.InterfaceName); }
@@ -88,8 +88,8 @@ void Session::showPortState() {
 
 void Session::restartSequence() {
     travek::restartSequence(m_grid, m_sequence);
-    m_view.setPanelText(StatusPanel::StepCount, std::to_string(m_sequence.StepCount));
-    m_view.setPanelText(StatusPanel::CurrentStep, std::to_string(m_sequence.CurrentStep));
+    m_view.setPanelText(StatusPanel::StepCount, std::to_string(m_sequence.stepCount));
+    m_view.setPanelText(StatusPanel::CurrentStep, std::to_string(m_sequence.currentStep));
     copyStepsFromGrid(m_grid, m_sequence);
 }
 
@@ -174,18 +174,18 @@ void Session::loadSequence(int col, int row) {
 
 void Session::editSeriesCount() {
     int value = 0;
-    if (!m_view.runSeriesCountDialog(SeriesCountInput(m_state.Series.ValXCount), value))
+    if (!m_view.runSeriesCountDialog(SeriesCountInput(m_state.Series.valuesPerSeries), value))
         return;
-    m_state.Series.ValXCount = value;
+    m_state.Series.valuesPerSeries = value;
     showSeriesSettings();
     m_files.changed();
 }
 
 void Session::editSeriesString() {
     std::string edited;
-    if (!editKeyString(m_state.Series.SeriesString, 0, edited))
+    if (!editKeyString(m_state.Series.seriesString, 0, edited))
         return;
-    m_state.Series.SeriesString = std::move(edited);
+    m_state.Series.seriesString = std::move(edited);
     showSeriesSettings();
     m_files.changed();
 }

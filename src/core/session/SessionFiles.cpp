@@ -63,8 +63,8 @@ bool SessionFiles::loadSaved() {
 bool SessionFiles::readSeriesSettings(const std::string& file) {
     try {
         const SeriesFileContent series = readSeriesFile(file);
-        m_state.Series.ValXCount = series.ValXCount;
-        m_state.Series.SeriesString = series.SeriesString;
+        m_state.Series.valuesPerSeries = series.valuesPerSeries;
+        m_state.Series.seriesString = series.seriesString;
         return true;
     } catch (const Error& error) {
         if (error.code() == EFBIG)
@@ -76,7 +76,7 @@ bool SessionFiles::readSeriesSettings(const std::string& file) {
 
 void SessionFiles::saveSequenceAs(const std::string& file) {
     saveGridToFile(m_grid, file);
-    writeSeriesFile(seriesFileFor(file), m_state.Series.ValXCount, m_state.Series.SeriesString);
+    writeSeriesFile(seriesFileFor(file), m_state.Series.valuesPerSeries, m_state.Series.seriesString);
 }
 
 void SessionFiles::loadSequenceFrom(const std::string& file) {
@@ -86,8 +86,8 @@ void SessionFiles::loadSequenceFrom(const std::string& file) {
     loaded.onRowCountChanged = nullptr;
     loaded.onCellChanged = nullptr;
     loadGridFromFile(loaded, file);
-    m_state.Series.ValXCount = 0;
-    m_state.Series.SeriesString.clear();
+    m_state.Series.valuesPerSeries = 0;
+    m_state.Series.seriesString.clear();
     m_view.beginGridUpdate();
     m_grid.setRowCount(loaded.rowCount());
     for (int r = 0; r < loaded.rowCount(); ++r)
@@ -121,7 +121,7 @@ std::vector<std::string> SessionFiles::save() {
         IniFile::writeValue(path, "PARAMETER", "INTERFACE", m_state.Definition.InterfaceName);
     });
     attempt(SeriesFileName, [this](const std::string& path) {
-        writeSeriesFile(path, m_state.Series.ValXCount, m_state.Series.SeriesString);
+        writeSeriesFile(path, m_state.Series.valuesPerSeries, m_state.Series.seriesString);
     });
     return errors;
 }

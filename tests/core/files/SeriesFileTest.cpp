@@ -11,21 +11,21 @@ TEST(SeriesFile, RoundTripAndTolerantReading) {
     writeSeriesFile(dir.file("a.pst"), 12, "{ENTER};");
     EXPECT_EQ(dir.read("a.pst"), "12\r\n{ENTER};\r\n");
     auto c = readSeriesFile(dir.file("a.pst"));
-    EXPECT_EQ(c.ValXCount, 12);
-    EXPECT_EQ(c.SeriesString, "{ENTER};");
+    EXPECT_EQ(c.valuesPerSeries, 12);
+    EXPECT_EQ(c.seriesString, "{ENTER};");
 
     dir.write("b.pst", "\r\n  7 rest of line\r\n{TAB}; x \n");
     c = readSeriesFile(dir.file("b.pst"));
-    EXPECT_EQ(c.ValXCount, 7);
-    EXPECT_EQ(c.SeriesString, "{TAB}; x ");
+    EXPECT_EQ(c.valuesPerSeries, 7);
+    EXPECT_EQ(c.seriesString, "{TAB}; x ");
 
     dir.write("c.pst", "0\r\n");
     c = readSeriesFile(dir.file("c.pst"));
-    EXPECT_EQ(c.ValXCount, 0);
-    EXPECT_EQ(c.SeriesString, "");
+    EXPECT_EQ(c.valuesPerSeries, 0);
+    EXPECT_EQ(c.seriesString, "");
 
     dir.write("d.pst", "");
-    EXPECT_EQ(readSeriesFile(dir.file("d.pst")).ValXCount, 0);
+    EXPECT_EQ(readSeriesFile(dir.file("d.pst")).valuesPerSeries, 0);
 }
 
 TEST(SeriesFile, ErrorsAreReported) {

@@ -24,7 +24,7 @@ TEST_F(PortReconnectTest, ALostPortIsTriedAgainEverySecondAndTheSequenceGoesOn) 
     loop.advance(1s);
     const std::string first = "A: 1,00\r";
     receive(first);
-    EXPECT_EQ(sequence().CurrentStep, 2);
+    EXPECT_EQ(sequence().currentStep, 2);
 
     // The adapter is pulled: the driver closes the port and says so.
     device->open = false;

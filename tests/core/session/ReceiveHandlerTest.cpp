@@ -29,7 +29,7 @@ TEST(ReceiveHandler, WorkedExample) {
     EXPECT_EQ(b.panels[StatusPanel::Line], "B: +012,345 ");
     EXPECT_EQ(b.panels[StatusPanel::Channel], "2 [OK]");
     EXPECT_THAT(b.typed, ElementsAre("12,345", "{TAB}"));
-    EXPECT_EQ(b.table.CurrentStep, 1); // one step: wraps
+    EXPECT_EQ(b.table.currentStep, 1); // one step: wraps
     EXPECT_EQ(b.panels[StatusPanel::CurrentStep], "1");
     EXPECT_EQ(b.handler.partialLine(), "");
 }
@@ -107,12 +107,12 @@ TEST(ReceiveHandler, TextWithoutANumberTypesNothingAndKeepsTheStep) {
     b.feed("B: ERR\r");
     b.feed("B:\r");
     EXPECT_TRUE(b.typed.empty());
-    EXPECT_EQ(b.table.CurrentStep, 1);
+    EXPECT_EQ(b.table.currentStep, 1);
     EXPECT_EQ(b.panels[StatusPanel::Channel], "2 [OK]");
     EXPECT_EQ(b.panels[StatusPanel::Line], "B:");
     b.feed("B: 12,5mm\r"); // a unit after the number is ignored
     EXPECT_THAT(b.typed, ElementsAre("12,500", "{TAB}"));
-    EXPECT_EQ(b.table.CurrentStep, 2);
+    EXPECT_EQ(b.table.currentStep, 2);
 }
 
 TEST(ReceiveHandler, OtherChannelsAndEmptyTablesTypeNothing) {
@@ -122,23 +122,23 @@ TEST(ReceiveHandler, OtherChannelsAndEmptyTablesTypeNothing) {
     b.feed("A: 1,0\r");
     EXPECT_TRUE(b.typed.empty());
     EXPECT_EQ(b.panels[StatusPanel::Channel], "1 [OK]");
-    b.table.StepCount = 0;
+    b.table.stepCount = 0;
     b.feed("B: 1,0\r");
     EXPECT_TRUE(b.typed.empty());
-    EXPECT_EQ(b.series.ValueCounter, 0);
+    EXPECT_EQ(b.series.valueCounter, 0);
 }
 
 TEST(ReceiveHandler, SeriesStringAndWrapAndEmptyPieces) {
     Bench b;
     b.NK = 1;
-    b.series.ValXCount = 2;
-    b.series.SeriesString = "{ENTER};";
+    b.series.valuesPerSeries = 2;
+    b.series.seriesString = "{ENTER};";
     b.steps({{2, "{TAB};;"}, {2, "x;"}, {2, ""}});
     b.feed("B: 1\rB: 2\rB: 3\r");
     EXPECT_THAT(b.typed, ElementsAre("1,0", "{TAB}", "2,0", "x", "{ENTER}", "3,0"));
-    EXPECT_EQ(b.table.CurrentStep, 1);
+    EXPECT_EQ(b.table.currentStep, 1);
     EXPECT_EQ(b.panels[StatusPanel::CurrentStep], "1");
-    EXPECT_EQ(b.series.ValueCounter, 1);
+    EXPECT_EQ(b.series.valueCounter, 1);
 }
 
 TEST(ReceiveHandler, LineBufferStaysBoundedWithoutCR) {
@@ -188,8 +188,8 @@ TEST(ReceiveHandler, BurstOfLinesOverThreeStepsWithSeries) {
     b.definition.ChannelIds[1] = "A";
     b.definition.ChannelIds[3] = "C";
     b.steps({{1, "{TAB};"}, {3, "{TAB};"}, {2, "{ENTER};"}});
-    b.series.ValXCount = 7;
-    b.series.SeriesString = "{DOWN};{HOME};";
+    b.series.valuesPerSeries = 7;
+    b.series.seriesString = "{DOWN};{HOME};";
     std::string burst;
     const char ids[] = {'A', 'C', 'B'};
     for (int i = 0; i < 100; ++i)
@@ -205,7 +205,7 @@ TEST(ReceiveHandler, BurstOfLinesOverThreeStepsWithSeries) {
         }
     }
     EXPECT_EQ(b.typed, expected);
-    EXPECT_EQ(b.table.CurrentStep, 100 % 3 + 1);
+    EXPECT_EQ(b.table.currentStep, 100 % 3 + 1);
 }
 
 // The port is lost and opened anew while a value is typed: what the old device sent and was not
@@ -229,8 +229,8 @@ TEST(ReceiveHandler, AFailureNamesThePartItHitAndStopsTheLine) {
     Bench b;
     b.NK = 2;
     b.steps({{2, "{TAB};{TAB};"}});
-    b.series.ValXCount = 1;
-    b.series.SeriesString = "---;";
+    b.series.valuesPerSeries = 1;
+    b.series.seriesString = "---;";
     auto line = [&](const std::string& failing) {
         b.failOn = failing;
         b.typed.clear();
@@ -244,9 +244,9 @@ TEST(ReceiveHandler, AFailureNamesThePartItHitAndStopsTheLine) {
     EXPECT_TRUE(b.typed.empty());
     const std::vector<LineOutcome>& outcomes = b.outcomes;
     ASSERT_EQ(outcomes.size(), 3u);
-    EXPECT_EQ(outcomes[0].failedPart, LineOutcome::Part::StepKeys);
+    EXPECT_EQ(outcomes[0].failedPart, LineOutcome::Part::stepKeys);
     EXPECT_EQ(outcomes[0].typed, "1,50");
-    EXPECT_EQ(outcomes[1].failedPart, LineOutcome::Part::SeriesString);
+    EXPECT_EQ(outcomes[1].failedPart, LineOutcome::Part::seriesString);
     EXPECT_EQ(outcomes[1].typed, "1,50");
     EXPECT_EQ(outcomes[2].failedPart, LineOutcome::Part::Value);
     EXPECT_EQ(outcomes[2].typed, "");

@@ -31,7 +31,7 @@ TEST_F(SessionTest, OpensWithNinetyNineEmptyStepsOrTheSavedSequenceAndSeriesSett
     // Without ablauf.abl the series file is not read.
     dir.write("ablauf.pst", "12\r\nx;\r\n");
     open();
-    EXPECT_EQ(state().Series.ValXCount, 0);
+    EXPECT_EQ(state().Series.valuesPerSeries, 0);
 
     dir.write("ablauf.abl", stepsFile(5));
     dir.write("ablauf.pst", "12\r\n{ENTER};\r\n");
@@ -39,8 +39,8 @@ TEST_F(SessionTest, OpensWithNinetyNineEmptyStepsOrTheSavedSequenceAndSeriesSett
     EXPECT_EQ(session->grid().rowCount(), 6);
     EXPECT_EQ(view.seriesCount, "[12]");
     EXPECT_EQ(view.seriesString, "{ENTER};");
-    EXPECT_EQ(sequence().StepCount, 5);
-    EXPECT_EQ(sequence().StepKeys[3], "k3;");
+    EXPECT_EQ(sequence().stepCount, 5);
+    EXPECT_EQ(sequence().stepKeys[3], "k3;");
     EXPECT_EQ(view.panels[StatusPanel::StepCount], "5");
 
     // A bad series file is reported once; the grid is loaded and the sequence follows it.
@@ -49,7 +49,7 @@ TEST_F(SessionTest, OpensWithNinetyNineEmptyStepsOrTheSavedSequenceAndSeriesSett
     view.seriesCount = "[ ]";
     open();
     EXPECT_THAT(view.errors, ElementsAre("ablauf.pst: Ung\xFCltige numerische Eingabe"));
-    EXPECT_EQ(sequence().StepCount, 3);
+    EXPECT_EQ(sequence().stepCount, 3);
     EXPECT_EQ(view.seriesCount, "[ ]");
 }
 
@@ -57,7 +57,7 @@ TEST_F(SessionTest, EditingACellAsksTheDialogOfItsColumnAndRestartsTheSequence) 
     open();
     session->channels().setChannelCount(5);
     fillSteps({{"1", "a;{TAB};"}, {"2", ""}});
-    sequence().CurrentStep = 2;
+    sequence().currentStep = 2;
 
     view.channelDialog = [](ChannelChoice& choice) {
         choice.select(2);
@@ -66,14 +66,14 @@ TEST_F(SessionTest, EditingACellAsksTheDialogOfItsColumnAndRestartsTheSequence) 
     session->editCell(1, 3);
     EXPECT_EQ(session->grid().cell(1, 3), "3");
     EXPECT_EQ(view.active, "Init Interface notwendig");
-    EXPECT_EQ(sequence().StepCount, 3);
-    EXPECT_EQ(sequence().StepChannel[3], 3);
-    EXPECT_EQ(sequence().CurrentStep, 1);
+    EXPECT_EQ(sequence().stepCount, 3);
+    EXPECT_EQ(sequence().stepChannel[3], 3);
+    EXPECT_EQ(sequence().currentStep, 1);
     EXPECT_EQ(view.panels[StatusPanel::StepCount], "3");
 
     // Cancelled: the cell stays, the sequence starts again all the same.
     view.active = "Active";
-    sequence().CurrentStep = 2;
+    sequence().currentStep = 2;
     view.channelDialog = [](ChannelChoice& choice) {
         choice.select(4);
         return false;
@@ -81,7 +81,7 @@ TEST_F(SessionTest, EditingACellAsksTheDialogOfItsColumnAndRestartsTheSequence) 
     session->editCell(1, 2);
     EXPECT_EQ(session->grid().cell(1, 2), "2");
     EXPECT_EQ(view.active, "Active");
-    EXPECT_EQ(sequence().CurrentStep, 1);
+    EXPECT_EQ(sequence().currentStep, 1);
     // The choice is offered again next time.
     view.channelDialog = [](ChannelChoice& choice) {
         EXPECT_EQ(choice.selected(), 4);
@@ -98,7 +98,7 @@ TEST_F(SessionTest, EditingACellAsksTheDialogOfItsColumnAndRestartsTheSequence) 
     };
     session->editCell(2, 1);
     EXPECT_EQ(session->grid().cell(2, 1), "a;{ENTER};{TAB};");
-    EXPECT_EQ(sequence().StepKeys[1], "a;{ENTER};{TAB};");
+    EXPECT_EQ(sequence().stepKeys[1], "a;{ENTER};{TAB};");
     view.keyDialog = [](KeyActionList& list) {
         list.remove(0);
         return false;
@@ -135,7 +135,7 @@ TEST_F(SessionTest, InsertingAndDeletingRowsMoveTheStepsAndKeepTheRowCount) {
     EXPECT_EQ(session->grid().cell(1, 99), ""); // the last row is lost
     EXPECT_EQ(view.cell, std::make_pair(2, 5));
     // Only the grid changed; the running copy follows at the next double-click.
-    EXPECT_EQ(sequence().StepCount, 0);
+    EXPECT_EQ(sequence().stepCount, 0);
 
     session->grid().setCell(1, 99, "x");
     session->deleteRow(1, 1);
@@ -157,24 +157,24 @@ TEST_F(SessionTest, InsertingAndDeletingRowsMoveTheStepsAndKeepTheRowCount) {
 
 TEST_F(SessionTest, TheSeriesCountAndStringAreEditedThroughTheirDialogs) {
     open();
-    state().Series.ValueCounter = 3;
+    state().Series.valueCounter = 3;
     view.countDialog = [](const SeriesCountInput& input, int& value) {
         EXPECT_EQ(input.text(), "0");
         value = SeriesCountInput::valueOf(" 1 0");
         return true;
     };
     session->editSeriesCount();
-    EXPECT_EQ(state().Series.ValXCount, 10);
+    EXPECT_EQ(state().Series.valuesPerSeries, 10);
     EXPECT_EQ(view.seriesCount, "[10]");
     view.countDialog = [](const SeriesCountInput&, int& value) {
         value = 25;
         return false;
     };
     session->editSeriesCount();
-    EXPECT_EQ(state().Series.ValXCount, 10);
-    EXPECT_EQ(state().Series.ValueCounter, 3);
+    EXPECT_EQ(state().Series.valuesPerSeries, 10);
+    EXPECT_EQ(state().Series.valueCounter, 3);
 
-    state().Series.SeriesString = "{ENTER};";
+    state().Series.seriesString = "{ENTER};";
     view.keyDialog = [](KeyActionList& list) {
         EXPECT_THAT(list.entries(), ElementsAre("{ENTER}"));
         for (int i = 0; i < 20; ++i) // no limit for the series string
@@ -182,8 +182,8 @@ TEST_F(SessionTest, TheSeriesCountAndStringAreEditedThroughTheirDialogs) {
         return true;
     };
     session->editSeriesString();
-    EXPECT_EQ(state().Series.SeriesString.size(), 8u + 20 * 6);
-    EXPECT_EQ(view.seriesString, state().Series.SeriesString);
+    EXPECT_EQ(state().Series.seriesString.size(), 8u + 20 * 6);
+    EXPECT_EQ(view.seriesString, state().Series.seriesString);
 }
 
 TEST_F(SessionTest, StartUpActivatesTheBoxOneChannelCommandEveryHundredMilliseconds) {
@@ -376,7 +376,7 @@ TEST_F(TargetWindowSessionTest, AValueForAnotherWindowIsNotTypedAnywhereAndTheSt
     focus.focus("thunderbird", "thunderbird", "Posteingang; neu");
     measure("A: 2,5\r");
     EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}")) << "neither the value nor its keys";
-    EXPECT_EQ(sequence().CurrentStep, 2);
+    EXPECT_EQ(sequence().currentStep, 2);
     EXPECT_EQ(view.beeps, 1);
     EXPECT_EQ(view.panels[StatusPanel::Line], "Zielfenster nicht aktiv: Posteingang; neu (thunderbird, thunderbird)");
     // Nothing has the focus, or the desktop cannot be asked: refused alike.
@@ -393,7 +393,7 @@ TEST_F(TargetWindowSessionTest, AValueForAnotherWindowIsNotTypedAnywhereAndTheSt
     focus.failure.clear();
     measure("A: 3,5\r");
     EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}", "3,50", "{ENTER}"));
-    EXPECT_EQ(sequence().CurrentStep, 1);
+    EXPECT_EQ(sequence().currentStep, 1);
 
     const std::string log = dir.read("log.csv");
     EXPECT_NE(log.find(";1;2;A: 2,5;;\"nicht getippt: Zielfenster nicht aktiv (Posteingang; neu (thunderbird, "

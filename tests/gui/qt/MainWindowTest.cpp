@@ -155,8 +155,8 @@ TEST_F(MainWindowView, FirstRunShowsNinetyNineNumberedEmptyStepsAndNoSeriesCount
     EXPECT_TRUE(model->flags(model->index(4, 2)) & Qt::ItemIsSelectable);
     EXPECT_EQ(form->gridView->editTriggers(), QAbstractItemView::NoEditTriggers);
 
-    EXPECT_EQ(form->session().sequence().StepCount, 0);
-    EXPECT_EQ(form->session().sequence().CurrentStep, 1);
+    EXPECT_EQ(form->session().sequence().stepCount, 0);
+    EXPECT_EQ(form->session().sequence().currentStep, 1);
     EXPECT_EQ(form->panelText(StatusPanel::StepCount), "0");
     EXPECT_EQ(form->panelText(StatusPanel::CurrentStep), "1");
     for (StatusPanel panel : {StatusPanel::Port, StatusPanel::Interface, StatusPanel::Channel, StatusPanel::Line})
@@ -203,7 +203,7 @@ TEST_F(MainWindowView, QtsOwnTextsAreGerman) {
 TEST_F(MainWindowView, ChannelDoubleClickWritesTheChosenChannelAndAsksForInitialisation) {
     create();
     fillSteps({{"1", ""}, {"2", ""}});
-    form->session().sequence().CurrentStep = 2;
+    form->session().sequence().currentStep = 2;
     runner->then([](QDialog& dialog) {
         auto& channels = dynamic_cast<ChannelDialog&>(dialog);
         channels.channelList->setCurrentRow(2);
@@ -212,9 +212,9 @@ TEST_F(MainWindowView, ChannelDoubleClickWritesTheChosenChannelAndAsksForInitial
     doubleClickCell(1, 3);
     EXPECT_EQ(grid().cell(1, 3), "3");
     EXPECT_EQ(form->activeLabel->text(), "Init Interface notwendig");
-    EXPECT_EQ(form->session().sequence().StepCount, 3);
-    EXPECT_EQ(form->session().sequence().StepChannel[3], 3);
-    EXPECT_EQ(form->session().sequence().CurrentStep, 1);
+    EXPECT_EQ(form->session().sequence().stepCount, 3);
+    EXPECT_EQ(form->session().sequence().stepChannel[3], 3);
+    EXPECT_EQ(form->session().sequence().currentStep, 1);
     EXPECT_EQ(form->panelText(StatusPanel::StepCount), "3");
     EXPECT_EQ(form->panelText(StatusPanel::CurrentStep), "1");
 }
@@ -240,16 +240,16 @@ TEST_F(MainWindowView, KeysActOnTheCurrentCellAndADoubleClickOutsideTheCellsRest
     editKeys([](KeyActionDialog& keys) { EXPECT_EQ(keys.entries(), QStringList{"a"}); }, false);
     QTest::keyClick(form->gridView, Qt::Key_F2);
 
-    form->session().sequence().CurrentStep = 2;
+    form->session().sequence().currentStep = 2;
     form->resize(435, 2400); // taller than the 99 steps
     QApplication::processEvents();
     const QPoint belowTheSteps(5, form->gridView->viewport()->height() - 3);
     ASSERT_FALSE(form->gridView->indexAt(belowTheSteps).isValid());
     QTest::mouseDClick(form->gridView->viewport(), Qt::LeftButton, {}, belowTheSteps);
-    EXPECT_EQ(form->session().sequence().CurrentStep, 1);
-    form->session().sequence().CurrentStep = 2;
+    EXPECT_EQ(form->session().sequence().currentStep, 1);
+    form->session().sequence().currentStep = 2;
     QTest::mouseDClick(form->gridView->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
-    EXPECT_EQ(form->session().sequence().CurrentStep, 1);
+    EXPECT_EQ(form->session().sequence().currentStep, 1);
     EXPECT_EQ(form->panelText(StatusPanel::CurrentStep), "1");
 }
 
@@ -276,7 +276,7 @@ TEST_F(MainWindowView, KeyDoubleClickEditsTheStepsKeyList) {
         true);
     doubleClickCell(2, 1);
     EXPECT_EQ(grid().cell(2, 1), "a;{ENTER};{TAB};");
-    EXPECT_EQ(form->session().sequence().StepKeys[1], "a;{ENTER};{TAB};");
+    EXPECT_EQ(form->session().sequence().stepKeys[1], "a;{ENTER};{TAB};");
 
     editKeys([](KeyActionDialog& keys) { QTest::mouseClick(keys.addButton, Qt::LeftButton); }, false);
     doubleClickCell(2, 1);
@@ -357,7 +357,7 @@ TEST_F(MainWindowView, DoubleClickOnTheSeriesCountAsksForItWithTheNumberSelected
         return dialog.result();
     });
     QTest::mouseDClick(form->seriesCountLabel, Qt::LeftButton);
-    EXPECT_EQ(state().Series.ValXCount, 10);
+    EXPECT_EQ(state().Series.valuesPerSeries, 10);
     EXPECT_EQ(form->seriesCountLabel->text(), "[10]");
 
     runner->then([](QDialog& dialog) {
@@ -373,7 +373,7 @@ TEST_F(MainWindowView, DoubleClickOnTheSeriesCountAsksForItWithTheNumberSelected
 
 TEST_F(MainWindowView, SeriesStringIsEditedInTheKeyActionList) {
     create();
-    state().Series.SeriesString = "{ENTER};";
+    state().Series.seriesString = "{ENTER};";
     editKeys(
         [](KeyActionDialog& keys) {
             EXPECT_EQ(keys.entries(), QStringList{"{ENTER}"});
@@ -383,12 +383,12 @@ TEST_F(MainWindowView, SeriesStringIsEditedInTheKeyActionList) {
         },
         true);
     QTest::mouseDClick(form->seriesStringLabel, Qt::LeftButton);
-    EXPECT_EQ(state().Series.SeriesString, "{ENTER};{TAB};");
+    EXPECT_EQ(state().Series.seriesString, "{ENTER};{TAB};");
     EXPECT_EQ(form->seriesStringLabel->text(), "{ENTER};{TAB};");
 
     editKeys([](KeyActionDialog& keys) { keys.entryList->clear(); }, false);
     form->editSeriesString();
-    EXPECT_EQ(state().Series.SeriesString, "{ENTER};{TAB};");
+    EXPECT_EQ(state().Series.seriesString, "{ENTER};{TAB};");
 }
 
 TEST_F(MainWindowView, ErrorBoxHelperGoesThroughTheRunner) {

@@ -166,7 +166,7 @@ TEST_F(Program, ActivatesTheBoxTypesInSequenceOrderAndRestoresItsStateAtTheNextS
     form.reset();
     start();
     EXPECT_EQ(form->grid().cell(2, 2), "{DOWN};");
-    EXPECT_EQ(form->session().sequence().StepCount, 3);
+    EXPECT_EQ(form->session().sequence().stepCount, 3);
     EXPECT_EQ(form->seriesStringLabel->text(), "---;");
     form->session().startUp();
     EXPECT_EQ(state().Definition.InterfaceName, "BOX");
@@ -255,7 +255,7 @@ TEST_F(Program, EachFileIsSavedAtExitEvenWhenAnotherCannotBe) {
         EXPECT_EQ(text.count('\n'), 0); // one error, shown once
         return int(QMessageBox::Ok);
     });
-    state().Series.ValXCount = 5;
+    state().Series.valuesPerSeries = 5;
     form->close();
     EXPECT_EQ(dir.read("ablauf.pst"), "5\r\n\r\n");
     EXPECT_NE(dir.read("TRAVEK.INI").find("INTERFACE=PX5R"), std::string::npos);
