@@ -23,7 +23,7 @@ public:
     explicit PtyPipeline(std::function<void(std::string_view)> sendKeys)
         : m_handler(m_definition, m_table, m_series, m_decimals, DefaultKeySeparator,
                     {[keys = std::move(sendKeys)](std::string_view k) { keys(k); }, {}}) {
-        m_definition.ChannelIds[1] = "A:";
+        m_definition.channelIds[1] = "A:";
         m_table.stepCount = 1;
         m_table.currentStep = 1;
         m_table.stepChannel[1] = 1;

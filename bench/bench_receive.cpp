@@ -28,10 +28,10 @@ public:
 // line, as the program does with [LOG] FILE= set.
 void receiveThreeLines(benchmark::State& state, bool log) {
     InterfaceDefinition definition;
-    definition.StartPos = 4;
-    definition.EndPos = 13;
+    definition.startPos = 4;
+    definition.endPos = 13;
     for (int k = 1; k <= 48; ++k)
-        definition.ChannelIds[k] = "K" + std::to_string(k) + ":";
+        definition.channelIds[k] = "K" + std::to_string(k) + ":";
     SequenceTable table;
     table.stepCount = 3;
     table.currentStep = 1;
@@ -41,14 +41,14 @@ void receiveThreeLines(benchmark::State& state, bool log) {
     table.stepKeys[1] = table.stepKeys[2] = "{TAB};";
     table.stepKeys[3] = "{ENTER};";
     SeriesSettings series;
-    std::uint8_t NK = 3;
+    std::uint8_t decimals = 3;
     char separator = DefaultKeySeparator;
     CountingKeyboard keyboard;
     LayoutKeySender sender(keyboard);
     const std::string logPath = (std::filesystem::temp_directory_path() / "travek-bench-log.csv").string();
     std::filesystem::remove(logPath);
     MeasurementLog measurementLog(logPath);
-    ReceiveHandler handler(definition, table, series, NK, separator,
+    ReceiveHandler handler(definition, table, series, decimals, separator,
                            {[&](std::string_view keys) { sender.sendKeys(keys); }, [](StatusPanel, const std::string&) {},
                             [&](const LineOutcome& outcome) {
                                 if (log)

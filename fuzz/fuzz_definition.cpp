@@ -17,19 +17,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     loadInterfaceDefinition(d, path);
 
     for (int n = 0; n <= MaxChannels; ++n)
-        if (d.SendSigns[n].size() > 20)
-            fail("SendSigns[" + std::to_string(n) + "] longer than 20");
+        if (d.sendSigns[n].size() > 20)
+            fail("sendSigns[" + std::to_string(n) + "] longer than 20");
     for (int n = 1; n <= MaxChannels; ++n) {
-        if (d.ChannelIds[n].size() > 5)
-            fail("ChannelIds[" + std::to_string(n) + "] longer than 5");
-        if (d.ChannelCommands[n].size() > 12)
-            fail("ChannelCommands[" + std::to_string(n) + "] longer than 12");
+        if (d.channelIds[n].size() > 5)
+            fail("channelIds[" + std::to_string(n) + "] longer than 5");
+        if (d.channelCommands[n].size() > 12)
+            fail("channelCommands[" + std::to_string(n) + "] longer than 12");
     }
-    if (!(d.ChannelIds[0].empty() && d.ChannelCommands[0].empty()))
+    if (!(d.channelIds[0].empty() && d.channelCommands[0].empty()))
         fail("entry 0 of the channel tables filled");
-    if (d.DisableAllCommand.size() > 12)
-        fail("DisableAllCommand longer than 12");
-    if (!std::isfinite(d.Factor))
+    if (d.disableAllCommand.size() > 12)
+        fail("disableAllCommand longer than 12");
+    if (!std::isfinite(d.factor))
         fail("Factor not finite");
     return 0;
 }

@@ -39,9 +39,9 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// A value as formatValue(0, NK, value) writes it: -?D+(,D{NK})? or, for huge magnitudes,
+// A value as formatValue(0, decimals, value) writes it: -?D+(,D{decimals})? or, for huge magnitudes,
 // -?D(,D+)?E[+-]D+; at most 20 characters, and a text of exactly 20 may have been cut anywhere.
-bool isFormattedNumber(std::string_view text, std::uint8_t NK) {
+bool isFormattedNumber(std::string_view text, std::uint8_t decimals) {
     if (text.empty() || text.size() > 20)
         return false;
     const bool cut = text.size() == 20;
@@ -77,7 +77,7 @@ bool isFormattedNumber(std::string_view text, std::uint8_t NK) {
     }
     if (i != text.size())
         return false;
-    return cut || (comma ? decimals == NK : NK == 0);
+    return cut || (comma ? decimals == decimals : decimals == 0);
 }
 
 // With TRAVEK_FUZZ_STATS set, the process tells at exit how many numbers and key pieces were
@@ -105,13 +105,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const auto idCount = data.ConsumeIntegralInRange<int>(0, 6);
     for (int i = 0; i < idCount; ++i) {
         const auto channel = data.ConsumeIntegralInRange<int>(1, MaxChannels);
-        definition.ChannelIds[channel] = randomText(data, 5);
+        definition.channelIds[channel] = randomText(data, 5);
     }
-    definition.StartPos = data.ConsumeBool() ? data.ConsumeIntegral<std::uint8_t>()
+    definition.startPos = data.ConsumeBool() ? data.ConsumeIntegral<std::uint8_t>()
                                              : data.ConsumeIntegralInRange<std::uint8_t>(0, 8);
-    definition.EndPos = data.ConsumeBool() ? data.ConsumeIntegral<std::uint8_t>()
+    definition.endPos = data.ConsumeBool() ? data.ConsumeIntegral<std::uint8_t>()
                                            : data.ConsumeIntegralInRange<std::uint8_t>(0, 32);
-    const std::uint8_t NK = data.ConsumeBool() ? data.ConsumeIntegral<std::uint8_t>()
+    const std::uint8_t decimals = data.ConsumeBool() ? data.ConsumeIntegral<std::uint8_t>()
                                                : data.ConsumeIntegralInRange<std::uint8_t>(0, 6);
 
     SequenceTable table;
@@ -146,13 +146,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         const int step = table.currentStep;
         if (step < 1 || step > std::max(table.stepCount, 1))
             fail("typing in step " + std::to_string(step));
-        if (isFormattedNumber(keys, NK))
+        if (isFormattedNumber(keys, decimals))
             ++stats.numbers;
         else if (isPieceOf(keys, table.stepKeys[step], separator) ||
                  isPieceOf(keys, series.seriesString, separator))
             ++stats.pieces;
         else
-            fail("typed \"" + printable(keys) + "\", neither a number with " + std::to_string(NK) +
+            fail("typed \"" + printable(keys) + "\", neither a number with " + std::to_string(decimals) +
                  " decimals nor a piece of step " + std::to_string(step) + "'s keys \"" +
                  printable(table.stepKeys[step]) + "\" or of the series string \"" +
                  printable(series.seriesString) + "\"");
@@ -168,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         if (panel == StatusPanel::Line && text.size() > LineReading::MaxLength)
             fail("the line panel shows more than a line's head");
     };
-    ReceiveHandler handler(definition, table, series, NK, separator, outputs);
+    ReceiveHandler handler(definition, table, series, decimals, separator, outputs);
     handlerPtr = &handler;
 
     while (data.remaining_bytes() > 0) {

@@ -1,4 +1,4 @@
-// Series files: any bytes either read or give an Error, and what was read writes and reads back
+// series files: any bytes either read or give an Error, and what was read writes and reads back
 // the same.
 
 #include "FuzzSupport.h"

@@ -116,8 +116,8 @@ protected:
         before = snapshot(dir);
         // Something to save: every file would change.
         form->grid().setCell(2, 2, "{DOWN};");
-        state().Series.valuesPerSeries = 7;
-        state().Definition.InterfaceName = "BOX";
+        state().series.valuesPerSeries = 7;
+        state().definition.interfaceName = "BOX";
     }
 
     void expectOneBoxNamingEveryFile() {
@@ -196,7 +196,7 @@ TEST_F(UnwritableFiles, APortThatCannotBeStoredKeepsTheDefinitionAndThePortInUse
     EXPECT_EQ(snapshot(dir), before);
 
     // What the file holds is what is used: still COM1, reopened and active.
-    EXPECT_EQ(state().Definition.ComPortNumber, 1);
+    EXPECT_EQ(state().definition.portNumber, 1);
     EXPECT_EQ(form->panelText(StatusPanel::Port), "COM 1");
     EXPECT_EQ(form->activeLabel->text(), "Active");
     box.send("A: 2,50\r\n");
@@ -312,7 +312,7 @@ TEST(UnwritableFilesSaving, AFileIsWrittenExactlyWhenItMayBeWrittenAndStaysTheSa
     const ino_t readOnlyInode = statOf(dir.file("ablauf.abl")).st_ino;
     EXPECT_EQ(errorWriting(dir.file("ablauf.abl"), "2\t2\t{ENTER};\r\n"), dir.file("ablauf.abl") + ": Dateizugriff verweigert");
     InterfaceDefinition definition;
-    definition.ComPortNumber = 2;
+    definition.portNumber = 2;
     try {
         storeComPortNumber(definition, dir.file("BOX.VAL"));
         ADD_FAILURE() << "the port number went into a read-only definition file";

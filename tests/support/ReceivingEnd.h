@@ -20,7 +20,7 @@ struct ReceivingEnd {
     InterfaceDefinition definition;
     SequenceTable table;
     SeriesSettings series;
-    std::uint8_t NK = 3;
+    std::uint8_t decimals = 3;
     char separator = DefaultKeySeparator;
     std::vector<std::string> typed;
     std::map<StatusPanel, std::string> panels;
@@ -34,7 +34,7 @@ struct ReceivingEnd {
     ReceiveHandler handler{definition,
                            table,
                            series,
-                           NK,
+                           decimals,
                            separator,
                            {[this](std::string_view keys) {
                                 if (!failOn.empty() && keys == failOn)

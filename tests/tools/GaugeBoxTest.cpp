@@ -153,7 +153,7 @@ TEST_P(GaugeBoxRoundTrip, EveryLineIsReadAsItsChannelWithItsValue) {
     travek.definition = loadDefinition(c.definition);
     const InterfaceDefinition boxDefinition = travek.definition;
     GaugeBox box(boxDefinition, c.style);
-    travek.NK = static_cast<std::uint8_t>(c.style.Decimals);
+    travek.decimals = static_cast<std::uint8_t>(c.style.Decimals);
     box.receive("D0\rE1\rE2\rE3\rE4\r");
     ASSERT_THAT(box.activeChannels(), ElementsAre(1, 2, 3, 4));
     travek.expect({1, 2, 3, 4});

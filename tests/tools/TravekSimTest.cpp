@@ -174,7 +174,7 @@ struct Port {
     }
 };
 
-const char* const Definition =
+const char* const BoxDefinition =
     "[PARAMETER]\r\nMW_SIGN1=A_\r\nMW_SIGN2=B_\r\nMW_SIGN3=C_\r\nMWI_SIGN1=E1\r\n"
     "MWI_SIGN2=E2\r\nMWI_SIGN3=E3\r\nMWI_SIGN7=E7\r\nDISALL=D0\r\nSTARTPOS=5\r\nENDPOS=13\r\n";
 
@@ -187,7 +187,7 @@ bool exists(const std::string& path) {
 
 TEST(TravekSim, ServesTravekOverTheLinkAndRemovesItOnSigterm) {
     test::TempDir dir;
-    dir.write("box.val", Definition); // named in other letter case on the command line
+    dir.write("box.val", BoxDefinition); // named in other letter case on the command line
     dir.write("values.txt", "12,5\n-3.25\n");
     const std::string link = dir.file("COM1");
     SimProcess sim({"--link", link, "--values", dir.file("values.txt"), "--crlf", dir.file("BOX.VAL")});
@@ -221,7 +221,7 @@ TEST(TravekSim, ServesTravekOverTheLinkAndRemovesItOnSigterm) {
 // closed do piled-up lines go, and then whole, so the next reader starts at a line.
 TEST(TravekSim, KeepsABurstForAReaderAndDropsOnlyWholeLinesWhenNobodyHasThePort) {
     test::TempDir dir;
-    dir.write("BOX.VAL", Definition);
+    dir.write("BOX.VAL", BoxDefinition);
     dir.write("values.txt", "12,5\n");
     const std::string link = dir.file("COM1");
     SimProcess sim({"--link", link, "--values", dir.file("values.txt"), "--crlf", dir.file("BOX.VAL")});
@@ -259,7 +259,7 @@ TEST(TravekSim, KeepsABurstForAReaderAndDropsOnlyWholeLinesWhenNobodyHasThePort)
 
 TEST(TravekSim, SendsOnItsIntervalWithAllChannelsOn) {
     test::TempDir dir;
-    dir.write("BOX.VAL", Definition);
+    dir.write("BOX.VAL", BoxDefinition);
     SimProcess sim({"--all-on", "--interval", "20", "--seed", "3", "--min", "-9", "--max", "9", "--point",
                     dir.file("BOX.VAL")});
     const std::string first = sim.firstOutputLine();
@@ -279,7 +279,7 @@ TEST(TravekSim, SendsOnItsIntervalWithAllChannelsOn) {
 
 TEST(TravekSim, RefusesWhatItCannotServe) {
     test::TempDir dir;
-    dir.write("BOX.VAL", Definition);
+    dir.write("BOX.VAL", BoxDefinition);
     {
         SimProcess sim({dir.file("NOPE.VAL")});
         EXPECT_EQ(sim.wait(), 1);

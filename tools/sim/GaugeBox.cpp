@@ -48,7 +48,7 @@ GaugeBox::GaugeBox(const InterfaceDefinition& definition, LineStyle style)
 
 std::vector<CommandResult> GaugeBox::receive(std::string_view bytes) {
     std::vector<CommandResult> results;
-    const char end = static_cast<char>(m_definition.EndChar1);
+    const char end = static_cast<char>(m_definition.endChar1);
     for (char byte : bytes) {
         if (byte != end) {
             m_pending.push_back(byte);
@@ -77,13 +77,13 @@ std::vector<CommandResult> GaugeBox::receive(std::string_view bytes) {
 
 CommandResult GaugeBox::resolve(const std::string& command) const {
     CommandResult result{CommandResult::Unknown, command, {}};
-    if (command == m_definition.DisableAllCommand) {
+    if (command == m_definition.disableAllCommand) {
         result.Result = CommandResult::AllOff;
         return result;
     }
     std::vector<int> matches;
     for (int n = 1; n <= MaxChannels; ++n)
-        if (m_definition.ChannelCommands[n] == command)
+        if (m_definition.channelCommands[n] == command)
             matches.push_back(n);
     if (matches.empty())
         return result;
@@ -109,10 +109,10 @@ bool GaugeBox::startsAnyCommand(const std::string& prefix) const {
     auto startsWith = [&](const std::string& command) {
         return command.compare(0, prefix.size(), prefix) == 0;
     };
-    if (startsWith(m_definition.DisableAllCommand))
+    if (startsWith(m_definition.disableAllCommand))
         return true;
     for (int n = 1; n <= MaxChannels; ++n)
-        if (startsWith(m_definition.ChannelCommands[n]))
+        if (startsWith(m_definition.channelCommands[n]))
             return true;
     return false;
 }
@@ -139,7 +139,7 @@ std::vector<int> GaugeBox::activeChannels() const {
 }
 
 bool GaugeBox::hasIdentifier(int channel) const {
-    return channel >= 1 && channel <= MaxChannels && !m_definition.ChannelIds[channel].empty();
+    return channel >= 1 && channel <= MaxChannels && !m_definition.channelIds[channel].empty();
 }
 
 std::string GaugeBox::valueText(double value) const {
@@ -160,18 +160,18 @@ std::size_t GaugeBox::maxLineLength() const {
 std::string GaugeBox::layoutProblem(int channel, std::size_t valueWidth) const {
     if (channel < 1 || channel > MaxChannels)
         return "there is no channel " + std::to_string(channel) + " (channels are 1 to 48)";
-    const std::string& id = m_definition.ChannelIds[channel];
+    const std::string& id = m_definition.channelIds[channel];
     if (id.empty())
         return "channel " + std::to_string(channel) + " has no identifier (MW_SIGN" + std::to_string(channel) +
                " is empty), so TRAVEK could not recognise its lines";
-    const int startPos = m_definition.StartPos;
-    const int endPos = m_definition.EndPos;
+    const int startPos = m_definition.startPos;
+    const int endPos = m_definition.endPos;
     // The ENDPOS key names the last position; the loader keeps the one after it (8 bits).
     const std::string fieldName =
         "STARTPOS " + std::to_string(startPos) + ", ENDPOS " + std::to_string((endPos + 255) % 256);
     if (endPos <= startPos)
         return "the value field (" + fieldName + ") is empty: TRAVEK would cut no value from any line";
-    // TRAVEK takes a start of 0 as 1 but keeps the length EndPos - StartPos.
+    // TRAVEK takes a start of 0 as 1 but keeps the length endPos - startPos.
     const std::size_t fieldStart = startPos == 0 ? 1 : static_cast<std::size_t>(startPos);
     const std::size_t fieldEnd =
         fieldStart + static_cast<std::size_t>(endPos - startPos) - 1; // last position
@@ -193,7 +193,7 @@ std::string GaugeBox::layoutProblem(int channel, std::size_t valueWidth) const {
     const int seenAs = identify(place(channel, std::string(valueWidth, ' ')));
     if (seenAs != channel)
         return "TRAVEK would read a line of channel " + std::to_string(channel) + " as channel " +
-               std::to_string(seenAs) + " (identifier " + quoted(m_definition.ChannelIds[seenAs]) +
+               std::to_string(seenAs) + " (identifier " + quoted(m_definition.channelIds[seenAs]) +
                " occurs in it)";
     return {};
 }
@@ -206,9 +206,9 @@ std::string GaugeBox::lineText(int channel, double value) const {
 }
 
 std::string GaugeBox::place(int channel, const std::string& text) const {
-    const std::string& id = m_definition.ChannelIds[channel];
-    const std::size_t fieldStart = m_definition.StartPos == 0 ? 1 : m_definition.StartPos;
-    const std::size_t fieldLength = static_cast<std::size_t>(m_definition.EndPos - m_definition.StartPos);
+    const std::string& id = m_definition.channelIds[channel];
+    const std::size_t fieldStart = m_definition.startPos == 0 ? 1 : m_definition.startPos;
+    const std::size_t fieldLength = static_cast<std::size_t>(m_definition.endPos - m_definition.startPos);
     const std::size_t usable = std::min(fieldStart + fieldLength - 1, maxLineLength()) - fieldStart + 1;
     // The value stands right-aligned in its field, blanks before it; TRAVEK removes the blanks.
     const std::string field = std::string(usable - text.size(), ' ') + text;

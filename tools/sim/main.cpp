@@ -413,10 +413,10 @@ int simulate(const SimOptions& options) {
     loadInterfaceDefinition(definition, path);
     int withIds = 0;
     for (int n = 1; n <= MaxChannels; ++n)
-        withIds += !definition.ChannelIds[n].empty();
+        withIds += !definition.channelIds[n].empty();
     log("definition " + path + ": " + std::to_string(withIds) + " channels with identifiers, STARTPOS " +
-        std::to_string(definition.StartPos) + ", ENDPOS " + std::to_string((definition.EndPos + 255) % 256) +
-        ", end character " + std::to_string(definition.EndChar1));
+        std::to_string(definition.startPos) + ", ENDPOS " + std::to_string((definition.endPos + 255) % 256) +
+        ", end character " + std::to_string(definition.endChar1));
 
     std::optional<ValueSource> values;
     try {

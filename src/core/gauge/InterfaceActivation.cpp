@@ -16,12 +16,12 @@ std::array<bool, MaxChannels + 1> UsedChannels(const GridModel& grid) {
 }
 
 std::vector<InitCommand> initCommands(const InterfaceDefinition& definition, const GridModel& grid) {
-    const char end = static_cast<char>(definition.EndChar1);
-    std::vector<InitCommand> commands{{definition.DisableAllCommand + end, false}};
+    const char end = static_cast<char>(definition.endChar1);
+    std::vector<InitCommand> commands{{definition.disableAllCommand + end, false}};
     const auto used = UsedChannels(grid);
     for (int n = 1; n <= MaxChannels; ++n)
         if (used[n])
-            commands.push_back({definition.ChannelCommands[n] + end, true});
+            commands.push_back({definition.channelCommands[n] + end, true});
     return commands;
 }
 

@@ -14,28 +14,28 @@ inline constexpr int MaxChannels = 48;
 // The settings of the selected measuring interface, read from its definition file (the interface
 // name followed by ".VAL"). One instance lives as long as the program.
 struct InterfaceDefinition {
-    std::string InterfaceName = "PX5R";
-    std::int32_t ComPortNumber = 1;
-    std::int32_t Baud = 9600;
-    std::int32_t ParityCode = 0;
-    std::int32_t ByteLength = 8;
-    std::int32_t StopBitCode = 1;
-    std::array<std::string, MaxChannels + 1> SendSigns{};       // entries 0..48, unused
-    std::array<std::string, MaxChannels + 1> ChannelIds{};      // entries 1..48
-    std::array<std::string, MaxChannels + 1> ChannelCommands{}; // entries 1..48
-    std::string DisableAllCommand = "D0";
-    std::uint8_t EndChar1 = 13;
-    std::uint8_t EndChar2 = 0;
-    std::uint8_t StartPos = 4;
-    std::uint8_t EndPos = 14;
-    std::uint8_t ChannelCount = 2;
-    std::uint8_t AutoTrigger = 0;
-    std::uint8_t AutoTriggerS1 = 3;
-    std::uint8_t AutoTriggerS2 = 16;
-    std::uint8_t AutoTriggerL1 = 9;
-    std::uint8_t AutoTriggerL2 = 9;
-    bool UseRts = false;
-    double Factor = 1.0;
+    std::string interfaceName = "PX5R";
+    std::int32_t portNumber = 1;
+    std::int32_t baud = 9600;
+    std::int32_t parityCode = 0;
+    std::int32_t byteLength = 8;
+    std::int32_t stopBitCode = 1;
+    std::array<std::string, MaxChannels + 1> sendSigns{};       // entries 0..48, unused
+    std::array<std::string, MaxChannels + 1> channelIds{};      // entries 1..48
+    std::array<std::string, MaxChannels + 1> channelCommands{}; // entries 1..48
+    std::string disableAllCommand = "D0";
+    std::uint8_t endChar1 = 13;
+    std::uint8_t endChar2 = 0;
+    std::uint8_t startPos = 4;
+    std::uint8_t endPos = 14;
+    std::uint8_t channelCount = 2;
+    std::uint8_t autoTrigger = 0;
+    std::uint8_t autoTriggerS1 = 3;
+    std::uint8_t autoTriggerS2 = 16;
+    std::uint8_t autoTriggerL1 = 9;
+    std::uint8_t autoTriggerL2 = 9;
+    bool useRts = false;
+    double factor = 1.0;
 };
 
 // Fills every file-backed field from fileName in the working directory (found without regard to
@@ -46,7 +46,7 @@ void loadInterfaceDefinition(InterfaceDefinition& definition, const std::string&
 // The same from a profile file's content.
 void loadInterfaceDefinition(InterfaceDefinition& definition, const IniFile& file);
 
-// Writes ComPortNumber as key COMx of section PARAMETER into fileName (found without regard to
+// Writes portNumber as key COMx of section PARAMETER into fileName (found without regard to
 // letter case, created when missing), keeping the rest of the file. Throws Error with the
 // message "Kann nicht nach <full file name> schreiben" when the file cannot be written.
 void storeComPortNumber(const InterfaceDefinition& definition, const std::string& fileName);

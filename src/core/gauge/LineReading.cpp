@@ -14,8 +14,8 @@ LineReading readLine(const InterfaceDefinition& definition, std::string_view rec
     reading.channel = identifyChannel(definition, reading.line);
     if (reading.channel == 0)
         return reading;
-    const int start = definition.StartPos == 0 ? 1 : definition.StartPos;
-    const int count = int(definition.EndPos) - int(definition.StartPos);
+    const int start = definition.startPos == 0 ? 1 : definition.startPos;
+    const int count = int(definition.endPos) - int(definition.startPos);
     if (count > 0 && static_cast<std::size_t>(start) <= reading.line.size())
         reading.valueText =
             reading.line.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count))

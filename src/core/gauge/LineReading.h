@@ -18,7 +18,7 @@ struct LineReading {
 
     std::string line;            // the first MaxLength characters received, the LF after the last CR removed
     int channel = 0;             // 0 when no identifier occurs
-    std::string valueText;       // from StartPos up to, not including, EndPos; empty without a channel
+    std::string valueText;       // from startPos up to, not including, endPos; empty without a channel
     std::optional<double> value; // none when the value text holds no number
 };
 

@@ -51,7 +51,7 @@ void configurePort(SerialPort& driver, const InterfaceDefinition& definition, st
     const int parityValue = parity & 0xFF;
     if (parityValue <= static_cast<int>(Parity::Space))
         driver.setParity(static_cast<Parity>(parityValue));
-    driver.setHardwareHandshake(definition.UseRts ? HardwareHandshake::RtsCts : HardwareHandshake::Off);
+    driver.setHardwareHandshake(definition.useRts ? HardwareHandshake::RtsCts : HardwareHandshake::Off);
     driver.setSoftwareHandshake(SoftwareHandshake::Off);
 }
 
@@ -62,10 +62,10 @@ void sendCommand(SerialPort& driver, const std::string& text) {
 
 void reopenPort(SerialPort& driver, const InterfaceDefinition& definition) {
     closePortIfOpen(driver);
-    configurePort(driver, definition, definition.ComPortNumber, definition.Baud, definition.ByteLength,
-                  definition.ParityCode, definition.StopBitCode);
+    configurePort(driver, definition, definition.portNumber, definition.baud, definition.byteLength,
+                  definition.parityCode, definition.stopBitCode);
     if (!openConfiguredPort(driver))
-        throw Error("COM" + std::to_string(definition.ComPortNumber) + " Error");
+        throw Error("COM" + std::to_string(definition.portNumber) + " Error");
 }
 
 } // namespace travek

@@ -17,7 +17,7 @@ void closePortIfOpen(SerialPort& driver);
 bool openConfiguredPort(SerialPort& driver);
 
 // Stores port, speed, data bits, parity and handshaking (RTS/CTS exactly when the definition's
-// UseRts is set) in the driver; they take effect when the port opens. A speed outside the twelve
+// useRts is set) in the driver; they take effect when the port opens. A speed outside the twelve
 // known rates, data bits outside 5..8 and a parity outside 0..4 leave the driver's setting as it
 // is; a port number outside 1..99 gives an index that opens nothing. Stop bits are not applied.
 void configurePort(SerialPort& driver, const InterfaceDefinition& definition, std::int32_t portNumber,

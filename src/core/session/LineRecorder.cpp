@@ -73,7 +73,7 @@ void LineRecorder::showNotice() {
 void LineRecorder::logLine(const LineOutcome& outcome) {
     if (!m_log)
         return;
-    MeasurementLog::Row row{"COM" + std::to_string(m_definition.ComPortNumber),
+    MeasurementLog::Row row{"COM" + std::to_string(m_definition.portNumber),
                             outcome.channel,
                             outcome.step,
                             outcome.line,

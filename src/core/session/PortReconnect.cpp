@@ -33,7 +33,7 @@ void PortReconnect::stop() {
 
 void PortReconnect::giveUp() {
     stop();
-    m_view.setPanelText(StatusPanel::Line, "COM" + std::to_string(m_definition.ComPortNumber) +
+    m_view.setPanelText(StatusPanel::Line, "COM" + std::to_string(m_definition.portNumber) +
                                                " ist fort; \"Einstellungen > Comport\" \xF6"
                                                "ffnet den Port wieder");
 }

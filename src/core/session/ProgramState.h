@@ -11,10 +11,10 @@ namespace travek {
 // The settings that live as long as the program: the current interface definition, the series
 // settings, the number of decimal places typed and the key string separator.
 struct ProgramState {
-    InterfaceDefinition Definition;
-    SeriesSettings Series;
-    std::uint8_t NK = 3;
-    char Separator = DefaultKeySeparator;
+    InterfaceDefinition definition;
+    SeriesSettings series;
+    std::uint8_t decimals = 3;
+    char separator = DefaultKeySeparator;
 };
 
 } // namespace travek

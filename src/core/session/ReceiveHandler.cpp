@@ -10,8 +10,8 @@
 namespace travek {
 
 ReceiveHandler::ReceiveHandler(InterfaceDefinition& definition, SequenceTable& table, SeriesSettings& series,
-                               const std::uint8_t& NK, char separator, Outputs outputs)
-    : m_definition(definition), m_table(table), m_series(series), m_NK(NK), m_separator(separator),
+                               const std::uint8_t& decimals, char separator, Outputs outputs)
+    : m_definition(definition), m_table(table), m_series(series), m_decimals(decimals), m_separator(separator),
       m_outputs(std::move(outputs)) {}
 
 void ReceiveHandler::receive(const void* bytes, std::int32_t size) {
@@ -111,7 +111,7 @@ LineOutcome::Note ReceiveHandler::judge(int channel, bool hasNumber) const {
 
 std::string ReceiveHandler::dispatch(double value) {
     const std::string keys = m_table.stepKeys[m_table.currentStep];
-    std::string typed = formatValue(0, m_NK, value);
+    std::string typed = formatValue(0, m_decimals, value);
     send(typed, LineOutcome::Part::Value);
     typePieces(keys, LineOutcome::Part::stepKeys);
 

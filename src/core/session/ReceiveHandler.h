@@ -59,7 +59,7 @@ public:
     };
 
     ReceiveHandler(InterfaceDefinition& definition, SequenceTable& table, SeriesSettings& series,
-                   const std::uint8_t& NK, char separator, Outputs outputs);
+                   const std::uint8_t& decimals, char separator, Outputs outputs);
 
     // The driver's receive event. The bytes are copied before anything else happens, since the
     // driver reuses its buffer.
@@ -87,7 +87,7 @@ private:
     InterfaceDefinition& m_definition;
     SequenceTable& m_table;
     SeriesSettings& m_series;
-    const std::uint8_t& m_NK;
+    const std::uint8_t& m_decimals;
     char m_separator;
     Outputs m_outputs;
     std::string m_line;

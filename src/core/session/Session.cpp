@@ -24,7 +24,7 @@ template <typename Action> void Session::reporting(Action&& action) {
 Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique_ptr<SerialDevice> device)
     : m_view(view), m_loop(loop), m_grid(3, 2, 1, 1),
       m_port(loop, device ? std::move(device) : createPlatformSerialDevice()),
-      m_receiver(m_state.Definition, m_sequence, m_state.Series, m_state.NK, separator,
+      m_receiver(m_state.definition, m_sequence, m_state.series, m_state.decimals, separator,
                  ReceiveHandler::Outputs{[this](std::string_view keys) { typeKeys(keys); },
                                          [this](StatusPanel panel, const std::string& text) {
                                              m_view.setPanelText(panel, text);
@@ -33,14 +33,14 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
                                          [this](LineOutcome& outcome) { return mayType(outcome); }}),
       m_portList(loop, [](std::vector<std::string>& lines) { listComPorts(lines); }),
       m_activation(loop, view, m_port),
-      m_reconnect(loop, view, m_port, m_state.Definition,
+      m_reconnect(loop, view, m_port, m_state.definition,
                   [this] {
                       showPortState();
                       initInterface();
                   }),
-      m_recorder(view, m_state.Definition, m_sequence, m_target, m_noKeys),
+      m_recorder(view, m_state.definition, m_sequence, m_target, m_noKeys),
       m_files(view, loop, m_grid, m_state, [this] { return m_receiver.typing(); }) {
-    m_state.Separator = separator;
+    m_state.separator = separator;
     m_port.setPollingDelay(0);
     m_port.onReceiveData = [this](const void* data, std::int32_t size) {
         reporting([&] { m_receiver.receive(data, size); });
@@ -75,15 +75,15 @@ void Session::buildGrid() {
 }
 
 void Session::showSeriesSettings() {
-    m_view.showSeriesString(m_state.Series.seriesString);
-    m_view.showSeriesCount("[" + std::to_string(m_state.Series.valuesPerSeries) + "]");
+    m_view.showSeriesString(m_state.series.seriesString);
+    m_view.showSeriesCount("[" + std::to_string(m_state.series.valuesPerSeries) + "]");
 }
 
-void Session::showCaption() { m_view.setCaption(std::string(Caption) + "  " + m_state.Definition.InterfaceName); }
+void Session::showCaption() { m_view.setCaption(std::string(Caption) + "  " + m_state.definition.interfaceName); }
 
 void Session::showPortState() {
     m_view.setPanelText(StatusPanel::Port,
-                        m_port.isOpen() ? "COM " + std::to_string(m_state.Definition.ComPortNumber) : "COM ?");
+                        m_port.isOpen() ? "COM " + std::to_string(m_state.definition.portNumber) : "COM ?");
 }
 
 void Session::restartSequence() {
@@ -94,7 +94,7 @@ void Session::restartSequence() {
 }
 
 bool Session::editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited) {
-    KeyActionList list(keyString, m_state.Separator, maxLength);
+    KeyActionList list(keyString, m_state.separator, maxLength);
     if (!m_view.runKeyActionDialog(list))
         return false;
     edited = list.keyString();
@@ -174,18 +174,18 @@ void Session::loadSequence(int col, int row) {
 
 void Session::editSeriesCount() {
     int value = 0;
-    if (!m_view.runSeriesCountDialog(SeriesCountInput(m_state.Series.valuesPerSeries), value))
+    if (!m_view.runSeriesCountDialog(SeriesCountInput(m_state.series.valuesPerSeries), value))
         return;
-    m_state.Series.valuesPerSeries = value;
+    m_state.series.valuesPerSeries = value;
     showSeriesSettings();
     m_files.changed();
 }
 
 void Session::editSeriesString() {
     std::string edited;
-    if (!editKeyString(m_state.Series.seriesString, 0, edited))
+    if (!editKeyString(m_state.series.seriesString, 0, edited))
         return;
-    m_state.Series.seriesString = std::move(edited);
+    m_state.series.seriesString = std::move(edited);
     showSeriesSettings();
     m_files.changed();
 }
@@ -196,7 +196,7 @@ void Session::reopen() {
     m_reconnect.stop();
     m_receiver.dropReceived();
     try {
-        reopenPort(m_port, m_state.Definition);
+        reopenPort(m_port, m_state.definition);
     } catch (const Error& error) {
         m_view.showError(systemTextToWin1252(error.what()));
     }
@@ -207,7 +207,7 @@ void Session::loadDefinition() {
     // The whole definition is read again, so the port used is the one that the file now holds. A
     // refused file leaves the defaults, as a missing one does, and the steps after it still run.
     try {
-        loadInterfaceDefinition(m_state.Definition, m_state.Definition.InterfaceName + ".VAL");
+        loadInterfaceDefinition(m_state.definition, m_state.definition.interfaceName + ".VAL");
     } catch (const Error& error) {
         m_view.showError(systemTextToWin1252(error.what()));
     }
@@ -271,12 +271,12 @@ void Session::chooseInterface() {
     if (name.empty())
         return;
     reporting([&] {
-        m_state.Definition.InterfaceName = name;
+        m_state.definition.interfaceName = name;
         m_files.changed();
         loadDefinition();
-        m_view.setPanelText(StatusPanel::Interface, m_state.Definition.InterfaceName);
+        m_view.setPanelText(StatusPanel::Interface, m_state.definition.interfaceName);
         reopen();
-        m_channels.setChannelCount(m_state.Definition.ChannelCount);
+        m_channels.setChannelCount(m_state.definition.channelCount);
         initInterface();
         m_view.setPanelText(StatusPanel::Port, "DONE");
         showCaption();
@@ -284,14 +284,14 @@ void Session::chooseInterface() {
 }
 
 void Session::choosePort() {
-    ComPortChoice choice(m_state.Definition.ComPortNumber);
+    ComPortChoice choice(m_state.definition.portNumber);
     if (!m_view.runComPortDialog(choice))
         return;
     reporting([&] {
-        m_state.Definition.ComPortNumber = choice.chosenPort();
+        m_state.definition.portNumber = choice.chosenPort();
         m_files.changed();
         // The choice counts even when the definition file cannot take it.
-        reporting([&] { storeComPortNumber(m_state.Definition, m_state.Definition.InterfaceName + ".VAL"); });
+        reporting([&] { storeComPortNumber(m_state.definition, m_state.definition.interfaceName + ".VAL"); });
         loadDefinition();
         reopen();
         initInterface();
@@ -305,7 +305,7 @@ void Session::initInterface() {
         m_view.setActiveText("Comport ??");
         return;
     }
-    m_activation.start(initCommands(m_state.Definition, m_grid));
+    m_activation.start(initCommands(m_state.definition, m_grid));
 }
 
 void Session::scheduleStartUp() {
@@ -317,12 +317,12 @@ void Session::scheduleStartUp() {
 
 void Session::startUp() {
     m_startUp.cancel();
-    InterfaceDefinition& definition = m_state.Definition;
+    InterfaceDefinition& definition = m_state.definition;
     // A settings file that is refused reads as a missing one, and the start-up goes on.
     IniFile settings(std::string{});
     reporting([&] { settings = IniFile::load(findPathIgnoreCase(SessionFiles::SettingsFileName)); });
-    definition.InterfaceName = settings.readString("PARAMETER", "INTERFACE", definition.InterfaceName);
-    m_state.NK = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.NK) & 0xFF);
+    definition.interfaceName = settings.readString("PARAMETER", "INTERFACE", definition.interfaceName);
+    m_state.decimals = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.decimals) & 0xFF);
     m_recorder.setLogFile(settings.readString("LOG", "FILE", ""));
     m_target.setTarget(TargetWindow::read(settings));
     if (m_target.target().isSet() && m_target.focusWindow() == nullptr) {
@@ -345,9 +345,9 @@ void Session::startUp() {
                          std::to_string(KeyOutput::MaxKeyDelay) + " ms; es gilt " + std::to_string(usedKeyDelay));
     showPortState();
     loadDefinition();
-    m_view.setPanelText(StatusPanel::Interface, definition.InterfaceName);
+    m_view.setPanelText(StatusPanel::Interface, definition.interfaceName);
     reopen();
-    m_channels.setChannelCount(definition.ChannelCount);
+    m_channels.setChannelCount(definition.channelCount);
     initInterface();
     showCaption();
     showSeriesSettings();

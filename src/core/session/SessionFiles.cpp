@@ -63,8 +63,8 @@ bool SessionFiles::loadSaved() {
 bool SessionFiles::readSeriesSettings(const std::string& file) {
     try {
         const SeriesFileContent series = readSeriesFile(file);
-        m_state.Series.valuesPerSeries = series.valuesPerSeries;
-        m_state.Series.seriesString = series.seriesString;
+        m_state.series.valuesPerSeries = series.valuesPerSeries;
+        m_state.series.seriesString = series.seriesString;
         return true;
     } catch (const Error& error) {
         if (error.code() == EFBIG)
@@ -76,7 +76,7 @@ bool SessionFiles::readSeriesSettings(const std::string& file) {
 
 void SessionFiles::saveSequenceAs(const std::string& file) {
     saveGridToFile(m_grid, file);
-    writeSeriesFile(seriesFileFor(file), m_state.Series.valuesPerSeries, m_state.Series.seriesString);
+    writeSeriesFile(seriesFileFor(file), m_state.series.valuesPerSeries, m_state.series.seriesString);
 }
 
 void SessionFiles::loadSequenceFrom(const std::string& file) {
@@ -86,8 +86,8 @@ void SessionFiles::loadSequenceFrom(const std::string& file) {
     loaded.onRowCountChanged = nullptr;
     loaded.onCellChanged = nullptr;
     loadGridFromFile(loaded, file);
-    m_state.Series.valuesPerSeries = 0;
-    m_state.Series.seriesString.clear();
+    m_state.series.valuesPerSeries = 0;
+    m_state.series.seriesString.clear();
     m_view.beginGridUpdate();
     m_grid.setRowCount(loaded.rowCount());
     for (int r = 0; r < loaded.rowCount(); ++r)
@@ -118,10 +118,10 @@ std::vector<std::string> SessionFiles::save() {
     };
     attempt(SequenceFileName, [this](const std::string& path) { saveGridToFile(m_grid, path); });
     attempt(SettingsFileName, [this](const std::string& path) {
-        IniFile::writeValue(path, "PARAMETER", "INTERFACE", m_state.Definition.InterfaceName);
+        IniFile::writeValue(path, "PARAMETER", "INTERFACE", m_state.definition.interfaceName);
     });
     attempt(SeriesFileName, [this](const std::string& path) {
-        writeSeriesFile(path, m_state.Series.valuesPerSeries, m_state.Series.seriesString);
+        writeSeriesFile(path, m_state.series.valuesPerSeries, m_state.series.seriesString);
     });
     return errors;
 }

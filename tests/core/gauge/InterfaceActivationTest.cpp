@@ -26,8 +26,8 @@ std::vector<std::string> texts(const std::vector<InitCommand>& commands) {
 
 TEST(InterfaceActivation, DisableAllThenEachUsedChannelOnceByRisingNumber) {
     InterfaceDefinition d;
-    d.ChannelCommands[1] = "ON1";
-    d.ChannelCommands[3] = "ON3";
+    d.channelCommands[1] = "ON1";
+    d.channelCommands[3] = "ON3";
     EXPECT_EQ(texts(initCommands(d, gridWith({"3", "1", "3"}))),
               (std::vector<std::string>{"D0\r", "ON1\r|pause", "ON3\r|pause"}));
 }
@@ -49,7 +49,7 @@ TEST(InterfaceActivation, WhichCellsSwitchAChannelOn) {
 TEST(InterfaceActivation, DefaultsAndOddEndCharacters) {
     InterfaceDefinition d; // the defaults: "D0" and lone carriage returns for the channels
     EXPECT_EQ(texts(initCommands(d, gridWith({"2"}))), (std::vector<std::string>{"D0\r", "\r|pause"}));
-    d.EndChar1 = 0;
+    d.endChar1 = 0;
     const auto commands = initCommands(d, gridWith({"2"}));
     EXPECT_EQ(commands[0].text, std::string("D0\0", 3));
     EXPECT_EQ(commands[1].text, std::string(1, '\0'));

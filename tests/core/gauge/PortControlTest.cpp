@@ -27,7 +27,7 @@ struct Fixture {
 
 TEST(PortControl, ConfigureMapsTheDefinitionOntoTheDriver) {
     Fixture f;
-    f.definition.UseRts = true;
+    f.definition.useRts = true;
     configurePort(f.driver, f.definition, 12, 57600, 7, 2, 2);
     EXPECT_EQ(f.driver.portIndex(), 11);
     EXPECT_EQ(f.driver.speed(), BaudRate::Baud57600);
@@ -37,7 +37,7 @@ TEST(PortControl, ConfigureMapsTheDefinitionOntoTheDriver) {
     EXPECT_EQ(f.driver.hardwareHandshake(), HardwareHandshake::RtsCts);
     EXPECT_EQ(f.driver.softwareHandshake(), SoftwareHandshake::Off);
 
-    f.definition.UseRts = false;
+    f.definition.useRts = false;
     configurePort(f.driver, f.definition, 1, 56000, 8, 0, 1);
     EXPECT_EQ(f.driver.speed(), BaudRate::Baud56000);
     EXPECT_EQ(f.driver.hardwareHandshake(), HardwareHandshake::Off);
@@ -53,7 +53,7 @@ TEST(PortControl, ConfigureMapsTheDefinitionOntoTheDriver) {
 
 TEST(PortControl, ReopenThrowsTheErrorWithThePortNumber) {
     Fixture f;
-    f.definition.ComPortNumber = 3;
+    f.definition.portNumber = 3;
     f.log->openable = false;
     try {
         reopenPort(f.driver, f.definition);
@@ -64,12 +64,12 @@ TEST(PortControl, ReopenThrowsTheErrorWithThePortNumber) {
     EXPECT_FALSE(f.driver.isOpen());
 
     f.log->openable = true;
-    f.definition.Baud = 4800;
+    f.definition.baud = 4800;
     reopenPort(f.driver, f.definition);
     EXPECT_EQ(f.log->openedIndex, 2);
     EXPECT_EQ(f.log->settings.speed, BaudRate::Baud4800);
     // A second reopen closes first, so a changed port number takes effect.
-    f.definition.ComPortNumber = 5;
+    f.definition.portNumber = 5;
     reopenPort(f.driver, f.definition);
     EXPECT_EQ(f.log->openedIndex, 4);
 }

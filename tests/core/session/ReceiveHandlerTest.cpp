@@ -14,9 +14,9 @@ namespace {
 // The receive path with a box whose channel 2 is "B" and whose value stands at 4..12.
 struct Bench : test::ReceivingEnd {
     Bench() {
-        definition.StartPos = 4;
-        definition.EndPos = 13;
-        definition.ChannelIds[2] = "B";
+        definition.startPos = 4;
+        definition.endPos = 13;
+        definition.channelIds[2] = "B";
     }
 };
 
@@ -58,7 +58,7 @@ TEST(ReceiveHandler, EverySplitOfTheBytesGivesTheSameResult) {
 
 TEST(ReceiveHandler, LinesAreCutTo30CharactersBeforeTheLineFeedGoes) {
     Bench b;
-    b.definition.ChannelIds[3] = "ZZ";
+    b.definition.channelIds[3] = "ZZ";
     b.steps({{2, ""}});
     // The identifier ZZ stands after position 30 and is not seen; the LF counts in the 30.
     b.feed("\n" + std::string(29, 'x') + "ZZ\r");
@@ -71,9 +71,9 @@ TEST(ReceiveHandler, LinesAreCutTo30CharactersBeforeTheLineFeedGoes) {
 
 TEST(ReceiveHandler, HighestIdentifierWins) {
     Bench b;
-    b.definition.ChannelIds[1] = "1";
-    b.definition.ChannelIds[12] = "12";
-    b.definition.ChannelIds[2].clear();
+    b.definition.channelIds[1] = "1";
+    b.definition.channelIds[12] = "12";
+    b.definition.channelIds[2].clear();
     b.feed("12 5\r");
     EXPECT_EQ(b.panels[StatusPanel::Channel], "12 [OK]");
     b.feed("1  5\r");
@@ -85,13 +85,13 @@ TEST(ReceiveHandler, HighestIdentifierWins) {
 
 TEST(LineReading, ValueCutRules) {
     InterfaceDefinition d;
-    d.ChannelIds[2] = "B";
+    d.channelIds[2] = "B";
     auto cut = [&d](int start, int end, const char* line) {
-        d.StartPos = static_cast<std::uint8_t>(start);
-        d.EndPos = static_cast<std::uint8_t>(end);
+        d.startPos = static_cast<std::uint8_t>(start);
+        d.endPos = static_cast<std::uint8_t>(end);
         return readLine(d, line).valueText;
     };
-    EXPECT_EQ(cut(0, 3, "12B"), "12B"); // 0 is taken as 1, the count stays EndPos - StartPos
+    EXPECT_EQ(cut(0, 3, "12B"), "12B"); // 0 is taken as 1, the count stays endPos - startPos
     EXPECT_EQ(cut(5, 5, "B 123456"), "");
     EXPECT_EQ(cut(5, 4, "B 123456"), "");
     EXPECT_EQ(cut(40, 50, "B 123456"), "");
@@ -117,7 +117,7 @@ TEST(ReceiveHandler, TextWithoutANumberTypesNothingAndKeepsTheStep) {
 
 TEST(ReceiveHandler, OtherChannelsAndEmptyTablesTypeNothing) {
     Bench b;
-    b.definition.ChannelIds[1] = "A";
+    b.definition.channelIds[1] = "A";
     b.steps({{2, "{TAB};"}});
     b.feed("A: 1,0\r");
     EXPECT_TRUE(b.typed.empty());
@@ -130,7 +130,7 @@ TEST(ReceiveHandler, OtherChannelsAndEmptyTablesTypeNothing) {
 
 TEST(ReceiveHandler, SeriesStringAndWrapAndEmptyPieces) {
     Bench b;
-    b.NK = 1;
+    b.decimals = 1;
     b.series.valuesPerSeries = 2;
     b.series.seriesString = "{ENTER};";
     b.steps({{2, "{TAB};;"}, {2, "x;"}, {2, ""}});
@@ -160,7 +160,7 @@ TEST(ReceiveHandler, ChunksArrivingWhileTypingWaitForTheDispatch) {
     int nested = 0;
     std::vector<std::string> typed;
     ReceiveHandler* handler = nullptr;
-    ReceiveHandler reentrant(b.definition, b.table, b.series, b.NK, b.separator,
+    ReceiveHandler reentrant(b.definition, b.table, b.series, b.decimals, b.separator,
                              {[&](std::string_view k) {
                                   typed.emplace_back(k);
                                   if (nested < 100) { // every sendKeys call sees the next line arrive
@@ -185,8 +185,8 @@ TEST(ReceiveHandler, ChunksArrivingWhileTypingWaitForTheDispatch) {
 
 TEST(ReceiveHandler, BurstOfLinesOverThreeStepsWithSeries) {
     Bench b;
-    b.definition.ChannelIds[1] = "A";
-    b.definition.ChannelIds[3] = "C";
+    b.definition.channelIds[1] = "A";
+    b.definition.channelIds[3] = "C";
     b.steps({{1, "{TAB};"}, {3, "{TAB};"}, {2, "{ENTER};"}});
     b.series.valuesPerSeries = 7;
     b.series.seriesString = "{DOWN};{HOME};";
@@ -227,7 +227,7 @@ TEST(ReceiveHandler, BytesOfALostDeviceNeverStickToTheNextDevicesFirstLine) {
 // nothing after the failure is sent, so no Tab moves the form on past a missing value.
 TEST(ReceiveHandler, AFailureNamesThePartItHitAndStopsTheLine) {
     Bench b;
-    b.NK = 2;
+    b.decimals = 2;
     b.steps({{2, "{TAB};{TAB};"}});
     b.series.valuesPerSeries = 1;
     b.series.seriesString = "---;";

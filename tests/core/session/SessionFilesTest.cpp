@@ -22,8 +22,8 @@ TEST_F(SessionFilesTest, ASavedSequenceComesBackWithItsSeriesFileFromTheWorkingD
     open();
     std::filesystem::create_directory(dir.file("Messung"));
     fillSteps({{"2", "1.5{TAB};"}, {"3", "{ENTER};"}});
-    state().Series.valuesPerSeries = 4;
-    state().Series.seriesString = "{F2};";
+    state().series.valuesPerSeries = 4;
+    state().series.seriesString = "{F2};";
 
     view.files = {""}; // cancelled
     session->saveSequence();
@@ -36,14 +36,14 @@ TEST_F(SessionFilesTest, ASavedSequenceComesBackWithItsSeriesFileFromTheWorkingD
     EXPECT_FALSE(std::filesystem::exists(dir.file("Messung/probe.abl.pst")));
     EXPECT_EQ(session->grid().cell(2, 1), "1.5{TAB};"); // only the file has the comma
 
-    state().Series.valuesPerSeries = 9;
-    state().Series.seriesString = "y;";
+    state().series.valuesPerSeries = 9;
+    state().series.seriesString = "y;";
     session->grid().setCell(1, 1, "7");
     view.files = {dir.file("Messung/probe.abl")};
     session->loadSequence(2, 50);
     EXPECT_EQ(session->grid().cell(1, 1), "2");
     EXPECT_EQ(session->grid().cell(2, 1), "1,5{TAB};");
-    EXPECT_EQ(state().Series.valuesPerSeries, 4);
+    EXPECT_EQ(state().series.valuesPerSeries, 4);
     EXPECT_EQ(view.seriesCount, "[4]");
     EXPECT_EQ(view.seriesString, "{F2};");
     EXPECT_EQ(view.cell, std::make_pair(2, 50));
@@ -58,37 +58,37 @@ TEST_F(SessionFilesTest, LoadingReplacesTheSeriesSettingsEvenWhenTheSeriesFileIs
     dir.write("probe.abl", stepsFile(2));
     dir.write("probe.abl.pst", "abc\r\nx;\r\n");
     open();
-    state().Series.valuesPerSeries = 5;
-    state().Series.seriesString = "z;";
+    state().series.valuesPerSeries = 5;
+    state().series.seriesString = "z;";
     view.files = {dir.file("short.abl")};
     session->loadSequence(2, 50);
     EXPECT_EQ(session->grid().rowCount(), 3);
-    EXPECT_EQ(state().Series.valuesPerSeries, 0);
-    EXPECT_EQ(state().Series.seriesString, "");
+    EXPECT_EQ(state().series.valuesPerSeries, 0);
+    EXPECT_EQ(state().series.seriesString, "");
     EXPECT_EQ(view.seriesCount, "[0]");
     EXPECT_EQ(view.cell, std::make_pair(2, 2)); // the current row stays inside the shorter grid
 
     // More rows than a sequence has steps: refused, naming the file, and nothing changes.
-    state().Series.valuesPerSeries = 7;
+    state().series.valuesPerSeries = 7;
     view.files = {dir.file("long.abl")};
     session->loadSequence(1, 1);
     EXPECT_EQ(session->grid().rowCount(), 3);
-    EXPECT_EQ(state().Series.valuesPerSeries, 7);
+    EXPECT_EQ(state().series.valuesPerSeries, 7);
     EXPECT_THAT(view.errors, ElementsAre(dir.file("long.abl") + ": mehr als 99 Zeilen"));
     view.errors.clear();
 
-    state().Series.valuesPerSeries = 6;
+    state().series.valuesPerSeries = 6;
     view.files = {dir.file("probe.abl")};
     session->loadSequence(1, 1);
     EXPECT_THAT(view.errors, ElementsAre("probe.abl.pst: Ung\xFCltige numerische Eingabe"));
-    EXPECT_EQ(state().Series.valuesPerSeries, 0);
+    EXPECT_EQ(state().series.valuesPerSeries, 0);
     EXPECT_EQ(view.seriesCount, "[0]");
 }
 
 TEST_F(SessionFilesTest, AWriteErrorOnSaveIsShownOnceAndTruncatesNothing) {
     open();
     fillSteps({{"1", "a;"}});
-    state().Series.valuesPerSeries = 2;
+    state().series.valuesPerSeries = 2;
     // A folder in the way of the sequence file: the grid save fails, the series file stays old.
     std::filesystem::create_directory(dir.file("blocked.abl"));
     dir.write("blocked.abl.pst", "7\r\nalt;\r\n");
@@ -111,7 +111,7 @@ TEST_F(SessionFilesTest, ShutDownSavesEachFileOnItsOwnOnceAndClosesThePort) {
     open();
     session->startUp();
     std::filesystem::create_directory(dir.file("ablauf.abl")); // in the way of the sequence file
-    state().Series.valuesPerSeries = 5;
+    state().series.valuesPerSeries = 5;
     session->shutDown(false);
     ASSERT_EQ(view.errors.size(), 1u);
     EXPECT_THAT(view.errors[0], testing::StartsWith("ablauf.abl: "));

@@ -31,7 +31,7 @@ TEST_F(SessionTest, OpensWithNinetyNineEmptyStepsOrTheSavedSequenceAndSeriesSett
     // Without ablauf.abl the series file is not read.
     dir.write("ablauf.pst", "12\r\nx;\r\n");
     open();
-    EXPECT_EQ(state().Series.valuesPerSeries, 0);
+    EXPECT_EQ(state().series.valuesPerSeries, 0);
 
     dir.write("ablauf.abl", stepsFile(5));
     dir.write("ablauf.pst", "12\r\n{ENTER};\r\n");
@@ -157,24 +157,24 @@ TEST_F(SessionTest, InsertingAndDeletingRowsMoveTheStepsAndKeepTheRowCount) {
 
 TEST_F(SessionTest, TheSeriesCountAndStringAreEditedThroughTheirDialogs) {
     open();
-    state().Series.valueCounter = 3;
+    state().series.valueCounter = 3;
     view.countDialog = [](const SeriesCountInput& input, int& value) {
         EXPECT_EQ(input.text(), "0");
         value = SeriesCountInput::valueOf(" 1 0");
         return true;
     };
     session->editSeriesCount();
-    EXPECT_EQ(state().Series.valuesPerSeries, 10);
+    EXPECT_EQ(state().series.valuesPerSeries, 10);
     EXPECT_EQ(view.seriesCount, "[10]");
     view.countDialog = [](const SeriesCountInput&, int& value) {
         value = 25;
         return false;
     };
     session->editSeriesCount();
-    EXPECT_EQ(state().Series.valuesPerSeries, 10);
-    EXPECT_EQ(state().Series.valueCounter, 3);
+    EXPECT_EQ(state().series.valuesPerSeries, 10);
+    EXPECT_EQ(state().series.valueCounter, 3);
 
-    state().Series.seriesString = "{ENTER};";
+    state().series.seriesString = "{ENTER};";
     view.keyDialog = [](KeyActionList& list) {
         EXPECT_THAT(list.entries(), ElementsAre("{ENTER}"));
         for (int i = 0; i < 20; ++i) // no limit for the series string
@@ -182,8 +182,8 @@ TEST_F(SessionTest, TheSeriesCountAndStringAreEditedThroughTheirDialogs) {
         return true;
     };
     session->editSeriesString();
-    EXPECT_EQ(state().Series.seriesString.size(), 8u + 20 * 6);
-    EXPECT_EQ(view.seriesString, state().Series.seriesString);
+    EXPECT_EQ(state().series.seriesString.size(), 8u + 20 * 6);
+    EXPECT_EQ(view.seriesString, state().series.seriesString);
 }
 
 TEST_F(SessionTest, StartUpActivatesTheBoxOneChannelCommandEveryHundredMilliseconds) {
@@ -198,7 +198,7 @@ TEST_F(SessionTest, StartUpActivatesTheBoxOneChannelCommandEveryHundredMilliseco
     EXPECT_EQ(view.caption, "TRAVEK v1.01  BOX");
     EXPECT_EQ(view.panels[StatusPanel::Port], "COM 1");
     EXPECT_EQ(view.panels[StatusPanel::Interface], "BOX");
-    EXPECT_EQ(state().NK, 2);
+    EXPECT_EQ(state().decimals, 2);
     EXPECT_EQ(keys.keyDelay, 0) << "full speed unless KEYDELAY says otherwise";
     EXPECT_EQ(session->channels().entries().size(), 4u);
     // The disable-all command and the first channel command go at once; the window stays alive
@@ -286,7 +286,7 @@ TEST_F(SessionTest, ChoosingAPortStoresItInTheDefinitionFileAndReopens) {
 
     // A definition file that cannot be written is reported with its full name; the choice
     // stands for the port that is opened now: what the file holds.
-    state().Definition.InterfaceName = "nodir/X";
+    state().definition.interfaceName = "nodir/X";
     view.comPortDialog = [](ComPortChoice& choice) {
         choice.select(4);
         return true;
@@ -307,7 +307,7 @@ TEST_F(SessionTest, ChoosingAnInterfaceLoadsItsDefinitionOrKeepsTheName) {
         return true;
     };
     session->chooseInterface();
-    EXPECT_EQ(state().Definition.InterfaceName, "SCALE");
+    EXPECT_EQ(state().definition.interfaceName, "SCALE");
     EXPECT_EQ(view.caption, "TRAVEK v1.01  SCALE");
     EXPECT_EQ(view.panels[StatusPanel::Port], "DONE");
     EXPECT_EQ(view.panels[StatusPanel::Interface], "SCALE");
@@ -319,7 +319,7 @@ TEST_F(SessionTest, ChoosingAnInterfaceLoadsItsDefinitionOrKeepsTheName) {
         return true;
     };
     session->chooseInterface();
-    EXPECT_EQ(state().Definition.InterfaceName, "SCALE");
+    EXPECT_EQ(state().definition.interfaceName, "SCALE");
 }
 
 TEST_F(SessionTest, ReceivedLinesAreTypedAndALostDevicesHalfLineIsDropped) {

@@ -357,7 +357,7 @@ TEST_F(MainWindowView, DoubleClickOnTheSeriesCountAsksForItWithTheNumberSelected
         return dialog.result();
     });
     QTest::mouseDClick(form->seriesCountLabel, Qt::LeftButton);
-    EXPECT_EQ(state().Series.valuesPerSeries, 10);
+    EXPECT_EQ(state().series.valuesPerSeries, 10);
     EXPECT_EQ(form->seriesCountLabel->text(), "[10]");
 
     runner->then([](QDialog& dialog) {
@@ -373,7 +373,7 @@ TEST_F(MainWindowView, DoubleClickOnTheSeriesCountAsksForItWithTheNumberSelected
 
 TEST_F(MainWindowView, SeriesStringIsEditedInTheKeyActionList) {
     create();
-    state().Series.seriesString = "{ENTER};";
+    state().series.seriesString = "{ENTER};";
     editKeys(
         [](KeyActionDialog& keys) {
             EXPECT_EQ(keys.entries(), QStringList{"{ENTER}"});
@@ -383,12 +383,12 @@ TEST_F(MainWindowView, SeriesStringIsEditedInTheKeyActionList) {
         },
         true);
     QTest::mouseDClick(form->seriesStringLabel, Qt::LeftButton);
-    EXPECT_EQ(state().Series.seriesString, "{ENTER};{TAB};");
+    EXPECT_EQ(state().series.seriesString, "{ENTER};{TAB};");
     EXPECT_EQ(form->seriesStringLabel->text(), "{ENTER};{TAB};");
 
     editKeys([](KeyActionDialog& keys) { keys.entryList->clear(); }, false);
     form->editSeriesString();
-    EXPECT_EQ(state().Series.seriesString, "{ENTER};{TAB};");
+    EXPECT_EQ(state().series.seriesString, "{ENTER};{TAB};");
 }
 
 TEST_F(MainWindowView, ErrorBoxHelperGoesThroughTheRunner) {

@@ -151,7 +151,7 @@ TEST_F(Program, ActivatesTheBoxTypesInSequenceOrderAndRestoresItsStateAtTheNextS
     // The pause after each channel command is checked on the session's fake clock; a wall clock
     // under load says nothing about it.
 
-    // NK 258 keeps its low 8 bits: two decimals. A line for a channel the step does not expect
+    // decimals 258 keeps its low 8 bits: two decimals. A line for a channel the step does not expect
     // is dropped.
     box.send("A: 9,9\rC:  1,5\r\nA: 2,25\r\nC: 3\r\n");
     ASSERT_TRUE(runUntil([&] { return keys.texts.size() >= 7; }, 3000));
@@ -169,7 +169,7 @@ TEST_F(Program, ActivatesTheBoxTypesInSequenceOrderAndRestoresItsStateAtTheNextS
     EXPECT_EQ(form->session().sequence().stepCount, 3);
     EXPECT_EQ(form->seriesStringLabel->text(), "---;");
     form->session().startUp();
-    EXPECT_EQ(state().Definition.InterfaceName, "BOX");
+    EXPECT_EQ(state().definition.interfaceName, "BOX");
 }
 
 TEST_F(Program, APortHeldByAnotherProgramIsReported) {
@@ -255,7 +255,7 @@ TEST_F(Program, EachFileIsSavedAtExitEvenWhenAnotherCannotBe) {
         EXPECT_EQ(text.count('\n'), 0); // one error, shown once
         return int(QMessageBox::Ok);
     });
-    state().Series.valuesPerSeries = 5;
+    state().series.valuesPerSeries = 5;
     form->close();
     EXPECT_EQ(dir.read("ablauf.pst"), "5\r\n\r\n");
     EXPECT_NE(dir.read("TRAVEK.INI").find("INTERFACE=PX5R"), std::string::npos);
