@@ -52,7 +52,9 @@ public:
         }
         m_driver.setPortIndex(PortIndex{0});
         m_driver.setPollingDelay(0);
-        m_driver.onReceiveData = [this](const void* data, std::int32_t size) { m_handler.receive(data, size); };
+        m_driver.onReceiveData = [this](const void* data, std::int32_t size) {
+            m_handler.receive(data, size);
+        };
         if (!m_driver.open()) {
             std::fprintf(stderr, "cannot open the pty\n");
             return false;

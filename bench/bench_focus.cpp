@@ -31,11 +31,11 @@ void focusOwnX11Window() {
         return;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
     const xcb_window_t window = xcb_generate_id(x);
-    xcb_create_window(x, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 200, 100, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      screen->root_visual, 0, nullptr);
+    xcb_create_window(x, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 200, 100, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
     auto atom = [](const char* name) {
-        xcb_intern_atom_reply_t* reply =
-            xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            x, xcb_intern_atom(x, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
         const xcb_atom_t found = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
         free(reply);
         return found;
@@ -47,7 +47,8 @@ void focusOwnX11Window() {
     xcb_change_property(x, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
                         static_cast<std::uint32_t>(title.size()), title.data());
     const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
-    xcb_change_property(x, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1,
+                        &pid);
     xcb_map_window(x, window);
     free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
     xcb_set_input_focus(x, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);

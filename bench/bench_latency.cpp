@@ -1,9 +1,9 @@
 // Latency of the whole measurement path: from writing a line's CR to the master side of a pty that
 // stands in for the gauge box, through the serial driver and the receive handler, to the first key
 // event at the keyboard layer. Prints median, p99 and maximum over 1000 lines.
+#include "PtyPipeline.h"
 #include "core/typing/Keyboard.h"
 #include "core/typing/LayoutKeySender.h"
-#include "PtyPipeline.h"
 
 #include <QCoreApplication>
 
@@ -20,7 +20,9 @@ namespace {
 
 class TimingKeyboard : public Keyboard {
 public:
-    std::optional<KeyStroke> lookupChar(char c) override { return KeyStroke{static_cast<unsigned char>(c), 0}; }
+    std::optional<KeyStroke> lookupChar(char c) override {
+        return KeyStroke{static_cast<unsigned char>(c), 0};
+    }
     std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) override { return virtualKey; }
     void sendKey(std::uint32_t, bool) override {
         if (!firstEvent)
@@ -52,7 +54,8 @@ int main(int argc, char** argv) {
         micros.push_back(std::chrono::duration<double, std::micro>(*keyboard.firstEvent - start).count());
     }
     std::sort(micros.begin(), micros.end());
-    std::printf("latency, CR written to the pty -> first key event, 1000 lines: median %.1f us, p99 %.1f us, max %.1f us\n",
+    std::printf("latency, CR written to the pty -> first key event, 1000 lines: median %.1f us, p99 %.1f us, "
+                "max %.1f us\n",
                 micros[micros.size() / 2], micros[micros.size() * 99 / 100], micros.back());
     return 0;
 }

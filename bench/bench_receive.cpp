@@ -1,10 +1,10 @@
 // Lines per second through the receive handler: assembling, identifying, cutting, converting,
 // formatting and typing through the keystroke algorithm into a keyboard that counts events.
 #include "core/files/MeasurementLog.h"
-#include "core/typing/Keyboard.h"
-#include "core/typing/LayoutKeySender.h"
 #include "core/session/ReceiveHandler.h"
 #include "core/text/KeyString.h"
+#include "core/typing/Keyboard.h"
+#include "core/typing/LayoutKeySender.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,7 +17,9 @@ namespace {
 
 class CountingKeyboard : public Keyboard {
 public:
-    std::optional<KeyStroke> lookupChar(char c) override { return KeyStroke{static_cast<unsigned char>(c), 0}; }
+    std::optional<KeyStroke> lookupChar(char c) override {
+        return KeyStroke{static_cast<unsigned char>(c), 0};
+    }
     std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) override { return virtualKey; }
     void sendKey(std::uint32_t, bool) override { ++events; }
     bool capsLockOn() override { return false; }
@@ -48,13 +50,14 @@ void receiveThreeLines(benchmark::State& state, bool log) {
     const std::string logPath = (std::filesystem::temp_directory_path() / "travek-bench-log.csv").string();
     std::filesystem::remove(logPath);
     MeasurementLog measurementLog(logPath);
-    ReceiveHandler handler(definition, table, series, decimals, separator,
-                           {[&](std::string_view keys) { sender.sendKeys(keys); }, [](StatusPanel, const std::string&) {},
-                            [&](const LineOutcome& outcome) {
-                                if (log)
-                                    measurementLog.append({"COM1", outcome.channel, outcome.step, outcome.line,
-                                                           outcome.typed, {}, {}});
-                            }});
+    ReceiveHandler handler(
+        definition, table, series, decimals, separator,
+        {[&](std::string_view keys) { sender.sendKeys(keys); }, [](StatusPanel, const std::string&) {},
+         [&](const LineOutcome& outcome) {
+             if (log)
+                 measurementLog.append(
+                     {"COM1", outcome.channel, outcome.step, outcome.line, outcome.typed, {}, {}});
+         }});
     // The three lines that the sequence expects, as a gauge box sends them.
     const std::string lines = "\nK1:  +012,345\r\nK17: -000,501\r\nK48:  123,456\r";
     for (auto _ : state)
@@ -63,8 +66,12 @@ void receiveThreeLines(benchmark::State& state, bool log) {
     std::filesystem::remove(logPath);
 }
 
-void BM_ReceiveLines(benchmark::State& state) { receiveThreeLines(state, false); }
-void BM_ReceiveLinesWithLog(benchmark::State& state) { receiveThreeLines(state, true); }
+void BM_ReceiveLines(benchmark::State& state) {
+    receiveThreeLines(state, false);
+}
+void BM_ReceiveLinesWithLog(benchmark::State& state) {
+    receiveThreeLines(state, true);
+}
 BENCHMARK(BM_ReceiveLines);
 BENCHMARK(BM_ReceiveLinesWithLog);
 

@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     definition.endPos = data.ConsumeBool() ? data.ConsumeIntegral<std::uint8_t>()
                                            : data.ConsumeIntegralInRange<std::uint8_t>(0, 32);
     const std::uint8_t decimals = data.ConsumeBool() ? data.ConsumeIntegral<std::uint8_t>()
-                                               : data.ConsumeIntegralInRange<std::uint8_t>(0, 6);
+                                                     : data.ConsumeIntegralInRange<std::uint8_t>(0, 6);
 
     SequenceTable table;
     table.stepCount = data.ConsumeIntegralInRange<int>(0, MaxSteps);
@@ -163,7 +163,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         }
     };
     outputs.SetPanel = [&](StatusPanel panel, const std::string& text) {
-        if (!(panel == StatusPanel::CurrentStep || panel == StatusPanel::Channel || panel == StatusPanel::Line))
+        if (!(panel == StatusPanel::CurrentStep || panel == StatusPanel::Channel ||
+              panel == StatusPanel::Line))
             fail("unknown panel " + std::to_string(static_cast<int>(panel)));
         if (panel == StatusPanel::Line && text.size() > LineReading::MaxLength)
             fail("the line panel shows more than a line's head");

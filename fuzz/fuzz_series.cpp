@@ -2,8 +2,8 @@
 // the same.
 
 #include "FuzzSupport.h"
-#include "core/text/Error.h"
 #include "core/files/SeriesFile.h"
+#include "core/text/Error.h"
 
 using namespace travek;
 using namespace travek::fuzz;

@@ -1,10 +1,10 @@
 // Devices that send more than anyone types: a long burst of lines while values are being typed,
 // and a line that never ends.
-#include "support/RunningProgram.h"
 #include "support/PtyPair.h"
+#include "support/RunningProgram.h"
 
-#include "gui/qt/GridTableModel.h"
 #include "core/serial/SerialPort.h"
+#include "gui/qt/GridTableModel.h"
 
 #include <gmock/gmock.h>
 
@@ -84,8 +84,7 @@ TEST_F(Flood, TenThousandLinesThroughThePortAreEachTypedOnceInOrder) {
     startWithSequence("1\t1\t{RIGHT}mm{TAB};\r\n");
     int chunksWhileTyping = 0;
     auto deliver = form->session().port().onReceiveData;
-    form->session().port().onReceiveData = [&, deliver](const void* data,
-                                                          std::int32_t size) {
+    form->session().port().onReceiveData = [&, deliver](const void* data, std::int32_t size) {
         if (keys.typing())
             ++chunksWhileTyping;
         deliver(data, size);
@@ -125,8 +124,7 @@ TEST_F(Flood, ChunksDeliveredWhileAValueIsTypedWaitTheirTurn) {
             return;
         const std::string chunk = burst.substr(delivered, size);
         delivered += size;
-        form->session().port().onReceiveData(chunk.data(),
-                                               static_cast<std::int32_t>(chunk.size()));
+        form->session().port().onReceiveData(chunk.data(), static_cast<std::int32_t>(chunk.size()));
     };
     keys.whileTyping = [&] {
         ++chunksWhileTyping;
@@ -208,15 +206,16 @@ TEST_F(Flood, ADoubleClickWhileAValueIsTypedWaitsUntilTheValueIsDone) {
         // The user double-clicks the grid, as the window system delivers it: queued for the
         // next event loop that takes user input.
         const QModelIndex cell = form->gridModel().indexOf(1, 2);
-        const QPoint at = form->gridView->viewport()->mapTo(form.get(), form->gridView->visualRect(cell).center());
+        const QPoint at =
+            form->gridView->viewport()->mapTo(form.get(), form->gridView->visualRect(cell).center());
         const QPoint global = form->mapToGlobal(at);
         ulong time = 100000;
-        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress,
-                                  QEvent::MouseButtonRelease}) {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                  QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
             const bool press = type == QEvent::MouseButtonPress;
             QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
-                form->windowHandle(), time += 20, at, global, press ? Qt::LeftButton : Qt::NoButton, Qt::LeftButton,
-                type);
+                form->windowHandle(), time += 20, at, global, press ? Qt::LeftButton : Qt::NoButton,
+                Qt::LeftButton, type);
         }
     };
     box.send("A: 1,5\r");
@@ -243,7 +242,8 @@ TEST_F(Flood, ClosingTheWindowWhileAValueIsTypedEndsTheTypingAtOnce) {
         if (std::exchange(closeQueued, true))
             return;
         // As the desktop delivers the close button's click: queued, for the next event loop.
-        QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(form->windowHandle());
+        QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+            form->windowHandle());
     };
     box.send("A: 1,5\r");
     ASSERT_TRUE(runUntil([&] { return !form->isVisible(); }, 3000)) << "the window did not close";
@@ -257,7 +257,9 @@ TEST_F(Flood, ClosingTheWindowWhileAValueIsTypedEndsTheTypingAtOnce) {
     EXPECT_EQ(keys.keyboard.beginCount(), keys.keyboard.endCount()) << "the keyboard was left in a call";
     const std::string log = dir.read("messung.csv");
     // The value went out whole before the close; the step's keys were cut.
-    EXPECT_THAT(log, ::testing::HasSubstr(";A: 1,5;1,50;Tasten des Schritts abgebrochen: TRAVEK wurde beendet")) << log;
+    EXPECT_THAT(log,
+                ::testing::HasSubstr(";A: 1,5;1,50;Tasten des Schritts abgebrochen: TRAVEK wurde beendet"))
+        << log;
     // Nothing is held: every press has its release.
     std::map<std::uint32_t, int> held;
     for (const RecordingKeyboard::Event& e : keys.keyboard.events())

@@ -1,7 +1,7 @@
 // The measuring box goes away while it is sending (its USB adapter pulled) and comes back under
 // the same device name.
-#include "support/RunningProgram.h"
 #include "support/PtyPair.h"
+#include "support/RunningProgram.h"
 
 #include "core/serial/SerialPort.h"
 
@@ -203,12 +203,15 @@ TEST_F(RunningProgram, APtyNodeThatATerminalTookOverIsNotOpened) {
     termios before{};
     ASSERT_EQ(::tcgetattr(terminal.masterFd(), &before), 0);
     runFor(2500);
-    EXPECT_EQ(terminal.receive(1, 200), "") << "the terminal " << terminal.slavePath() << " got the box's commands";
+    EXPECT_EQ(terminal.receive(1, 200), "")
+        << "the terminal " << terminal.slavePath() << " got the box's commands";
     termios after{};
     ASSERT_EQ(::tcgetattr(terminal.masterFd(), &after), 0);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
     EXPECT_FALSE(form->session().port().isOpen());
-    EXPECT_EQ(form->panelText(StatusPanel::Line), QString::fromUtf8("COM1 ist fort; \"Einstellungen > Comport\" öffnet den Port wieder"));
+    EXPECT_EQ(form->panelText(StatusPanel::Line),
+              QString::fromUtf8("COM1 ist fort; \"Einstellungen > Comport\" öffnet den Port wieder"));
     if (terminal.slavePath() != node)
-        std::printf("note: the terminal got %s, not the box's node %s\n", terminal.slavePath().c_str(), node.c_str());
+        std::printf("note: the terminal got %s, not the box's node %s\n", terminal.slavePath().c_str(),
+                    node.c_str());
 }

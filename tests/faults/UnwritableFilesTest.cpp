@@ -8,13 +8,13 @@
 // met as the unprivileged user nobody: the test process takes that user's identity for its file
 // accesses while the program saves, or the real executable runs as that user. A full disk is a
 // file size limit of one byte.
-#include "support/RunningProgram.h"
 #include "support/PtyPair.h"
+#include "support/RunningProgram.h"
 
 #include "core/files/FileIo.h"
 #include "core/gauge/InterfaceDefinition.h"
-#include "core/text/Error.h"
 #include "core/serial/SerialPort.h"
+#include "core/text/Error.h"
 
 #include <QFileDialog>
 
@@ -310,7 +310,8 @@ TEST(UnwritableFilesSaving, AFileIsWrittenExactlyWhenItMayBeWrittenAndStaysTheSa
     ::chmod(dir.file("BOX.VAL").c_str(), 0444);
     auto before = snapshot(dir);
     const ino_t readOnlyInode = statOf(dir.file("ablauf.abl")).st_ino;
-    EXPECT_EQ(errorWriting(dir.file("ablauf.abl"), "2\t2\t{ENTER};\r\n"), dir.file("ablauf.abl") + ": Dateizugriff verweigert");
+    EXPECT_EQ(errorWriting(dir.file("ablauf.abl"), "2\t2\t{ENTER};\r\n"),
+              dir.file("ablauf.abl") + ": Dateizugriff verweigert");
     InterfaceDefinition definition;
     definition.portNumber = 2;
     try {

@@ -36,7 +36,8 @@ void PollEventLoop::cancelTask(TaskId id) {
         }
 }
 
-std::unique_ptr<EventLoop::Watch> PollEventLoop::watchReadable(std::intptr_t handle, std::function<void()> onReadable) {
+std::unique_ptr<EventLoop::Watch> PollEventLoop::watchReadable(std::intptr_t handle,
+                                                               std::function<void()> onReadable) {
     const int id = m_nextWatch++;
     m_watches[id] = Registration{handle, std::move(onReadable)};
     return std::make_unique<PollWatch>(*this, id);
@@ -85,7 +86,8 @@ void PollEventLoop::runOnce(int timeoutMs) {
 void PollEventLoop::runFor(int ms) {
     const auto end = Clock::now() + std::chrono::milliseconds(ms);
     for (auto now = Clock::now(); now < end; now = Clock::now())
-        runOnce(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count()) + 1);
+        runOnce(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count()) +
+                1);
 }
 
 bool PollEventLoop::runUntil(const std::function<bool()>& condition, int timeoutMs) {

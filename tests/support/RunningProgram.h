@@ -6,20 +6,20 @@
 #include "support/ScriptedRunner.h"
 #include "support/TempDir.h"
 
+#include "core/session/ProgramState.h"
+#include "core/session/Session.h"
 #include "core/typing/KeyOutput.h"
 #include "core/typing/LayoutKeySender.h"
-#include "core/session/ProgramState.h"
 #include "core/typing/RecordingKeyboard.h"
-#include "core/session/Session.h"
+#include "gui/qt/ChannelDialog.h"
+#include "gui/qt/ComPortDialog.h"
+#include "gui/qt/InterfaceDialog.h"
+#include "gui/qt/KeyActionDialog.h"
 #include "gui/qt/MainWindow.h"
+#include "gui/qt/PortListWindow.h"
+#include "gui/qt/QtKeyWait.h"
 #include "gui/qt/SeriesCountDialog.h"
 #include "gui/qt/ServiceWindow.h"
-#include "gui/qt/InterfaceDialog.h"
-#include "gui/qt/ChannelDialog.h"
-#include "gui/qt/KeyActionDialog.h"
-#include "gui/qt/PortListWindow.h"
-#include "gui/qt/ComPortDialog.h"
-#include "gui/qt/QtKeyWait.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -147,7 +147,9 @@ protected:
         runUntil([this] { return !form->session().activating(); }, 5000);
     }
 
-    void setUpBox(const std::string& device, const std::string& nk = "2") { writeBoxSettings(dir, device, nk); }
+    void setUpBox(const std::string& device, const std::string& nk = "2") {
+        writeBoxSettings(dir, device, nk);
+    }
 
     // Runs the event loop until done() holds or timeoutMs pass; the result of done() at the end.
     // The loop sleeps while nothing happens, so the processor time of the process stays the

@@ -27,7 +27,8 @@ TempDir::~TempDir() {
     if (!m_previousCwd.empty())
         std::filesystem::current_path(m_previousCwd, ec);
     // Tests may have taken the write bit away to provoke failures.
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(m_path, ec);
 }
 
@@ -36,7 +37,9 @@ void TempDir::write(const std::string& name, const std::string& content) const {
     out << content;
 }
 
-std::string TempDir::read(const std::string& name) const { return readWholeFile(file(name)).value_or("<missing>"); }
+std::string TempDir::read(const std::string& name) const {
+    return readWholeFile(file(name)).value_or("<missing>");
+}
 
 void TempDir::enter() {
     if (m_previousCwd.empty())

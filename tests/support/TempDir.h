@@ -4,8 +4,8 @@
 
 namespace travek::test {
 
-// A fresh directory in the system's temporary folder for one test, removed with everything in it at the end. With
-// enter(), it is also the working directory until the end of the test.
+// A fresh directory in the system's temporary folder for one test, removed with everything in it at the end.
+// With enter(), it is also the working directory until the end of the test.
 class TempDir {
 public:
     TempDir();

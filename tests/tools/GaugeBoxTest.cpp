@@ -1,7 +1,7 @@
 #include "GaugeBox.h"
+#include "ValueSource.h"
 #include "support/ReceivingEnd.h"
 #include "support/TempDir.h"
-#include "ValueSource.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -143,7 +143,9 @@ struct LayoutCase {
 };
 
 // Test lists show the case's name rather than its bytes.
-void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class GaugeBoxRoundTrip : public testing::TestWithParam<LayoutCase> {};
 

@@ -162,8 +162,8 @@ std::string GaugeBox::layoutProblem(int channel, std::size_t valueWidth) const {
         return "there is no channel " + std::to_string(channel) + " (channels are 1 to 48)";
     const std::string& id = m_definition.channelIds[channel];
     if (id.empty())
-        return "channel " + std::to_string(channel) + " has no identifier (MW_SIGN" + std::to_string(channel) +
-               " is empty), so TRAVEK could not recognise its lines";
+        return "channel " + std::to_string(channel) + " has no identifier (MW_SIGN" +
+               std::to_string(channel) + " is empty), so TRAVEK could not recognise its lines";
     const int startPos = m_definition.startPos;
     const int endPos = m_definition.endPos;
     // The ENDPOS key names the last position; the loader keeps the one after it (8 bits).
@@ -177,8 +177,8 @@ std::string GaugeBox::layoutProblem(int channel, std::size_t valueWidth) const {
         fieldStart + static_cast<std::size_t>(endPos - startPos) - 1; // last position
     const std::size_t maxLength = maxLineLength();
     if (fieldStart > maxLength)
-        return "the value field (" + fieldName + ") starts after position " + std::to_string(long(maxLength)) +
-               ", beyond what TRAVEK reads of a line";
+        return "the value field (" + fieldName + ") starts after position " +
+               std::to_string(long(maxLength)) + ", beyond what TRAVEK reads of a line";
     // A field that runs past the readable end is cut there; the value must fit in what is left.
     const std::size_t usable = std::min(fieldEnd, maxLength) - fieldStart + 1;
     if (valueWidth > usable)

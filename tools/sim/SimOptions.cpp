@@ -17,8 +17,8 @@ long long integerValue(const std::string& option, const std::string& text, long 
     char* stop = nullptr;
     const long long value = std::strtoll(text.c_str(), &stop, 10);
     if (text.empty() || *stop != '\0' || errno != 0 || value < min || value > max)
-        throw UsageError(option + " needs a whole number from " + std::to_string(min) + " to " + std::to_string(max) +
-                         ", not \"" + text + "\"");
+        throw UsageError(option + " needs a whole number from " + std::to_string(min) + " to " +
+                         std::to_string(max) + ", not \"" + text + "\"");
     return value;
 }
 

@@ -46,8 +46,8 @@ std::vector<double> ValueSource::readValueFile(const std::string& path) {
         char* stop = nullptr;
         const double value = std::strtod(text.c_str(), &stop);
         if (stop == text.c_str() || *stop != '\0' || !std::isfinite(value) || std::fabs(value) >= 1e15)
-            throw std::runtime_error(path + ", line " + std::to_string(lineNumber) + ": \"" + std::string(line) +
-                                     "\" is not a number");
+            throw std::runtime_error(path + ", line " + std::to_string(lineNumber) + ": \"" +
+                                     std::string(line) + "\" is not a number");
         values.push_back(value);
     }
     if (values.empty())

@@ -1,12 +1,12 @@
 // travek-sim: a measuring interface box on a pseudo terminal, for trying TRAVEK without hardware
 // and for checking an interface definition before the box arrives.
 
-#include "core/files/FileIo.h"
 #include "GaugeBox.h"
-#include "core/gauge/InterfaceDefinition.h"
 #include "SimOptions.h"
-#include "core/text/TextHelpers.h"
 #include "ValueSource.h"
+#include "core/files/FileIo.h"
+#include "core/gauge/InterfaceDefinition.h"
+#include "core/text/TextHelpers.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -137,7 +137,8 @@ struct Pty {
         ::ioctl(slave, FIONREAD, &queued);
         ::tcflush(slave, TCIFLUSH);
         log("nobody has the port open: unread lines dropped (" + std::to_string(queued) +
-            " bytes in the terminal, " + std::to_string(static_cast<int>(waiting.size())) + " waiting to be sent)");
+            " bytes in the terminal, " + std::to_string(static_cast<int>(waiting.size())) +
+            " waiting to be sent)");
         waiting.clear();
     }
     std::size_t m_sentSinceLook = 0;
@@ -210,7 +211,8 @@ struct Link {
 class Session {
 public:
     Session(const SimOptions& options, const InterfaceDefinition& definition, ValueSource values)
-        : m_options(options), m_box(definition, LineStyle{options.Decimals, options.DecimalSeparator, options.CrLf}),
+        : m_options(options),
+          m_box(definition, LineStyle{options.Decimals, options.DecimalSeparator, options.CrLf}),
           m_values(std::move(values)) {
         for (double v : m_values.extremes())
             m_valueWidth = std::max(m_valueWidth, m_box.valueText(v).size());
@@ -342,8 +344,9 @@ private:
             return;
         }
         if (!m_box.hasIdentifier(channel))
-            throw Fatal("channel " + std::to_string(channel) + " was requested but has no identifier (MW_SIGN" +
-                        std::to_string(channel) + " is empty)");
+            throw Fatal("channel " + std::to_string(channel) +
+                        " was requested but has no identifier (MW_SIGN" + std::to_string(channel) +
+                        " is empty)");
         if (!m_box.isOn(channel) && !m_options.Force) {
             log("channel " + std::to_string(channel) + " is off; nothing sent (--force sends it anyway)");
             return;
@@ -367,8 +370,8 @@ private:
             throw Fatal(e.what());
         }
         const int seenAs = m_box.identify(line);
-        std::string note = "channel " + std::to_string(channel) + ": " + GaugeBox::quoted(line + m_box.lineEnd()) +
-                           " (" + m_box.valueText(value) + ")";
+        std::string note = "channel " + std::to_string(channel) + ": " +
+                           GaugeBox::quoted(line + m_box.lineEnd()) + " (" + m_box.valueText(value) + ")";
         if (seenAs != channel)
             note += "; warning: TRAVEK will take this line for channel " + std::to_string(seenAs);
         log(note);
@@ -388,8 +391,8 @@ private:
             if (written < 0 && errno == EAGAIN)
                 return;
             if (written <= 0) {
-                log(systemError("lines not sent") + ": " + std::to_string(static_cast<int>(m_waiting.size())) +
-                    " bytes dropped");
+                log(systemError("lines not sent") + ": " +
+                    std::to_string(static_cast<int>(m_waiting.size())) + " bytes dropped");
                 m_waiting.clear();
                 return;
             }

@@ -144,12 +144,12 @@ bool TextWindow::setUp(const std::string& title, const std::string& windowClass)
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
                         static_cast<std::uint32_t>(classes.size()), classes.data());
     const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
-    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, internAtom("_NET_WM_PID"), XCB_ATOM_CARDINAL,
-                        32, 1, &pid);
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, internAtom("_NET_WM_PID"),
+                        XCB_ATOM_CARDINAL, 32, 1, &pid);
     char host[256] = {};
     gethostname(host, sizeof host - 1);
-    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING,
-                        8, static_cast<std::uint32_t>(std::strlen(host)), host);
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_CLIENT_MACHINE,
+                        XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(std::strlen(host)), host);
     openFont();
     xcb_map_window(m_connection, m_window);
     xcb_flush(m_connection);
@@ -186,9 +186,9 @@ void TextWindow::selectKeyboardEvents() {
 
 xcb_atom_t TextWindow::internAtom(const char* name) {
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> reply(
-        xcb_intern_atom_reply(m_connection,
-                              xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-                              nullptr),
+        xcb_intern_atom_reply(
+            m_connection,
+            xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr),
         &free);
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }

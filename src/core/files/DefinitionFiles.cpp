@@ -11,8 +11,8 @@ namespace travek {
 std::vector<std::string> findDefinitionFiles(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code error;
-    for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
-         it.increment(error)) {
+    for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end;
+         !error && it != end; it.increment(error)) {
         // A folder or a FIFO named like a definition is not one.
         if (std::error_code notRegular; !it->is_regular_file(notRegular))
             continue;

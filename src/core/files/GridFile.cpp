@@ -79,7 +79,8 @@ void loadGridFromFile(GridModel& grid, const std::string& fileName) {
     // A sequence has at most MaxSequenceRows steps; a longer file is not one of TRAVEK's, and
     // loading a part of it would lose the rest at the next save.
     if (countRows(std::string_view(data).substr(0, size)) > MaxSequenceRows)
-        throw Error(EFBIG, nameForUser(fileName) + ": mehr als " + std::to_string(MaxSequenceRows) + " Zeilen");
+        throw Error(EFBIG,
+                    nameForUser(fileName) + ": mehr als " + std::to_string(MaxSequenceRows) + " Zeilen");
     std::size_t pos = 0;
     int row = grid.fixedRows();
     while (pos < size) {

@@ -20,8 +20,9 @@ inline constexpr std::size_t MaxSequenceRows = 99;
 
 // Fills the grid from the file, one row per line. A file that cannot be opened empties the
 // non-fixed cells instead, silently. A file that is refused (not a regular file, too large, more
-// than MaxSequenceRows rows) throws Error naming it, and the grid stays as it was. Lines end at CR, CR LF or LF; a Ctrl-Z ends the file.
-// The last field is a key string, cut to 100 characters without breaking a key (cutKeyString).
+// than MaxSequenceRows rows) throws Error naming it, and the grid stays as it was. Lines end at CR, CR LF or
+// LF; a Ctrl-Z ends the file. The last field is a key string, cut to 100 characters without breaking a key
+// (cutKeyString).
 void loadGridFromFile(GridModel& grid, const std::string& fileName);
 
 // The first non-fixed row whose cell in column is blank, or the row count when none is.

@@ -6,7 +6,8 @@ namespace travek {
 
 GridModel::GridModel(int colCount, int rowCount, int fixedCols, int fixedRows)
     : m_colCount(colCount), m_fixedCols(fixedCols), m_fixedRows(fixedRows),
-      m_cells(static_cast<std::size_t>(rowCount), std::vector<std::string>(static_cast<std::size_t>(colCount))) {}
+      m_cells(static_cast<std::size_t>(rowCount),
+              std::vector<std::string>(static_cast<std::size_t>(colCount))) {}
 
 void GridModel::setRowCount(int rowCount) {
     if (rowCount < 0)
@@ -14,7 +15,8 @@ void GridModel::setRowCount(int rowCount) {
     const int old = this->rowCount();
     if (old == rowCount)
         return;
-    m_cells.resize(static_cast<std::size_t>(rowCount), std::vector<std::string>(static_cast<std::size_t>(m_colCount)));
+    m_cells.resize(static_cast<std::size_t>(rowCount),
+                   std::vector<std::string>(static_cast<std::size_t>(m_colCount)));
     if (onRowCountChanged)
         onRowCountChanged(old, rowCount);
 }

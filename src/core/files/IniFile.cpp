@@ -3,8 +3,8 @@
 #include "core/files/FileIo.h"
 #include "core/text/Error.h"
 
-#include <cerrno>
 #include "core/text/TextHelpers.h"
+#include <cerrno>
 
 namespace travek {
 
@@ -75,12 +75,14 @@ std::optional<std::string> IniFile::value(std::string_view section, std::string_
     return it->second;
 }
 
-std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view defaultValue) const {
+std::string IniFile::readString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue) const {
     auto v = value(section, key);
     return v ? *v : std::string(defaultValue);
 }
 
-std::int32_t IniFile::readInteger(std::string_view section, std::string_view key, std::int32_t defaultValue) const {
+std::int32_t IniFile::readInteger(std::string_view section, std::string_view key,
+                                  std::int32_t defaultValue) const {
     auto v = value(section, key);
     if (!v)
         return defaultValue;
@@ -127,7 +129,8 @@ void IniFile::setValue(std::string_view section, std::string_view key, std::stri
     std::string addition;
     if (insertAt) {
         // The section's last line may be the file's last line without a line end.
-        if (*insertAt == m_content.size() && !m_content.empty() && m_content.back() != '\n' && m_content.back() != '\r')
+        if (*insertAt == m_content.size() && !m_content.empty() && m_content.back() != '\n' &&
+            m_content.back() != '\r')
             addition += eol;
         addition += std::string(key) + "=" + std::string(value) + eol;
         m_content.insert(*insertAt, addition);
@@ -143,7 +146,8 @@ void IniFile::writeValue(const std::string& path, std::string_view section, std:
                          std::string_view value) {
     auto existing = readWholeFile(path);
     if (!existing && fileExists(path))
-        throw Error(EACCES, "Kann nicht nach " + path + " schreiben"); // never replace a file we could not read
+        throw Error(EACCES,
+                    "Kann nicht nach " + path + " schreiben"); // never replace a file we could not read
     IniFile file(existing.value_or(std::string()));
     file.setValue(section, key, value);
     writeFileAtomically(path, file.content());

@@ -23,7 +23,8 @@ public:
     static IniFile load(const std::string& path);
 
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
-    std::string readString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    std::string readString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
     // The value as an integer (see parseInteger); defaultValue when missing or not a number.
     std::int32_t readInteger(std::string_view section, std::string_view key, std::int32_t defaultValue) const;
 
@@ -40,12 +41,14 @@ public:
 
 private:
     struct Line {
-        std::size_t begin;   // offset of the line's first byte
-        std::size_t end;     // offset just past its text (before the line end)
-        std::size_t next;    // offset of the next line
+        std::size_t begin; // offset of the line's first byte
+        std::size_t end;   // offset just past its text (before the line end)
+        std::size_t next;  // offset of the next line
     };
     std::vector<Line> lines() const;
-    std::string_view text(const Line& line) const { return {m_content.data() + line.begin, line.end - line.begin}; }
+    std::string_view text(const Line& line) const {
+        return {m_content.data() + line.begin, line.end - line.begin};
+    }
     static std::optional<std::string_view> sectionName(std::string_view line);
     std::string lineEnd() const;
     void buildIndex() const;

@@ -26,9 +26,9 @@ void MeasurementLog::append(const Row& row) {
     std::string text = m_midRow ? "\r\n" : "";
     if (m_file->empty())
         text += "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis;Fenster\r\n";
-    text += field(localTime(m_clock())) + ';' + textField(row.port) + ';' + std::to_string(row.channel) + ';' +
-            std::to_string(row.step) + ';' + textField(escapeLine(row.line)) + ';' + field(row.typed) + ';' +
-            textField(row.note) + ';' + textField(oneLine(row.window)) + "\r\n";
+    text += field(localTime(m_clock())) + ';' + textField(row.port) + ';' + std::to_string(row.channel) +
+            ';' + std::to_string(row.step) + ';' + textField(escapeLine(row.line)) + ';' + field(row.typed) +
+            ';' + textField(row.note) + ';' + textField(oneLine(row.window)) + "\r\n";
     std::size_t written = 0;
     try {
         written = m_file->append(text);

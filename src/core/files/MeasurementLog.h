@@ -18,12 +18,12 @@ public:
     using Clock = std::function<std::chrono::system_clock::time_point()>;
 
     struct Row {
-        std::string port;    // "COM1"
-        int channel = 0;     // 0 when unknown
+        std::string port; // "COM1"
+        int channel = 0;  // 0 when unknown
         int step = 0;
-        std::string line;    // as received; control characters are escaped in the file
-        std::string typed;   // exactly as typed
-        std::string note;    // why nothing was typed; empty when the value was
+        std::string line;  // as received; control characters are escaped in the file
+        std::string typed; // exactly as typed
+        std::string note;  // why nothing was typed; empty when the value was
         // The title of the window that received the value, or of the one that had the focus when
         // nothing was typed; empty when unknown.
         std::string window;

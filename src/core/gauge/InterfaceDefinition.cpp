@@ -5,7 +5,6 @@
 #include "core/text/Error.h"
 #include "core/text/TextHelpers.h"
 
-
 namespace travek {
 
 namespace {
@@ -41,7 +40,9 @@ void loadInterfaceDefinition(InterfaceDefinition& d, const std::string& fileName
 
 void loadInterfaceDefinition(InterfaceDefinition& d, const IniFile& file) {
     auto integer = [&](const char* key, std::int32_t def) { return file.readInteger(Section, key, def); };
-    auto byte = [&](const char* key, std::int32_t def) { return static_cast<std::uint8_t>(integer(key, def) & 0xFF); };
+    auto byte = [&](const char* key, std::int32_t def) {
+        return static_cast<std::uint8_t>(integer(key, def) & 0xFF);
+    };
     auto text = [&](const std::string& key, const char* def) { return file.readString(Section, key, def); };
 
     d.portNumber = integer("COMx", 1);

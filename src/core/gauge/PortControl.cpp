@@ -38,11 +38,15 @@ void closePortIfOpen(SerialPort& driver) {
         driver.close();
 }
 
-bool openConfiguredPort(SerialPort& driver) { return driver.open(); }
+bool openConfiguredPort(SerialPort& driver) {
+    return driver.open();
+}
 
 void configurePort(SerialPort& driver, const InterfaceDefinition& definition, std::int32_t portNumber,
-                   std::int32_t baudRate, std::int32_t byteLength, std::int32_t parity, std::int32_t /*stopBits*/) {
-    driver.setPortIndex(static_cast<PortIndex>(portNumber >= 1 && portNumber <= 99 ? portNumber - 1 : NoPort));
+                   std::int32_t baudRate, std::int32_t byteLength, std::int32_t parity,
+                   std::int32_t /*stopBits*/) {
+    driver.setPortIndex(
+        static_cast<PortIndex>(portNumber >= 1 && portNumber <= 99 ? portNumber - 1 : NoPort));
     for (const auto& [rate, speed] : Speeds)
         if (rate == baudRate)
             driver.setSpeed(speed);

@@ -21,7 +21,8 @@ bool openConfiguredPort(SerialPort& driver);
 // known rates, data bits outside 5..8 and a parity outside 0..4 leave the driver's setting as it
 // is; a port number outside 1..99 gives an index that opens nothing. Stop bits are not applied.
 void configurePort(SerialPort& driver, const InterfaceDefinition& definition, std::int32_t portNumber,
-                   std::int32_t baudRate, std::int32_t byteLength, std::int32_t parity, std::int32_t stopBits);
+                   std::int32_t baudRate, std::int32_t byteLength, std::int32_t parity,
+                   std::int32_t stopBits);
 
 // Writes text (its end character already appended) when the port is open. The outcome of the
 // write is not reported: the box answers nothing to a command.

@@ -1,6 +1,5 @@
 #include "core/serial/SerialPort.h"
 
-
 namespace travek {
 
 SerialPort::SerialPort(EventLoop& loop) : SerialPort(loop, createPlatformSerialDevice()) {}

@@ -27,8 +27,7 @@ public:
     // call, valid until the next read, not zero-terminated); 1 <= size <= inBufferSize.
     // A handler that lets the event loop run must copy the bytes first: a nested read reuses
     // the buffer.
-    using ReceiveCallback =
-        std::function<void(const void* bytes, std::int32_t size)>;
+    using ReceiveCallback = std::function<void(const void* bytes, std::int32_t size)>;
 
     explicit SerialPort(EventLoop& loop);
     // With a device of the caller's choice instead of the platform's.

@@ -29,8 +29,9 @@ bool KeyActionList::add(int tokenIndex, int selectedEntry) {
         std::vector<std::string> grown = m_entries;
         grown.push_back(token);
         if (joinKeyString(grown, m_separator).size() > m_maxLength) {
-            m_limitMessage = "Nicht hinzugef\xFCgt: h\xF6" "chstens " + std::to_string(static_cast<std::int32_t>(m_maxLength)) +
-                             " Zeichen je Schritt.";
+            m_limitMessage = "Nicht hinzugef\xFCgt: h\xF6"
+                             "chstens " +
+                             std::to_string(static_cast<std::int32_t>(m_maxLength)) + " Zeichen je Schritt.";
             return false;
         }
     }
@@ -49,11 +50,15 @@ void KeyActionList::remove(int selectedEntry) {
     m_limitMessage.clear();
 }
 
-std::string KeyActionList::keyString() const { return joinKeyString(m_entries, m_separator); }
+std::string KeyActionList::keyString() const {
+    return joinKeyString(m_entries, m_separator);
+}
 
 SeriesCountInput::SeriesCountInput(std::int32_t current) : m_text(std::to_string(current)) {}
 
-std::int32_t SeriesCountInput::valueOf(const std::string& typed) { return leadingInt(removeBlanks(typed)); }
+std::int32_t SeriesCountInput::valueOf(const std::string& typed) {
+    return leadingInt(removeBlanks(typed));
+}
 
 void ChannelChoice::setChannelCount(int count) {
     m_entries.clear();
@@ -62,7 +67,9 @@ void ChannelChoice::setChannelCount(int count) {
     m_selected = -1;
 }
 
-std::string ChannelChoice::cellText() const { return std::to_string(m_selected + 1); }
+std::string ChannelChoice::cellText() const {
+    return std::to_string(m_selected + 1);
+}
 
 InterfaceChoice::InterfaceChoice(const std::string& folder) {
     for (const std::string& file : findDefinitionFiles(folder))
@@ -94,10 +101,13 @@ void ComPortChoice::leave() {
 }
 
 std::string ComPortChoice::text() const {
-    return m_selected >= 0 && m_selected < PortCount ? entries()[static_cast<std::size_t>(m_selected)] : std::string();
+    return m_selected >= 0 && m_selected < PortCount ? entries()[static_cast<std::size_t>(m_selected)]
+                                                     : std::string();
 }
 
-int ComPortChoice::chosenPort() const { return std::max(m_selected, 0) + 1; }
+int ComPortChoice::chosenPort() const {
+    return std::max(m_selected, 0) + 1;
+}
 
 void PortList::start(std::function<void()> changed, std::function<void(const std::string&)> failed) {
     stop();
@@ -213,7 +223,9 @@ void TargetWindowChoice::clear() {
     m_status.clear();
 }
 
-void TargetWindowChoice::stop() { m_task.cancel(); }
+void TargetWindowChoice::stop() {
+    m_task.cancel();
+}
 
 void TargetWindowChoice::changed() {
     if (onChanged)

@@ -99,10 +99,10 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
         break;
     }
     case LineOutcome::Note::OtherChannel:
-        row.note =
-            "Schritt " + std::to_string(outcome.step) + " erwartet Kanal " +
-            std::to_string(outcome.step >= 1 && outcome.step <= MaxSteps ? m_sequence.stepChannel[outcome.step]
-                                                                   : 0);
+        row.note = "Schritt " + std::to_string(outcome.step) + " erwartet Kanal " +
+                   std::to_string(outcome.step >= 1 && outcome.step <= MaxSteps
+                                      ? m_sequence.stepChannel[outcome.step]
+                                      : 0);
         break;
     case LineOutcome::Note::NoNumber:
         row.note = "keine Zahl im Wert";

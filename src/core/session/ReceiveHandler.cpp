@@ -11,8 +11,8 @@ namespace travek {
 
 ReceiveHandler::ReceiveHandler(InterfaceDefinition& definition, SequenceTable& table, SeriesSettings& series,
                                const std::uint8_t& decimals, char separator, Outputs outputs)
-    : m_definition(definition), m_table(table), m_series(series), m_decimals(decimals), m_separator(separator),
-      m_outputs(std::move(outputs)) {}
+    : m_definition(definition), m_table(table), m_series(series), m_decimals(decimals),
+      m_separator(separator), m_outputs(std::move(outputs)) {}
 
 void ReceiveHandler::receive(const void* bytes, std::int32_t size) {
     if (bytes == nullptr || size <= 0)

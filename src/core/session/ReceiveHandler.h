@@ -24,7 +24,7 @@ struct LineOutcome {
         NoSequence,   // there are no steps to follow
         CutShort,     // the program ended while the line's keys were typed (failedPart says where): the rest
                       // was dropped
-        WrongWindow   // the value was due, but the window with the focus is not the target (failure says which)
+        WrongWindow // the value was due, but the window with the focus is not the target (failure says which)
     };
     int channel = 0; // 0 when the line names no known channel
     int step = 0;    // the step current when the line arrived

@@ -25,19 +25,17 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
     : m_view(view), m_loop(loop), m_grid(3, 2, 1, 1),
       m_port(loop, device ? std::move(device) : createPlatformSerialDevice()),
       m_receiver(m_state.definition, m_sequence, m_state.series, m_state.decimals, separator,
-                 ReceiveHandler::Outputs{[this](std::string_view keys) { typeKeys(keys); },
-                                         [this](StatusPanel panel, const std::string& text) {
-                                             m_view.setPanelText(panel, text);
-                                         },
-                                         [this](const LineOutcome& outcome) { m_recorder.lineHandled(outcome); },
-                                         [this](LineOutcome& outcome) { return mayType(outcome); }}),
+                 ReceiveHandler::Outputs{
+                     [this](std::string_view keys) { typeKeys(keys); },
+                     [this](StatusPanel panel, const std::string& text) { m_view.setPanelText(panel, text); },
+                     [this](const LineOutcome& outcome) { m_recorder.lineHandled(outcome); },
+                     [this](LineOutcome& outcome) { return mayType(outcome); }}),
       m_portList(loop, [](std::vector<std::string>& lines) { listComPorts(lines); }),
-      m_activation(loop, view, m_port),
-      m_reconnect(loop, view, m_port, m_state.definition,
-                  [this] {
-                      showPortState();
-                      initInterface();
-                  }),
+      m_activation(loop, view, m_port), m_reconnect(loop, view, m_port, m_state.definition,
+                                                    [this] {
+                                                        showPortState();
+                                                        initInterface();
+                                                    }),
       m_recorder(view, m_state.definition, m_sequence, m_target, m_noKeys),
       m_files(view, loop, m_grid, m_state, [this] { return m_receiver.typing(); }) {
     m_state.separator = separator;
@@ -79,7 +77,9 @@ void Session::showSeriesSettings() {
     m_view.showSeriesCount("[" + std::to_string(m_state.series.valuesPerSeries) + "]");
 }
 
-void Session::showCaption() { m_view.setCaption(std::string(Caption) + "  " + m_state.definition.interfaceName); }
+void Session::showCaption() {
+    m_view.setCaption(std::string(Caption) + "  " + m_state.definition.interfaceName);
+}
 
 void Session::showPortState() {
     m_view.setPanelText(StatusPanel::Port,
@@ -241,7 +241,9 @@ void Session::setKeyOutput(KeyOutput* keys, const std::string& whyNone) {
         m_view.setPanelText(StatusPanel::Line, m_noKeys);
 }
 
-void Session::setFocusWindow(FocusWindow* focus, const std::string& whyNone) { m_target.setFocusWindow(focus, whyNone); }
+void Session::setFocusWindow(FocusWindow* focus, const std::string& whyNone) {
+    m_target.setFocusWindow(focus, whyNone);
+}
 
 void Session::chooseTargetWindow() {
     FocusWindow* focus = m_target.focusWindow();
@@ -322,7 +324,8 @@ void Session::startUp() {
     IniFile settings(std::string{});
     reporting([&] { settings = IniFile::load(findPathIgnoreCase(SessionFiles::SettingsFileName)); });
     definition.interfaceName = settings.readString("PARAMETER", "INTERFACE", definition.interfaceName);
-    m_state.decimals = static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.decimals) & 0xFF);
+    m_state.decimals =
+        static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.decimals) & 0xFF);
     m_recorder.setLogFile(settings.readString("LOG", "FILE", ""));
     m_target.setTarget(TargetWindow::read(settings));
     if (m_target.target().isSet() && m_target.focusWindow() == nullptr) {
@@ -342,7 +345,8 @@ void Session::startUp() {
         m_keys->setKeyDelay(usedKeyDelay);
     if (usedKeyDelay != keyDelay)
         m_view.showError("KEYDELAY=" + std::to_string(keyDelay) + " in TRAVEK.INI: erlaubt sind 0 bis " +
-                         std::to_string(KeyOutput::MaxKeyDelay) + " ms; es gilt " + std::to_string(usedKeyDelay));
+                         std::to_string(KeyOutput::MaxKeyDelay) + " ms; es gilt " +
+                         std::to_string(usedKeyDelay));
     showPortState();
     loadDefinition();
     m_view.setPanelText(StatusPanel::Interface, definition.interfaceName);

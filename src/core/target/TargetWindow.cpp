@@ -18,13 +18,16 @@ bool equalIgnoringAsciiCase(const std::string& a, const std::string& b) {
 }
 
 std::string oneLine(std::string text) {
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     return text;
 }
 
 // The profile format takes blanks at both ends and one pair of enclosing quotes off a value: a
 // value written in quotes always reads back as it was.
-std::string quoted(const std::string& value) { return '"' + value + '"'; }
+std::string quoted(const std::string& value) {
+    return '"' + value + '"';
+}
 
 } // namespace
 
@@ -36,7 +39,8 @@ bool TargetWindow::matches(const WindowInfo& window) const {
 }
 
 TargetWindow TargetWindow::of(const WindowInfo& window, bool matchTitle) {
-    return TargetWindow{oneLine(window.program), oneLine(window.windowClass), oneLine(window.title), matchTitle};
+    return TargetWindow{oneLine(window.program), oneLine(window.windowClass), oneLine(window.title),
+                        matchTitle};
 }
 
 TargetWindow TargetWindow::read(const IniFile& settings) {
@@ -51,7 +55,8 @@ TargetWindow TargetWindow::read(const IniFile& settings) {
 void TargetWindow::write(const std::string& path) const {
     auto existing = readWholeFile(path);
     if (!existing && fileExists(path))
-        throw Error(EACCES, "Kann nicht nach " + path + " schreiben"); // never replace a file we could not read
+        throw Error(EACCES,
+                    "Kann nicht nach " + path + " schreiben"); // never replace a file we could not read
     IniFile file(existing.value_or(std::string()));
     file.setValue(Section, "PROGRAM", quoted(program));
     file.setValue(Section, "CLASS", quoted(windowClass));

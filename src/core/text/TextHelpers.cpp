@@ -112,7 +112,7 @@ std::optional<double> roundToReal48(double value) {
     if (std::isinf(value))
         return std::nullopt;
     int exponent = 0;
-    const double fraction = std::frexp(std::fabs(value), &exponent); // [0.5, 1) * 2^exponent
+    const double fraction = std::frexp(std::fabs(value), &exponent);     // [0.5, 1) * 2^exponent
     const double significand = std::nearbyint(std::ldexp(fraction, 40)); // ties to even
     const double rounded = std::ldexp(significand, exponent - 40);
     if (rounded >= std::ldexp(1.0, 127))
@@ -170,8 +170,9 @@ std::optional<double> strToReal48(std::string_view text) {
         const auto firstNonZero = mantissa.find_first_not_of("0.");
         if (firstNonZero == std::string_view::npos)
             return 0.0;
-        const long long order = exp10 + (firstNonZero < point ? static_cast<long long>(point - firstNonZero) - 1
-                                                              : -static_cast<long long>(firstNonZero - point));
+        const long long order =
+            exp10 + (firstNonZero < point ? static_cast<long long>(point - firstNonZero) - 1
+                                          : -static_cast<long long>(firstNonZero - point));
         if (order < 0)
             return 0.0;
         return std::nullopt;
@@ -217,7 +218,8 @@ std::optional<std::int32_t> parseInteger(std::string_view text) {
             bits = 0u - bits;
         return static_cast<std::int32_t>(bits);
     }
-    const std::int64_t signedValue = negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+    const std::int64_t signedValue =
+        negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
     if (magnitude > 0x80000000ull || signedValue > std::numeric_limits<std::int32_t>::max() ||
         signedValue < std::numeric_limits<std::int32_t>::min())
         return std::nullopt;
@@ -245,7 +247,6 @@ std::int32_t leadingDigitsAfterBlanks(std::string_view text) {
         return 0;
     return leadingInt(text.substr(pos));
 }
-
 
 std::string asciiUpper(std::string_view text) {
     std::string result(text);
@@ -305,13 +306,15 @@ std::optional<char> unicodeToWin1252(char32_t codepoint) {
     return std::nullopt;
 }
 
-
 std::string systemTextToWin1252(std::string_view text) {
     std::string result;
     result.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 1;
+        const std::size_t length = lead >= 0xF0 && lead < 0xF5   ? 4
+                                   : lead >= 0xE0                ? 3
+                                   : lead >= 0xC2 && lead < 0xE0 ? 2
+                                                                 : 1;
         bool sequence = length > 1 && i + length <= text.size();
         char32_t codepoint = lead & (0x7F >> length);
         for (std::size_t k = 1; sequence && k < length; ++k) {

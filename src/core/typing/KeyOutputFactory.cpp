@@ -9,7 +9,8 @@ std::unique_ptr<KeyOutput> createKeyOutput(const std::string& backend, std::func
                                            KeyWait* wait) {
     if (backend == "log")
         return std::make_unique<LogKeySender>();
-    return std::make_unique<LayoutKeySender>(openPlatformKeyboard(backend, wait), std::move(dispatchMessages));
+    return std::make_unique<LayoutKeySender>(openPlatformKeyboard(backend, wait),
+                                             std::move(dispatchMessages));
 }
 
 } // namespace travek

@@ -15,7 +15,8 @@
 
 namespace travek {
 
-ComPortDialog::ComPortDialog(PortListWindow* portList, QWidget* parent) : QDialog(parent), m_portList(portList) {
+ComPortDialog::ComPortDialog(PortListWindow* portList, QWidget* parent)
+    : QDialog(parent), m_portList(portList) {
     setObjectName("sel_com");
     setWindowTitle(QStringLiteral("Schnittstelle"));
     QFont bold = font();

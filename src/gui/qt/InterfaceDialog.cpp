@@ -14,7 +14,8 @@ namespace travek {
 InterfaceDialog::InterfaceDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("SelIfDlg");
     setWindowTitle(QStringLiteral("Interface"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     QFont bold = font();
     bold.setBold(true);
     setFont(bold);

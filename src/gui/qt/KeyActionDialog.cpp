@@ -42,7 +42,8 @@ KeyActionDialog::KeyActionDialog(QWidget* parent) : QDialog(parent) {
     tokenList->setObjectName("lb_keys");
     tokenList->setSelectionMode(QAbstractItemView::SingleSelection);
     addButton = makeButton("Hinzufügen", "Bt_add", this);
-    cancelButton = makeButton("Abbrechen", "BitBtn1", this, style()->standardIcon(QStyle::SP_DialogCancelButton));
+    cancelButton =
+        makeButton("Abbrechen", "BitBtn1", this, style()->standardIcon(QStyle::SP_DialogCancelButton));
     okButton = makeButton("OK", "BitBtn2", this, style()->standardIcon(QStyle::SP_DialogOkButton));
     okButton->setDefault(true);
     limitLabel = makeLabel(QString(), "LabelLimit", this);

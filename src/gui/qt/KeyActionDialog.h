@@ -17,13 +17,13 @@ class KeyActionDialog : public QDialog {
 public:
     explicit KeyActionDialog(QWidget* parent = nullptr);
 
-    QListWidget* entryList;   // "lb_string"
+    QListWidget* entryList;    // "lb_string"
     QPushButton* deleteButton; // "BT_Delete"
-    QListWidget* tokenList;   // "lb_keys"
-    QPushButton* addButton;   // "Bt_add"
+    QListWidget* tokenList;    // "lb_keys"
+    QPushButton* addButton;    // "Bt_add"
     QPushButton* cancelButton; // "BitBtn1"
-    QPushButton* okButton;    // "BitBtn2"
-    QLabel* limitLabel;       // "LabelLimit": why a token was not added
+    QPushButton* okButton;     // "BitBtn2"
+    QLabel* limitLabel;        // "LabelLimit": why a token was not added
 
     // The list the dialog shows and edits, or none; afterwards no entry is selected.
     void setList(KeyActionList* list);

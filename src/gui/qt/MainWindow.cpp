@@ -27,8 +27,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QLocale>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -85,7 +85,9 @@ MainWindow::~MainWindow() {
     m_session.reset();
 }
 
-GridModel& MainWindow::grid() { return m_session->grid(); }
+GridModel& MainWindow::grid() {
+    return m_session->grid();
+}
 
 bool MainWindow::installGermanQtTexts() {
     static QTranslator translator;
@@ -275,23 +277,37 @@ void MainWindow::setFocusWindow(FocusWindow* focus, const std::string& whyNone) 
     targetWindowAction->setStatusTip(reason);
 }
 
-void MainWindow::scheduleStartUp() { m_session->scheduleStartUp(); }
+void MainWindow::scheduleStartUp() {
+    m_session->scheduleStartUp();
+}
 
 void MainWindow::setPanelText(StatusPanel panel, const std::string& text) {
     m_panels.at(static_cast<std::size_t>(panel))->setText(fromWin1252(text));
 }
 
-QString MainWindow::panelText(StatusPanel panel) const { return m_panels.at(static_cast<std::size_t>(panel))->text(); }
+QString MainWindow::panelText(StatusPanel panel) const {
+    return m_panels.at(static_cast<std::size_t>(panel))->text();
+}
 
-void MainWindow::setActiveText(const std::string& text) { activeLabel->setText(fromWin1252(text)); }
+void MainWindow::setActiveText(const std::string& text) {
+    activeLabel->setText(fromWin1252(text));
+}
 
-void MainWindow::setCaption(const std::string& text) { setWindowTitle(fromWin1252(text)); }
+void MainWindow::setCaption(const std::string& text) {
+    setWindowTitle(fromWin1252(text));
+}
 
-void MainWindow::showSeriesCount(const std::string& text) { seriesCountLabel->setText(fromWin1252(text)); }
+void MainWindow::showSeriesCount(const std::string& text) {
+    seriesCountLabel->setText(fromWin1252(text));
+}
 
-void MainWindow::showSeriesString(const std::string& text) { seriesStringLabel->setText(fromWin1252(text)); }
+void MainWindow::showSeriesString(const std::string& text) {
+    seriesStringLabel->setText(fromWin1252(text));
+}
 
-void MainWindow::showServiceOutput(const std::string& text) { m_windows.serviceWindow->setOutput(text); }
+void MainWindow::showServiceOutput(const std::string& text) {
+    m_windows.serviceWindow->setOutput(text);
+}
 
 int MainWindow::currentCol() const {
     const QModelIndex current = gridView->currentIndex();
@@ -312,9 +328,13 @@ void MainWindow::setCurrentCell(int col, int row) {
         gridView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }
 
-void MainWindow::beginGridUpdate() { m_gridModel->beginBatch(); }
+void MainWindow::beginGridUpdate() {
+    m_gridModel->beginBatch();
+}
 
-void MainWindow::endGridUpdate() { m_gridModel->endBatch(); }
+void MainWindow::endGridUpdate() {
+    m_gridModel->endBatch();
+}
 
 void MainWindow::showErrorBox(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"), text, QMessageBox::Ok, this);
@@ -329,9 +349,13 @@ void MainWindow::showNotice(const std::string& text) {
     noticeLabel->setVisible(!text.empty());
 }
 
-void MainWindow::showError(const std::string& text) { showErrorBox(fromWin1252(text)); }
+void MainWindow::showError(const std::string& text) {
+    showErrorBox(fromWin1252(text));
+}
 
-void MainWindow::beep() { QApplication::beep(); }
+void MainWindow::beep() {
+    QApplication::beep();
+}
 
 std::string MainWindow::chooseSequenceFile(bool save) {
     QFileDialog dialog(this, QString(), QDir::currentPath(), ScriptFilter);
@@ -399,27 +423,49 @@ bool MainWindow::runTargetWindowDialog(TargetWindowChoice& choice) {
     return accepted;
 }
 
-void MainWindow::editCurrentCell() { m_session->editCell(currentCol(), currentRow()); }
+void MainWindow::editCurrentCell() {
+    m_session->editCell(currentCol(), currentRow());
+}
 
-void MainWindow::insertRow() { m_session->insertRow(currentCol(), currentRow()); }
+void MainWindow::insertRow() {
+    m_session->insertRow(currentCol(), currentRow());
+}
 
-void MainWindow::deleteRow() { m_session->deleteRow(currentCol(), currentRow()); }
+void MainWindow::deleteRow() {
+    m_session->deleteRow(currentCol(), currentRow());
+}
 
-void MainWindow::saveSequence() { m_session->saveSequence(); }
+void MainWindow::saveSequence() {
+    m_session->saveSequence();
+}
 
-void MainWindow::loadSequence() { m_session->loadSequence(currentCol(), currentRow()); }
+void MainWindow::loadSequence() {
+    m_session->loadSequence(currentCol(), currentRow());
+}
 
-void MainWindow::editSeriesCount() { m_session->editSeriesCount(); }
+void MainWindow::editSeriesCount() {
+    m_session->editSeriesCount();
+}
 
-void MainWindow::editSeriesString() { m_session->editSeriesString(); }
+void MainWindow::editSeriesString() {
+    m_session->editSeriesString();
+}
 
-void MainWindow::chooseInterface() { m_session->chooseInterface(); }
+void MainWindow::chooseInterface() {
+    m_session->chooseInterface();
+}
 
-void MainWindow::choosePort() { m_session->choosePort(); }
+void MainWindow::choosePort() {
+    m_session->choosePort();
+}
 
-void MainWindow::initInterface() { m_session->initInterface(); }
+void MainWindow::initInterface() {
+    m_session->initInterface();
+}
 
-void MainWindow::chooseTargetWindow() { m_session->chooseTargetWindow(); }
+void MainWindow::chooseTargetWindow() {
+    m_session->chooseTargetWindow();
+}
 
 void MainWindow::closeUnattended() {
     m_unattended = true;

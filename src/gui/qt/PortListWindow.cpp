@@ -9,7 +9,8 @@
 
 namespace travek {
 
-PortListWindow::PortListWindow(PortList& ports, std::function<void(const std::string&)> errorBox, QWidget* parent)
+PortListWindow::PortListWindow(PortList& ports, std::function<void(const std::string&)> errorBox,
+                               QWidget* parent)
     : QDialog(parent, Qt::Tool), m_ports(ports), m_errorBox(std::move(errorBox)) {
     setObjectName("list_coms");
     setWindowTitle(QStringLiteral("Comport List"));
@@ -29,7 +30,9 @@ PortListWindow::PortListWindow(PortList& ports, std::function<void(const std::st
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-PortListWindow::~PortListWindow() { m_ports.stop(); }
+PortListWindow::~PortListWindow() {
+    m_ports.stop();
+}
 
 void PortListWindow::showLines() {
     list->clear();

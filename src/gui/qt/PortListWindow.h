@@ -17,7 +17,8 @@ class PortList;
 class PortListWindow : public QDialog {
     Q_OBJECT
 public:
-    PortListWindow(PortList& ports, std::function<void(const std::string&)> errorBox, QWidget* parent = nullptr);
+    PortListWindow(PortList& ports, std::function<void(const std::string&)> errorBox,
+                   QWidget* parent = nullptr);
     ~PortListWindow() override;
 
     QListWidget* list;        // "com_list"

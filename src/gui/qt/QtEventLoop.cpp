@@ -11,9 +11,8 @@ class NotifierWatch : public EventLoop::Watch {
 public:
     NotifierWatch(std::intptr_t handle, std::function<void()> onReadable)
         : m_notifier(new QSocketNotifier(static_cast<qintptr>(handle), QSocketNotifier::Read)) {
-        QObject::connect(m_notifier, &QSocketNotifier::activated, m_notifier, [callback = std::move(onReadable)] {
-            callback();
-        });
+        QObject::connect(m_notifier, &QSocketNotifier::activated, m_notifier,
+                         [callback = std::move(onReadable)] { callback(); });
     }
     ~NotifierWatch() override {
         // The watch may end inside the notifier's own signal (a handler closing the port): the
@@ -56,7 +55,8 @@ void QtEventLoop::cancelTask(TaskId id) {
     m_tasks.erase(it);
 }
 
-std::unique_ptr<EventLoop::Watch> QtEventLoop::watchReadable(std::intptr_t handle, std::function<void()> onReadable) {
+std::unique_ptr<EventLoop::Watch> QtEventLoop::watchReadable(std::intptr_t handle,
+                                                             std::function<void()> onReadable) {
     return std::make_unique<NotifierWatch>(handle, std::move(onReadable));
 }
 

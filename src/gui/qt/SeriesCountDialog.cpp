@@ -1,7 +1,7 @@
 #include "gui/qt/SeriesCountDialog.h"
 
-#include "gui/qt/PlainLabel.h"
 #include "core/session/Dialogs.h"
+#include "gui/qt/PlainLabel.h"
 #include "gui/qt/Win1252.h"
 
 #include <QGuiApplication>

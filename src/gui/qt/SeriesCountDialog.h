@@ -17,9 +17,9 @@ class SeriesCountDialog : public QDialog {
 public:
     explicit SeriesCountDialog(QWidget* parent = nullptr);
 
-    QLabel* label;          // "Label1"
-    QLineEdit* edit;        // "Edit1"
-    QPushButton* okButton;  // "BitBtn1"
+    QLabel* label;         // "Label1"
+    QLineEdit* edit;       // "Edit1"
+    QPushButton* okButton; // "BitBtn1"
 
     // The number taken at the last OK; 0 until then.
     std::int32_t value = 0;

@@ -17,10 +17,10 @@ class ServiceWindow : public QWidget {
 public:
     explicit ServiceWindow(QWidget* parent = nullptr);
 
-    QLabel* inputLabel;   // "Label1"
+    QLabel* inputLabel;     // "Label1"
     QListWidget* inputList; // "lb1"
-    QLabel* outputLabel;  // "Label2"
-    QLineEdit* outputEdit; // "Edit2"
+    QLabel* outputLabel;    // "Label2"
+    QLineEdit* outputEdit;  // "Edit2"
 
     // Replaces the output text with command.
     void setOutput(const std::string& command);

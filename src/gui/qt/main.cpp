@@ -105,7 +105,8 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName("travek");
     QApplication::setFont(travek::MainWindow::designFont());
     if (!travek::MainWindow::installGermanQtTexts())
-        std::fputs("travek: Qt's German texts are not installed (qt6-translations-l10n); its dialogs speak English\n",
+        std::fputs("travek: Qt's German texts are not installed (qt6-translations-l10n); its dialogs speak "
+                   "English\n",
                    stderr);
 
     // The keyboard waits in the event loop, so signals and the window's close are served while a
@@ -114,7 +115,8 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<travek::KeyOutput> keys;
     std::string noKeys;
     try {
-        keys = travek::createKeyOutput(backend, [&keyWait] { keyWait.dispatch(); }, &keyWait);
+        keys = travek::createKeyOutput(
+            backend, [&keyWait] { keyWait.dispatch(); }, &keyWait);
     } catch (const travek::Error& error) {
         std::fprintf(stderr, "travek: %s\n", error.what());
         noKeys = error.what();

@@ -398,14 +398,17 @@ void MainWindow::showNotice(const std::string& text) {
 void MainWindow::setFocusWindow(FocusWindow* focus, const std::string& whyNone) {
     m_session->setFocusWindow(focus, whyNone);
     const bool available = m_session->targetWindowUnavailable().empty();
-    ::EnableMenuItem(m_settingsMenu, TargetWindowCommand, MF_BYCOMMAND | (available ? MF_ENABLED : MF_GRAYED));
+    ::EnableMenuItem(m_settingsMenu, TargetWindowCommand,
+                     MF_BYCOMMAND | (available ? MF_ENABLED : MF_GRAYED));
 }
 
 void MainWindow::showError(const std::string& text) {
     ::MessageBoxA(activeOwner(), text.c_str(), "Fehler", MB_OK | MB_ICONERROR);
 }
 
-void MainWindow::beep() { ::MessageBeep(MB_OK); }
+void MainWindow::beep() {
+    ::MessageBeep(MB_OK);
+}
 
 std::string MainWindow::chooseSequenceFile(bool save) {
     // In UTF-16: the folders on the way may have names that Windows-1252 cannot hold.

@@ -8,7 +8,9 @@ PortListWindow::PortListWindow(PortList& ports, std::function<void(const std::st
     : DialogWindow("Comport List", 260, 260, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW),
       m_ports(ports), m_errorBox(std::move(errorBox)) {}
 
-PortListWindow::~PortListWindow() { m_ports.stop(); }
+PortListWindow::~PortListWindow() {
+    m_ports.stop();
+}
 
 void PortListWindow::build() {
     // Display only.

@@ -33,14 +33,17 @@ void TargetWindowDialog::setChoice(TargetWindowChoice* choice) {
     showChoice();
 }
 
-void TargetWindowDialog::showing() { showChoice(); }
+void TargetWindowDialog::showing() {
+    showChoice();
+}
 
 void TargetWindowDialog::showChoice() {
     if (!m_window)
         return;
     ::SetDlgItemTextA(m_window, TargetId, m_choice ? m_choice->targetText().c_str() : "");
     ::SetDlgItemTextA(m_window, StatusId, m_choice ? m_choice->status().c_str() : "");
-    ::CheckDlgButton(m_window, MatchTitleId, m_choice && m_choice->matchTitle() ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(m_window, MatchTitleId,
+                     m_choice && m_choice->matchTitle() ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void TargetWindowDialog::command(int id, int code) {

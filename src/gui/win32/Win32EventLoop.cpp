@@ -56,8 +56,9 @@ Win32EventLoop::~Win32EventLoop() {
 
 EventLoop::TaskId Win32EventLoop::schedule(std::chrono::milliseconds delay, std::function<void()> task) {
     const TaskId id = m_nextTaskId++;
-    m_tasks.emplace(id, Timed{std::chrono::steady_clock::now() + std::max(delay, std::chrono::milliseconds(0)),
-                             std::move(task)});
+    m_tasks.emplace(id,
+                    Timed{std::chrono::steady_clock::now() + std::max(delay, std::chrono::milliseconds(0)),
+                          std::move(task)});
     armTimer();
     return id;
 }

@@ -76,7 +76,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         // Between characters and while a slow pace waits, the loop runs without user input, so
         // serial data and repaints keep flowing and a click in the middle of a value waits until
         // the value is typed; closing the window is served at once and ends the typing.
-        keys = travek::createKeyOutput(backend, [&keyWait] { keyWait.dispatch(); }, &keyWait);
+        keys = travek::createKeyOutput(
+            backend, [&keyWait] { keyWait.dispatch(); }, &keyWait);
     } catch (const travek::Error& error) {
         noKeys = error.what();
         // A keyboard named wrong on the command line is the user's to hear of at once; the window

@@ -31,9 +31,10 @@ std::unique_ptr<FocusWindow> openPlatformFocusWindow() {
     try {
         return WlrFocusWindow::open(nullptr, OwnAppId);
     } catch (const Error& error) {
-        throw Error(std::string("this Wayland desktop tells no program which window has the focus (GNOME and KDE "
-                                "do not; sway, Hyprland, labwc and Wayfire do): ") +
-                    error.what());
+        throw Error(
+            std::string("this Wayland desktop tells no program which window has the focus (GNOME and KDE "
+                        "do not; sway, Hyprland, labwc and Wayfire do): ") +
+            error.what());
     }
 }
 

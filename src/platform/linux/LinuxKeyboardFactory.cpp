@@ -61,13 +61,14 @@ std::unique_ptr<Keyboard> openPlatformKeyboard(const std::string& backend, KeyWa
         try {
             return portal();
         } catch (const Error& error) {
-            throw Error("Keystrokes cannot be typed in this Wayland session (wayland: " + wayland +
-                        "; portal: " + error.what() +
-                        "). The wayland keyboard needs a compositor with the virtual-keyboard protocol (sway, "
-                        "Hyprland, river, labwc, Wayfire), the portal keyboard a desktop with the "
-                        "RemoteDesktop portal (GNOME, KDE) and the user's permission; --keyboard=x11 types "
-                        "only into X11 windows (XWayland)." +
-                        NothingTyped);
+            throw Error(
+                "Keystrokes cannot be typed in this Wayland session (wayland: " + wayland +
+                "; portal: " + error.what() +
+                "). The wayland keyboard needs a compositor with the virtual-keyboard protocol (sway, "
+                "Hyprland, river, labwc, Wayfire), the portal keyboard a desktop with the "
+                "RemoteDesktop portal (GNOME, KDE) and the user's permission; --keyboard=x11 types "
+                "only into X11 windows (XWayland)." +
+                NothingTyped);
         }
     }
     if (backend == "windows")

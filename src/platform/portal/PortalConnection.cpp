@@ -47,11 +47,13 @@ PortalConnection::PortalConnection(KeyWait& wait) : m_bus(QDBusConnection::sessi
         throw Error("the portal keyboard needs the program's event loop");
     if (!m_bus.isConnected())
         throw Error("no D-Bus session bus (" + toProgramText(m_bus.lastError().message()) + ")");
-    QDBusMessage get = QDBusMessage::createMethodCall(Service, DesktopPath, "org.freedesktop.DBus.Properties", "Get");
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(Service, DesktopPath, "org.freedesktop.DBus.Properties", "Get");
     get << RemoteDesktop << QStringLiteral("version");
     const QDBusMessage reply = m_bus.call(get, QDBus::Block, PortalAnswerMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        throw Error("the desktop offers no RemoteDesktop portal (" + toProgramText(reply.errorMessage()) + ")");
+        throw Error("the desktop offers no RemoteDesktop portal (" + toProgramText(reply.errorMessage()) +
+                    ")");
     m_version = reply.arguments().first().value<QDBusVariant>().variant().toUInt();
     // The portal's name losing its owner (NameOwnerChanged) means the portal process is gone, and
     // with it the session: no key sent after that arrives anywhere.
@@ -126,7 +128,8 @@ QVariantMap PortalConnection::request(const QString& method, QList<QVariant> arg
     if (m_response == Cancelled)
         throw Error("the user refused " + what);
     if (m_response != 0)
-        throw Error("the desktop ended the request for " + what + " (answer " + std::to_string(m_response) + ")");
+        throw Error("the desktop ended the request for " + what + " (answer " + std::to_string(m_response) +
+                    ")");
     return m_results;
 }
 
@@ -150,11 +153,12 @@ void PortalConnection::onVanished() {
 
 std::string PortalConnection::start(const std::string& restoreToken) {
     QVariantMap options{{"session_handle_token", nextToken()}};
-    const QVariantMap created = request("CreateSession", {}, options, PortalAnswerMs, "a remote-desktop session");
+    const QVariantMap created =
+        request("CreateSession", {}, options, PortalAnswerMs, "a remote-desktop session");
     const QVariant handle = created.value("session_handle");
     // A string by the portal's description; some portals send an object path.
     m_session = handle.userType() == qMetaTypeId<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
-                                                                     : handle.toString();
+                                                                    : handle.toString();
     if (m_session.isEmpty())
         throw Error("the desktop portal gave no session");
     m_bus.connect(Service, m_session, "org.freedesktop.portal.Session", "Closed", this, SLOT(onClosed()));
@@ -218,8 +222,8 @@ void PortalConnection::notifyKeysym(std::uint32_t keysym, bool down) {
     }
     if (!reply.isFinished()) {
         m_answering = false;
-        throw Error("the desktop portal did not answer a key within " + std::to_string(KeyReplyMs / 1000) + " s" +
-                    restart);
+        throw Error("the desktop portal did not answer a key within " + std::to_string(KeyReplyMs / 1000) +
+                    " s" + restart);
     }
     throw Error("the desktop portal refused a key (" + toProgramText(reply.error().name()) + ": " +
                 toProgramText(reply.error().message()) + ")" + restart);

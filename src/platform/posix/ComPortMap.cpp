@@ -11,7 +11,8 @@ std::string comPortConfigPath() {
 
 std::string comPortDevicePath(std::uint8_t comPort, const IniFile& ini, const std::string& devDir) {
     const int number = comPort + 1;
-    const std::string mapped = std::string(trim(ini.readString("COMPORTS", "COM" + std::to_string(number), "")));
+    const std::string mapped =
+        std::string(trim(ini.readString("COMPORTS", "COM" + std::to_string(number), "")));
     if (!mapped.empty())
         return mapped;
     return devDir + "/ttyS" + std::to_string(comPort);

@@ -1,8 +1,8 @@
 #include "platform/posix/LinuxPortList.h"
 
-#include "platform/posix/ComPortMap.h"
 #include "core/files/IniFile.h"
 #include "core/text/TextHelpers.h"
+#include "platform/posix/ComPortMap.h"
 
 #include <algorithm>
 #include <cctype>
@@ -62,7 +62,8 @@ void listComPorts(std::vector<std::string>& target, const PortListSources& sourc
     std::map<std::string, int> portNumbers; // resolved device path -> lowest COM number reaching it
     for (int index = 0; index < 99; ++index)
         portNumbers.emplace(
-            resolvedPath(comPortDevicePath(static_cast<std::uint8_t>(index), ini, sources.devDir)), index + 1);
+            resolvedPath(comPortDevicePath(static_cast<std::uint8_t>(index), ini, sources.devDir)),
+            index + 1);
 
     std::vector<std::string> lines;
     for (const std::string& kernelName : kernelNames) {

@@ -35,13 +35,15 @@ private:
 
 } // namespace
 
-std::unique_ptr<EventLoop::Watch> watchForDevice(EventLoop& loop, std::uint8_t comPort, std::function<void()> appeared) {
+std::unique_ptr<EventLoop::Watch> watchForDevice(EventLoop& loop, std::uint8_t comPort,
+                                                 std::function<void()> appeared) {
     // udev makes the node (or the by-id link) in its folder, then sets its permissions.
     const std::filesystem::path folder = std::filesystem::path(comPortDevicePath(comPort)).parent_path();
     const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd < 0)
         return nullptr;
-    if (::inotify_add_watch(fd, folder.empty() ? "." : folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_ATTRIB) < 0) {
+    if (::inotify_add_watch(fd, folder.empty() ? "." : folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_ATTRIB) <
+        0) {
         ::close(fd);
         return nullptr;
     }

@@ -124,7 +124,8 @@ SerialDevice::Return PosixSerial::checkReturn(std::uint8_t comPort) {
     }
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        const long long changed = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
+        const long long changed =
+            static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
         const bool sameLink = m_opened->link && path == m_opened->path && st.st_ino == m_opened->linkInode &&
                               changed == m_opened->linkChanged;
         // The link as it was, leading to a node that may have gone to another device meanwhile:

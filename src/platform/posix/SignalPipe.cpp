@@ -46,7 +46,9 @@ SignalPipe::~SignalPipe() {
     }
 }
 
-int SignalPipe::descriptor() const { return signalPipe[0]; }
+int SignalPipe::descriptor() const {
+    return signalPipe[0];
+}
 
 void SignalPipe::drain() {
     char buf[16];

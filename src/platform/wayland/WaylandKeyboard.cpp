@@ -16,8 +16,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -80,7 +80,8 @@ std::unique_ptr<WaylandKeyboard> WaylandKeyboard::open(const char* displayName, 
     wl_log_set_handler_client(quietWaylandLog);
     wl_display* display = wl_display_connect(displayName);
     if (!display)
-        throw Error(std::string("cannot connect to the Wayland compositor ") + displayNameOrDefault(displayName));
+        throw Error(std::string("cannot connect to the Wayland compositor ") +
+                    displayNameOrDefault(displayName));
     static const wl_registry_listener Listener{&WaylandKeyboard::onGlobal,
                                                [](void*, wl_registry*, std::uint32_t) {}};
     wl_registry* registry = wl_display_get_registry(display);
@@ -108,9 +109,8 @@ WaylandKeyboard::WaylandKeyboard(wl_display* display, wl_registry* registry, Glo
 void WaylandKeyboard::roundTrip(const char* what) {
     bool done = false;
     wl_callback* callback = wl_display_sync(m_display);
-    static const wl_callback_listener Listener{[](void* data, wl_callback*, std::uint32_t) {
-        *static_cast<bool*>(data) = true;
-    }};
+    static const wl_callback_listener Listener{
+        [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
     wl_callback_add_listener(callback, &Listener, &done);
     const auto deadline = Clock::now() + std::chrono::milliseconds(RoundTripMs);
     const int fd = wl_display_get_fd(m_display);
@@ -151,8 +151,8 @@ void WaylandKeyboard::roundTrip(const char* what) {
     // A compositor that stopped answering is treated as gone: waiting again at every line would
     // hold every value for the time-out, and an answer arriving late could not be trusted.
     if (!done)
-        m_failure = std::string("the Wayland compositor did not answer within ") + std::to_string(RoundTripMs / 1000) +
-                    " s (" + what + "); restart TRAVEK to type again";
+        m_failure = std::string("the Wayland compositor did not answer within ") +
+                    std::to_string(RoundTripMs / 1000) + " s (" + what + "); restart TRAVEK to type again";
     if (!m_failure.empty())
         throw Error(m_failure);
 }
@@ -264,7 +264,8 @@ bool WaylandKeyboard::sendEvent(std::uint32_t keycode, bool down) {
     // the press also waits a millisecond, but XWayland reads a burst at once when it was busy (it
     // compiles every keymap it is sent, and the compositor sends one whenever the typing keyboard
     // changes), so only the pace (KEYDELAY, about 5 ms) makes sure there.
-    const std::optional<Clock::time_point> time = pace(keycode, down, [this] { wl_display_flush(m_display); });
+    const std::optional<Clock::time_point> time =
+        pace(keycode, down, [this] { wl_display_flush(m_display); });
     if (!time)
         return false; // stopped: no more presses
     zwp_virtual_keyboard_v1_key(m_keyboard, eventMilliseconds(*time), keycode - 8,

@@ -29,7 +29,9 @@ struct Found {
 
 using Toplevel = WlrFocusWindow::Toplevel;
 
-Toplevel& toplevelOf(void* data) { return *static_cast<Toplevel*>(data); }
+Toplevel& toplevelOf(void* data) {
+    return *static_cast<Toplevel*>(data);
+}
 
 const zwlr_foreign_toplevel_handle_v1_listener ToplevelListener{
     [](void* data, zwlr_foreign_toplevel_handle_v1*, const char* title) {
@@ -65,7 +67,8 @@ const zwlr_foreign_toplevel_handle_v1_listener ToplevelListener{
 std::unique_ptr<WlrFocusWindow> WlrFocusWindow::open(const char* displayName, std::string ownAppId) {
     if (!displayName && !std::getenv("WAYLAND_DISPLAY"))
         throw Error("no Wayland session (WAYLAND_DISPLAY is not set)");
-    std::unique_ptr<WlrFocusWindow> focus(new WlrFocusWindow(displayName ? displayName : "", std::move(ownAppId)));
+    std::unique_ptr<WlrFocusWindow> focus(
+        new WlrFocusWindow(displayName ? displayName : "", std::move(ownAppId)));
     focus->connect();
     return focus;
 }
@@ -73,13 +76,16 @@ std::unique_ptr<WlrFocusWindow> WlrFocusWindow::open(const char* displayName, st
 WlrFocusWindow::WlrFocusWindow(std::string displayName, std::string ownAppId)
     : m_displayName(std::move(displayName)), m_ownAppId(std::move(ownAppId)) {}
 
-WlrFocusWindow::~WlrFocusWindow() { disconnect(); }
+WlrFocusWindow::~WlrFocusWindow() {
+    disconnect();
+}
 
 void WlrFocusWindow::connect() {
     const char* displayName = m_displayName.empty() ? nullptr : m_displayName.c_str();
     m_display = wl_display_connect(displayName);
     if (!m_display)
-        throw Error(std::string("cannot connect to the Wayland compositor ") + displayNameOrDefault(displayName));
+        throw Error(std::string("cannot connect to the Wayland compositor ") +
+                    displayNameOrDefault(displayName));
     struct Release {
         WlrFocusWindow* focus;
         ~Release() {
@@ -98,12 +104,14 @@ void WlrFocusWindow::connect() {
     m_registry = wl_display_get_registry(m_display);
     wl_registry_add_listener(m_registry, &Registry, &found);
     if (wl_display_roundtrip(m_display) < 0)
-        throw Error(std::string("the Wayland compositor ") + displayNameOrDefault(displayName) + " does not answer");
+        throw Error(std::string("the Wayland compositor ") + displayNameOrDefault(displayName) +
+                    " does not answer");
     if (found.name == 0)
         throw Error("the compositor does not tell which window has the focus (it lacks the wlroots "
                     "foreign-toplevel protocol, as GNOME and KDE do)");
-    m_manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(wl_registry_bind(
-        m_registry, found.name, &zwlr_foreign_toplevel_manager_v1_interface, std::min(found.version, ProtocolVersion)));
+    m_manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(
+        wl_registry_bind(m_registry, found.name, &zwlr_foreign_toplevel_manager_v1_interface,
+                         std::min(found.version, ProtocolVersion)));
     static const zwlr_foreign_toplevel_manager_v1_listener Manager{
         [](void* data, zwlr_foreign_toplevel_manager_v1*, zwlr_foreign_toplevel_handle_v1* handle) {
             static_cast<WlrFocusWindow*>(data)->added(handle);
@@ -112,7 +120,8 @@ void WlrFocusWindow::connect() {
     zwlr_foreign_toplevel_manager_v1_add_listener(m_manager, &Manager, this);
     // The toplevels are announced in the first round trip, their titles and states in the second.
     if (wl_display_roundtrip(m_display) < 0 || wl_display_roundtrip(m_display) < 0)
-        throw Error(std::string("the Wayland compositor ") + displayNameOrDefault(displayName) + " does not answer");
+        throw Error(std::string("the Wayland compositor ") + displayNameOrDefault(displayName) +
+                    " does not answer");
     release.focus = nullptr;
 }
 
@@ -156,7 +165,9 @@ std::optional<WindowInfo> WlrFocusWindow::focused() {
     }
     for (const auto& toplevel : m_toplevels)
         if (toplevel->activated)
-            return WindowInfo{{}, systemTextToWin1252(toplevel->appId), systemTextToWin1252(toplevel->title),
+            return WindowInfo{{},
+                              systemTextToWin1252(toplevel->appId),
+                              systemTextToWin1252(toplevel->title),
                               !m_ownAppId.empty() && toplevel->appId == m_ownAppId};
     return std::nullopt;
 }

@@ -43,12 +43,12 @@ private:
     void connect();
     void disconnect();
     void added(zwlr_foreign_toplevel_handle_v1* handle);
+
 public:
     // The compositor closed the toplevel: its handle goes.
     void closedToplevel(Toplevel* toplevel);
 
 private:
-
     std::string m_displayName; // empty for $WAYLAND_DISPLAY
     wl_display* m_display = nullptr;
     wl_registry* m_registry = nullptr;

@@ -66,6 +66,8 @@ std::optional<WindowInfo> Win32FocusWindow::focused() {
     return info;
 }
 
-std::unique_ptr<FocusWindow> openPlatformFocusWindow() { return std::make_unique<Win32FocusWindow>(); }
+std::unique_ptr<FocusWindow> openPlatformFocusWindow() {
+    return std::make_unique<Win32FocusWindow>();
+}
 
 } // namespace travek

@@ -9,7 +9,8 @@ std::unique_ptr<Keyboard> openPlatformKeyboard(const std::string& backend, KeyWa
         return std::make_unique<Win32Keyboard>(Win32Keyboard::SystemApi(), wait);
     if (backend == "x11" || backend == "wayland" || backend == "portal")
         throw Error("The " + backend + " keyboard is not available on Windows; keystrokes are not typed.");
-    throw Error("Unknown keyboard \"" + backend + "\" (choose auto, windows or log); keystrokes are not typed.");
+    throw Error("Unknown keyboard \"" + backend +
+                "\" (choose auto, windows or log); keystrokes are not typed.");
 }
 
 } // namespace travek

@@ -32,8 +32,8 @@ void KeysymKeyboard::stop() {
     m_wait.wake();
 }
 
-std::optional<KeysymKeyboard::Clock::time_point> KeysymKeyboard::pace(std::uint32_t key, bool down,
-                                                                      const std::function<void()>& beforeWait) {
+std::optional<KeysymKeyboard::Clock::time_point>
+KeysymKeyboard::pace(std::uint32_t key, bool down, const std::function<void()>& beforeWait) {
     if (down) {
         auto earliest = m_lastTime + m_keyDelay;
         if (!m_lastDown && m_lastKey == key)

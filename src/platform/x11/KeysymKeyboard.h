@@ -33,7 +33,8 @@ protected:
     // only after the clock has moved on, since a client that sees a release and the next press
     // within one millisecond takes them for auto-repeat and drops the second "0" of "100".
     // beforeWait runs first when there is a wait (to push out what is queued).
-    std::optional<Clock::time_point> pace(std::uint32_t key, bool down, const std::function<void()>& beforeWait = {});
+    std::optional<Clock::time_point> pace(std::uint32_t key, bool down,
+                                          const std::function<void()>& beforeWait = {});
     bool stopped() const { return m_stopped; }
     KeyWait& m_wait;
 

@@ -44,8 +44,9 @@ std::string programOf(std::uint32_t pid) {
     if (length > 0) {
         std::string path(target, static_cast<std::size_t>(length));
         // A replaced executable reads "/path (deleted)".
-        if (const std::string deleted = " (deleted)"; path.size() > deleted.size() &&
-                                                     path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
+        if (const std::string deleted = " (deleted)";
+            path.size() > deleted.size() &&
+            path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
             path.resize(path.size() - deleted.size());
         return systemTextToWin1252(path.substr(path.find_last_of('/') + 1));
     }
@@ -75,11 +76,14 @@ std::unique_ptr<X11FocusWindow> X11FocusWindow::open(const char* displayName) {
 X11FocusWindow::X11FocusWindow(xcb_connection_t* connection, std::uint32_t root)
     : m_connection(connection), m_root(root) {}
 
-X11FocusWindow::~X11FocusWindow() { xcb_disconnect(m_connection); }
+X11FocusWindow::~X11FocusWindow() {
+    xcb_disconnect(m_connection);
+}
 
 std::uint32_t X11FocusWindow::atom(const char* name) const {
     const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::string_view(name).size()), name),
+        m_connection,
+        xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::string_view(name).size()), name),
         nullptr));
     return reply ? reply->atom : std::uint32_t{XCB_ATOM_NONE};
 }
@@ -99,7 +103,8 @@ std::optional<WindowInfo> X11FocusWindow::focused() {
 
 std::uint32_t X11FocusWindow::activeWindow() {
     const Reply<xcb_get_property_reply_t> active(xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 0, m_root, m_activeAtom, XCB_ATOM_WINDOW, 0, 1), nullptr));
+        m_connection, xcb_get_property(m_connection, 0, m_root, m_activeAtom, XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
     if (!active && xcb_connection_has_error(m_connection))
         throw Error("the connection to the X display was lost");
     // A window manager that keeps the property says which window is active, and 0 for none (its

@@ -12,8 +12,9 @@ namespace travek {
 
 // The focused window of an X display, on a connection of its own. The window manager names the
 // active window in _NET_ACTIVE_WINDOW; without it the input focus's top-level window is the one
-// (or the application's window in it, where a window manager framed it). Its class comes from WM_CLASS, its title from _NET_WM_NAME or WM_NAME, and
-// its program from the process that _NET_WM_PID names, when that runs on this machine.
+// (or the application's window in it, where a window manager framed it). Its class comes from WM_CLASS, its
+// title from _NET_WM_NAME or WM_NAME, and its program from the process that _NET_WM_PID names, when that runs
+// on this machine.
 class X11FocusWindow : public FocusWindow {
 public:
     // displayName nullptr means $DISPLAY. Throws Error when there is no display.

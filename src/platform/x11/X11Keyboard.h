@@ -4,8 +4,8 @@
 #include "core/typing/Keyboard.h"
 #include "platform/x11/X11KeymapLookup.h"
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,7 +47,9 @@ public:
     std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) override;
     void sendKey(std::uint32_t key, bool down) override;
     bool capsLockOn() override;
-    void setKeyDelay(int milliseconds) override { m_keyDelay = std::chrono::milliseconds(std::max(milliseconds, 0)); }
+    void setKeyDelay(int milliseconds) override {
+        m_keyDelay = std::chrono::milliseconds(std::max(milliseconds, 0));
+    }
     // No press goes out after this but Caps Lock's, which gives the user's lock state back.
     void stop() override;
 

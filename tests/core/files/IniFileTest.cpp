@@ -48,10 +48,12 @@ TEST(IniFile, IntegersFallBackToTheDefault) {
 }
 
 TEST(IniFile, UpdateKeepsEveryOtherByte) {
-    const std::string before = "; keep me\r\n[PARAMETER]\r\nBAUD = 9600\r\ncomx = 3 \r\nCOMx=9\r\n\r\n[X]\r\nY=1";
+    const std::string before =
+        "; keep me\r\n[PARAMETER]\r\nBAUD = 9600\r\ncomx = 3 \r\nCOMx=9\r\n\r\n[X]\r\nY=1";
     IniFile ini(before);
     ini.setValue("parameter", "COMX", "12");
-    EXPECT_EQ(ini.content(), "; keep me\r\n[PARAMETER]\r\nBAUD = 9600\r\ncomx=12\r\nCOMx=9\r\n\r\n[X]\r\nY=1");
+    EXPECT_EQ(ini.content(),
+              "; keep me\r\n[PARAMETER]\r\nBAUD = 9600\r\ncomx=12\r\nCOMx=9\r\n\r\n[X]\r\nY=1");
 
     ini.setValue("X", "Z", "2"); // last line has no line end
     EXPECT_EQ(ini.content().substr(ini.content().size() - 10), "Y=1\r\nZ=2\r\n");

@@ -1,5 +1,5 @@
-#include "core/text/Error.h"
 #include "core/files/SeriesFile.h"
+#include "core/text/Error.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

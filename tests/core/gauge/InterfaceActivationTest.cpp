@@ -1,5 +1,5 @@
-#include "core/files/GridModel.h"
 #include "core/gauge/InterfaceActivation.h"
+#include "core/files/GridModel.h"
 
 #include <gtest/gtest.h>
 

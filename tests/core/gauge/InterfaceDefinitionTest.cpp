@@ -61,7 +61,8 @@ TEST(InterfaceDefinition, TextKeysAreCutBeforeTheirEscapes) {
     test::TempDir dir;
     const auto d = loadFrom(dir, "MW_SIGN1=1_MW\r\nMW_SIGN2=AB_C_\r\nMW_SIGN3=ABCDEFG\r\n"
                                  "MWI_SIGN1=E1#13\r\nMWI_SIGN2=#13#13\r\nMWI_SIGN3=ABCDEFGHIJK#13\r\n"
-                                 "DISALL=\r\nsnd_SIGN5=" + std::string(30, 's') + "\r\n");
+                                 "DISALL=\r\nsnd_SIGN5=" +
+                                     std::string(30, 's') + "\r\n");
     EXPECT_EQ(d.channelIds[1], "1 MW");
     EXPECT_EQ(d.channelIds[2], "AB C_");
     EXPECT_EQ(d.channelIds[3], "ABCDE");

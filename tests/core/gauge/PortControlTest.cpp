@@ -1,5 +1,5 @@
-#include "core/gauge/InterfaceDefinition.h"
 #include "core/gauge/PortControl.h"
+#include "core/gauge/InterfaceDefinition.h"
 #include "core/serial/SerialPort.h"
 #include "core/text/Error.h"
 #include "support/FakeEventLoop.h"

@@ -40,7 +40,8 @@ TEST(KeyActionList, AddsAfterTheSelectedEntryOrAtTheEndAndDeletes) {
 }
 
 TEST(KeyActionList, EntriesOfTheKeyStringSurviveUnchanged) {
-    const std::string keyString = "Gr\xF6\xDF" "e;;@x;^{F4};\x80 5;";
+    const std::string keyString = "Gr\xF6\xDF"
+                                  "e;;@x;^{F4};\x80 5;";
     KeyActionList list(keyString, ';', 0);
     EXPECT_EQ(list.entries().size(), 5u);
     EXPECT_EQ(list.keyString(), keyString);
@@ -54,7 +55,8 @@ TEST(KeyActionList, AStepsKeyStringCannotGrowPastTheLimit) {
     KeyActionList step(pageDowns, ';', 100);
     EXPECT_FALSE(step.add(tokenIndex("{TAB}"), -1)); // 6 more
     EXPECT_EQ(step.keyString(), pageDowns);
-    EXPECT_EQ(step.limitMessage(), "Nicht hinzugef\xFCgt: h\xF6" "chstens 100 Zeichen je Schritt.");
+    EXPECT_EQ(step.limitMessage(), "Nicht hinzugef\xFCgt: h\xF6"
+                                   "chstens 100 Zeichen je Schritt.");
     // Room again after a deletion, and the message goes.
     step.remove(0);
     EXPECT_TRUE(step.limitMessage().empty());
@@ -196,7 +198,8 @@ TEST(TargetWindowChoice, FestlegenTakesTheWindowFocusedWhenTheCountdownEndsAndRe
     EXPECT_EQ(shown, 4);
     EXPECT_EQ(choice.targetText(), "Programm soffice.bin, Klasse libreoffice-calc, Titel \"Los 7.ods\"");
     choice.setMatchTitle(true);
-    EXPECT_EQ(choice.targetText(), "Programm soffice.bin, Klasse libreoffice-calc, Titel \"Los 7.ods\" (muss passen)");
+    EXPECT_EQ(choice.targetText(),
+              "Programm soffice.bin, Klasse libreoffice-calc, Titel \"Los 7.ods\" (muss passen)");
 
     // TRAVEK itself, no window and a nameless one leave the target as it was.
     focus.window->ownProcess = true;

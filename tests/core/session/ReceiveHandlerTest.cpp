@@ -1,10 +1,9 @@
-#include "core/gauge/LineReading.h"
 #include "core/session/ReceiveHandler.h"
+#include "core/gauge/LineReading.h"
 #include "support/ReceivingEnd.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 
 using namespace travek;
 using testing::ElementsAre;

@@ -1,5 +1,5 @@
-#include "core/files/GridModel.h"
 #include "core/session/SequenceState.h"
+#include "core/files/GridModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "core/session/Session.h"
 #include "support/SessionFixture.h"
 
+#include "support/FakeFocusWindow.h"
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include "support/FakeFocusWindow.h"
 
 #include <filesystem>
 
@@ -360,9 +360,7 @@ protected:
         session->setFocusWindow(&focus);
         session->startUp();
     }
-    void measure(const std::string& line) {
-        receive(line);
-    }
+    void measure(const std::string& line) { receive(line); }
     FakeFocusWindow focus;
 };
 
@@ -371,14 +369,16 @@ TEST_F(TargetWindowSessionTest, AValueForAnotherWindowIsNotTypedAnywhereAndTheSt
           "MATCHTITLE=0\r\n");
     focus.focus("soffice.bin", "libreoffice-calc", "Messung.ods - LibreOffice Calc");
     measure("A: 1,5\r");
-    EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}")) << "another title is the same target without the title rule";
+    EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}"))
+        << "another title is the same target without the title rule";
 
     focus.focus("thunderbird", "thunderbird", "Posteingang; neu");
     measure("A: 2,5\r");
     EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}")) << "neither the value nor its keys";
     EXPECT_EQ(sequence().currentStep, 2);
     EXPECT_EQ(view.beeps, 1);
-    EXPECT_EQ(view.panels[StatusPanel::Line], "Zielfenster nicht aktiv: Posteingang; neu (thunderbird, thunderbird)");
+    EXPECT_EQ(view.panels[StatusPanel::Line],
+              "Zielfenster nicht aktiv: Posteingang; neu (thunderbird, thunderbird)");
     // Nothing has the focus, or the desktop cannot be asked: refused alike.
     focus.window.reset();
     measure("A: 2,6\r");
@@ -396,15 +396,17 @@ TEST_F(TargetWindowSessionTest, AValueForAnotherWindowIsNotTypedAnywhereAndTheSt
     EXPECT_EQ(sequence().currentStep, 1);
 
     const std::string log = dir.read("log.csv");
-    EXPECT_NE(log.find(";1;2;A: 2,5;;\"nicht getippt: Zielfenster nicht aktiv (Posteingang; neu (thunderbird, "
-                       "thunderbird))\";\"Posteingang; neu\"\r\n"),
-              std::string::npos)
+    EXPECT_NE(
+        log.find(";1;2;A: 2,5;;\"nicht getippt: Zielfenster nicht aktiv (Posteingang; neu (thunderbird, "
+                 "thunderbird))\";\"Posteingang; neu\"\r\n"),
+        std::string::npos)
         << log;
     EXPECT_NE(log.find(";1;2;A: 3,5;3,50;;Messung.ods\r\n"), std::string::npos) << log;
 }
 
 TEST_F(TargetWindowSessionTest, TheTitleRuleAndNoTarget) {
-    start("[TARGET]\r\nPROGRAM=\"EXCEL.EXE\"\r\nCLASS=\"XLMAIN\"\r\nTITLE=\"Los 7.xlsx - Excel\"\r\nMATCHTITLE=1\r\n");
+    start("[TARGET]\r\nPROGRAM=\"EXCEL.EXE\"\r\nCLASS=\"XLMAIN\"\r\nTITLE=\"Los 7.xlsx - "
+          "Excel\"\r\nMATCHTITLE=1\r\n");
     focus.focus("excel.exe", "XLMAIN", "Los 8.xlsx - Excel");
     measure("A: 1,5\r");
     EXPECT_TRUE(keys.texts.empty());
@@ -452,11 +454,14 @@ TEST_F(TargetWindowSessionTest, TheDialogsTargetIsKeptInTheSettingsAndComesBackA
     open();
     session->setFocusWindow(nullptr, "GNOME und KDE unter Wayland sagen es keinem Programm");
     session->chooseTargetWindow();
-    EXPECT_THAT(view.errors, ElementsAre("Zielfenster: GNOME und KDE unter Wayland sagen es keinem Programm"));
+    EXPECT_THAT(view.errors,
+                ElementsAre("Zielfenster: GNOME und KDE unter Wayland sagen es keinem Programm"));
     testing::internal::CaptureStderr();
     session->startUp();
-    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("Zielfenster wird nicht gepr\xFC" "ft"));
-    EXPECT_THAT(view.panels[StatusPanel::Line], HasSubstr("nicht gepr\xFC" "ft"));
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("Zielfenster wird nicht gepr\xFC"
+                                                                  "ft"));
+    EXPECT_THAT(view.panels[StatusPanel::Line], HasSubstr("nicht gepr\xFC"
+                                                          "ft"));
     measure("A: 1,5\r");
     EXPECT_THAT(keys.texts, ElementsAre("1,50", "{TAB}"));
 }

@@ -23,7 +23,8 @@ TEST(KeyString, Table) {
 TEST(KeyString, SeparatorFromTheSettingsFile) {
     test::TempDir dir;
     EXPECT_EQ(readKeySeparator(dir.file("missing.ini")), ';');
-    const std::pair<const char*, char> cases[] = {{"44", ','}, {"0x7C", '|'}, {"300", ','}, {"abc", ';'}, {"$2F", '/'}};
+    const std::pair<const char*, char> cases[] = {
+        {"44", ','}, {"0x7C", '|'}, {"300", ','}, {"abc", ';'}, {"$2F", '/'}};
     for (auto [value, expected] : cases) {
         dir.write("SPLITSTRING.INI", std::string("[strings]\r\nsepchar = ") + value + "\r\n");
         EXPECT_EQ(readKeySeparator(dir.file("SPLITSTRING.INI")), expected) << value;

@@ -42,7 +42,7 @@ TEST(FormatValue, Table) {
 
 TEST(FormatValue, SignsCarriesAndSmallMagnitudes) {
     EXPECT_EQ(formatValue(0, 3, 0.0), "0,000");
-    EXPECT_EQ(formatValue(0, 3, -0.0), "0,000");  // no negative zero in a 48-bit real
+    EXPECT_EQ(formatValue(0, 3, -0.0), "0,000");   // no negative zero in a 48-bit real
     EXPECT_EQ(formatValue(0, 2, -0.001), "-0,00"); // rounds to zero, keeps its sign
     EXPECT_EQ(formatValue(0, 2, 9.996), "10,00");  // carry through every digit
     EXPECT_EQ(formatValue(0, 0, 0.5), "1");
@@ -91,14 +91,14 @@ TEST(ConvertValueText, LeadingNumberOrNothing) {
     EXPECT_NEAR(*convertValueText(",5"), 0.5, 0);
     EXPECT_NEAR(*convertValueText("-,5"), -0.5, 0);
     EXPECT_NEAR(*convertValueText("1,5E2"), 150, 0);
-    EXPECT_NEAR(*convertValueText("1,5E"), 1.5, 0);   // an exponent without digits is not part of it
+    EXPECT_NEAR(*convertValueText("1,5E"), 1.5, 0); // an exponent without digits is not part of it
     EXPECT_NEAR(*convertValueText("1,5e-2x"), 0.015, 1e-12);
     EXPECT_NEAR(*convertValueText("7."), 7, 0);
     EXPECT_FALSE(convertValueText(""));
     EXPECT_FALSE(convertValueText("ERR"));
     EXPECT_FALSE(convertValueText("+"));
     EXPECT_FALSE(convertValueText("-,"));
-    EXPECT_FALSE(convertValueText("1e39"));   // beyond the 48-bit range
+    EXPECT_FALSE(convertValueText("1e39")); // beyond the 48-bit range
     EXPECT_FALSE(convertValueText("1e99999"));
     EXPECT_EQ(*convertValueText("1e-99999"), 0.0);
     EXPECT_EQ(*convertValueText("0,0000000000000000000000000000000000000000001"), 0.0);

@@ -1,5 +1,5 @@
-#include "core/typing/KeyOutput.h"
 #include "core/typing/LayoutKeySender.h"
+#include "core/typing/KeyOutput.h"
 #include "core/typing/LogKeySender.h"
 #include "core/typing/RecordingKeyboard.h"
 

@@ -1,9 +1,9 @@
+#include "gui/qt/ComPortDialog.h"
 #include "core/session/Dialogs.h"
 #include "core/text/Error.h"
+#include "gui/qt/PortListWindow.h"
 #include "support/FakeEventLoop.h"
 #include "support/TempDir.h"
-#include "gui/qt/PortListWindow.h"
-#include "gui/qt/ComPortDialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -13,8 +13,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-#include <QWindow>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -56,7 +56,8 @@ TEST(ComPortDialog, ShowsTheChoiceAndTakesThePortPickedWithTheMouseOnly) {
     dlg.show();
     EXPECT_EQ(dlg.portText->text(), "");
     EXPECT_EQ(dlg.portBox->currentIndex(), -1);
-    for (auto [key, text] : {std::pair{Qt::Key_Down, ""}, std::pair{Qt::Key_5, "5"}, std::pair{Qt::Key_C, "c"}}) {
+    for (auto [key, text] :
+         {std::pair{Qt::Key_Down, ""}, std::pair{Qt::Key_5, "5"}, std::pair{Qt::Key_C, "c"}}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString::fromLatin1(text));
         QApplication::sendEvent(dlg.portBox, &press);
     }

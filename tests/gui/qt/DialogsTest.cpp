@@ -1,9 +1,9 @@
 #include "core/session/Dialogs.h"
-#include "gui/qt/SeriesCountDialog.h"
-#include "gui/qt/ServiceWindow.h"
 #include "gui/qt/ChannelDialog.h"
 #include "gui/qt/KeyActionDialog.h"
 #include "gui/qt/MainWindow.h"
+#include "gui/qt/SeriesCountDialog.h"
+#include "gui/qt/ServiceWindow.h"
 #include "gui/qt/TargetWindowDialog.h"
 #include "support/FakeEventLoop.h"
 #include "support/FakeFocusWindow.h"
@@ -57,7 +57,9 @@ TEST(KeyActionList, OffersTheTwentyEightTokensInOrderWithTheFirstSelected) {
 TEST(KeyActionList, ButtonsAndDoubleClickEditTheListKeepingTheSelection) {
     KeyActionDialog keys;
     keys.show();
-    KeyActionList list("A;B;Gr\xF6\xDF" "e;", ';', 0);
+    KeyActionList list("A;B;Gr\xF6\xDF"
+                       "e;",
+                       ';', 0);
     keys.setList(&list);
     EXPECT_EQ(keys.entries(), (QStringList{"A", "B", QString::fromUtf8("Größe")}));
     // Adding X then Y after A leaves A, Y, X: the selection stays on A.
@@ -66,12 +68,14 @@ TEST(KeyActionList, ButtonsAndDoubleClickEditTheListKeepingTheSelection) {
     QTest::mouseClick(keys.addButton, Qt::LeftButton);
     selectEntry(keys.tokenList, 11); // {F2}
     QTest::mouseClick(keys.addButton, Qt::LeftButton);
-    EXPECT_EQ(list.keyString(), "A;{F2};{F1};B;Gr\xF6\xDF" "e;");
+    EXPECT_EQ(list.keyString(), "A;{F2};{F1};B;Gr\xF6\xDF"
+                                "e;");
     EXPECT_EQ(keys.entryList->selectedItems().value(0), keys.entryList->item(0));
 
     selectEntry(keys.entryList, 1);
     QTest::mouseClick(keys.deleteButton, Qt::LeftButton);
-    EXPECT_EQ(list.keyString(), "A;{F1};B;Gr\xF6\xDF" "e;");
+    EXPECT_EQ(list.keyString(), "A;{F1};B;Gr\xF6\xDF"
+                                "e;");
     EXPECT_TRUE(keys.entryList->selectedItems().isEmpty());
     doubleClickEntry(keys.tokenList, 27);
     EXPECT_EQ(keys.entries().last(), "{BACK}");
@@ -86,7 +90,8 @@ TEST(KeyActionList, ShowsWhyATokenWasNotAdded) {
     keys.setList(&full);
     selectEntry(keys.tokenList, 3); // {TAB}: 6 more
     keys.addToken();
-    EXPECT_EQ(keys.limitLabel->text(), QString::fromUtf8("Nicht hinzugefügt: höchstens 100 Zeichen je Schritt."));
+    EXPECT_EQ(keys.limitLabel->text(),
+              QString::fromUtf8("Nicht hinzugefügt: höchstens 100 Zeichen je Schritt."));
     keys.setList(nullptr);
     EXPECT_TRUE(keys.limitLabel->text().isEmpty());
 }
@@ -190,7 +195,9 @@ TEST(TargetWindowDialog, ButtonsReachTheChoiceAndItsTextsAreShown) {
 
     QTest::mouseClick(dialog.captureButton, Qt::LeftButton);
     EXPECT_EQ(dialog.statusLabel->text(), "Festlegen in 3 s: bitte in das Zielfenster klicken");
-    focus.focus("soffice.bin", "libreoffice-calc", "<b>Gr\xF6\xDF" "e</b>");
+    focus.focus("soffice.bin", "libreoffice-calc",
+                "<b>Gr\xF6\xDF"
+                "e</b>");
     loop.advance(3s);
     EXPECT_EQ(dialog.targetLabel->text(),
               QString::fromUtf8("Programm soffice.bin, Klasse libreoffice-calc, Titel \"<b>Größe</b>\""));

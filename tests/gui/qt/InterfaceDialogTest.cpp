@@ -1,5 +1,5 @@
-#include "core/session/Dialogs.h"
 #include "gui/qt/InterfaceDialog.h"
+#include "core/session/Dialogs.h"
 #include "support/TempDir.h"
 
 #include <QListWidget>

@@ -2,15 +2,15 @@
 #include "support/TempDir.h"
 
 #include "core/files/GridModel.h"
-#include "gui/qt/GridTableModel.h"
+#include "core/serial/SerialPort.h"
 #include "core/session/Session.h"
 #include "core/text/KeyString.h"
+#include "gui/qt/ChannelDialog.h"
+#include "gui/qt/GridTableModel.h"
+#include "gui/qt/KeyActionDialog.h"
 #include "gui/qt/MainWindow.h"
 #include "gui/qt/SeriesCountDialog.h"
 #include "gui/qt/ServiceWindow.h"
-#include "gui/qt/ChannelDialog.h"
-#include "gui/qt/KeyActionDialog.h"
-#include "core/serial/SerialPort.h"
 
 #include <QAction>
 #include <QApplication>
@@ -159,7 +159,8 @@ TEST_F(MainWindowView, FirstRunShowsNinetyNineNumberedEmptyStepsAndNoSeriesCount
     EXPECT_EQ(form->session().sequence().currentStep, 1);
     EXPECT_EQ(form->panelText(StatusPanel::StepCount), "0");
     EXPECT_EQ(form->panelText(StatusPanel::CurrentStep), "1");
-    for (StatusPanel panel : {StatusPanel::Port, StatusPanel::Interface, StatusPanel::Channel, StatusPanel::Line})
+    for (StatusPanel panel :
+         {StatusPanel::Port, StatusPanel::Interface, StatusPanel::Channel, StatusPanel::Line})
         EXPECT_EQ(form->panelText(panel), "");
     EXPECT_EQ(form->currentCol(), 1);
     EXPECT_EQ(form->currentRow(), 1);

@@ -1,7 +1,7 @@
 // The whole program in one working directory: start-up, interface activation over a pty standing
 // in for the measuring box, typing, changes of interface and port, and saving at exit.
-#include "support/RunningProgram.h"
 #include "support/PtyPair.h"
+#include "support/RunningProgram.h"
 
 #include "core/serial/SerialPort.h"
 
@@ -52,7 +52,9 @@ private:
             for (ssize_t i = 0; i < n; ++i) {
                 current += buf[i];
                 if (buf[i] == '\r') {
-                    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                    const double ms =
+                        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                            .count();
                     std::lock_guard lock(m_mutex);
                     m_commands.emplace_back(current, ms);
                     current.clear();
@@ -90,7 +92,8 @@ TEST_F(Program, FirstRunInAnEmptyDirectory) {
         expected += std::to_string(step) + "\t\t\r\n";
     EXPECT_EQ(dir.read("ablauf.abl"), expected);
     EXPECT_EQ(dir.read("ablauf.pst"), "0\r\n\r\n");
-    EXPECT_EQ(dir.read("TRAVEK.INI"), "[COMPORTS]\r\nCOM1=./no-such-device\r\n[PARAMETER]\r\nINTERFACE=PX5R\r\n");
+    EXPECT_EQ(dir.read("TRAVEK.INI"),
+              "[COMPORTS]\r\nCOM1=./no-such-device\r\n[PARAMETER]\r\nINTERFACE=PX5R\r\n");
 }
 
 TEST_F(Program, AKeyDelayOutsideItsRangeIsRefusedWithAMessage) {
@@ -117,7 +120,7 @@ TEST_F(Program, StartUpRunsOnceAfterEveryWindowExistsEvenWhenCreationShowsAnErro
     runner->then(answerLater);
     start();
     EXPECT_EQ(form->panelText(StatusPanel::Port), ""); // the start-up has not run inside the box
-    runner->then(answerLater); // "COM1 Error" from the start-up itself
+    runner->then(answerLater);                         // "COM1 Error" from the start-up itself
     form->scheduleStartUp();
     form->scheduleStartUp();
     runFor(700);

@@ -10,12 +10,12 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QObject>
-#include <QStringList>
-#include <QDBusError>
 #include <QRandomGenerator>
+#include <QStringList>
 #include <QTimer>
 #include <QVariantMap>
 
@@ -92,8 +92,8 @@ public Q_SLOTS:
 
     void NotifyKeyboardKeysym(const QDBusObjectPath& handle, const QVariantMap&, int keysym, uint state,
                               const QDBusMessage& message) {
-        const QString call =
-            QStringLiteral("key 0x%1 %2").arg(keysym, 0, 16).arg(state ? "down" : "up") + sessionCheck(handle);
+        const QString call = QStringLiteral("key 0x%1 %2").arg(keysym, 0, 16).arg(state ? "down" : "up") +
+                             sessionCheck(handle);
         ++m_keyCalls;
         if (m_keyCalls == vanishAt) {
             std::fflush(nullptr);
@@ -103,8 +103,8 @@ public Q_SLOTS:
         if (silentFrom != 0 && m_keyCalls >= silentFrom)
             return; // never answered, never typed
         if (m_keyCalls == failAt) {
-            QDBusConnection::sessionBus().send(
-                message.createErrorReply(QDBusError::AccessDenied, QStringLiteral("the session is not allowed keys")));
+            QDBusConnection::sessionBus().send(message.createErrorReply(
+                QDBusError::AccessDenied, QStringLiteral("the session is not allowed keys")));
             return;
         }
         QTimer::singleShot(QRandomGenerator::global()->bounded(4), [call, message] {

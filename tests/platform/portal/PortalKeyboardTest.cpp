@@ -1,10 +1,10 @@
 // The portal keyboard against a fake RemoteDesktop portal (travek-fake-portal) on a private
 // session bus that the test starts itself. Without dbus-daemon the tests are skipped, except under
 // CI=true, where that is a failure.
+#include "platform/portal/PortalKeyboard.h"
 #include "core/text/Error.h"
 #include "core/typing/KeyOutputFactory.h"
 #include "gui/qt/QtKeyWait.h"
-#include "platform/portal/PortalKeyboard.h"
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
@@ -73,8 +73,8 @@ protected:
         busDir = new test::TempDir;
         busDir->write("bus.conf", BusConfig);
         bus = new QProcess;
-        bus->start("dbus-daemon", {"--config-file=" + QString::fromStdString(busDir->file("bus.conf")), "--nofork",
-                                   "--print-address"});
+        bus->start("dbus-daemon", {"--config-file=" + QString::fromStdString(busDir->file("bus.conf")),
+                                   "--nofork", "--print-address"});
         if (!bus->waitForStarted(5000) || !bus->waitForReadyRead(10000))
             return;
         const QByteArray address = bus->readLine().trimmed();
@@ -88,7 +88,8 @@ protected:
     }
 
     void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") || !QDBusConnection::sessionBus().isConnected()) {
+        if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
+            !QDBusConnection::sessionBus().isConnected()) {
             if (inCi())
                 FAIL() << "dbus-daemon did not start";
             GTEST_SKIP() << "no dbus-daemon here";
@@ -108,8 +109,9 @@ protected:
         portal->setProcessChannelMode(QProcess::ForwardedChannels);
         portal->start(TRAVEK_FAKE_PORTAL, {QString::number(version)});
         ASSERT_TRUE(portal->waitForStarted(5000));
-        ASSERT_TRUE(waitFor([] { return QDBusConnection::sessionBus().interface()->isServiceRegistered(PortalName).value(); }))
-            << "the fake portal did not take its name";
+        ASSERT_TRUE(waitFor([] {
+            return QDBusConnection::sessionBus().interface()->isServiceRegistered(PortalName).value();
+        })) << "the fake portal did not take its name";
     }
     template <typename Condition> static bool waitFor(Condition condition) {
         QElapsedTimer timer;
@@ -126,7 +128,8 @@ protected:
     // The fake's control calls go on the keyboard's own connection, so they arrive after every key
     // it sent before.
     QDBusMessage control(const QString& method, const QList<QVariant>& arguments = {}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(PortalName, "/travek/fake", "org.travek.FakePortal", method);
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(PortalName, "/travek/fake", "org.travek.FakePortal", method);
         call.setArguments(arguments);
         return QDBusConnection::sessionBus().call(call);
     }
@@ -136,7 +139,10 @@ protected:
             result.push_back(call.toStdString());
         return result;
     }
-    std::unique_ptr<KeyOutput> openKeys() { return createKeyOutput("portal", [this] { wait.dispatch(); }, &wait); }
+    std::unique_ptr<KeyOutput> openKeys() {
+        return createKeyOutput(
+            "portal", [this] { wait.dispatch(); }, &wait);
+    }
     std::string failureOf() {
         try {
             openKeys();
@@ -172,15 +178,15 @@ TEST_F(PortalKeyboardTest, AsksOnceThenSendsEachKeysymWithItsRelease) {
     keys->sendKeys("100,004{TAB}A^c@@\x80");
 
     std::vector<std::string> expected{"CreateSession", "SelectDevices types=1 persist_mode=2", "Start"};
-    for (unsigned keysym : {unsigned(XKB_KEY_1), unsigned(XKB_KEY_0), unsigned(XKB_KEY_0), unsigned(XKB_KEY_comma),
-                            unsigned(XKB_KEY_0), unsigned(XKB_KEY_0), unsigned(XKB_KEY_4), unsigned(XKB_KEY_Tab),
-                            unsigned(XKB_KEY_A)})
+    for (unsigned keysym : {unsigned(XKB_KEY_1), unsigned(XKB_KEY_0), unsigned(XKB_KEY_0),
+                            unsigned(XKB_KEY_comma), unsigned(XKB_KEY_0), unsigned(XKB_KEY_0),
+                            unsigned(XKB_KEY_4), unsigned(XKB_KEY_Tab), unsigned(XKB_KEY_A)})
         for (const std::string& event : tapEvents(keysym))
             expected.push_back(event);
     // "^" taps Ctrl and holds it around the next character, as on every keyboard.
     for (const std::string& event : {keyEvent(XKB_KEY_Control_L, true), keyEvent(XKB_KEY_Control_L, false),
-                                     keyEvent(XKB_KEY_Control_L, true), keyEvent(XKB_KEY_c, true), keyEvent(XKB_KEY_c, false),
-                                     keyEvent(XKB_KEY_Control_L, false)})
+                                     keyEvent(XKB_KEY_Control_L, true), keyEvent(XKB_KEY_c, true),
+                                     keyEvent(XKB_KEY_c, false), keyEvent(XKB_KEY_Control_L, false)})
         expected.push_back(event);
     for (unsigned keysym : {unsigned(XKB_KEY_at), unsigned(XKB_KEY_EuroSign)})
         for (const std::string& event : tapEvents(keysym))
@@ -193,8 +199,8 @@ TEST_F(PortalKeyboardTest, AsksOnceThenSendsEachKeysymWithItsRelease) {
     keys = openKeys();
     const auto all = calls();
     EXPECT_THAT(std::vector<std::string>(all.begin() + expected.size(), all.end()),
-                ElementsAre("Close", "CreateSession", "SelectDevices types=1 persist_mode=2 restore_token=token1",
-                            "Start"));
+                ElementsAre("Close", "CreateSession",
+                            "SelectDevices types=1 persist_mode=2 restore_token=token1", "Start"));
     EXPECT_EQ(dir.read("travek/portal-restore-token"), "token2\n");
 }
 
@@ -237,8 +243,8 @@ TEST_F(PortalKeyboardTest, AnErrorAnswerFailsTheKeyboardAfterReleasingWhatIsHeld
     EXPECT_EQ(typingFailure(*keys, "7"), failure) << "a failed keyboard typed on";
     const auto all = calls();
     EXPECT_THAT(std::vector<std::string>(all.begin() + 3, all.end()),
-                ElementsAre(keyEvent(XKB_KEY_Control_L, true), keyEvent(XKB_KEY_Control_L, false), keyEvent(XKB_KEY_Control_L, true),
-                            keyEvent(XKB_KEY_Control_L, false)));
+                ElementsAre(keyEvent(XKB_KEY_Control_L, true), keyEvent(XKB_KEY_Control_L, false),
+                            keyEvent(XKB_KEY_Control_L, true), keyEvent(XKB_KEY_Control_L, false)));
 }
 
 // A portal that stops answering, and one that leaves the bus, fail the keyboard with the reason;

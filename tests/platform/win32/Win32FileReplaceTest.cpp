@@ -58,7 +58,8 @@ TEST(Win32FileReplace, ReplacesCreatesAndRefusesAReadOnlyFile) {
 // it, and saving must still reach them.
 TEST(Win32FileReplace, SavesInAFolderNamedOutsideTheCodePage) {
     test::TempDir dir;
-    const std::wstring folder = std::filesystem::path(dir.path()).wstring() + L"\\\x0141\x00F3" L"d\x017A";
+    const std::wstring folder = std::filesystem::path(dir.path()).wstring() + L"\\\x0141\x00F3"
+                                                                              L"d\x017A";
     ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
     wchar_t previous[MAX_PATH] = L"";
     ::GetCurrentDirectoryW(MAX_PATH, previous);

@@ -95,7 +95,7 @@ TEST_F(Win32KeyboardTest, LooksCharactersUpInTheSystemLayout) {
     EXPECT_EQ(keyboard.lookupChar('{'), (KeyStroke{0xDB, shiftbit::Shift}));
     EXPECT_EQ(keyboard.lookupChar('}'), (KeyStroke{0xDD, shiftbit::Shift}));
     EXPECT_EQ(keyboard.lookupChar(' '), (KeyStroke{0x20, 0}));
-    EXPECT_EQ(keyboard.lookupChar('\xB0'), std::nullopt); // no degree sign on the US layout
+    EXPECT_EQ(keyboard.lookupChar('\xB0'), std::nullopt);        // no degree sign on the US layout
     EXPECT_EQ(keyboard.lookupChar('\x16'), (KeyStroke{'V', 0})); // not Ctrl+V, which would paste
     EXPECT_EQ(keyboard.namedKey(vk::Return), std::optional<std::uint32_t>(vk::Return));
 }
@@ -133,9 +133,9 @@ TEST_F(Win32KeyboardTest, OnlyCtrlAndAltTogetherAreHeld) {
     LayoutKeySender sender(keyboard);
     sender.sendKeys("a@@`Z{\x16\n\x01");
     const std::vector<Call> expected{
-        down('A'), up('A'), down(0x11), down(0x12), down('Q'),  up('Q'),   up(0x12), up(0x11), down(0x10),
-        down('Y'), up('Y'), up(0x10),   down(0x11), down(0x12), down('7'), up('7'),  up(0x12), up(0x11),
-        down('V'), up('V'), down(0x0D), up(0x0D),   down('A'),  up('A'),
+        down('A'),  up('A'),   down(0x11), down(0x12), down('Q'),  up('Q'),    up(0x12),  up(0x11),
+        down(0x10), down('Y'), up('Y'),    up(0x10),   down(0x11), down(0x12), down('7'), up('7'),
+        up(0x12),   up(0x11),  down('V'),  up('V'),    down(0x0D), up(0x0D),   down('A'), up('A'),
     };
     EXPECT_EQ(calls, expected);
 }

@@ -1,9 +1,9 @@
 // The Windows serial layer under wine: the device control block, the device names, the port list
 // from the registry and, run through win32-serial-run.sh, real bytes through COM ports that are a
 // pty whose other side echoes every byte.
+#include "platform/win32/Win32Serial.h"
 #include "core/serial/PortList.h"
 #include "core/text/Error.h"
-#include "platform/win32/Win32Serial.h"
 
 #include <windows.h>
 

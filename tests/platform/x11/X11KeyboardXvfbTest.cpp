@@ -2,9 +2,9 @@
 // layouts, with Caps Lock off and on. Without Xvfb the tests are skipped, except under CI=true,
 // where a missing X server is a failure.
 #include "core/typing/LayoutKeySender.h"
-#include "support/TempDir.h"
 #include "platform/x11/X11FocusWindow.h"
 #include "platform/x11/X11Keyboard.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -298,8 +298,8 @@ TEST_F(X11FocusWindowXvfbTest, NamesTheWindowThatTheWindowManagerOrTheInputFocus
     ASSERT_EQ(xcb_connection_has_error(x), 0);
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
     auto atom = [x](const char* name) {
-        xcb_intern_atom_reply_t* reply =
-            xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            x, xcb_intern_atom(x, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
         const xcb_atom_t found = reply->atom;
         free(reply);
         return found;
@@ -333,7 +333,8 @@ TEST_F(X11FocusWindowXvfbTest, NamesTheWindowThatTheWindowManagerOrTheInputFocus
     window = focus->focused();
     ASSERT_TRUE(window);
     EXPECT_EQ(window->windowClass, "Calc");
-    EXPECT_EQ(window->title, "Gr\xF6\xDF" "e \x96 Calc");
+    EXPECT_EQ(window->title, "Gr\xF6\xDF"
+                             "e \x96 Calc");
 
     // A window manager's word counts, whatever the input focus: another window, none, our own.
     const xcb_atom_t active = atom("_NET_ACTIVE_WINDOW");
