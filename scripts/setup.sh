@@ -62,3 +62,21 @@ travek_package_windows() {
     cmake --build --preset "$preset" --target package || return 1
     ls build-windows/packages/travek-*-win64.zip build-windows/packages/travek-*-win64.exe
 }
+
+# The C++ sources as .clang-format lays them out. Under CI a file that differs fails the run, with
+# the list and the command that fixes it; elsewhere the list is a warning.
+travek_check_format() {
+    local root files off=()
+    root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+    cd "$root" || return 1
+    mapfile -t files < <(git ls-files '*.cpp' '*.h' '*.c')
+    for f in "${files[@]}"; do
+        clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || off+=("$f")
+    done
+    [ ${#off[@]} -eq 0 ] && return 0
+    echo "Not laid out as .clang-format says (${#off[@]} files):" >&2
+    printf '  %s\n' "${off[@]}" >&2
+    echo "Fix with: clang-format -i ${off[*]}" >&2
+    [ "${CI:-}" = "true" ] && return 1
+    return 0
+}
