@@ -27,11 +27,14 @@ set(TRAVEK_WAYLAND_SOURCES
     wayland/VirtualKeyboardProtocol.cpp
     wayland/WlrFocusWindow.cpp
     wayland/WlrForeignToplevelProtocol.cpp
+    wayland/SeatKeymap.cpp
 )
 # The desktop portal's keyboard speaks D-Bus through QtDBus, the one platform part built on Qt.
 set(TRAVEK_PORTAL_SOURCES
     portal/PortalConnection.cpp
     portal/PortalKeyboard.cpp
+    portal/ModifierHold.cpp
+    portal/InputMethodWatch.cpp
 )
 # Chooses among the Linux desktop keyboards above.
 set(TRAVEK_LINUX_SOURCES
