@@ -24,16 +24,6 @@ constexpr int NoticeHeight = 20;
 constexpr COLORREF NoticeTextColour = RGB(192, 0, 0);
 constexpr int PanelMinWidth = 50;
 
-int textWidth(HWND window, HFONT font, const std::string& text) {
-    const HDC dc = ::GetDC(window);
-    const HGDIOBJ old = ::SelectObject(dc, font);
-    SIZE size{};
-    ::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(window, dc);
-    return size.cx;
-}
-
 } // namespace
 
 MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
