@@ -104,6 +104,9 @@ HWND DialogWindow::add(const char* className, const char* text, DWORD style, int
 }
 
 int DialogWindow::runModal(Win32EventLoop& loop) {
+    // Gone with its owner: the program is ending.
+    if (!::IsWindow(m_window))
+        return IDCANCEL;
     const HWND owner = ::GetWindow(m_window, GW_OWNER);
     m_result = IDCANCEL;
     m_running = true;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <commdlg.h>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <windowsx.h>
@@ -346,7 +347,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_CLOSE:
-        close(false);
+        // Disabled under a box or dialog: the request comes from outside (taskkill, the session).
+        close(!::IsWindowEnabled(m_window));
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;
@@ -393,6 +395,13 @@ void MainWindow::setFocusWindow(FocusWindow* focus, const std::string& whyNone) 
 }
 
 void MainWindow::showError(const std::string& text) {
+    // Once the window is gone nobody is there to answer; while it is made, the box comes over it.
+    if (!m_window) {
+        std::fprintf(stderr, "travek: %s\n", text.c_str());
+        return;
+    }
+    if (!::IsWindowVisible(m_window))
+        show(SW_SHOWDEFAULT);
     ::MessageBoxA(activeOwner(), text.c_str(), "Fehler", MB_OK | MB_ICONERROR);
 }
 
