@@ -191,6 +191,10 @@ void Session::editSeriesString() {
 }
 
 void Session::reopen() {
+    // After the end (requested while a box of the start-up or of a choice was open) nothing is
+    // opened or sent any more.
+    if (m_stage == Stage::Ended)
+        return;
     m_activation.cancel();
     // The user's own choice of port or interface ends the waiting for the old one.
     m_reconnect.stop();
@@ -301,6 +305,8 @@ void Session::choosePort() {
 }
 
 void Session::initInterface() {
+    if (m_stage == Stage::Ended)
+        return;
     m_activation.cancel();
     m_view.setActiveText("Init");
     if (!m_port.isOpen()) {

@@ -95,7 +95,8 @@ public:
 
     // Saves the sequence, the interface name and the series settings, each on its own, and closes
     // the port; once. Unattended (a signal, the end of the desktop session) a file that cannot be
-    // saved is reported on standard error.
+    // saved is reported on standard error. It may come while a box waits inside one of the user's
+    // actions or the start-up: what follows the box then opens no port and sends no command.
     void shutDown(bool unattended);
 
     ProgramState& state() { return m_state; }

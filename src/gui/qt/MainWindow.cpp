@@ -468,6 +468,7 @@ void MainWindow::chooseTargetWindow() {
 }
 
 void MainWindow::closeUnattended() {
+    m_runner->endAll();
     m_unattended = true;
     close();
 }

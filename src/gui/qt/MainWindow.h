@@ -146,8 +146,9 @@ public slots:
     void choosePort();
     void initInterface();
     void chooseTargetWindow();
-    // Closes for a signal or the end of the session: nobody is there to answer a box, so a file
-    // that cannot be saved is reported on standard error instead.
+    // Closes for a signal or the end of the session: nobody is there to answer a box, so an open
+    // box or dialog closes as Cancel, none is shown after it, and a file that cannot be saved is
+    // reported on standard error instead.
     void closeUnattended();
 
 protected:

@@ -7,9 +7,12 @@
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QSocketNotifier>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -133,21 +136,35 @@ int main(int argc, char* argv[]) {
         noFocus = error.what();
     }
 
-    travek::MainWindow window;
+    // SIGTERM, SIGINT, SIGHUP and the end of the desktop session close whatever box or dialog is
+    // open as Cancel, then the window as the user would, so the sequence and the settings are
+    // saved. Watched before the window is made: loading the saved sequence may show a box already.
+    auto dialogs = std::make_shared<travek::DialogRunner>();
+    travek::MainWindow* mainWindow = nullptr;
+    auto endRequested = [&] {
+        dialogs->endAll();
+        if (mainWindow)
+            mainWindow->closeUnattended();
+    };
+    travek::SignalPipe signalPipe;
+    std::optional<QSocketNotifier> signalWatch;
+    if (signalPipe.descriptor() >= 0) {
+        signalWatch.emplace(signalPipe.descriptor(), QSocketNotifier::Read);
+        QObject::connect(&*signalWatch, &QSocketNotifier::activated, [&] {
+            signalPipe.drain();
+            endRequested();
+        });
+    }
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&](QSessionManager&) { endRequested(); });
+
+    travek::MainWindow window(dialogs);
+    mainWindow = &window;
     window.setKeyOutput(keys.get(), noKeys);
     window.setFocusWindow(focus.get(), noFocus);
-
-    // SIGTERM, SIGINT and the end of the desktop session close the window as the user would, so
-    // the sequence and the settings are saved.
-    travek::SignalPipe signalPipe;
-    std::unique_ptr<travek::EventLoop::Watch> signalWatch;
-    if (signalPipe.descriptor() >= 0)
-        signalWatch = window.loop().watchReadable(signalPipe.descriptor(), [&] {
-            signalPipe.drain();
-            window.closeUnattended();
-        });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-                     [&window](QSessionManager&) { window.closeUnattended(); });
+    if (dialogs->ending()) {
+        window.closeUnattended();
+        return 0;
+    }
 
     window.show();
     window.scheduleStartUp();
