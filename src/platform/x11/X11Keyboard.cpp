@@ -210,6 +210,9 @@ void X11Keyboard::sendKey(std::uint32_t key, bool down) {
         if (m_stopped && !capsLock())
             return;
     }
+    // Asked after the pace: the focus may have moved while the press waited for it.
+    if (down && !capsLock() && !pressAllowed())
+        return;
     // Clients that tell auto-repeat from a key's release and next press by equal timestamps would
     // swallow the second "0" of "100": the server is asked to hold such a press until its clock
     // has moved on. The server stamps the event when it handles it, and it goes on reading the
