@@ -262,7 +262,9 @@ void Session::chooseTargetWindow() {
 void Session::typeKeys(std::string_view keys) {
     if (!m_keys)
         throw Error(m_noKeys);
-    m_keys->sendKeys(keys);
+    // With a target, the focus is asked again before every key press: it may move in the middle of
+    // a value (KEYDELAY gives plenty of time), and then nothing more of the line may go out.
+    m_keys->sendKeys(keys, m_target.guarding() ? &m_target : nullptr);
 }
 
 void Session::chooseInterface() {
