@@ -225,6 +225,10 @@ void Session::portLost() {
 }
 
 bool Session::mayType(LineOutcome& outcome) {
+    // Without a target, the focused window only names the log's Fenster column: nobody asks the
+    // desktop when there is no log, as the question costs round trips to it before the first key.
+    if (!m_target.target().isSet() && !m_recorder.logging())
+        return true;
     TargetGuard::Verdict verdict = m_target.check();
     outcome.window = std::move(verdict.window);
     if (!verdict.mayType)
