@@ -45,7 +45,7 @@ namespace travek::test {
 // must never let that happen, or two values' keystrokes mix in the target application.
 class TypingKeys : public KeyOutput {
 public:
-    void sendKeys(std::string_view keys) override {
+    void sendKeys(std::string_view keys, PressGate* gate = nullptr) override {
         if (m_typing)
             ++nestedCalls;
         m_typing = true;
@@ -54,7 +54,7 @@ public:
             bool& typing;
             ~Done() { typing = false; }
         } done{m_typing};
-        m_sender.sendKeys(keys);
+        m_sender.sendKeys(keys, gate);
     }
     void stop() override { m_sender.stop(); }
     bool typing() const { return m_typing; }

@@ -11,6 +11,14 @@
 
 namespace travek {
 
+namespace {
+
+// A line's keys cut short, by the part in which it happened.
+constexpr const char* CutParts[] = {
+    "abgebrochen: ", "Tasten des Schritts abgebrochen: ", "Reihenstring abgebrochen: "};
+
+} // namespace
+
 LineRecorder::LineRecorder(SessionView& view, const InterfaceDefinition& definition,
                            const SequenceTable& sequence, TargetGuard& target, std::string keyboardFailure)
     : m_view(view), m_definition(definition), m_sequence(sequence), m_target(target),
@@ -49,10 +57,14 @@ void LineRecorder::lineHandled(const LineOutcome& outcome) {
         m_reportedKeyFailure = message;
     } else if (outcome.note == LineOutcome::Note::Typed) {
         m_reportedKeyFailure.clear();
-    } else if (outcome.note == LineOutcome::Note::WrongWindow) {
+    } else if (outcome.note == LineOutcome::Note::WrongWindow ||
+               outcome.note == LineOutcome::Note::LeftWindow) {
         // The operator looks at the gauge, not at the screen: the beep says to look.
         m_view.beep();
-        m_view.setPanelText(StatusPanel::Line, "Zielfenster nicht aktiv: " + outcome.failure);
+        m_view.setPanelText(StatusPanel::Line,
+                            outcome.note == LineOutcome::Note::WrongWindow
+                                ? "Zielfenster nicht aktiv: " + outcome.failure
+                                : "abgebrochen: Zielfenster verlassen: " + outcome.failure);
     }
     logLine(outcome);
     showNotice();
@@ -82,9 +94,9 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
                             outcome.window};
     // Where a value was due, the window was looked at right before typing; for any other line it
     // is the one that has the focus now.
-    const bool due = outcome.note == LineOutcome::Note::Typed ||
-                     outcome.note == LineOutcome::Note::NotTyped ||
-                     outcome.note == LineOutcome::Note::WrongWindow;
+    const bool due =
+        outcome.note == LineOutcome::Note::Typed || outcome.note == LineOutcome::Note::NotTyped ||
+        outcome.note == LineOutcome::Note::WrongWindow || outcome.note == LineOutcome::Note::LeftWindow;
     if (!due)
         row.window = m_target.focusedTitle();
     switch (outcome.note) {
@@ -110,14 +122,17 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
     case LineOutcome::Note::NoSequence:
         row.note = "kein Ablauf";
         break;
-    case LineOutcome::Note::CutShort: {
+    case LineOutcome::Note::CutShort:
         // What went out before the exit may have arrived in part; the record claims only a value
         // that went out whole.
-        static constexpr const char* Parts[] = {
-            "abgebrochen: ", "Tasten des Schritts abgebrochen: ", "Reihenstring abgebrochen: "};
-        row.note = std::string(Parts[static_cast<int>(outcome.failedPart)]) + "TRAVEK wurde beendet";
+        row.note = std::string(CutParts[static_cast<int>(outcome.failedPart)]) + "TRAVEK wurde beendet";
         break;
-    }
+    case LineOutcome::Note::LeftWindow:
+        // The row keeps what reached the target before the focus moved (the part of the value
+        // that the operator finds in the form), and where the focus went.
+        row.note = std::string(CutParts[static_cast<int>(outcome.failedPart)]) + "Zielfenster verlassen (" +
+                   outcome.failure + ")";
+        break;
     case LineOutcome::Note::WrongWindow:
         row.note = "nicht getippt: Zielfenster nicht aktiv (" + outcome.failure + ")";
         break;

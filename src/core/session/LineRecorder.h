@@ -22,6 +22,7 @@ public:
 
     // The log that TRAVEK.INI names ([LOG] FILE=), or none when empty.
     void setLogFile(const std::string& file);
+    bool logging() const { return m_log != nullptr; }
     // A keyboard was given (whyNone empty) or taken away, and whoever did it has said why.
     void keyboardChanged(const std::string& whyNone);
     void lineHandled(const LineOutcome& outcome);

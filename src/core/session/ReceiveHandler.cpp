@@ -76,17 +76,16 @@ void ReceiveHandler::handleLine() {
     if (outcome.note == LineOutcome::Note::Typed) {
         outcome.typed = dispatch(*reading.value);
         if (m_typingFailure) {
-            // The value stands in the record only when it went out whole.
-            outcome.note = LineOutcome::Note::NotTyped;
+            // The value stands in the record as typed only when it went out whole; where the focus
+            // left the target, the record says how much of it did.
+            outcome.note = m_failure;
             outcome.failedPart = m_failedPart;
             if (m_failedPart == LineOutcome::Part::Value)
-                outcome.typed.clear();
+                outcome.typed = m_failure == LineOutcome::Note::LeftWindow ? m_sent : std::string();
             outcome.failure = *std::exchange(m_typingFailure, std::nullopt);
             // Ended by the program's exit rather than by the keyboard.
-            if (std::exchange(m_cutShort, false)) {
-                outcome.note = LineOutcome::Note::CutShort;
+            if (m_failure == LineOutcome::Note::CutShort)
                 outcome.failure.clear();
-            }
         }
     }
     // The panels follow the keys: a window's relayout before the first key was a good part of
@@ -113,6 +112,11 @@ std::string ReceiveHandler::dispatch(double value) {
     const std::string keys = m_table.stepKeys[m_table.currentStep];
     std::string typed = formatValue(0, m_decimals, value);
     send(typed, LineOutcome::Part::Value);
+    // A value that did not reach the target whole is not counted, and the step waits for the
+    // next one, as for a value refused before its first key: the operator measures again once the
+    // target has the focus.
+    if (m_typingFailure && m_failure == LineOutcome::Note::LeftWindow)
+        return typed;
     typePieces(keys, LineOutcome::Part::stepKeys);
 
     ++m_series.valueCounter;
@@ -143,10 +147,16 @@ void ReceiveHandler::send(std::string_view keys, LineOutcome::Part part) {
         return;
     try {
         m_outputs.sendKeys(keys);
+    } catch (const TypingRefused& refused) {
+        m_typingFailure = refused.what();
+        m_failedPart = part;
+        m_failure = LineOutcome::Note::LeftWindow;
+        m_sent = refused.sent;
     } catch (const Error& error) {
         m_typingFailure = error.what();
         m_failedPart = part;
-        m_cutShort = dynamic_cast<const TypingStopped*>(&error) != nullptr;
+        m_failure = dynamic_cast<const TypingStopped*>(&error) ? LineOutcome::Note::CutShort
+                                                               : LineOutcome::Note::NotTyped;
     }
 }
 

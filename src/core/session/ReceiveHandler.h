@@ -24,12 +24,16 @@ struct LineOutcome {
         NoSequence,   // there are no steps to follow
         CutShort,     // the program ended while the line's keys were typed (failedPart says where): the rest
                       // was dropped
-        WrongWindow // the value was due, but the window with the focus is not the target (failure says which)
+        // The value was due, but the window with the focus is not the target (failure says which).
+        WrongWindow,
+        // The focus left the target while the line's keys were typed (failedPart says where, failure
+        // which window has it now): the rest was dropped.
+        LeftWindow
     };
     int channel = 0; // 0 when the line names no known channel
     int step = 0;    // the step current when the line arrived
     std::string line;
-    std::string typed; // the value exactly as typed; empty when nothing was
+    std::string typed; // the value exactly as typed, or as much of it as went out; empty when nothing was
     Note note = Note::Typed;
     // The part of the line's keys that the keyboard failed on (NotTyped); what came before it was
     // sent.
@@ -46,7 +50,8 @@ struct LineOutcome {
 class ReceiveHandler {
 public:
     struct Outputs {
-        // Throws Error when the keyboard cannot type.
+        // Throws Error when the keyboard cannot type, TypingRefused when the focus left the target
+        // in the middle of the keys.
         std::function<void(std::string_view Keys)> sendKeys;
         std::function<void(StatusPanel panel, const std::string& text)> SetPanel;
         // Once per line, after its value and keys were typed (never in the middle of them) and
@@ -104,8 +109,10 @@ private:
     // did not. Nothing more of the line is sent after a failure.
     std::optional<std::string> m_typingFailure;
     LineOutcome::Part m_failedPart = LineOutcome::Part::Value;
-    // The failure was the key output's stop: the program is ending.
-    bool m_cutShort = false;
+    // What the failure was: the keyboard's own, the key output's stop (the program is ending), or a
+    // press refused because the focus left the target (then m_sent is what of the part went out).
+    LineOutcome::Note m_failure = LineOutcome::Note::NotTyped;
+    std::string m_sent;
 };
 
 } // namespace travek

@@ -229,6 +229,10 @@ void Session::portLost() {
 }
 
 bool Session::mayType(LineOutcome& outcome) {
+    // Without a target, the focused window only names the log's Fenster column: nobody asks the
+    // desktop when there is no log, as the question costs round trips to it before the first key.
+    if (!m_target.target().isSet() && !m_recorder.logging())
+        return true;
     TargetGuard::Verdict verdict = m_target.check();
     outcome.window = std::move(verdict.window);
     if (!verdict.mayType)
@@ -266,7 +270,9 @@ void Session::chooseTargetWindow() {
 void Session::typeKeys(std::string_view keys) {
     if (!m_keys)
         throw Error(m_noKeys);
-    m_keys->sendKeys(keys);
+    // With a target, the focus is asked again before every key press: it may move in the middle of
+    // a value (KEYDELAY gives plenty of time), and then nothing more of the line may go out.
+    m_keys->sendKeys(keys, m_target.guarding() ? &m_target : nullptr);
 }
 
 void Session::chooseInterface() {

@@ -165,7 +165,10 @@ void PortalKeyboard::sendKey(std::uint32_t key, bool down) {
         throw Error(m_failure);
     if (!pace(key, down))
         return;
-    if (!down && stopped() && !m_keysDown.contains(key))
+    // Asked after the pace: the focus may have moved while the press waited for it.
+    if (down && !pressAllowed())
+        return;
+    if (!down && !m_keysDown.contains(key))
         return; // its press was dropped
     send(key, down);
 }

@@ -404,6 +404,28 @@ TEST_F(TargetWindowSessionTest, AValueForAnotherWindowIsNotTypedAnywhereAndTheSt
     EXPECT_NE(log.find(";1;2;A: 3,5;3,50;;Messung.ods\r\n"), std::string::npos) << log;
 }
 
+TEST_F(TargetWindowSessionTest, TheFocusLeavingInTheMiddleOfAValueCutsTheLineThere) {
+    start("[TARGET]\r\nPROGRAM=\"soffice.bin\"\r\nCLASS=\"libreoffice-calc\"\r\n");
+    focus.focus("soffice.bin", "libreoffice-calc", "Messung.ods");
+    // Asked before the value, then before each of its keys: the mail program takes the focus
+    // before the fourth.
+    focus.beforeAnswer = [](FakeFocusWindow& desktop) {
+        if (desktop.asked == 5)
+            desktop.focus("thunderbird", "thunderbird", "Posteingang");
+    };
+    measure("A: 12,5\r");
+    EXPECT_THAT(keys.texts, ElementsAre("12,")) << "nothing after the focus left, not even the Tab";
+    EXPECT_EQ(sequence().currentStep, 1) << "the value did not arrive whole: the step waits";
+    EXPECT_EQ(view.beeps, 1);
+    EXPECT_EQ(view.panels[StatusPanel::Line],
+              "abgebrochen: Zielfenster verlassen: Posteingang (thunderbird, thunderbird)");
+    const std::string log = dir.read("log.csv");
+    EXPECT_NE(log.find(";1;1;A: 12,5;12,;abgebrochen: Zielfenster verlassen (Posteingang (thunderbird, "
+                       "thunderbird));Messung.ods\r\n"),
+              std::string::npos)
+        << log;
+}
+
 TEST_F(TargetWindowSessionTest, TheTitleRuleAndNoTarget) {
     start("[TARGET]\r\nPROGRAM=\"EXCEL.EXE\"\r\nCLASS=\"XLMAIN\"\r\nTITLE=\"Los 7.xlsx - "
           "Excel\"\r\nMATCHTITLE=1\r\n");
