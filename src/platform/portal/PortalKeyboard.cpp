@@ -165,9 +165,6 @@ void PortalKeyboard::sendKey(std::uint32_t key, bool down) {
         throw Error(m_failure);
     if (!pace(key, down))
         return;
-    // Asked after the pace: the focus may have moved while the press waited for it.
-    if (down && !pressAllowed())
-        return;
     if (!down && !m_keysDown.contains(key))
         return; // its press was dropped
     send(key, down);
@@ -181,6 +178,9 @@ void PortalKeyboard::send(std::uint32_t key, bool down) {
     while (Clock::now() < until && !(down && stopped()))
         m_wait.waitUntil(until);
     if (down && stopped())
+        return;
+    // Asked after the pace and the hold: the focus may have moved while the press waited.
+    if (down && !pressAllowed())
         return;
     notify(key, down);
     m_hold.sent(kind, down, Clock::now());
