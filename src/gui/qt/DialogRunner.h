@@ -1,6 +1,8 @@
 #pragma once
 
 class QDialog;
+class QString;
+class QWidget;
 
 namespace travek {
 
@@ -14,5 +16,10 @@ public:
     // Shows dialog modally and returns its result (QDialog::Accepted or QDialog::Rejected).
     virtual int run(QDialog& dialog);
 };
+
+// A question with "Ja" and "Nein" through runner; true for yes.
+bool askYesNo(DialogRunner& runner, QWidget* parent, const QString& question);
+// The error box through runner: title "Fehler", error icon, one OK button.
+void runErrorBox(DialogRunner& runner, QWidget* parent, const QString& text);
 
 } // namespace travek
