@@ -260,8 +260,10 @@ QWidget* InterfaceAssistantDialog::buildChannels() {
     channelList->setMinimumWidth(260);
     identifierEdit = new QLineEdit(group);
     identifierEdit->setObjectName("IdentifierEdit");
+    identifierEdit->setMinimumWidth(100);
     commandEdit = new QLineEdit(group);
     commandEdit->setObjectName("CommandEdit");
+    commandEdit->setMinimumWidth(100);
     sendButton = makeButton(QStringLiteral("Se&nden"), "SendButton", group);
     channels->addWidget(channelList, 0, 0, 1, 3);
     channels->addWidget(makeLabel(QStringLiteral("Kennung (MW_SIGN)"), "", group), 1, 0);
@@ -351,8 +353,8 @@ void InterfaceAssistantDialog::showAssistant() {
     setIndex(parityBox, connection.parity);
     setIndex(stopBitsBox, connection.stopBits - 1);
     rtsBox->setChecked(connection.rts);
-    openButton->setText(m_assistant.portOpen() ? QStringLiteral("Schlie\u00df&en")
-                                               : QStringLiteral("\u00d6&ffnen"));
+    openButton->setText(m_assistant.portOpen() ? QStringLiteral("Port schlie\u00df&en")
+                                               : QStringLiteral("Port \u00f6&ffnen"));
     setValue(startSpin, draft.valueStart);
     setValue(endSpin, draft.valueEnd);
     setValue(countSpin, draft.channelCount);
@@ -370,8 +372,9 @@ void InterfaceAssistantDialog::showAssistant() {
 
 void InterfaceAssistantDialog::showLines() {
     const std::vector<InterfaceAssistant::Row> rows = m_assistant.rows();
+    // New lines stay in sight, unless the user is looking at one.
     const QScrollBar* bar = linesTable->verticalScrollBar();
-    const bool followEnd = bar->value() >= bar->maximum();
+    const bool followEnd = selectedRow() < 0 && bar->value() >= bar->maximum();
     {
         const QSignalBlocker quiet(linesTable);
         linesTable->setRowCount(static_cast<int>(rows.size()));

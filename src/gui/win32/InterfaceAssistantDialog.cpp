@@ -34,7 +34,7 @@ std::string listEntry(const InterfaceAssistant::Row& row) {
 } // namespace
 
 InterfaceAssistantDialog::InterfaceAssistantDialog(InterfaceAssistant& assistant)
-    : DialogWindow("Interface einrichten", 700, 680,
+    : DialogWindow("Interface einrichten", 716, 680,
                    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER),
       m_assistant(assistant) {
     const HDC screen = ::GetDC(nullptr);
@@ -93,7 +93,7 @@ void InterfaceAssistantDialog::build() {
     add("STATIC", "Stoppbits", SS_LEFT, 452, 12, 50, 18, StaticId);
     add("COMBOBOX", "", combo, 504, 8, 36, 200, StopBitsId);
     add("BUTTON", "RTS/CTS", WS_TABSTOP | BS_AUTOCHECKBOX, 548, 10, 68, 20, RtsId);
-    add("BUTTON", "", button, 620, 7, 72, 25, OpenId);
+    add("BUTTON", "", button, 620, 7, 88, 25, OpenId);
     fill(PortId, ComPortChoice::entries());
     fill(BaudId, rates);
     fill(DataBitsId, {"5", "6", "7", "8"});
@@ -195,7 +195,7 @@ void InterfaceAssistantDialog::showAssistant() {
     select(ParityId, connection.parity);
     select(StopBitsId, connection.stopBits - 1);
     ::CheckDlgButton(m_window, RtsId, connection.rts ? BST_CHECKED : BST_UNCHECKED);
-    ::SetDlgItemTextA(m_window, OpenId, m_assistant.portOpen() ? "Schlie\xDF&en" : "\xD6&ffnen");
+    ::SetDlgItemTextA(m_window, OpenId, m_assistant.portOpen() ? "Port schlie\xDF&en" : "Port \xF6&ffnen");
     setText(StartId, std::to_string(draft.valueStart));
     setText(EndId, std::to_string(draft.valueEnd));
     setText(CountId, std::to_string(draft.channelCount));
@@ -219,7 +219,8 @@ void InterfaceAssistantDialog::showLines() {
     RECT client;
     ::GetClientRect(list, &client);
     const LRESULT itemHeight = std::max<LRESULT>(1, ::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
-    const bool followEnd = top + client.bottom / itemHeight >= before;
+    // New lines stay in sight, unless the user is looking at one.
+    const bool followEnd = selectedRow() < 0 && top + client.bottom / itemHeight >= before;
     ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
     std::size_t longest = 0;
