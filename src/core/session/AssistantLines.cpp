@@ -81,10 +81,11 @@ void AssistantLines::receive(std::string_view bytes) {
         if (m_partial.size() >= MaxUnended)
             flushUnended();
     }
-    // The LF of a CR LF line end waits for the next line; anything else shows after a pause.
+    // The LF of a CR LF line end waits for the next line; anything else shows UnendedWait after its
+    // first character came, also while more keeps coming (a box that ends its lines with LF alone).
     if (m_partial.empty() || m_partial == "\n")
         m_unended.cancel();
-    else
+    else if (!m_unended.pending())
         m_unended = m_loop.after(UnendedWait, [this] {
             flushUnended();
             if (m_changed)
@@ -175,7 +176,9 @@ AssistantLines::Row AssistantLines::rowOf(const Entry& entry, const InterfaceDef
     }
     // The channel and the value are those of the program's own line reader.
     const LineReading reading = readLine(definition, entry.bytes);
-    row.text = shownText(reading.line);
+    // Characters that no CR ended were never read as a line: they show as they came.
+    const std::string_view read = std::string_view(entry.bytes).substr(0, LineReading::MaxLength);
+    row.text = shownText(entry.kind == Entry::Unended ? read : std::string_view(reading.line));
     row.readLength = row.text.size();
     if (entry.bytes.size() > LineReading::MaxLength) {
         const std::string_view rest = std::string_view(entry.bytes).substr(LineReading::MaxLength);

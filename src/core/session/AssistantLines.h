@@ -21,7 +21,8 @@ namespace travek {
 class AssistantLines {
 public:
     static constexpr std::size_t MaxEntries = 200;
-    // Characters without a CR after them are listed as they are after this pause, or at this length.
+    // Characters without a CR after them are listed as they are this long after the first of them
+    // came, or at this length.
     static constexpr std::chrono::milliseconds UnendedWait{1500};
     static constexpr std::size_t MaxUnended = 120;
 

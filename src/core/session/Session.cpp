@@ -299,6 +299,8 @@ void Session::setUpInterface() {
     m_receiver.dropReceived();
     closePortIfOpen(m_port);
     showPortState();
+    if (wasOpen)
+        m_view.setActiveText("Interface einrichten");
     std::string switchTo;
     bool saved = false;
     reporting([&] {

@@ -129,17 +129,17 @@ void InterfaceAssistantDialog::build() {
     for (int id : {HeadingId, LinesId, RulerId, LineId, MarksId})
         ::SendDlgItemMessageA(m_window, id, WM_SETFONT, reinterpret_cast<WPARAM>(m_fixedFont), FALSE);
 
-    add("STATIC", "Wert von Stelle (STARTPOS)", SS_LEFT, 8, 444, 170, 18, StaticId);
-    add("EDIT", "", number, 180, 440, 40, 22, StartId);
-    add("STATIC", "bis (ENDPOS)", SS_LEFT, 228, 444, 80, 18, StaticId);
-    add("EDIT", "", number, 310, 440, 40, 22, EndId);
-    add("STATIC", "Kan\xE4le (CNTCH)", SS_LEFT, 8, 472, 170, 18, StaticId);
-    add("EDIT", "", number, 180, 468, 40, 22, CountId);
-    add("STATIC", "Alle aus (DISALL)", SS_LEFT, 8, 500, 170, 18, StaticId);
-    add("EDIT", "", field, 180, 496, 100, 22, DisableAllId);
-    add("BUTTON", "Sen&den", button, 286, 495, 64, 24, SendAllId);
-    add("STATIC", "Endezeichen (ENDCHAR1, 13 = CR)", SS_LEFT, 8, 528, 170, 18, StaticId);
-    add("EDIT", "", number, 180, 524, 40, 22, EndCharId);
+    add("STATIC", "Wert von Stelle (STARTPOS)", SS_LEFT, 8, 444, 190, 18, StaticId);
+    add("EDIT", "", number, 200, 440, 40, 22, StartId);
+    add("STATIC", "bis (ENDPOS)", SS_LEFT, 248, 444, 80, 18, StaticId);
+    add("EDIT", "", number, 330, 440, 40, 22, EndId);
+    add("STATIC", "Kan\xE4le (CNTCH)", SS_LEFT, 8, 472, 190, 18, StaticId);
+    add("EDIT", "", number, 200, 468, 40, 22, CountId);
+    add("STATIC", "Alle aus (DISALL)", SS_LEFT, 8, 500, 190, 18, StaticId);
+    add("EDIT", "", field, 200, 496, 100, 22, DisableAllId);
+    add("BUTTON", "Sen&den", button, 306, 495, 64, 24, SendAllId);
+    add("STATIC", "Endezeichen (ENDCHAR1, 13 = CR)", SS_LEFT, 8, 528, 190, 18, StaticId);
+    add("EDIT", "", number, 200, 524, 40, 22, EndCharId);
 
     add("LISTBOX", "", WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 390, 440, 302,
         68, ChannelsId);
