@@ -28,6 +28,9 @@ set(TRAVEK_CORE_SOURCES
     session/LineRecorder.cpp
     session/PortReconnect.cpp
     session/SessionFiles.cpp
+    session/DefinitionDraft.cpp
+    session/AssistantLines.cpp
+    session/InterfaceAssistant.cpp
     session/Session.cpp
     target/TargetWindow.cpp
     target/TargetGuard.cpp

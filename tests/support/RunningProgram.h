@@ -185,6 +185,14 @@ protected:
         expectErrorBox([text](const QString& shown) { EXPECT_EQ(shown, text); });
     }
 
+    // "Nein" to the start's offer of the assistant, which a folder without any definition makes.
+    void declineAssistant() {
+        runner->then([](QDialog& d) {
+            EXPECT_NE(static_cast<QMessageBox&>(d).text().indexOf("keine Interface-Definition"), -1);
+            return int(QMessageBox::No);
+        });
+    }
+
     // OK in the COM port dialog, after picking the port of that list position when one is given.
     void pressComportOk(int pick = -1) {
         runner->then([pick](QDialog& d) {

@@ -5,6 +5,7 @@
 #include "core/gauge/InterfaceActivation.h"
 #include "core/gauge/PortControl.h"
 #include "core/serial/PortList.h"
+#include "core/session/InterfaceAssistant.h"
 #include "core/session/Reporting.h"
 #include "core/session/SessionView.h"
 #include "core/text/Error.h"
@@ -280,8 +281,11 @@ void Session::chooseInterface() {
     if (!m_view.runInterfaceDialog(m_interfaces, row))
         return;
     const std::string name = m_interfaces.nameAt(row);
-    if (name.empty())
-        return;
+    if (!name.empty())
+        switchInterface(name);
+}
+
+void Session::switchInterface(const std::string& name) {
     reporting([&] {
         m_state.definition.interfaceName = name;
         m_files.changed();
@@ -293,6 +297,43 @@ void Session::chooseInterface() {
         m_view.setPanelText(StatusPanel::Port, "DONE");
         showCaption();
     });
+}
+
+void Session::setUpInterface() {
+    // The assistant opens the box's port itself, and it may be the very device of the session's:
+    // the session lets go of its port until the assistant has closed its own.
+    const bool wasOpen = m_port.isOpen();
+    const bool wasWaiting = m_reconnect.waiting();
+    m_activation.cancel();
+    m_reconnect.stop();
+    m_receiver.dropReceived();
+    closePortIfOpen(m_port);
+    showPortState();
+    if (wasOpen)
+        m_view.setActiveText("Interface einrichten");
+    std::string switchTo;
+    bool saved = false;
+    reporting([&] {
+        InterfaceAssistant assistant(m_loop, createPlatformSerialDevice(), m_state.definition,
+                                     m_state.decimals);
+        m_view.runInterfaceAssistant(assistant);
+        switchTo = assistant.switchTo();
+        saved = assistant.savedAny();
+    });
+    // The program was ended while the assistant was open: its port stays closed.
+    if (m_stage == Stage::Ended)
+        return;
+    // A definition made here is offered by "Interface" at once, not only after the next start.
+    if (saved)
+        m_interfaces = InterfaceChoice();
+    if (!switchTo.empty()) {
+        switchInterface(switchTo);
+    } else if (wasOpen) {
+        reopen();
+        initInterface();
+    } else if (wasWaiting) {
+        m_reconnect.start();
+    }
 }
 
 void Session::choosePort() {
@@ -367,6 +408,12 @@ void Session::startUp() {
     initInterface();
     showCaption();
     showSeriesSettings();
+    // Without a definition no line names a channel: the beep alone tells a new user nothing.
+    if (m_interfaces.entries().empty() &&
+        m_view.ask("Im Arbeitsordner " + systemTextToWin1252(workingDirectoryPath("")) +
+                   " gibt es keine Interface-Definition (*.VAL): TRAVEK kann so keine Zeile der Box einem "
+                   "Kanal zuordnen.\n\nJetzt eine mit \x84Interface einrichten\x85\x93 anlegen?"))
+        setUpInterface();
 }
 
 void Session::shutDown(bool unattended) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 class QDialog;
+class QString;
 class QWidget;
 
 namespace travek {
@@ -41,5 +42,10 @@ private:
     // (minimised, on another desktop), and the dialogs must not wait each time.
     QPointer<QWidget> m_waitedFor;
 };
+
+// A question with "Ja" and "Nein" through runner; true for yes.
+bool askYesNo(DialogRunner& runner, QWidget* parent, const QString& question);
+// The error box through runner: title "Fehler", error icon, one OK button.
+void runErrorBox(DialogRunner& runner, QWidget* parent, const QString& text);
 
 } // namespace travek

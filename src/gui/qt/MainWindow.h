@@ -2,7 +2,9 @@
 
 #include "core/session/SessionView.h"
 #include "gui/qt/DialogRunner.h"
+#include "gui/qt/InterfaceAssistantDialog.h"
 #include "gui/qt/QtEventLoop.h"
+#include "gui/qt/Win1252.h"
 
 #include <QFont>
 #include <QMainWindow>
@@ -74,6 +76,7 @@ public:
     QAction* loadAction;
     QAction* quitAction;
     QAction* interfaceAction;
+    QAction* setUpAction; // "Interface &einrichten…"
     QAction* comPortAction;
     QAction* initAction;
     QAction* targetWindowAction; // "&Zielfenster…", disabled with the reason where the desktop cannot tell
@@ -132,6 +135,13 @@ public:
     bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override;
     bool runComPortDialog(ComPortChoice& choice) override;
     bool runTargetWindowDialog(TargetWindowChoice& choice) override;
+    void runInterfaceAssistant(InterfaceAssistant& assistant) override {
+        InterfaceAssistantDialog dialog(assistant, *m_runner, this);
+        m_runner->run(dialog);
+    }
+    bool ask(const std::string& question) override {
+        return askYesNo(*m_runner, this, fromWin1252(question));
+    }
 
 public slots:
     // The user's actions, forwarded to the session with the grid's current cell.

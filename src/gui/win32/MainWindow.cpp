@@ -101,6 +101,7 @@ void MainWindow::buildMenus() {
     ::AppendMenuA(m_menus, MF_POPUP, reinterpret_cast<UINT_PTR>(datei), "&Datei");
     const HMENU einstellungen = ::CreatePopupMenu();
     ::AppendMenuA(einstellungen, MF_STRING, InterfaceCommand, "&Interface");
+    ::AppendMenuA(einstellungen, MF_STRING, SetUpCommand, "Interface &einrichten\x85");
     ::AppendMenuA(einstellungen, MF_STRING, ComPortCommand, "&Comport");
     ::AppendMenuA(einstellungen, MF_STRING, InitCommand, "&Init Interface");
     ::AppendMenuA(einstellungen, MF_STRING, TargetWindowCommand, "&Zielfenster\x85");
@@ -255,6 +256,9 @@ void MainWindow::command(int id, int code) {
         break;
     case InterfaceCommand:
         m_session->chooseInterface();
+        break;
+    case SetUpCommand:
+        m_session->setUpInterface();
         break;
     case ComPortCommand:
         m_session->choosePort();
