@@ -125,9 +125,19 @@ void Session::editCell(int col, int row) {
 }
 
 void Session::insertRow(int col, int at) {
-    const int last = m_grid.rowCount() - 1;
+    int last = m_grid.rowCount() - 1;
     if (at < m_grid.fixedRows() || at > last)
         return;
+    // A loaded file gives the grid one row per line: while there is room for a step the grid
+    // grows, so that the new row pushes no step out. At the last step, only an empty one may go.
+    if (m_grid.rowCount() - m_grid.fixedRows() < MaxSteps) {
+        m_grid.setRowCount(++last + 1);
+        m_grid.setCell(0, last, std::to_string(last - m_grid.fixedRows() + 1));
+    } else if (!removeBlanks(m_grid.cell(1, last)).empty() || !removeBlanks(m_grid.cell(2, last)).empty()) {
+        m_view.showError("Zeile einf\xFCgen: Der Ablauf hat schon " + std::to_string(MaxSteps) +
+                         " Schritte, und der letzte ginge verloren. Bitte erst eine Zeile entfernen.");
+        return;
+    }
     for (int row = last; row > at; --row) {
         m_grid.setCell(1, row, m_grid.cell(1, row - 1));
         m_grid.setCell(2, row, m_grid.cell(2, row - 1));
