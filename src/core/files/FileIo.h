@@ -62,8 +62,8 @@ std::string workingDirectoryPath(const std::string& fileName);
 
 // The path with its last part as its folder (the working directory when it has none) spells it,
 // looked up without regard to ASCII letter case; the path itself when no entry matches. An exact
-// match wins. Files copied from Windows keep whatever case they had there, where PX5R.val and
-// PX5R.VAL are one file.
+// match wins, and a file wins over a folder. Files copied from Windows keep whatever case they had
+// there, where PX5R.val and PX5R.VAL are one file.
 std::string findPathIgnoreCase(const std::string& path);
 
 } // namespace travek

@@ -18,10 +18,12 @@ namespace travek {
 namespace {
 
 // The series file that goes with a sequence file: its name without the folder, ".pst" appended,
-// in the working directory.
+// in the working directory. Found without regard to letter case, so that PROBE.ABL.PST copied
+// from Windows is the one read and written, not a second file beside it.
 std::string seriesFileFor(const std::string& sequenceFile) {
     const auto slash = sequenceFile.find_last_of("/\\");
-    return "./" + (slash == std::string::npos ? sequenceFile : sequenceFile.substr(slash + 1)) + ".pst";
+    return findPathIgnoreCase(
+        "./" + (slash == std::string::npos ? sequenceFile : sequenceFile.substr(slash + 1)) + ".pst");
 }
 
 std::string joinLines(const std::vector<std::string>& lines) {

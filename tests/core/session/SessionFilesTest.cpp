@@ -215,3 +215,24 @@ TEST_F(SessionFilesTest, EveryChangeIsSavedASecondLaterAsTheExitWouldSaveIt) {
     EXPECT_EQ(dir.read("ablauf.abl"), saved);
     EXPECT_EQ(dir.read("ablauf.pst"), series);
 }
+
+// Files copied from Windows keep their letter case: the series file of "Laden" and "Speichern" is
+// found as the others are, and a folder of the same name never hides a file.
+TEST_F(SessionFilesTest, FilesAreFoundWhateverTheirLetterCaseAndAFileBeatsAFolder) {
+    std::filesystem::create_directory(dir.file("ablauf.abl"));
+    dir.write("ABLAUF.ABL", stepsFile(2));
+    dir.write("PROBE.ABL", stepsFile(3));
+    dir.write("PROBE.ABL.PST", "5\r\n{F2};\r\n");
+    open();
+    EXPECT_TRUE(view.errors.empty());
+    EXPECT_EQ(session->grid().rowCount(), 3);
+
+    view.files = {"PROBE.ABL"};
+    session->loadSequence(1, 1);
+    EXPECT_EQ(view.seriesCount, "[5]");
+    state().series.valuesPerSeries = 6;
+    view.files = {"PROBE.ABL"};
+    session->saveSequence();
+    EXPECT_EQ(dir.read("PROBE.ABL.PST"), "6\r\n{F2};\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("PROBE.ABL.pst")));
+}
