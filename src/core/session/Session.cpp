@@ -1,6 +1,5 @@
 #include "core/session/Session.h"
 
-#include "core/files/FileIo.h"
 #include "core/files/IniFile.h"
 #include "core/gauge/InterfaceActivation.h"
 #include "core/gauge/PortControl.h"
@@ -266,7 +265,8 @@ void Session::chooseTargetWindow() {
         return;
     // In force at once, even when the settings file cannot take it.
     m_target.setTarget(choice.target());
-    reporting([&] { m_target.target().write(findPathIgnoreCase(SessionFiles::SettingsFileName)); });
+    reporting(
+        [&] { m_files.writeSettings([this](const std::string& path) { m_target.target().write(path); }); });
 }
 
 void Session::typeKeys(std::string_view keys) {
@@ -332,7 +332,7 @@ void Session::startUp() {
     InterfaceDefinition& definition = m_state.definition;
     // A settings file that is refused reads as a missing one, and the start-up goes on.
     IniFile settings(std::string{});
-    reporting([&] { settings = IniFile::load(findPathIgnoreCase(SessionFiles::SettingsFileName)); });
+    reporting([&] { settings = m_files.loadSettings(); });
     definition.interfaceName = settings.readString("PARAMETER", "INTERFACE", definition.interfaceName);
     m_state.decimals =
         static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.decimals) & 0xFF);

@@ -1,4 +1,5 @@
 #include "core/files/FileIo.h"
+#include "core/files/FolderLock.h"
 #include "core/files/MeasurementLog.h"
 #include "core/text/Error.h"
 #include "support/TempDir.h"
@@ -8,10 +9,12 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 
 #include <functional>
 #include <string>
@@ -113,4 +116,37 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     MeasurementLog linked(dir.file("link.csv"));
     EXPECT_THAT(refusalOf([&] { linked.append(row); }), HasSubstr("Verkn\xFCpfung"));
     EXPECT_NE(::access(dir.file("other.txt").c_str(), F_OK), 0);
+}
+
+// One TRAVEK per working folder: a second one is refused while the first lives, also when the
+// first is another process, and the lock goes with that process however it ends.
+TEST(PosixFiles, TheWorkingFolderIsLockedUntilItsProcessEnds) {
+    test::TempDir dir;
+    dir.enter();
+    FolderLock::Unavailable unavailable;
+    auto first = FolderLock::lockWorkingFolder(unavailable);
+    ASSERT_TRUE(first && unavailable.reason.empty()) << unavailable.reason;
+    EXPECT_FALSE(FolderLock::lockWorkingFolder(unavailable));
+    first.reset();
+
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FolderLock::Unavailable none;
+        const auto held = FolderLock::lockWorkingFolder(none);
+        [[maybe_unused]] const auto written = ::write(ready[1], held ? "1" : "0", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    EXPECT_EQ(answer, '1');
+    EXPECT_FALSE(FolderLock::lockWorkingFolder(unavailable));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(FolderLock::lockWorkingFolder(unavailable));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    ::close(ready[0]);
+    ::close(ready[1]);
 }
