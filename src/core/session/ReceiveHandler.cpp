@@ -27,6 +27,7 @@ void ReceiveHandler::receive(const void* bytes, std::int32_t size) {
         if (cr == std::string_view::npos)
             return;
         m_droppingLine = false;
+        ++m_droppedLines;
         chunk.remove_prefix(cr + 1);
     }
     m_busy = true;
@@ -38,23 +39,30 @@ void ReceiveHandler::receive(const void* bytes, std::int32_t size) {
     while (!m_heldBack.empty()) {
         const std::string next = std::exchange(m_heldBack, std::string());
         m_heldLines = 0;
-        // The lines dropped so far came after the ones held back: said after them.
+        // The lines dropped so far came after the ones held back: said after them, and together
+        // with the one being dropped, once it has ended.
         const std::size_t dropped = std::exchange(m_droppedLines, 0);
         handleChunk(next);
-        reportDropped(dropped);
+        m_droppedLines += dropped;
+        if (!m_droppingLine)
+            reportDropped(std::exchange(m_droppedLines, 0));
     }
-    reportDropped(std::exchange(m_droppedLines, 0));
+    if (!m_droppingLine)
+        reportDropped(std::exchange(m_droppedLines, 0));
 }
 
 void ReceiveHandler::holdBack(std::string_view chunk) {
     for (char byte : chunk) {
         if (!m_droppingLine && m_heldLines >= MaxWaitingLines) {
+            // The LF after the last CR begins no line yet (it is removed from a line anyway).
+            if (byte == '\n')
+                continue;
             // A line that finds no room is dropped whole, up to its CR.
             m_droppingLine = true;
-            ++m_droppedLines;
         }
         if (m_droppingLine) {
             m_droppingLine = byte != '\r';
+            m_droppedLines += byte == '\r';
         } else if (byte == '\r') {
             m_heldBack += byte;
             ++m_heldLines;
@@ -81,7 +89,8 @@ void ReceiveHandler::dropReceived() {
     m_heldBack.clear();
     m_heldLines = 0;
     m_heldLineLength = 0;
-    m_droppingLine = false;
+    // A line being dropped ends here, as dropped.
+    m_droppedLines += std::exchange(m_droppingLine, false);
     ++m_drops;
 }
 
