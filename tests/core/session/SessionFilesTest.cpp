@@ -219,10 +219,12 @@ TEST_F(SessionFilesTest, EveryChangeIsSavedASecondLaterAsTheExitWouldSaveIt) {
 // Files copied from Windows keep their letter case: the series file of "Laden" and "Speichern" is
 // found as the others are, and a folder of the same name never hides a file.
 TEST_F(SessionFilesTest, FilesAreFoundWhateverTheirLetterCaseAndAFileBeatsAFolder) {
-    std::filesystem::create_directory(dir.file("ablauf.abl"));
-    dir.write("ABLAUF.ABL", stepsFile(2));
     dir.write("PROBE.ABL", stepsFile(3));
     dir.write("PROBE.ABL.PST", "5\r\n{F2};\r\n");
+    if (std::filesystem::exists(dir.file("probe.abl.pst")))
+        GTEST_SKIP() << "this file system ignores letter case itself";
+    std::filesystem::create_directory(dir.file("ablauf.abl"));
+    dir.write("ABLAUF.ABL", stepsFile(2));
     open();
     EXPECT_TRUE(view.errors.empty());
     EXPECT_EQ(session->grid().rowCount(), 3);
