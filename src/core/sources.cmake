@@ -11,6 +11,7 @@ set(TRAVEK_CORE_SOURCES
     files/SeriesFile.cpp
     files/DefinitionFiles.cpp
     files/MeasurementLog.cpp
+    files/FolderLock.cpp
     gauge/InterfaceDefinition.cpp
     gauge/InterfaceActivation.cpp
     gauge/PortControl.cpp

@@ -9,6 +9,8 @@ set(TRAVEK_POSIX_SOURCES
     posix/PosixFileRead.cpp
     posix/RegularFile.cpp
     posix/PosixAppendFile.cpp
+    posix/PosixFileStamp.cpp
+    posix/PosixFolderLock.cpp
     posix/SignalPipe.cpp
     posix/PosixDeviceWatch.cpp
     posix/UsbIdentity.cpp
@@ -49,6 +51,8 @@ set(TRAVEK_WIN32_SOURCES
     win32/Win32FileReplace.cpp
     win32/Win32FileRead.cpp
     win32/Win32AppendFile.cpp
+    win32/Win32FileStamp.cpp
+    win32/Win32FolderLock.cpp
     win32/WideText.cpp
     win32/Win32DeviceWatch.cpp
     win32/Win32FocusWindow.cpp

@@ -82,6 +82,22 @@ void LineRecorder::showNotice() {
     m_view.showNotice(text);
 }
 
+namespace {
+
+const char* whyNoValue(ValueFault fault) {
+    switch (fault) {
+    case ValueFault::OutOfRange:
+        return "Zahl au\xDF"
+               "erhalb des Wertebereichs";
+    case ValueFault::ControlCharacter:
+        return "Steuerzeichen im Wert: St\xF6rung auf der Leitung";
+    default:
+        return "keine Zahl im Wert";
+    }
+}
+
+} // namespace
+
 void LineRecorder::logLine(const LineOutcome& outcome) {
     if (!m_log)
         return;
@@ -117,7 +133,12 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
                                       : 0);
         break;
     case LineOutcome::Note::NoNumber:
-        row.note = "keine Zahl im Wert";
+        row.note = whyNoValue(outcome.valueFault);
+        break;
+    case LineOutcome::Note::Dropped:
+        // Too many lines came while a value was typed: the record says how many never were looked at.
+        row.note =
+            "Zeilen verworfen, die w\xE4hrend des Tippens kamen: " + std::to_string(outcome.droppedLines);
         break;
     case LineOutcome::Note::NoSequence:
         row.note = "kein Ablauf";

@@ -1,6 +1,5 @@
 #include "core/session/Session.h"
 
-#include "core/files/FileIo.h"
 #include "core/files/IniFile.h"
 #include "core/gauge/InterfaceActivation.h"
 #include "core/gauge/PortControl.h"
@@ -126,9 +125,19 @@ void Session::editCell(int col, int row) {
 }
 
 void Session::insertRow(int col, int at) {
-    const int last = m_grid.rowCount() - 1;
+    int last = m_grid.rowCount() - 1;
     if (at < m_grid.fixedRows() || at > last)
         return;
+    // A loaded file gives the grid one row per line: while there is room for a step the grid
+    // grows, so that the new row pushes no step out. At the last step, only an empty one may go.
+    if (m_grid.rowCount() - m_grid.fixedRows() < MaxSteps) {
+        m_grid.setRowCount(++last + 1);
+        m_grid.setCell(0, last, std::to_string(last - m_grid.fixedRows() + 1));
+    } else if (!removeBlanks(m_grid.cell(1, last)).empty() || !removeBlanks(m_grid.cell(2, last)).empty()) {
+        m_view.showError("Zeile einf\xFCgen: Der Ablauf hat schon " + std::to_string(MaxSteps) +
+                         " Schritte, und der letzte ginge verloren. Bitte erst eine Zeile entfernen.");
+        return;
+    }
     for (int row = last; row > at; --row) {
         m_grid.setCell(1, row, m_grid.cell(1, row - 1));
         m_grid.setCell(2, row, m_grid.cell(2, row - 1));
@@ -265,7 +274,8 @@ void Session::chooseTargetWindow() {
         return;
     // In force at once, even when the settings file cannot take it.
     m_target.setTarget(choice.target());
-    reporting([&] { m_target.target().write(findPathIgnoreCase(SessionFiles::SettingsFileName)); });
+    reporting(
+        [&] { m_files.writeSettings([this](const std::string& path) { m_target.target().write(path); }); });
 }
 
 void Session::typeKeys(std::string_view keys) {
@@ -375,7 +385,7 @@ void Session::startUp() {
     InterfaceDefinition& definition = m_state.definition;
     // A settings file that is refused reads as a missing one, and the start-up goes on.
     IniFile settings(std::string{});
-    reporting([&] { settings = IniFile::load(findPathIgnoreCase(SessionFiles::SettingsFileName)); });
+    reporting([&] { settings = m_files.loadSettings(); });
     definition.interfaceName = settings.readString("PARAMETER", "INTERFACE", definition.interfaceName);
     m_state.decimals =
         static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.decimals) & 0xFF);

@@ -1,11 +1,14 @@
+#include "core/files/FolderLock.h"
 #include "core/target/FocusWindow.h"
 #include "core/text/Error.h"
 #include "core/typing/KeyOutputFactory.h"
 #include "gui/qt/MainWindow.h"
 #include "gui/qt/QtKeyWait.h"
+#include "gui/qt/Win1252.h"
 #include "platform/posix/SignalPipe.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QSessionManager>
 #include <QSocketNotifier>
 
@@ -111,6 +114,22 @@ int main(int argc, char* argv[]) {
         std::fputs("travek: Qt's German texts are not installed (qt6-translations-l10n); its dialogs speak "
                    "English\n",
                    stderr);
+
+    // Before anything reads or writes a file of the folder, or asks the desktop for a keyboard: a
+    // second TRAVEK here would save its sequence over the first one's.
+    travek::FolderLock::Unavailable unlocked;
+    const std::unique_ptr<travek::FolderLock> folderLock = travek::FolderLock::lockWorkingFolder(unlocked);
+    if (!folderLock) {
+        const std::string message = travek::FolderLock::inUseMessage();
+        std::fprintf(stderr, "travek: %s\n", message.c_str());
+        QMessageBox::critical(nullptr, "TRAVEK", travek::fromWin1252(message));
+        return 1;
+    }
+    if (!unlocked.reason.empty())
+        std::fprintf(
+            stderr,
+            "travek: the working folder cannot be locked (%s); a second TRAVEK here would not be noticed\n",
+            unlocked.reason.c_str());
 
     // The keyboard waits in the event loop, so signals and the window's close are served while a
     // value is typed.

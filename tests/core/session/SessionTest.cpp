@@ -126,13 +126,17 @@ TEST_F(SessionTest, TheKeyListSplitsWithTheProgramsSeparator) {
 TEST_F(SessionTest, InsertingAndDeletingRowsMoveTheStepsAndKeepTheRowCount) {
     open();
     fillSteps({{"1", "a;"}, {"2", "b;"}, {"3", ""}, {"4", ""}, {"5", "e;"}, {"6", "f;"}, {"7", "g;"}});
+    // With 99 steps, a last step that holds something is not pushed out: the insert is refused.
     session->grid().setCell(1, 99, "99");
+    session->insertRow(2, 5);
+    EXPECT_EQ(session->grid().cell(1, 5), "5");
+    EXPECT_THAT(view.errors, ElementsAre(HasSubstr("99 Schritte")));
+    session->grid().setCell(1, 99, "");
     session->insertRow(2, 5);
     EXPECT_EQ(session->grid().cell(1, 5), "");
     EXPECT_EQ(session->grid().cell(2, 6), "e;");
     EXPECT_EQ(session->grid().cell(1, 8), "7");
     EXPECT_EQ(session->grid().cell(0, 8), "8");
-    EXPECT_EQ(session->grid().cell(1, 99), ""); // the last row is lost
     EXPECT_EQ(view.cell, std::make_pair(2, 5));
     // Only the grid changed; the running copy follows at the next double-click.
     EXPECT_EQ(sequence().stepCount, 0);
