@@ -11,6 +11,15 @@
 
 namespace travek {
 
+namespace {
+
+// The characters of a line that were not typed: the keyboard has no key for them and no other way.
+std::string untypedNote(const std::string& characters) {
+    return "nicht getippt (keine Taste im Tastaturlayout): " + characters;
+}
+
+} // namespace
+
 LineRecorder::LineRecorder(SessionView& view, const InterfaceDefinition& definition,
                            const SequenceTable& sequence, TargetGuard& target, std::string keyboardFailure)
     : m_view(view), m_definition(definition), m_sequence(sequence), m_target(target),
@@ -53,7 +62,12 @@ void LineRecorder::lineHandled(const LineOutcome& outcome) {
         // The operator looks at the gauge, not at the screen: the beep says to look.
         m_view.beep();
         m_view.setPanelText(StatusPanel::Line, "Zielfenster nicht aktiv: " + outcome.failure);
+    } else if (outcome.note == LineOutcome::Note::NotTaken) {
+        m_view.beep();
+        m_view.setPanelText(StatusPanel::Line, "Nicht angenommen: " + systemTextToWin1252(outcome.failure));
     }
+    if (!outcome.untyped.empty())
+        m_view.setPanelText(StatusPanel::Line, untypedNote(outcome.untyped));
     logLine(outcome);
     showNotice();
 }
@@ -82,9 +96,9 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
                             outcome.window};
     // Where a value was due, the window was looked at right before typing; for any other line it
     // is the one that has the focus now.
-    const bool due = outcome.note == LineOutcome::Note::Typed ||
-                     outcome.note == LineOutcome::Note::NotTyped ||
-                     outcome.note == LineOutcome::Note::WrongWindow;
+    const bool due =
+        outcome.note == LineOutcome::Note::Typed || outcome.note == LineOutcome::Note::NotTyped ||
+        outcome.note == LineOutcome::Note::WrongWindow || outcome.note == LineOutcome::Note::NotTaken;
     if (!due)
         row.window = m_target.focusedTitle();
     switch (outcome.note) {
@@ -121,7 +135,15 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
     case LineOutcome::Note::WrongWindow:
         row.note = "nicht getippt: Zielfenster nicht aktiv (" + outcome.failure + ")";
         break;
+    case LineOutcome::Note::NotTaken:
+        // Sent, but not known to have arrived: the value is not claimed as typed.
+        row.typed.clear();
+        row.note =
+            "nicht angenommen (gesendet: " + outcome.typed + "): " + systemTextToWin1252(outcome.failure);
+        break;
     }
+    if (!outcome.untyped.empty())
+        row.note += (row.note.empty() ? "" : "; ") + untypedNote(outcome.untyped);
     try {
         m_log->append(row);
         m_logFailureShown = false;

@@ -53,6 +53,10 @@ private:
     bool readSeriesSettings(const std::string& file);
     // Writes the three files; the errors, one line each.
     std::vector<std::string> save();
+    // What to say of a save's errors: each file's when the folder takes files; once, instead,
+    // which folder takes none and where TRAVEK's working folder is (started from the program's
+    // folder, where a user may not write); then nothing more.
+    std::string failureText(const std::vector<std::string>& errors);
 
     SessionView& m_view;
     EventLoop& m_loop;
@@ -63,6 +67,7 @@ private:
     bool m_closed = false;
     // The failures of the last save as they were shown; empty after a save that worked.
     std::string m_saveFailureShown;
+    bool m_unwritableFolderSaid = false;
     // The files (as nameForUser gives them) that were refused when the session opened: the
     // session's state is not theirs, so they are never written over.
     std::set<std::string> m_notLoaded;

@@ -62,6 +62,15 @@ public:
     // The platform's key for a virtual-key code, or nothing when the keyboard has no such key.
     virtual std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) = 0;
     virtual void sendKey(std::uint32_t key, bool down) = 0;
+    // Types a Windows-1252 character that has no key on the current layout by other means (as
+    // Unicode input on Windows); false when the keyboard has no other means.
+    virtual bool typeUnlisted(char c) {
+        (void)c;
+        return false;
+    }
+    // A line's keys have all been sent: waits until the window they went to has taken them (see
+    // KeyOutput::awaitTaken). Keyboards that cannot tell return at once.
+    virtual void awaitTaken() {}
     virtual bool capsLockOn() = 0;
     // The typing pace for slow targets: at least this many milliseconds before every key press.
     // A platform spaces its events itself (its server's delay, or a wait) and never presses a key

@@ -105,8 +105,16 @@ void LayoutKeySender::sendKeys(std::string_view Keys) {
             break;
         const char c = Keys[i];
         const auto lookup = m_keyboard.lookupChar(c);
-        if (!lookup)
-            continue; // no key on this layout: not even a prefix or a brace
+        if (!lookup) {
+            // No key on this layout: not a prefix or a brace either, but the character itself,
+            // typed some other way where the keyboard has one (the pending modifiers end with it,
+            // as with any character typed), or else said to be missing.
+            if (m_keyboard.typeUnlisted(c))
+                releasePendingModifiers(pending);
+            else
+                m_untyped += c;
+            continue;
+        }
         if (c == '@' || c == '^') {
             if (i + 1 >= Keys.size() || Keys[i + 1] != c) {
                 if (c == '@') {
@@ -147,6 +155,12 @@ void LayoutKeySender::sendKeys(std::string_view Keys) {
     m_keyboard.endSend();
     if (m_stopped)
         throw TypingStopped();
+}
+
+void LayoutKeySender::awaitTaken() {
+    if (m_stopped)
+        throw TypingStopped();
+    m_keyboard.awaitTaken();
 }
 
 void LayoutKeySender::typeLayoutChar(Pending& pending, const KeyStroke& lookup) {

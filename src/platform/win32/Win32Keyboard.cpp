@@ -1,9 +1,22 @@
 #include "platform/win32/Win32Keyboard.h"
 
+#include "core/text/TextHelpers.h"
+#include "core/typing/KeyOutput.h"
+
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace travek {
+
+namespace {
+
+// How often a line's wait looks whether the target has taken its keys.
+constexpr std::chrono::milliseconds TakenPollInterval{2};
+
+} // namespace
 
 Win32Keyboard::Api Win32Keyboard::SystemApi() {
     return {
@@ -12,6 +25,14 @@ Win32Keyboard::Api Win32Keyboard::SystemApi() {
         },
         [](char c) -> short { return VkKeyScanA(c); },
         [](int virtualKey) -> short { return GetKeyState(virtualKey); },
+        [](std::uint16_t codeUnit, bool down) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = codeUnit;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | (down ? 0 : KEYEVENTF_KEYUP);
+            SendInput(1, &input, sizeof input);
+        },
+        true,
     };
 }
 
@@ -37,30 +58,99 @@ void Win32Keyboard::stop() {
         m_wait->wake();
 }
 
+void Win32Keyboard::pace() {
+    if (m_keyDelay.count() <= 0)
+        return;
+    const Clock::time_point earliest = m_lastPress + m_keyDelay;
+    for (Clock::time_point now = Clock::now(); !m_stopped && now < earliest; now = Clock::now()) {
+        if (m_wait)
+            m_wait->waitUntil(earliest);
+        else
+            Sleep(static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(earliest - now).count()));
+    }
+}
+
 void Win32Keyboard::sendKey(std::uint32_t key, bool down) {
     // Caps Lock is pressed only to give the user's state back, which must happen even now.
     const bool pressesNothingNew = !down || key == vk::Capital;
     if (m_stopped && !pressesNothingNew)
         return;
-    if (down && m_keyDelay.count() > 0) {
-        const Clock::time_point earliest = m_lastPress + m_keyDelay;
-        for (Clock::time_point now = Clock::now(); !m_stopped && now < earliest; now = Clock::now()) {
-            if (m_wait)
-                m_wait->waitUntil(earliest);
-            else
-                Sleep(
-                    static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(earliest - now).count()));
-        }
+    if (down) {
+        pace();
         if (m_stopped && !pressesNothingNew)
             return;
-    }
-    if (down)
         m_lastPress = Clock::now();
+        if (key == vk::Capital)
+            m_capsTurned = !m_capsTurned;
+    }
     m_api.keybdEvent(static_cast<std::uint8_t>(key), 0, down ? 0 : KeyUpFlag, 0);
 }
 
+bool Win32Keyboard::typeUnlisted(char c) {
+    const char32_t code = win1252ToUnicode(c);
+    // A control character would arrive as a command (Ctrl+letter), not as text.
+    if (!m_api.sendUnicode || code < 0x20 || (code >= 0x7F && code < 0xA0))
+        return false;
+    if (m_stopped)
+        return true; // dropped with the rest of the text, which the sender reports
+    pace();
+    if (m_stopped)
+        return true;
+    m_lastPress = Clock::now();
+    // Every Windows-1252 character lies in the Basic Multilingual Plane: one code unit.
+    m_api.sendUnicode(static_cast<std::uint16_t>(code), true);
+    m_api.sendUnicode(static_cast<std::uint16_t>(code), false);
+    return true;
+}
+
+void Win32Keyboard::beginSend() {
+    if (!m_api.watchTaken || m_lineOpen)
+        return;
+    m_lineOpen = true;
+    m_capsAtLineStart = systemCapsLock();
+    m_capsTurned = false;
+    m_watch.begin();
+}
+
 bool Win32Keyboard::capsLockOn() {
-    return (m_api.getKeyState(vk::Capital) & 1) != 0;
+    if (m_lineOpen)
+        return m_capsAtLineStart != m_capsTurned;
+    return systemCapsLock();
+}
+
+void Win32Keyboard::awaitTaken() {
+    if (!std::exchange(m_lineOpen, false))
+        return;
+    struct Detach {
+        Win32TakenWatch& watch;
+        ~Detach() { watch.end(); }
+    } detach{m_watch};
+    if (m_stopped)
+        throw TypingStopped();
+    if (!m_watch.watching()) {
+        if (!m_watch.failure().empty())
+            throw Error(m_watch.failure());
+        return;
+    }
+    m_api.keybdEvent(m_watch.marker(), 0, 0, 0);
+    m_api.keybdEvent(m_watch.marker(), 0, KeyUpFlag, 0);
+    m_watch.markerSent();
+    const Clock::time_point deadline = Clock::now() + m_takenTimeout;
+    while (!m_watch.taken()) {
+        if (m_stopped)
+            throw TypingStopped();
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline) {
+            m_watch.timedOut();
+            throw Error("das Zielfenster hat die Tasten nach " +
+                        std::to_string(std::chrono::ceil<std::chrono::seconds>(m_takenTimeout).count()) +
+                        " s noch nicht genommen");
+        }
+        if (m_wait)
+            m_wait->waitUntil(std::min(deadline, now + TakenPollInterval));
+        else
+            Sleep(static_cast<DWORD>(TakenPollInterval.count()));
+    }
 }
 
 } // namespace travek
