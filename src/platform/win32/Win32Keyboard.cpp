@@ -15,6 +15,8 @@ namespace {
 
 // How often a line's wait looks whether the target has taken its keys.
 constexpr std::chrono::milliseconds TakenPollInterval{2};
+// How long the end of the program waits for the keys of the line it interrupted.
+constexpr std::chrono::milliseconds StopGrace{1000};
 
 } // namespace
 
@@ -125,8 +127,6 @@ void Win32Keyboard::awaitTaken() {
         Win32TakenWatch& watch;
         ~Detach() { watch.end(); }
     } detach{m_watch};
-    if (m_stopped)
-        throw TypingStopped();
     if (!m_watch.watching()) {
         if (!m_watch.failure().empty())
             throw Error(m_watch.failure());
@@ -135,18 +135,25 @@ void Win32Keyboard::awaitTaken() {
     m_api.keybdEvent(m_watch.marker(), 0, 0, 0);
     m_api.keybdEvent(m_watch.marker(), 0, KeyUpFlag, 0);
     m_watch.markerSent();
-    const Clock::time_point deadline = Clock::now() + m_takenTimeout;
+    Clock::time_point deadline = Clock::now() + m_takenTimeout;
+    bool ending = false;
     while (!m_watch.taken()) {
-        if (m_stopped)
-            throw TypingStopped();
         const Clock::time_point now = Clock::now();
+        // The program is ending: the keys already sent are given a moment to arrive, so that
+        // none comes after TRAVEK has gone; nothing is served meanwhile, the window is closing.
+        if (m_stopped && !ending) {
+            ending = true;
+            deadline = std::min(deadline, now + StopGrace);
+        }
         if (now >= deadline) {
+            if (ending)
+                throw TypingStopped();
             m_watch.timedOut();
             throw Error("das Zielfenster hat die Tasten nach " +
                         std::to_string(std::chrono::ceil<std::chrono::seconds>(m_takenTimeout).count()) +
                         " s noch nicht genommen");
         }
-        if (m_wait)
+        if (m_wait && !ending)
             m_wait->waitUntil(std::min(deadline, now + TakenPollInterval));
         else
             Sleep(static_cast<DWORD>(TakenPollInterval.count()));

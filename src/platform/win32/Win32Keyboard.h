@@ -48,6 +48,7 @@ public:
     void beginSend() override;
     // Sends the marker and serves the program's messages until the foreground thread has taken
     // it; Error after the time-out, or at once when Windows refused to let the thread be watched.
+    // Once stopped, it waits a moment more without serving anything, then throws TypingStopped.
     void awaitTaken() override;
     // While a line is watched, this thread shares the target's keyboard state, which lags behind
     // by the keys not yet taken: Caps Lock is then the state read before the line, turned by this

@@ -2,7 +2,7 @@
 # The whole Windows program under wine: travek.exe reads a simulated gauge box on COM1 and types
 # into a window of another program.
 #   travek-e2e.sh --prefix DIR --sim TRAVEK_SIM --travek TRAVEK_EXE --target TARGET_EXE --definition VAL
-#                 [--requests N] [--log FILE] [--guard]
+#                 [--requests N] [--log FILE] [--guard] [--late-port]
 # A private Xvfb (started with -noreset, so it survives its clients coming and going) and a wine
 # prefix of its own, whose every process sees that display. The simulator (a Linux program of the
 # Linux build) links its pty as COM1 of the prefix and sends one value line per request. The target
@@ -12,11 +12,14 @@
 # --guard makes the target window TRAVEK's Zielfenster and first gives the focus to another
 # program (wine's notepad): a value sent then must be typed nowhere, logged as refused, and the
 # step must wait for the target.
+# --late-port starts TRAVEK before the box's port exists, as before the adapter is plugged in: the
+# box that says so must name the reason, and the port must be opened and the box initialised by
+# itself once it appears.
 # Exit status 0 when it all worked, 77 when Xvfb or wine cannot start here, 1 otherwise.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run="$here/../../platform/win32/wine-run.sh"
-prefix="" sim="" travek="" target="" definition="" requests=2 log="" guard=0
+prefix="" sim="" travek="" target="" definition="" requests=2 log="" guard=0 late_port=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --prefix) prefix=$2; shift 2 ;;
@@ -27,6 +30,7 @@ while [ $# -gt 0 ]; do
         --requests) requests=$2; shift 2 ;;
         --log) log=$2; shift 2 ;;
         --guard) guard=1; shift ;;
+        --late-port) late_port=1; shift ;;
         *) echo "travek-e2e: unknown argument $1" >&2; exit 2 ;;
     esac
 done
@@ -93,6 +97,18 @@ if [ "$guard" = 1 ]; then
     printf '12.345\n' >"$work/values"
 fi
 
+start_travek() {
+    (cd "$work/run" && exec "$wine_run" --prefix "$prefix" "$travek") >"$work/travek.out" 2>&1 &
+    travek_pid=$!
+    pids+=($travek_pid)
+}
+if [ "$late_port" = 1 ]; then
+    command -v xdotool >/dev/null || { echo "travek-e2e: xdotool is not installed: skipped"; exit 77; }
+    rm -f "$prefix/dosdevices/com1"
+    start_travek
+    wait_for 60 xdotool search --name '^Fehler$' || fail "travek.exe said nothing of the missing port"
+fi
+
 mkfifo "$work/requests"
 "$sim" --link "$prefix/dosdevices/com1" --values "$work/values" --decimals 3 --comma "$work/run/$(basename "$definition")" \
     <"$work/requests" >"$work/sim.out" 2>"$work/sim.err" &
@@ -100,11 +116,11 @@ pids+=($!)
 exec 8>"$work/requests"
 wait_for 10 grep -q "^pty " "$work/sim.out" || fail "the simulator does not start"
 
-(cd "$work/run" && exec "$wine_run" --prefix "$prefix" "$travek") >"$work/travek.out" 2>&1 &
-travek_pid=$!
-pids+=($travek_pid)
+[ "$late_port" = 1 ] || start_travek
 # The start-up has opened COM1 and switched on the box's channels.
 wait_for 60 grep -q 'command "E2"' "$work/sim.err" || fail "travek.exe did not initialise the box"
+# The box about the missing port is answered; the port was opened while it stood.
+[ "$late_port" = 1 ] && xdotool key Return
 
 if [ "$guard" = 1 ]; then
     notepad="$prefix/drive_c/windows/system32/notepad.exe"
