@@ -19,12 +19,6 @@ RECT frameOf(HWND window) {
     return frame;
 }
 
-RECT workArea() {
-    RECT area;
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    return area;
-}
-
 bool inside(const RECT& inner, const RECT& outer) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
@@ -44,7 +38,8 @@ TEST(DialogPlacement, CentredOnItsWindowOrTheScreenAndAlwaysOnTheScreen) {
     EXPECT_LE(std::abs((dialog.left + dialog.right) - (around.left + around.right)), 2);
     EXPECT_LE(std::abs((dialog.top + dialog.bottom) - (around.top + around.bottom)), 2);
     interfaces.place();
-    const RECT area = workArea();
+    RECT area;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     const RECT centred = frameOf(interfaces.handle());
     EXPECT_LE(std::abs((centred.left + centred.right) - (area.left + area.right)), 2);
 

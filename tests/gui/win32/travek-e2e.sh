@@ -102,15 +102,19 @@ start_travek() {
     travek_pid=$!
     pids+=($travek_pid)
 }
+port=com1
 if [ "$late_port" = 1 ]; then
     command -v xdotool >/dev/null || { echo "travek-e2e: xdotool is not installed: skipped"; exit 77; }
-    rm -f "$prefix/dosdevices/com1"
+    # wine gives COM1 to /dev/ttyS0 where there is one: the box goes on COM2, not there yet.
+    port=com2
+    sed -i 's/^COMx=.*/COMx=2\r/' "$work/run/$(basename "$definition")"
+    rm -f "$prefix/dosdevices/$port"
     start_travek
     wait_for 60 xdotool search --name '^Fehler$' || fail "travek.exe said nothing of the missing port"
 fi
 
 mkfifo "$work/requests"
-"$sim" --link "$prefix/dosdevices/com1" --values "$work/values" --decimals 3 --comma "$work/run/$(basename "$definition")" \
+"$sim" --link "$prefix/dosdevices/$port" --values "$work/values" --decimals 3 --comma "$work/run/$(basename "$definition")" \
     <"$work/requests" >"$work/sim.out" 2>"$work/sim.err" &
 pids+=($!)
 exec 8>"$work/requests"
