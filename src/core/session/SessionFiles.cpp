@@ -166,9 +166,9 @@ std::string SessionFiles::failureText(const std::vector<std::string>& errors) {
         return joinLines(errors);
     if (std::exchange(m_unwritableFolderSaid, true))
         return {};
-    std::string text = "Der Ordner " + workingDirectoryForUser() +
-                       " l\xE4sst sich nicht beschreiben: TRAVEK kann hier weder den Ablauf noch die "
-                       "Einstellungen speichern.";
+    std::string text =
+        joinLines(errors) + "\nDer Ordner " + workingDirectoryForUser() +
+        " l\xE4sst sich nicht beschreiben; weitere Fehler beim Speichern hier meldet TRAVEK nicht mehr.";
     const std::string home = installedWorkingFolder();
     if (!home.empty())
         text +=

@@ -53,9 +53,9 @@ private:
     bool readSeriesSettings(const std::string& file);
     // Writes the three files; the errors, one line each.
     std::vector<std::string> save();
-    // What to say of a save's errors: each file's when the folder takes files; once, instead,
-    // which folder takes none and where TRAVEK's working folder is (started from the program's
-    // folder, where a user may not write); then nothing more.
+    // What to say of a save's errors: each file's. Where the folder takes no files (started from
+    // the program's folder, where a user may not write), also which folder and where TRAVEK's
+    // working folder is, and that once: later saves there say nothing more.
     std::string failureText(const std::vector<std::string>& errors);
 
     SessionView& m_view;
