@@ -195,7 +195,7 @@ void Session::editSeriesString() {
     m_files.changed();
 }
 
-void Session::reopen(bool sameChoice) {
+bool Session::reopen(bool sameChoice) {
     m_activation.cancel();
     // The user's own choice of port or interface ends the waiting for the old one; the same port
     // opened again keeps waiting for the device that was lost, as it was.
@@ -216,8 +216,13 @@ void Session::reopen(bool sameChoice) {
         m_view.showError(systemTextToWin1252(error.what()) + (waits ? ". TRAVEK \xF6"
                                                                       "ffnet den Port, sobald er da ist."
                                                                     : ""));
+        // The tries go on while the box is shown: a port that came meanwhile has been set up and
+        // the box initialised already.
+        if (m_port.isOpen())
+            return false;
     }
     showPortState();
+    return true;
 }
 
 bool Session::loadDefinition(bool sayMissing) {
@@ -301,9 +306,10 @@ void Session::chooseInterface() {
         m_files.changed();
         loadDefinition(true);
         m_view.setPanelText(StatusPanel::Interface, m_state.definition.interfaceName);
-        reopen();
+        const bool activateNow = reopen();
         m_channels.setChannelCount(m_state.definition.channelCount);
-        activate();
+        if (activateNow)
+            activate();
         m_view.setPanelText(StatusPanel::Port, "DONE");
         showCaption();
     });
@@ -326,8 +332,8 @@ void Session::choosePort() {
         // The choice counts even when the definition file cannot take it.
         reporting([&] { storeComPortNumber(m_state.definition, file); });
         loadDefinition(false);
-        reopen();
-        activate();
+        if (reopen())
+            activate();
     });
 }
 
@@ -341,8 +347,8 @@ void Session::initInterface() {
         m_channels.setChannelCount(m_state.definition.channelCount);
     }
     // A port that is closed (it did not open, or it was lost) is opened first.
-    if (!m_port.isOpen())
-        reopen(true);
+    if (!m_port.isOpen() && !reopen(true))
+        return;
     activate();
 }
 
@@ -396,12 +402,11 @@ void Session::startUp() {
     showPortState();
     const bool loaded = loadDefinition(true);
     m_view.setPanelText(StatusPanel::Interface, definition.interfaceName);
-    if (loaded)
-        reopen();
+    const bool activateNow = loaded && reopen();
     m_channels.setChannelCount(definition.channelCount);
-    if (loaded)
+    if (activateNow)
         activate();
-    else
+    else if (!loaded)
         m_view.setActiveText(NoDefinition);
     showCaption();
     showSeriesSettings();

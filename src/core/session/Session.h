@@ -115,7 +115,8 @@ private:
     // Close, configure from the interface definition and open the port. On failure the error box
     // with the reason, and the port is waited for (PortReconnect): as the device that was lost
     // when sameChoice (the port as it was) and it was being waited for so, else as a new choice.
-    void reopen(bool sameChoice = false);
+    // False when the port came while the box was shown, and the box is being initialised already.
+    bool reopen(bool sameChoice = false);
     // Sends the disable-all command and the command of every channel the grid uses, with a pause
     // after each channel command; the labels say "Init", then "Active". Again while running starts
     // over; closing the port stops it. "Comport ??" when the port is closed.

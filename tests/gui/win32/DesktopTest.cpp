@@ -156,18 +156,7 @@ TEST(Win32TakenWait, EachLineWaitsUntilTheSlowTargetHasTakenIt) {
     EXPECT_EQ(sender.takeUntyped(), "");
     EXPECT_EQ(target.text(), expected + "Ma\xDF \xE4\x80");
 
-    // Caps Lock on: read right at every line although the lines before were watched through the
-    // target's input.
     const std::string typed = target.text();
-    ::keybd_event(VK_CAPITAL, 0, 0, 0);
-    ::keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
-    for (int line = 0; line < 3; ++line) {
-        sender.sendKeys("ab");
-        sender.awaitTaken();
-    }
-    ::keybd_event(VK_CAPITAL, 0, 0, 0);
-    ::keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
-    EXPECT_EQ(target.text(), typed + "ababab");
 
     // A target that stops taking keys: the wait ends with the reason, and the next line waits
     // for the target again.
@@ -178,7 +167,7 @@ TEST(Win32TakenWait, EachLineWaitsUntilTheSlowTargetHasTakenIt) {
     target.held = false;
     sender.sendKeys("2");
     sender.awaitTaken();
-    EXPECT_EQ(target.text(), typed + "ababab12");
+    EXPECT_EQ(target.text(), typed + "12");
 }
 
 // travek.exe started with arguments; its message box is read and closed as a user would.
