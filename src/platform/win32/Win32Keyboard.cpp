@@ -109,15 +109,53 @@ void Win32Keyboard::beginSend() {
     if (!m_api.watchTaken || m_lineOpen)
         return;
     m_lineOpen = true;
-    m_capsAtLineStart = systemCapsLock();
     m_capsTurned = false;
     m_watch.begin();
+    // Caps Lock as the target will see it when it takes the line: once it has taken what came
+    // before (the user may just have pressed Caps Lock), the state it has made of it, which this
+    // thread shares while attached. Not attached, this thread reads its own copy.
+    if (m_watch.watching() && !m_stopped) {
+        try {
+            (void)markAndWait(m_takenTimeout);
+        } catch (const TypingStopped&) {
+            // The sender finds out and drops the line.
+        }
+    }
+    m_capsAtLineStart = (m_api.getKeyState(vk::Capital) & 1) != 0;
 }
 
 bool Win32Keyboard::capsLockOn() {
     if (m_lineOpen)
         return m_capsAtLineStart != m_capsTurned;
-    return systemCapsLock();
+    return (m_api.getKeyState(vk::Capital) & 1) != 0;
+}
+
+bool Win32Keyboard::markAndWait(std::chrono::milliseconds timeout) {
+    m_api.keybdEvent(m_watch.marker(), 0, 0, 0);
+    m_api.keybdEvent(m_watch.marker(), 0, KeyUpFlag, 0);
+    m_watch.markerSent();
+    Clock::time_point deadline = Clock::now() + timeout;
+    bool ending = false;
+    while (!m_watch.taken()) {
+        const Clock::time_point now = Clock::now();
+        // The program is ending: the keys already sent are given a moment to arrive, so that
+        // none comes after TRAVEK has gone; nothing is served meanwhile, the window is closing.
+        if (m_stopped && !ending) {
+            ending = true;
+            deadline = std::min(deadline, now + StopGrace);
+        }
+        if (now >= deadline) {
+            if (ending)
+                throw TypingStopped();
+            m_watch.timedOut();
+            return false;
+        }
+        if (m_wait && !ending)
+            m_wait->waitUntil(std::min(deadline, now + TakenPollInterval));
+        else
+            Sleep(static_cast<DWORD>(TakenPollInterval.count()));
+    }
+    return true;
 }
 
 void Win32Keyboard::awaitTaken() {
@@ -132,32 +170,10 @@ void Win32Keyboard::awaitTaken() {
             throw Error(m_watch.failure());
         return;
     }
-    m_api.keybdEvent(m_watch.marker(), 0, 0, 0);
-    m_api.keybdEvent(m_watch.marker(), 0, KeyUpFlag, 0);
-    m_watch.markerSent();
-    Clock::time_point deadline = Clock::now() + m_takenTimeout;
-    bool ending = false;
-    while (!m_watch.taken()) {
-        const Clock::time_point now = Clock::now();
-        // The program is ending: the keys already sent are given a moment to arrive, so that
-        // none comes after TRAVEK has gone; nothing is served meanwhile, the window is closing.
-        if (m_stopped && !ending) {
-            ending = true;
-            deadline = std::min(deadline, now + StopGrace);
-        }
-        if (now >= deadline) {
-            if (ending)
-                throw TypingStopped();
-            m_watch.timedOut();
-            throw Error("das Zielfenster hat die Tasten nach " +
-                        std::to_string(std::chrono::ceil<std::chrono::seconds>(m_takenTimeout).count()) +
-                        " s noch nicht genommen");
-        }
-        if (m_wait && !ending)
-            m_wait->waitUntil(std::min(deadline, now + TakenPollInterval));
-        else
-            Sleep(static_cast<DWORD>(TakenPollInterval.count()));
-    }
+    if (!markAndWait(m_takenTimeout))
+        throw Error("das Zielfenster hat die Tasten nach " +
+                    std::to_string(std::chrono::ceil<std::chrono::seconds>(m_takenTimeout).count()) +
+                    " s noch nicht genommen");
 }
 
 } // namespace travek

@@ -44,15 +44,16 @@ public:
     // that reads characters (WM_CHAR), as current Windows programs do. Control characters are not
     // typed this way.
     bool typeUnlisted(char c) override;
-    // The first text of a line attaches to the foreground thread (see Win32TakenWatch).
+    // The first text of a line attaches to the foreground thread (see Win32TakenWatch) and waits
+    // until it has taken what came before, so that Caps Lock is read as it will see it.
     void beginSend() override;
     // Sends the marker and serves the program's messages until the foreground thread has taken
     // it; Error after the time-out, or at once when Windows refused to let the thread be watched.
     // Once stopped, it waits a moment more without serving anything, then throws TypingStopped.
     void awaitTaken() override;
     // While a line is watched, this thread shares the target's keyboard state, which lags behind
-    // by the keys not yet taken: Caps Lock is then the state read before the line, turned by this
-    // keyboard's own presses of it.
+    // by the keys not yet taken: Caps Lock is then the state the target had made of everything
+    // before the line (see beginSend), turned by this keyboard's own presses of it.
     bool capsLockOn() override;
     // KEYDELAY: a press comes at least this long after the one before; the wait serves the
     // program's messages, so closing the window or ending the session is served meanwhile.
@@ -70,6 +71,10 @@ private:
 
     // Waits out KEYDELAY before a press.
     void pace();
+    // Sends the marker and serves the program's messages until the foreground thread has taken
+    // it; false after timeout. Once stopped, it waits a moment more without serving anything,
+    // then throws TypingStopped.
+    bool markAndWait(std::chrono::milliseconds timeout);
     bool systemCapsLock() const { return (m_api.getKeyState(vk::Capital) & 1) != 0; }
 
     Api m_api;

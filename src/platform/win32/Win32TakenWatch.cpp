@@ -28,6 +28,12 @@ void Win32TakenWatch::begin() {
     m_markerToggle = (::GetKeyState(marker()) & 1) != 0;
 }
 
+void Win32TakenWatch::timedOut() {
+    m_markerIndex = (m_markerIndex + 1) % MarkerKeys.size();
+    if (m_attached)
+        m_markerToggle = (::GetKeyState(marker()) & 1) != 0;
+}
+
 void Win32TakenWatch::markerSent() {
     m_markerToggle = !m_markerToggle;
 }

@@ -44,7 +44,7 @@ public:
     // Right after the marker went out.
     void markerSent();
     // The line's marker was not taken in time: the next line is marked with another key.
-    void timedOut() { m_markerIndex = (m_markerIndex + 1) % MarkerKeys.size(); }
+    void timedOut();
     // The foreground thread has taken the marker, and so everything before it.
     bool taken() const;
     // Detaches; the line is over.

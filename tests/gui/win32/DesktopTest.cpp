@@ -156,7 +156,17 @@ TEST(Win32TakenWait, EachLineWaitsUntilTheSlowTargetHasTakenIt) {
     EXPECT_EQ(sender.takeUntyped(), "");
     EXPECT_EQ(target.text(), expected + "Ma\xDF \xE4\x80");
 
+    // Caps Lock pressed between lines: read as the target sees it.
     const std::string typed = target.text();
+    ::keybd_event(VK_CAPITAL, 0, 0, 0);
+    ::keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
+    for (int line = 0; line < 3; ++line) {
+        sender.sendKeys("ab");
+        sender.awaitTaken();
+    }
+    ::keybd_event(VK_CAPITAL, 0, 0, 0);
+    ::keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
+    EXPECT_EQ(target.text(), typed + "ababab");
 
     // A target that stops taking keys: the wait ends with the reason, and the next line waits
     // for the target again.
@@ -167,7 +177,7 @@ TEST(Win32TakenWait, EachLineWaitsUntilTheSlowTargetHasTakenIt) {
     target.held = false;
     sender.sendKeys("2");
     sender.awaitTaken();
-    EXPECT_EQ(target.text(), typed + "12");
+    EXPECT_EQ(target.text(), typed + "ababab12");
 }
 
 // travek.exe started with arguments; its message box is read and closed as a user would.

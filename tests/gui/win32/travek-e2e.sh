@@ -56,6 +56,7 @@ fail() {
     echo "--- simulator"; cat "$work/sim.err" 2>/dev/null
     echo "--- travek.exe"; cat "$work/travek.out" 2>/dev/null
     echo "--- target"; cat "$work/target.out" 2>/dev/null
+    echo "--- measurement log"; cat "$work/run/log.csv" 2>/dev/null
     exit 1
 }
 # Waits up to $1 seconds for the command in the other arguments to succeed.
@@ -107,6 +108,7 @@ if [ "$late_port" = 1 ]; then
     command -v xdotool >/dev/null || { echo "travek-e2e: xdotool is not installed: skipped"; exit 77; }
     # wine gives COM1 to /dev/ttyS0 where there is one: the box goes on COM2, not there yet.
     port=com2
+    printf '[LOG]\r\nFILE=log.csv\r\n' >>"$work/run/TRAVEK.INI"
     sed -i 's/^COMx=.*/COMx=2\r/' "$work/run/$(basename "$definition")"
     rm -f "$prefix/dosdevices/$port"
     start_travek
@@ -123,8 +125,17 @@ wait_for 10 grep -q "^pty " "$work/sim.out" || fail "the simulator does not star
 [ "$late_port" = 1 ] || start_travek
 # The start-up has opened COM1 and switched on the box's channels.
 wait_for 60 grep -q 'command "E2"' "$work/sim.err" || fail "travek.exe did not initialise the box"
-# The box about the missing port is answered; the port was opened while it stood.
-[ "$late_port" = 1 ] && xdotool key Return
+# The box about the missing port is answered; the port was opened while it stood. It is gone before
+# the target takes the focus, which its closing would give back to TRAVEK's window.
+if [ "$late_port" = 1 ]; then
+    box_gone() { ! xdotool search --name '^Fehler$' >/dev/null 2>&1; }
+    for _ in 1 2 3; do
+        box_gone && break
+        xdotool key Return
+        wait_for 3 box_gone
+    done
+    box_gone || fail "the box about the missing port did not close"
+fi
 
 if [ "$guard" = 1 ]; then
     notepad="$prefix/drive_c/windows/system32/notepad.exe"
