@@ -6,12 +6,16 @@
 #
 # TRAVEK saves its files in the folder it is started in, and a standard user cannot write the
 # installation folder. The installer therefore makes the installing user's working folder,
-# Documents\TRAVEK, puts the example definition there unless one is there already, and starts the
-# Start-menu entry in it. The entry is the user's own, like the folder; the uninstaller removes
-# the program and the entry, never the folder with the user's files.
+# Documents\TRAVEK, puts the example definition there unless one is there already, and a
+# TRAVEK.INI naming it where there is none, so that the first start is ready to measure; and it
+# starts the Start-menu entry in it. The folder is made whether or not shortcuts are: a user
+# without the entry starts TRAVEK there by hand. The entry is the user's own, like the folder; the
+# uninstaller removes the program and the entry, never the folder with the user's files.
 install(TARGETS travek RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/examples/demo/DEMO.VAL DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/src/gui/win32/README.txt DESTINATION .)
+# Notepad before Windows 10 1809 shows a text with LF line ends as one long line.
+configure_file(${CMAKE_SOURCE_DIR}/src/gui/win32/README.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 install(FILES ${CMAKE_SOURCE_DIR}/src/gui/win32/THIRD-PARTY.txt DESTINATION .)
 
@@ -50,11 +54,18 @@ string(APPEND CPACK_NSIS_DEFINES
        "copy and pass it on; installing it asks you to agree to nothing.\""
        "\n!define MUI_LICENSEPAGE_BUTTON \"$(^NextBtn)\"")
 # $SV_ALLUSERS is how the CPack installer remembers that it installs for all users.
-set(CPACK_NSIS_CREATE_ICONS_EXTRA [[
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [[
   SetShellVarContext current
   CreateDirectory "$DOCUMENTS\TRAVEK"
   IfFileExists "$DOCUMENTS\TRAVEK\DEMO.VAL" +2 0
     CopyFiles /SILENT "$INSTDIR\DEMO.VAL" "$DOCUMENTS\TRAVEK\DEMO.VAL"
+  IfFileExists "$DOCUMENTS\TRAVEK\TRAVEK.INI" +2 0
+    WriteINIStr "$DOCUMENTS\TRAVEK\TRAVEK.INI" "PARAMETER" "INTERFACE" "DEMO"
+  StrCmp $SV_ALLUSERS "AllUsers" 0 +2
+    SetShellVarContext all
+]])
+set(CPACK_NSIS_CREATE_ICONS_EXTRA [[
+  SetShellVarContext current
   CreateDirectory "$SMPROGRAMS\$STARTMENU_FOLDER"
   SetOutPath "$DOCUMENTS\TRAVEK"
   CreateShortCut "$SMPROGRAMS\$STARTMENU_FOLDER\TRAVEK.lnk" "$INSTDIR\travek.exe" "" "$INSTDIR\travek.exe" 0

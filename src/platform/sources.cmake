@@ -47,6 +47,7 @@ set(TRAVEK_WIN32_SOURCES
     win32/Win32Serial.cpp
     win32/Win32PortList.cpp
     win32/Win32Keyboard.cpp
+    win32/Win32TakenWatch.cpp
     win32/Win32KeyboardFactory.cpp
     win32/Win32FileReplace.cpp
     win32/Win32FileRead.cpp

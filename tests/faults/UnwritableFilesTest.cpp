@@ -120,10 +120,14 @@ protected:
         state().definition.interfaceName = "BOX";
     }
 
-    void expectOneBoxNamingEveryFile() {
-        expectErrorBox([](const QString& text) {
+    // A folder that takes no files is named on a line of its own, after the files.
+    void expectOneBoxNamingEveryFile(bool folder = false) {
+        expectErrorBox([folder](const QString& text) {
             const QStringList lines = text.split('\n');
-            ASSERT_EQ(lines.size(), 3) << text.toStdString();
+            ASSERT_EQ(lines.size(), folder ? 4 : 3) << text.toStdString();
+            if (folder) {
+                EXPECT_TRUE(lines[3].startsWith("Der Ordner ")) << text.toStdString();
+            }
             EXPECT_TRUE(lines[0].startsWith("ablauf.abl: ")) << text.toStdString();
             EXPECT_TRUE(lines[1].startsWith("TRAVEK.INI: ")) << text.toStdString();
             EXPECT_TRUE(lines[2].startsWith("ablauf.pst: ")) << text.toStdString();
@@ -139,7 +143,7 @@ protected:
 } // namespace
 
 TEST_F(UnwritableFiles, AReadOnlyWorkingDirectoryKeepsEveryFileAsItWasAtExit) {
-    expectOneBoxNamingEveryFile();
+    expectOneBoxNamingEveryFile(true);
     {
         ReadOnlyFor nobody(dir);
         ASSERT_TRUE(nobody.ok());

@@ -16,6 +16,7 @@ class FakeSerialDevice : public SerialDevice {
 public:
     struct Log {
         bool openable = true;
+        OpenFailure failure = OpenFailure::Missing; // while not openable
         int opens = 0;
         std::uint8_t openedIndex = 0;
         SerialSettings settings;
@@ -31,6 +32,7 @@ public:
         m_log->openedIndex = comPort;
         return m_log->open = m_log->openable;
     }
+    OpenFailure openFailure() const override { return m_log->failure; }
     bool isOpen() const override { return m_log->open; }
     void configure(const SerialSettings& settings) override { m_log->settings = settings; }
     ReadResult read(void*, std::int32_t) override { return {}; }

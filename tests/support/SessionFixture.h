@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace travek::test {
@@ -98,8 +99,19 @@ public:
         texts.emplace_back(keys);
     }
     void setKeyDelay(int milliseconds) override { keyDelay = milliseconds; }
+    void awaitTaken() override {
+        ++awaited;
+        if (!notTaken.empty())
+            throw Error(notTaken);
+    }
+    std::string takeUntyped() override { return std::exchange(untyped, {}); }
     std::vector<std::string> texts;
     std::string failure;
+    // Why the window does not take the line's keys; empty when it takes them.
+    std::string notTaken;
+    // What the next line could not type.
+    std::string untyped;
+    int awaited = 0;
     int keyDelay = -1;
 };
 

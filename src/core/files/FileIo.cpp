@@ -6,6 +6,8 @@
 #include <cerrno>
 
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <system_error>
 
 namespace travek {
@@ -92,6 +94,25 @@ std::string findPathIgnoreCase(const std::string& path) {
         return findFileIgnoreCase(".", path);
     const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
     return path.substr(0, slash + 1) + findFileIgnoreCase(folder, path.substr(slash + 1));
+}
+
+std::string workingDirectoryForUser() {
+    std::error_code error;
+    fs::path dir = fs::current_path(error);
+    if (error)
+        return ".";
+    const std::u8string utf8 = dir.make_preferred().u8string();
+    return systemTextToWin1252(std::string(utf8.begin(), utf8.end()));
+}
+
+bool folderTakesNewFiles(const std::string& folder) {
+    const fs::path probe = fs::path(folder) / ("~travek-" + std::to_string(std::random_device{}()) + ".tmp");
+    std::error_code error;
+    if (fs::exists(probe, error))
+        return true; // not ours to touch; whatever made it could write there
+    const bool made = static_cast<bool>(std::ofstream(probe, std::ios::binary));
+    fs::remove(probe, error);
+    return made;
 }
 
 std::string workingDirectoryPath(const std::string& fileName) {

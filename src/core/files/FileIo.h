@@ -73,6 +73,15 @@ bool pathExists(const std::string& path);
 
 // The full name of a file of the working directory: the directory, a separator and the name.
 std::string workingDirectoryPath(const std::string& fileName);
+// The working directory as the user reads it (its separators the system's), for messages.
+std::string workingDirectoryForUser();
+
+// Whether a new file can be made in the folder: one is made and removed again.
+bool folderTakesNewFiles(const std::string& folder);
+
+// Defined by the platform layer: the folder that the installation made for TRAVEK's files (its
+// Start-menu entry starts TRAVEK there), for messages; empty where there is none.
+std::string installedWorkingFolder();
 
 // The path with its last part as its folder (the working directory when it has none) spells it,
 // looked up without regard to ASCII letter case; the path itself when no entry matches. An exact

@@ -68,8 +68,26 @@ void reopenPort(SerialPort& driver, const InterfaceDefinition& definition) {
     closePortIfOpen(driver);
     configurePort(driver, definition, definition.portNumber, definition.baud, definition.byteLength,
                   definition.parityCode, definition.stopBitCode);
-    if (!openConfiguredPort(driver))
-        throw Error("COM" + std::to_string(definition.portNumber) + " Error");
+    if (openConfiguredPort(driver))
+        return;
+    std::string message = "COM" + std::to_string(definition.portNumber) + " Error";
+    switch (driver.openFailure()) {
+    case SerialDevice::OpenFailure::Missing:
+        message += ": nicht vorhanden";
+        break;
+    case SerialDevice::OpenFailure::InUse:
+        message += ": von einem anderen Programm belegt";
+        break;
+    case SerialDevice::OpenFailure::Denied:
+        message += ": Zugriff verweigert";
+        break;
+    case SerialDevice::OpenFailure::NotSerial:
+        message += ": kein serieller Port";
+        break;
+    case SerialDevice::OpenFailure::Unknown:
+        break;
+    }
+    throw Error(message);
 }
 
 } // namespace travek

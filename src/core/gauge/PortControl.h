@@ -28,8 +28,8 @@ void configurePort(SerialPort& driver, const InterfaceDefinition& definition, st
 // write is not reported: the box answers nothing to a command.
 void sendCommand(SerialPort& driver, const std::string& text);
 
-// Close, configure from the definition, open. On failure throws Error "COM" + number + " Error"
-// and the port stays closed.
+// Close, configure from the definition, open. On failure throws Error "COM" + number + " Error",
+// followed by the reason the system gave ("COM3 Error: nicht vorhanden"), and the port stays closed.
 void reopenPort(SerialPort& driver, const InterfaceDefinition& definition);
 
 } // namespace travek

@@ -29,11 +29,21 @@ public:
                       // terminal or a built-in port named by its node): only the user reopens it
     };
 
+    // Why the last open() failed, as the system said it.
+    enum class OpenFailure {
+        Unknown,
+        Missing,  // no such device (the adapter is not plugged in, or the name leads nowhere)
+        InUse,    // another program has it open
+        Denied,   // the user may not open it
+        NotSerial // something under the name, but not a serial port
+    };
+
     virtual ~SerialDevice() = default;
 
     // Opens the port with the index (port number minus 1) exclusively. False when it is missing,
     // taken or refused.
     virtual bool open(std::uint8_t comPort) = 0;
+    virtual OpenFailure openFailure() const { return OpenFailure::Unknown; }
     virtual bool isOpen() const = 0;
     // Puts the settings into effect; what the device refuses is left as the device keeps it.
     virtual void configure(const SerialSettings& settings) = 0;

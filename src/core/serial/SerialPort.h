@@ -38,6 +38,8 @@ public:
 
     // True when the port is open afterwards. On an open port nothing is done.
     bool open();
+    // Why the last open() failed.
+    SerialDevice::OpenFailure openFailure() const { return m_device->openFailure(); }
     // Whether the device the port had before it was lost is back under its name.
     SerialDevice::Return checkDeviceReturn() { return m_device->checkReturn(m_comPort); }
     void close();

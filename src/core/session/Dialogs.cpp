@@ -1,6 +1,7 @@
 #include "core/session/Dialogs.h"
 
 #include "core/files/DefinitionFiles.h"
+#include "core/files/FileIo.h"
 #include "core/text/Error.h"
 #include "core/text/KeyString.h"
 #include "core/text/TextHelpers.h"
@@ -71,9 +72,26 @@ std::string ChannelChoice::cellText() const {
     return std::to_string(m_selected + 1);
 }
 
-InterfaceChoice::InterfaceChoice(const std::string& folder) {
+InterfaceChoice::InterfaceChoice(const std::string& folder)
+    : m_folder(folder == "." ? workingDirectoryForUser() : folder) {
     for (const std::string& file : findDefinitionFiles(folder))
         m_entries.push_back(definitionListEntry(file));
+}
+
+std::string InterfaceChoice::emptyText() const {
+    if (!m_entries.empty())
+        return {};
+    return "Keine Schnittstellendefinition (*.VAL) im Ordner " + m_folder;
+}
+
+std::string InterfaceChoice::missingText(const std::string& file) const {
+    std::string text = file + ": Schnittstellendefinition nicht gefunden. ";
+    if (m_entries.empty())
+        return text + emptyText() + ".";
+    text += "\"Einstellungen > Interface\" bietet an: ";
+    for (std::size_t i = 0; i < m_entries.size(); ++i)
+        text += (i == 0 ? "" : ", ") + removeBlanks(m_entries[i]);
+    return text + ".";
 }
 
 std::string InterfaceChoice::nameAt(int row) const {

@@ -93,9 +93,15 @@ public:
     // as it was: emptying it would make the program look for ".VAL" from then on and save an empty
     // name at exit, losing the user's setting.
     std::string nameAt(int row) const;
+    // Why the list is empty, naming the folder; empty when it is not.
+    std::string emptyText() const;
+    // What to say of a definition file that does not exist: its name, and what the list offers
+    // instead (or why it offers nothing).
+    std::string missingText(const std::string& file) const;
 
 private:
     std::vector<std::string> m_entries;
+    std::string m_folder;
 };
 
 // "Schnittstelle": the COM port (1 to 99) of the current interface, picked with the mouse.

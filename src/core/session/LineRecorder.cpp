@@ -17,6 +17,11 @@ namespace {
 constexpr const char* CutParts[] = {
     "abgebrochen: ", "Tasten des Schritts abgebrochen: ", "Reihenstring abgebrochen: "};
 
+// The characters of a line that were not typed: the keyboard has no key for them and no other way.
+std::string untypedNote(const std::string& characters) {
+    return "nicht getippt (keine Taste im Tastaturlayout): " + characters;
+}
+
 } // namespace
 
 LineRecorder::LineRecorder(SessionView& view, const InterfaceDefinition& definition,
@@ -65,7 +70,12 @@ void LineRecorder::lineHandled(const LineOutcome& outcome) {
                             outcome.note == LineOutcome::Note::WrongWindow
                                 ? "Zielfenster nicht aktiv: " + outcome.failure
                                 : "abgebrochen: Zielfenster verlassen: " + outcome.failure);
+    } else if (outcome.note == LineOutcome::Note::NotTaken) {
+        m_view.beep();
+        m_view.setPanelText(StatusPanel::Line, "Nicht angenommen: " + systemTextToWin1252(outcome.failure));
     }
+    if (!outcome.untyped.empty())
+        m_view.setPanelText(StatusPanel::Line, untypedNote(outcome.untyped));
     logLine(outcome);
     showNotice();
 }
@@ -112,7 +122,8 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
     // is the one that has the focus now.
     const bool due =
         outcome.note == LineOutcome::Note::Typed || outcome.note == LineOutcome::Note::NotTyped ||
-        outcome.note == LineOutcome::Note::WrongWindow || outcome.note == LineOutcome::Note::LeftWindow;
+        outcome.note == LineOutcome::Note::WrongWindow || outcome.note == LineOutcome::Note::LeftWindow ||
+        outcome.note == LineOutcome::Note::NotTaken;
     if (!due)
         row.window = m_target.focusedTitle();
     switch (outcome.note) {
@@ -157,7 +168,15 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
     case LineOutcome::Note::WrongWindow:
         row.note = "nicht getippt: Zielfenster nicht aktiv (" + outcome.failure + ")";
         break;
+    case LineOutcome::Note::NotTaken:
+        // Sent, but not known to have arrived: the value is not claimed as typed.
+        row.typed.clear();
+        row.note =
+            "nicht angenommen (gesendet: " + outcome.typed + "): " + systemTextToWin1252(outcome.failure);
+        break;
     }
+    if (!outcome.untyped.empty())
+        row.note += (row.note.empty() ? "" : "; ") + untypedNote(outcome.untyped);
     try {
         m_log->append(row);
         m_logFailureShown = false;

@@ -16,11 +16,20 @@ PortReconnect::PortReconnect(EventLoop& loop, SessionView& view, SerialPort& por
                              const InterfaceDefinition& definition, std::function<void()> reopened)
     : m_loop(loop), m_view(view), m_port(port), m_definition(definition), m_reopened(std::move(reopened)) {}
 
-void PortReconnect::start() {
+bool PortReconnect::start() {
+    stop();
+    m_sameDevice = true;
     if (m_port.checkDeviceReturn() == SerialDevice::Return::NeverByItself) {
         giveUp();
-        return;
+        return false;
     }
+    schedule(Interval);
+    return true;
+}
+
+void PortReconnect::waitForPort() {
+    stop();
+    m_sameDevice = false;
     schedule(Interval);
 }
 
@@ -63,7 +72,7 @@ void PortReconnect::deviceFolderChanged() {
 void PortReconnect::retry() {
     // Only the device that was lost is opened by itself: another program's terminal or another
     // adapter under the same name would be switched to raw mode and sent the box's commands.
-    switch (m_port.checkDeviceReturn()) {
+    switch (m_sameDevice ? m_port.checkDeviceReturn() : SerialDevice::Return::Back) {
     case SerialDevice::Return::Back:
         break;
     case SerialDevice::Return::NotBack:

@@ -129,6 +129,7 @@ void ReceiveHandler::handleLine() {
         outcome.note = LineOutcome::Note::WrongWindow;
     if (outcome.note == LineOutcome::Note::Typed) {
         outcome.typed = dispatch(*reading.value);
+        confirmTaken(outcome);
         if (m_typingFailure) {
             // The value stands in the record as typed only when it went out whole; where the focus
             // left the target, the record says how much of it did.
@@ -150,6 +151,27 @@ void ReceiveHandler::handleLine() {
     if (m_outputs.LineHandled) {
         outcome.line = std::move(reading.line);
         m_outputs.LineHandled(outcome);
+    }
+}
+
+// The next line is typed only once the window has taken this one's keys: the program never runs
+// ahead of a slow target, and a key that never arrived is not recorded as typed. Waiting lets the
+// event loop run; chunks that arrive meanwhile are held back as while typing.
+void ReceiveHandler::confirmTaken(LineOutcome& outcome) {
+    if (m_outputs.takeUntyped)
+        outcome.untyped = m_outputs.takeUntyped();
+    if (!m_outputs.awaitTaken)
+        return;
+    try {
+        m_outputs.awaitTaken();
+    } catch (const Error& error) {
+        // A failure while typing already says what became of the line.
+        if (m_typingFailure)
+            return;
+        outcome.note = LineOutcome::Note::NotTaken;
+        outcome.failure = dynamic_cast<const TypingStopped*>(&error) != nullptr
+                              ? "TRAVEK wurde beendet, bevor das Fenster sie genommen hatte"
+                              : error.what();
     }
 }
 

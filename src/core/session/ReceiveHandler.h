@@ -29,7 +29,10 @@ struct LineOutcome {
         // which window has it now): the rest was dropped.
         LeftWindow,
         // Not a line: droppedLines lines found no room while a value was typed.
-        Dropped
+        Dropped,
+        // All keys of the line were sent, but the window did not take them (failure says why; typed
+        // holds what was sent).
+        NotTaken
     };
     int channel = 0; // 0 when the line names no known channel
     int step = 0;    // the step current when the line arrived
@@ -44,6 +47,8 @@ struct LineOutcome {
     std::string window;  // the title of the window that got the value, or had the focus when it was refused
     ValueFault valueFault = ValueFault::None; // NoNumber: why the value text is none
     std::size_t droppedLines = 0;             // Dropped
+    // The characters of the line's keys that could not be typed at all, in order; empty when all were.
+    std::string untyped;
 };
 
 // Turns the bytes that the measuring interface sends into typed values: assembles lines ended by
@@ -69,6 +74,10 @@ public:
         // keys from being typed at all, and the step waits for the next value. It may fill in the
         // outcome's window, and its failure when it refuses.
         std::function<bool(LineOutcome& outcome)> MayType = {};
+        // After the line's last key: waits until the window has taken the keys (KeyOutput::awaitTaken).
+        std::function<void()> awaitTaken = {};
+        // The characters of the line's keys that could not be typed (KeyOutput::takeUntyped).
+        std::function<std::string()> takeUntyped = {};
     };
 
     ReceiveHandler(InterfaceDefinition& definition, SequenceTable& table, SeriesSettings& series,
@@ -97,6 +106,8 @@ private:
     LineOutcome::Note judge(int channel, bool hasNumber) const;
     // Types the value and the step's keys; gives the value as typed.
     std::string dispatch(double value);
+    // After the keys of a line went out: what the window took of them, and what could not be typed.
+    void confirmTaken(LineOutcome& outcome);
     void typePieces(const std::string& keyString, LineOutcome::Part part);
     void send(std::string_view keys, LineOutcome::Part part);
     void setPanel(StatusPanel panel, const std::string& text) const;

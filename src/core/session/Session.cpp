@@ -29,12 +29,17 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
                      [this](std::string_view keys) { typeKeys(keys); },
                      [this](StatusPanel panel, const std::string& text) { m_view.setPanelText(panel, text); },
                      [this](const LineOutcome& outcome) { m_recorder.lineHandled(outcome); },
-                     [this](LineOutcome& outcome) { return mayType(outcome); }}),
+                     [this](LineOutcome& outcome) { return mayType(outcome); },
+                     [this] {
+                         if (m_keys)
+                             m_keys->awaitTaken();
+                     },
+                     [this] { return m_keys ? m_keys->takeUntyped() : std::string(); }}),
       m_portList(loop, [](std::vector<std::string>& lines) { listComPorts(lines); }),
       m_activation(loop, view, m_port), m_reconnect(loop, view, m_port, m_state.definition,
                                                     [this] {
                                                         showPortState();
-                                                        initInterface();
+                                                        activate();
                                                     }),
       m_recorder(view, m_state.definition, m_sequence, m_target, m_noKeys),
       m_files(view, loop, m_grid, m_state, [this] { return m_receiver.typing(); }) {
@@ -200,31 +205,55 @@ void Session::editSeriesString() {
     m_files.changed();
 }
 
-void Session::reopen() {
+bool Session::reopen(bool sameChoice) {
     // After the end (requested while a box of the start-up or of a choice was open) nothing is
     // opened or sent any more.
     if (m_stage == Stage::Ended)
-        return;
+        return false;
     m_activation.cancel();
-    // The user's own choice of port or interface ends the waiting for the old one.
+    // The user's own choice of port or interface ends the waiting for the old one; the same port
+    // opened again keeps waiting for the device that was lost, as it was.
+    const bool lost = sameChoice && m_reconnect.waitingForLost();
     m_reconnect.stop();
     m_receiver.dropReceived();
     try {
         reopenPort(m_port, m_state.definition);
     } catch (const Error& error) {
-        m_view.showError(systemTextToWin1252(error.what()));
+        // The adapter not plugged in yet, another program holding the port: it is waited for as
+        // a lost port is, and opened and initialised when it is there. One box says so; the tries
+        // are quiet.
+        bool waits = true;
+        if (lost)
+            waits = m_reconnect.start();
+        else
+            m_reconnect.waitForPort();
+        m_view.showError(systemTextToWin1252(error.what()) + (waits ? ". TRAVEK \xF6"
+                                                                      "ffnet den Port, sobald er da ist."
+                                                                    : ""));
+        // The tries go on while the box is shown: a port that came meanwhile has been set up and
+        // the box initialised already.
+        if (m_port.isOpen())
+            return false;
     }
     showPortState();
+    return true;
 }
 
-void Session::loadDefinition() {
+bool Session::loadDefinition(bool sayMissing) {
     // The whole definition is read again, so the port used is the one that the file now holds. A
     // refused file leaves the defaults, as a missing one does, and the steps after it still run.
+    const std::string file = m_state.definition.interfaceName + ".VAL";
     try {
-        loadInterfaceDefinition(m_state.definition, m_state.definition.interfaceName + ".VAL");
+        loadInterfaceDefinition(m_state.definition, file);
     } catch (const Error& error) {
         m_view.showError(systemTextToWin1252(error.what()));
     }
+    // The defaults stand for no box: nothing is opened or sent for them, and nothing claims that
+    // a box is active (the first start finds the name of the default, or of a file since removed).
+    m_definitionLoaded = fileExists(findPathIgnoreCase(file));
+    if (!m_definitionLoaded && sayMissing)
+        m_view.showError(m_interfaces.missingText(file));
+    return m_definitionLoaded;
 }
 
 void Session::portLost() {
@@ -299,11 +328,12 @@ void Session::switchInterface(const std::string& name) {
     reporting([&] {
         m_state.definition.interfaceName = name;
         m_files.changed();
-        loadDefinition();
+        loadDefinition(true);
         m_view.setPanelText(StatusPanel::Interface, m_state.definition.interfaceName);
-        reopen();
+        const bool activateNow = reopen();
         m_channels.setChannelCount(m_state.definition.channelCount);
-        initInterface();
+        if (activateNow)
+            activate();
         m_view.setPanelText(StatusPanel::Port, "DONE");
         showCaption();
     });
@@ -353,17 +383,39 @@ void Session::choosePort() {
     reporting([&] {
         m_state.definition.portNumber = choice.chosenPort();
         m_files.changed();
+        // A port for a definition that is not there would make a file of that one key, and a box
+        // that nothing describes would be sent the default commands.
+        const std::string file = m_state.definition.interfaceName + ".VAL";
+        if (!fileExists(findPathIgnoreCase(file))) {
+            m_view.showError(m_interfaces.missingText(file));
+            return;
+        }
         // The choice counts even when the definition file cannot take it.
-        reporting([&] { storeComPortNumber(m_state.definition, m_state.definition.interfaceName + ".VAL"); });
-        loadDefinition();
-        reopen();
-        initInterface();
+        reporting([&] { storeComPortNumber(m_state.definition, file); });
+        loadDefinition(false);
+        if (reopen())
+            activate();
     });
 }
 
 void Session::initInterface() {
     if (m_stage == Stage::Ended)
         return;
+    // A definition missing at the start may have been put in the folder since.
+    if (!m_definitionLoaded) {
+        if (!loadDefinition(true)) {
+            m_view.setActiveText(NoDefinition);
+            return;
+        }
+        m_channels.setChannelCount(m_state.definition.channelCount);
+    }
+    // A port that is closed (it did not open, or it was lost) is opened first.
+    if (!m_port.isOpen() && !reopen(true))
+        return;
+    activate();
+}
+
+void Session::activate() {
     m_activation.cancel();
     m_view.setActiveText("Init");
     if (!m_port.isOpen()) {
@@ -411,11 +463,15 @@ void Session::startUp() {
                          std::to_string(KeyOutput::MaxKeyDelay) + " ms; es gilt " +
                          std::to_string(usedKeyDelay));
     showPortState();
-    loadDefinition();
+    // A folder without any definition is the assistant's question below, not an error first.
+    const bool loaded = loadDefinition(!m_interfaces.entries().empty());
     m_view.setPanelText(StatusPanel::Interface, definition.interfaceName);
-    reopen();
+    const bool activateNow = loaded && reopen();
     m_channels.setChannelCount(definition.channelCount);
-    initInterface();
+    if (activateNow)
+        activate();
+    else if (!loaded)
+        m_view.setActiveText(NoDefinition);
     showCaption();
     showSeriesSettings();
     // Without a definition no line names a channel: the beep alone tells a new user nothing.

@@ -33,6 +33,8 @@ public:
     // What a line's outcome says when no key output was given.
     static constexpr const char* NoKeyboard = "no keyboard types the keys";
     static constexpr std::chrono::milliseconds StartUpDelay{100};
+    // The label above the grid while the interface definition named is not there.
+    static constexpr const char* NoDefinition = "Interface ??";
 
     // separator is the key string separator; the device is the serial port's (the platform's when
     // none is given). Nothing is shown before open().
@@ -83,9 +85,7 @@ public:
     // port taken up again, or the interface the assistant made switched to.
     void setUpInterface();
     void choosePort();
-    // Sends the disable-all command and the command of every channel the grid uses, with a pause
-    // after each channel command; the labels say "Init", then "Active". Again while running starts
-    // over; closing the port stops it.
+    // "Init Interface": opens the port first when it is closed, then activates the box.
     void initInterface();
     bool activating() const { return m_activation.running(); }
 
@@ -116,9 +116,18 @@ private:
     void showCaption();
     // "COM n" while the port is open, "COM ?" while it is not.
     void showPortState();
-    // Close, configure from the interface definition and open the port; the error box on failure.
-    void reopen();
-    void loadDefinition();
+    // Close, configure from the interface definition and open the port. On failure the error box
+    // with the reason, and the port is waited for (PortReconnect): as the device that was lost
+    // when sameChoice (the port as it was) and it was being waited for so, else as a new choice.
+    // False when the port came while the box was shown, and the box is being initialised already.
+    bool reopen(bool sameChoice = false);
+    // Sends the disable-all command and the command of every channel the grid uses, with a pause
+    // after each channel command; the labels say "Init", then "Active". Again while running starts
+    // over; closing the port stops it. "Comport ??" when the port is closed.
+    void activate();
+    // Reads the definition file of the interface name; false when there is none (the defaults
+    // apply), which is said in the error box when sayMissing.
+    bool loadDefinition(bool sayMissing);
     // Loads the definition of name, reconnects and initialises the box.
     void switchInterface(const std::string& name);
     bool mayType(LineOutcome& outcome);
@@ -147,6 +156,7 @@ private:
     LineRecorder m_recorder;
     SessionFiles m_files;
     EventLoop::Task m_startUp;
+    bool m_definitionLoaded = false;
     enum class Stage { Created, StartUpArmed, Ended } m_stage = Stage::Created;
 };
 

@@ -247,7 +247,7 @@ void SessionFiles::arm(std::chrono::milliseconds delay) {
             arm(BusyRetry);
             return;
         }
-        const std::string text = joinLines(save());
+        const std::string text = failureText(save());
         // A file that stays unwritable (write-protected on purpose) is said once, not at every
         // edit; a new failure, or the same after a success, is said again.
         if (!text.empty() && text != m_saveFailureShown)
@@ -265,9 +265,24 @@ void SessionFiles::saveAtExit(bool unattended) {
     if (unattended) {
         for (const std::string& line : errors)
             std::fprintf(stderr, "travek: %s\n", line.c_str());
-    } else if (!errors.empty()) {
-        m_view.showError(joinLines(errors));
+    } else if (const std::string text = failureText(errors); !text.empty()) {
+        m_view.showError(text);
     }
+}
+
+std::string SessionFiles::failureText(const std::vector<std::string>& errors) {
+    if (errors.empty() || folderTakesNewFiles("."))
+        return joinLines(errors);
+    if (std::exchange(m_unwritableFolderSaid, true))
+        return {};
+    std::string text =
+        joinLines(errors) + "\nDer Ordner " + workingDirectoryForUser() +
+        " l\xE4sst sich nicht beschreiben; weitere Fehler beim Speichern hier meldet TRAVEK nicht mehr.";
+    const std::string home = installedWorkingFolder();
+    if (!home.empty())
+        text +=
+            " TRAVEKs Arbeitsordner ist " + home + "; der Eintrag TRAVEK im Startmen\xFC startet es dort.";
+    return text;
 }
 
 } // namespace travek

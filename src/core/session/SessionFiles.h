@@ -81,6 +81,10 @@ private:
     // Writes name's content through write, at its destination; errors and notes, one line each.
     void saveOne(const char* name, const std::function<void(const std::string&)>& write,
                  std::vector<std::string>& errors);
+    // What to say of a save's errors: each file's. Where the folder takes no files (started from
+    // the program's folder, where a user may not write), also which folder and where TRAVEK's
+    // working folder is, and that once: later saves there say nothing more.
+    std::string failureText(const std::vector<std::string>& errors);
 
     SessionView& m_view;
     EventLoop& m_loop;
@@ -91,6 +95,7 @@ private:
     bool m_closed = false;
     // The failures of the last save as they were shown; empty after a save that worked.
     std::string m_saveFailureShown;
+    bool m_unwritableFolderSaid = false;
     // The files (as nameForUser gives them) that were refused when the session opened: the
     // session's state is not theirs, so they are never written over.
     std::set<std::string> m_notLoaded;

@@ -33,6 +33,16 @@ public:
     // (Ctrl) prefixes and named keys in braces such as {ENTER}. gate, where given, is asked before
     // every key press of the text (see PressGate).
     virtual void sendKeys(std::string_view Keys, PressGate* gate = nullptr) = 0;
+    // The keys of one line (its value, its step's keys, the series string) have all been sent.
+    // Waits, serving the program's events, until the window they went to has taken them from its
+    // input, so that the program never runs more than one line ahead of a slow target and a record
+    // never calls keys typed that are still on their way. Throws Error saying why when they were
+    // not taken within the keyboard's time-out, TypingStopped when the program ends meanwhile.
+    // Outputs that cannot tell return at once: their keys count as typed once sent.
+    virtual void awaitTaken() {}
+    // The characters of the texts sent since the last call that could not be typed at all (no
+    // key on the layout and no other way to the window), in order; empty when every one was.
+    virtual std::string takeUntyped() { return {}; }
     // KEYDELAY of the settings: milliseconds between keys, 0 for full speed. Outputs that type
     // nowhere ignore it.
     virtual void setKeyDelay(int milliseconds) { (void)milliseconds; }

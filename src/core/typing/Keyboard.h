@@ -64,6 +64,16 @@ public:
     // The platform's key for a virtual-key code, or nothing when the keyboard has no such key.
     virtual std::optional<std::uint32_t> namedKey(std::uint8_t virtualKey) = 0;
     virtual void sendKey(std::uint32_t key, bool down) = 0;
+    // Whether a Windows-1252 character that has no key on the current layout can be typed by other
+    // means (as Unicode input on Windows), and typing it so: one press, asked at the gate as any.
+    virtual bool canTypeUnlisted(char c) {
+        (void)c;
+        return false;
+    }
+    virtual void typeUnlisted(char c) { (void)c; }
+    // A line's keys have all been sent: waits until the window they went to has taken them (see
+    // KeyOutput::awaitTaken). Keyboards that cannot tell return at once.
+    virtual void awaitTaken() {}
     virtual bool capsLockOn() = 0;
     // The typing pace for slow targets: at least this many milliseconds before every key press.
     // A platform spaces its events itself (its server's delay, or a wait) and never presses a key

@@ -169,8 +169,20 @@ void LayoutKeySender::sendKeys(std::string_view Keys, PressGate* gate) {
             break;
         const char c = Keys[i];
         const auto lookup = m_keyboard.lookupChar(c);
-        if (!lookup)
-            continue; // no key on this layout: not even a prefix or a brace
+        if (!lookup) {
+            // No key on this layout: not a prefix or a brace either, but the character itself,
+            // typed some other way where the keyboard has one (the pending modifiers end with it,
+            // as with any character typed), or else said to be missing.
+            if (m_keyboard.canTypeUnlisted(c)) {
+                if (m_gate)
+                    m_gate->handed(i + 1);
+                m_keyboard.typeUnlisted(c);
+                releasePendingModifiers(pending);
+            } else {
+                m_untyped += c;
+            }
+            continue;
+        }
         if (c == '@' || c == '^') {
             if (i + 1 >= Keys.size() || Keys[i + 1] != c) {
                 if (c == '@') {
@@ -215,6 +227,12 @@ void LayoutKeySender::sendKeys(std::string_view Keys, PressGate* gate) {
         throw TypingStopped();
     if (callGate && callGate->refused())
         throw TypingRefused(callGate->why(), std::string(Keys.substr(0, callGate->typed())));
+}
+
+// Also after a stop: what went out of the line is given its moment to arrive (the keyboard bounds
+// it), so that no key comes after the program has gone.
+void LayoutKeySender::awaitTaken() {
+    m_keyboard.awaitTaken();
 }
 
 void LayoutKeySender::typeLayoutChar(Pending& pending, const KeyStroke& lookup, std::size_t start,

@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 
 namespace travek {
 
@@ -18,6 +20,10 @@ public:
     explicit LayoutKeySender(std::unique_ptr<Keyboard> keyboard, std::function<void()> dispatchMessages = {});
 
     void sendKeys(std::string_view Keys, PressGate* gate = nullptr) override;
+    void awaitTaken() override;
+    // A character without a key on the layout is typed as Unicode input where the keyboard can;
+    // where it cannot, it is collected here.
+    std::string takeUntyped() override { return std::exchange(m_untyped, {}); }
     void setKeyDelay(int milliseconds) override { m_keyboard.setKeyDelay(milliseconds); }
     void stop() override;
 
@@ -44,6 +50,7 @@ private:
     bool m_stopped = false;
     // The gate of the call being typed; none for a call without one.
     CallGate* m_gate = nullptr;
+    std::string m_untyped;
 };
 
 } // namespace travek

@@ -56,6 +56,11 @@ void InterfaceDialog::showChoice(const InterfaceChoice& choice) {
     for (const auto& entry : choice.entries())
         list->addItem(fromWin1252(entry));
     list->setCurrentRow(choice.initialRow());
+    // Why the list is empty, where the entries would be; it cannot be chosen.
+    if (choice.entries().empty()) {
+        auto* reason = new QListWidgetItem(fromWin1252(choice.emptyText()), list);
+        reason->setFlags(Qt::NoItemFlags);
+    }
 }
 
 int InterfaceDialog::chosenRow() const {

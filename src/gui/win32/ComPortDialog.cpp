@@ -49,7 +49,8 @@ void ComPortDialog::shown() {
 void ComPortDialog::command(int id, int code) {
     const HWND box = item(PortBoxId);
     if (id == PortBoxId) {
-        if (code == CBN_SELENDOK && m_choice) {
+        // Picked in the open list, or moved to with the arrow keys in the closed one.
+        if ((code == CBN_SELENDOK || code == CBN_SELCHANGE) && m_choice) {
             m_choice->select(static_cast<int>(::SendMessageA(box, CB_GETCURSEL, 0, 0)));
             showSelection();
         } else if (code == CBN_KILLFOCUS && m_choice) {
@@ -80,10 +81,31 @@ LRESULT CALLBACK ComPortDialog::portBoxProc(HWND box, UINT message, WPARAM wPara
     switch (message) {
     case WM_KEYDOWN:
     case WM_KEYUP:
-    case WM_CHAR:
-        // Escape still closes the open list; Tab is the dialog's before it gets here.
-        if (wParam == VK_ESCAPE && ::SendMessageA(box, CB_GETDROPPEDSTATE, 0, 0))
+        // The arrow and page keys move through the ports, F4 opens the list; Escape still closes
+        // the open list, and Enter is the dialog's OK (Tab is the dialog's before it gets here).
+        switch (wParam) {
+        case VK_UP:
+        case VK_DOWN:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_HOME:
+        case VK_END:
+        case VK_F4:
             break;
+        case VK_ESCAPE:
+        case VK_RETURN:
+            if (::SendMessageA(box, CB_GETDROPPEDSTATE, 0, 0))
+                break;
+            return 0;
+        default:
+            return 0;
+        }
+        break;
+    case WM_SYSKEYDOWN:
+        // Alt+Down opens the list as F4 does; other Alt keys go to the menus as usual.
+        break;
+    case WM_CHAR:
+        // Typing a letter or digit would jump to another port unseen.
         return 0;
     case WM_MOUSEWHEEL:
         return 0;

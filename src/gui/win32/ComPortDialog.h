@@ -7,9 +7,9 @@ namespace travek {
 class ComPortChoice;
 class PortListWindow;
 
-// "sel_com", "Schnittstelle": the COM port of the interface, picked with the mouse from a list
-// whose field is covered by a read-only text, so only its drop-down button shows; "?" opens the
-// port list beside it.
+// "sel_com", "Schnittstelle": the COM port of the interface, picked from a list whose field is
+// covered by a read-only text, so only its drop-down button shows; with the mouse, or with the
+// arrow keys and Enter. "?" opens the port list beside it.
 class ComPortDialog : public DialogWindow {
 public:
     explicit ComPortDialog(PortListWindow& portList);
@@ -26,7 +26,7 @@ private:
     void shown() override;
     void command(int id, int code) override;
     void showSelection();
-    // Keys and the mouse wheel never change the port.
+    // Only the arrow and page keys change the port: typing and the mouse wheel do not.
     static LRESULT CALLBACK portBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                         DWORD_PTR);
 

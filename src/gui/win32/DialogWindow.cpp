@@ -2,6 +2,7 @@
 
 #include "gui/win32/Win32EventLoop.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace travek {
@@ -113,8 +114,7 @@ int DialogWindow::runModal(Win32EventLoop& loop) {
     showing();
     if (owner)
         ::EnableWindow(owner, FALSE);
-    if (m_style & DS_CENTER)
-        centreOnScreen();
+    place();
     ::ShowWindow(m_window, SW_SHOW);
     ::SetForegroundWindow(m_window);
     shown();
@@ -129,22 +129,48 @@ int DialogWindow::runModal(Win32EventLoop& loop) {
     return m_result;
 }
 
-void DialogWindow::centreOnScreen() {
-    // The template's DS_CENTER centres the empty window it is made as, before build() gives it
-    // its size: it is centred again, on the work area of the screen the program is on.
+namespace {
+
+// The work area (the screen without the task bar) of the monitor the window is on.
+RECT workAreaOf(HWND window) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &monitor.rcWork, 0);
+    return monitor.rcWork;
+}
+
+} // namespace
+
+void DialogWindow::place() {
+    // The template's DS_CENTER centres the empty window it is made as, before build() gives it its
+    // size: it is placed again, once its size is known.
     const HWND owner = ::GetWindow(m_window, GW_OWNER);
-    if (!::GetMonitorInfoA(::MonitorFromWindow(owner ? owner : m_window, MONITOR_DEFAULTTOPRIMARY), &monitor))
-        return;
     RECT frame;
     ::GetWindowRect(m_window, &frame);
-    const RECT& area = monitor.rcWork;
+    RECT around = workAreaOf(owner ? owner : m_window);
+    if (!(m_style & DS_CENTER) && owner && ::IsWindowVisible(owner) && !::IsIconic(owner))
+        ::GetWindowRect(owner, &around);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    ::SetWindowPos(m_window, nullptr, area.left + (area.right - area.left - width) / 2,
-                   area.top + (area.bottom - area.top - height) / 2, 0, 0,
+    ::SetWindowPos(m_window, nullptr, around.left + (around.right - around.left - width) / 2,
+                   around.top + (around.bottom - around.top - height) / 2, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    keepInWorkArea();
+}
+
+void DialogWindow::keepInWorkArea() {
+    const HWND owner = ::GetWindow(m_window, GW_OWNER);
+    const RECT area = workAreaOf(owner ? owner : m_window);
+    RECT frame;
+    ::GetWindowRect(m_window, &frame);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    // The top left corner wins where the window is larger than the area: its caption stays reachable.
+    const int left = std::max<int>(area.left, std::min<int>(frame.left, area.right - width));
+    const int top = std::max<int>(area.top, std::min<int>(frame.top, area.bottom - height));
+    if (left != frame.left || top != frame.top)
+        ::SetWindowPos(m_window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void DialogWindow::end(int result) {

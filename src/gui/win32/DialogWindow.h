@@ -26,11 +26,17 @@ public:
     void create(HWND owner);
     HWND handle() const { return m_window; }
 
-    // Shows it with the owner disabled until end(), centred on the screen for a style with
-    // DS_CENTER; the result passed to end() (IDCANCEL when the
-    // program is quitting).
+    // Shows it with the owner disabled until end(), placed as place() does; the result passed to
+    // end() (IDCANCEL when the program is quitting).
     int runModal(Win32EventLoop& loop);
     void end(int result);
+    // Centred on the screen the owner is on for a style with DS_CENTER, else on the owner, and
+    // moved whole into the work area of the owner's monitor: a dialog far from the window it
+    // belongs to is missed, and one partly off the screen (a large DPI setting, a small screen)
+    // cannot be answered.
+    void place();
+    // Moved (not resized) so that it lies inside the work area of the owner's monitor.
+    void keepInWorkArea();
 
 protected:
     // width and height are the client area's, in pixels.
@@ -59,8 +65,6 @@ protected:
     int m_result = IDCANCEL;
 
 private:
-    // For a style with DS_CENTER, right before it is shown.
-    void centreOnScreen();
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     std::string m_title;

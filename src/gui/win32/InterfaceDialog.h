@@ -16,6 +16,7 @@ public:
     int chosenRow() const;
 
     static constexpr int ListId = 100;
+    static constexpr int EmptyId = 101;
 
 private:
     void build() override;

@@ -24,6 +24,8 @@ constexpr int SeriesBarHeight = 24;
 constexpr int NoticeHeight = 20;
 constexpr COLORREF NoticeTextColour = RGB(192, 0, 0);
 constexpr int PanelMinWidth = 50;
+constexpr int MinClientWidth = 320;
+constexpr int MinClientHeight = 200;
 
 } // namespace
 
@@ -313,6 +315,15 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         layOut();
         return 0;
+    case WM_GETMINMAXINFO: {
+        // Small enough for a corner of the screen, large enough that the label, a few steps of the
+        // grid, the series line and the status bar stay readable.
+        RECT frame{0, 0, scaled(MinClientWidth), scaled(MinClientHeight)};
+        ::AdjustWindowRect(&frame, static_cast<DWORD>(::GetWindowLongPtrA(m_window, GWL_STYLE)), TRUE);
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+        return 0;
+    }
     case WM_SETFOCUS:
         ::SetFocus(m_gridView->handle());
         return 0;

@@ -19,6 +19,7 @@ void PortListWindow::build() {
 }
 
 void PortListWindow::show() {
+    keepInWorkArea();
     ::ShowWindow(m_window, SW_SHOW);
     ::SetForegroundWindow(m_window);
     m_ports.start([this] { showLines(); }, m_errorBox);

@@ -5,7 +5,7 @@
 namespace travek {
 
 SeriesCountDialog::SeriesCountDialog()
-    : DialogWindow("-", 236, 80, WS_POPUP | WS_CAPTION | DS_MODALFRAME, WS_EX_TOOLWINDOW) {}
+    : DialogWindow("-", 236, 80, WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_CENTER, WS_EX_TOOLWINDOW) {}
 
 void SeriesCountDialog::build() {
     add("STATIC", "Anzahl Werte", SS_LEFT, 16, 32, 70, 16, StaticId);
@@ -15,14 +15,6 @@ void SeriesCountDialog::build() {
 
 void SeriesCountDialog::showing() {
     ::SetDlgItemTextA(m_window, EditId, m_text.c_str());
-    RECT frame;
-    ::GetWindowRect(m_window, &frame);
-    RECT work;
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    ::SetWindowPos(m_window, nullptr, (work.left + work.right - width) / 2,
-                   (work.top + work.bottom - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SeriesCountDialog::shown() {

@@ -18,20 +18,26 @@
 
 namespace {
 
+// Read in a message box with a proportional font, which wraps long lines where it likes and has
+// no columns: short lines, and each option's text on a line of its own below it.
 const char* Usage = "Usage: travek [--keyboard=windows|log]\n"
-                    "       travek --help | --version\n"
+                    "            travek --help | --version\n"
                     "\n"
-                    "TRAVEK types the values of a measuring interface box into the application\n"
-                    "that has the keyboard focus. It works in the current directory: interface\n"
-                    "definitions (*.VAL), TRAVEK.INI, ablauf.abl and ablauf.pst live there.\n"
+                    "TRAVEK types the values of a measuring interface box\n"
+                    "into the application that has the keyboard focus.\n"
                     "\n"
-                    "  --keyboard=windows  type through the Windows keyboard (the default)\n"
-                    "  --keyboard=log      print what would be typed, one line 'keys TEXT' per text\n"
+                    "It works in the current folder: the interface definitions\n"
+                    "(*.VAL), TRAVEK.INI, ablauf.abl and ablauf.pst are there.\n"
+                    "COMn is the port of the interface definition (COM1 to COM99).\n"
                     "\n"
-                    "  -h, --help          this text\n"
-                    "  --version           the version and the licence\n"
-                    "\n"
-                    "COMn is the port of the interface definition (COM1 to COM99).\n";
+                    "--keyboard=windows\n"
+                    "        type through the Windows keyboard (the default)\n"
+                    "--keyboard=log\n"
+                    "        print what would be typed, one line 'keys TEXT' per text\n"
+                    "-h, --help\n"
+                    "        this text\n"
+                    "--version\n"
+                    "        the version and the licence\n";
 
 const char* Version = "travek " TRAVEK_VERSION "\n"
                       "Copyright 2026 TRAVEK developers\n"

@@ -51,4 +51,9 @@ std::optional<std::string> readFileContent(const std::string& path, std::size_t 
     return content;
 }
 
+// A Linux installation starts TRAVEK in the folder the user chooses; there is no folder of its own.
+std::string installedWorkingFolder() {
+    return {};
+}
+
 } // namespace travek

@@ -79,8 +79,15 @@ bool PosixSerial::open(std::uint8_t comPort) {
 bool PosixSerial::openPath(const std::string& path) {
     close();
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        m_openFailure = errno == ENOENT || errno == ENODEV || errno == ENXIO || errno == ENOTDIR
+                            ? OpenFailure::Missing
+                        : errno == EBUSY                    ? OpenFailure::InUse
+                        : errno == EACCES || errno == EPERM ? OpenFailure::Denied
+                                                            : OpenFailure::Unknown;
         return false;
+    }
+    m_openFailure = OpenFailure::Unknown;
     if (fd == 0) {
         // The driver counts a port as open by a descriptor above 0.
         const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 1);
@@ -92,7 +99,13 @@ bool PosixSerial::openPath(const std::string& path) {
     // A pty master (a link to /dev/ptmx) is a terminal too, but no port: opening it only makes a
     // new pty that nobody is at.
     unsigned int ptyNumber = 0;
-    if (!::isatty(fd) || ::ioctl(fd, TIOCGPTN, &ptyNumber) == 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (!::isatty(fd) || ::ioctl(fd, TIOCGPTN, &ptyNumber) == 0) {
+        m_openFailure = OpenFailure::NotSerial;
+        ::close(fd);
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        m_openFailure = errno == EWOULDBLOCK ? OpenFailure::InUse : OpenFailure::Unknown;
         ::close(fd);
         return false;
     }

@@ -26,6 +26,7 @@ public:
 
     bool open(std::uint8_t comPort) override;
     bool openPath(const std::string& path);
+    OpenFailure openFailure() const override { return m_openFailure; }
     bool isOpen() const override { return m_fd >= 0; }
     void configure(const SerialSettings& settings) override;
     ReadResult read(void* buffer, std::int32_t size) override;
@@ -61,6 +62,7 @@ private:
     PathResolver m_resolver;
     std::string m_sysRoot = "/sys";
     int m_fd = -1;
+    OpenFailure m_openFailure = OpenFailure::Unknown;
     std::optional<Opened> m_opened;
 };
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cerrno>
 
@@ -62,6 +64,14 @@ std::optional<std::string> readFileContent(const std::string& path, std::size_t 
         refuseTooLarge(maxBytes);
     content.resize(done);
     return content;
+}
+
+// The installer makes Documents\TRAVEK and starts the Start-menu entry there.
+std::string installedWorkingFolder() {
+    wchar_t documents[MAX_PATH];
+    if (SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents) != S_OK)
+        return {};
+    return fromWide(std::wstring(documents) + L"\\TRAVEK").value_or(std::string());
 }
 
 } // namespace travek

@@ -12,8 +12,16 @@ bool Win32Serial::open(std::uint8_t comPort) {
     close();
     const HANDLE handle = ::CreateFileA(comPortDeviceName(comPort).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    if (handle == INVALID_HANDLE_VALUE) {
+        // A COM port that another program holds answers "access denied".
+        const DWORD error = ::GetLastError();
+        m_openFailure = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? OpenFailure::Missing
+                        : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION
+                            ? OpenFailure::InUse
+                            : OpenFailure::Unknown;
         return false;
+    }
+    m_openFailure = OpenFailure::Unknown;
     m_readEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_transferEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (!m_readEvent || !m_transferEvent) {

@@ -19,6 +19,7 @@ public:
     Win32Serial& operator=(const Win32Serial&) = delete;
 
     bool open(std::uint8_t comPort) override;
+    OpenFailure openFailure() const override { return m_openFailure; }
     bool isOpen() const override { return m_handle != INVALID_HANDLE_VALUE; }
     void configure(const SerialSettings& settings) override;
     ReadResult read(void* buffer, std::int32_t size) override;
@@ -48,6 +49,7 @@ private:
     bool m_readPending = false; // m_pending is in flight (or done and not yet collected)
     bool m_startFailed = false;
     bool m_lost = false;
+    OpenFailure m_openFailure = OpenFailure::Unknown;
 };
 
 // A zeroed device control block filled with the values of a settings block.

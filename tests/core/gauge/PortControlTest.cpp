@@ -59,7 +59,7 @@ TEST(PortControl, ReopenThrowsTheErrorWithThePortNumber) {
         reopenPort(f.driver, f.definition);
         ADD_FAILURE() << "no error";
     } catch (const Error& error) {
-        EXPECT_STREQ(error.what(), "COM3 Error");
+        EXPECT_STREQ(error.what(), "COM3 Error: nicht vorhanden");
     }
     EXPECT_FALSE(f.driver.isOpen());
 

@@ -109,3 +109,28 @@ TEST_F(LineRecorderTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTy
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "travek: Protokoll nicht/da.csv: ein Ordner, keine Datei\n");
 }
+
+TEST_F(LineRecorderTest, KeysTheWindowDidNotTakeOrCouldNotBeTypedAreNotRecordedAsTyped) {
+    writeBox();
+    dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=2\r\n[LOG]\r\nFILE=log.csv\r\n");
+    dir.write("ablauf.abl", "1\t1\t{TAB};\r\n2\t1\tMa\xDF;\r\n");
+    open();
+    session->startUp();
+    const std::string reason = "das Zielfenster hat die Tasten nach 5 s noch nicht genommen";
+    keys.notTaken = reason;
+    receive("A: 1,5\r");
+    EXPECT_EQ(keys.awaited, 1);
+    EXPECT_EQ(view.beeps, 1);
+    EXPECT_THAT(view.panels[StatusPanel::Line], HasSubstr(reason));
+    keys.notTaken.clear();
+    keys.untyped = "\xDF";
+    receive("A: 2,5\r");
+    EXPECT_THAT(view.panels[StatusPanel::Line], HasSubstr("\xDF"));
+
+    const std::string log = dir.read("log.csv");
+    EXPECT_NE(log.find(";1;1;A: 1,5;;nicht angenommen (gesendet: 1,50): " + keys.notTaken), std::string::npos)
+        << log;
+    EXPECT_NE(log.find(";1;2;A: 2,5;2,50;nicht getippt (keine Taste im Tastaturlayout): \xDF;"),
+              std::string::npos)
+        << log;
+}

@@ -246,11 +246,16 @@ TEST_F(SessionTest, ASecondInitStartsOverAndClosingThePortStopsTheActivation) {
     EXPECT_EQ(view.active, "Comport ??");
     EXPECT_FALSE(session->activating());
 
-    // "Init Interface" needs an open port.
+    // "Init Interface" opens a closed port first; one that does not open is said and waited for.
     device->open = false;
+    device->openable = false;
+    device->failure = SerialDevice::OpenFailure::InUse;
     session->port().close();
     session->initInterface();
     EXPECT_EQ(view.active, "Comport ??");
+    EXPECT_THAT(view.errors, ElementsAre("COM1 Error: von einem anderen Programm belegt. TRAVEK \xF6"
+                                         "ffnet den Port, sobald er da ist."));
+    EXPECT_TRUE(session->reconnecting());
 }
 
 TEST_F(SessionTest, APortThatDoesNotOpenIsReportedAndLeavesThePortUnknown) {
@@ -259,7 +264,7 @@ TEST_F(SessionTest, APortThatDoesNotOpenIsReportedAndLeavesThePortUnknown) {
     device->openable = false;
     open();
     session->startUp();
-    EXPECT_THAT(view.errors, ElementsAre("COM1 Error"));
+    EXPECT_THAT(view.errors, ElementsAre(HasSubstr("COM1 Error: nicht vorhanden")));
     EXPECT_EQ(keys.keyDelay, 5);
     EXPECT_EQ(view.panels[StatusPanel::Port], "COM ?");
     EXPECT_EQ(view.active, "Comport ??");
@@ -288,16 +293,19 @@ TEST_F(SessionTest, ChoosingAPortStoresItInTheDefinitionFileAndReopens) {
     session->choosePort();
     EXPECT_THAT(dir.read("BOX.VAL"), HasSubstr("COMx=12\r\n"));
 
-    // A definition file that cannot be written is reported with its full name; the choice
-    // stands for the port that is opened now: what the file holds.
-    state().definition.interfaceName = "nodir/X";
+    // A definition that is not there takes no port: no file of that one key is made, and the box
+    // that nothing describes is sent nothing.
+    state().definition.interfaceName = "X";
     view.comPortDialog = [](ComPortChoice& choice) {
         choice.select(4);
         return true;
     };
+    const std::string written = device->written;
     session->choosePort();
     ASSERT_FALSE(view.errors.empty());
-    EXPECT_EQ(view.errors.front(), "Kann nicht nach " + dir.path() + "/nodir/X.VAL schreiben");
+    EXPECT_THAT(view.errors.front(), HasSubstr("X.VAL: Schnittstellendefinition nicht gefunden."));
+    EXPECT_FALSE(std::filesystem::exists("X.VAL"));
+    EXPECT_EQ(device->written, written);
 }
 
 TEST_F(SessionTest, ChoosingAnInterfaceLoadsItsDefinitionOrKeepsTheName) {
@@ -493,3 +501,27 @@ TEST_F(TargetWindowSessionTest, TheDialogsTargetIsKeptInTheSettingsAndComesBackA
 }
 
 } // namespace
+
+TEST_F(SessionTest, ADefinitionThatIsNotThereIsSaidOnceAndNothingIsActivated) {
+    // The first start in a new folder: no TRAVEK.INI, so the default PX5R, and only DEMO.VAL.
+    dir.write("DEMO.VAL", BoxDefinition);
+    open();
+    session->startUp();
+    EXPECT_THAT(view.errors,
+                ElementsAre("PX5R.VAL: Schnittstellendefinition nicht gefunden. \"Einstellungen > "
+                            "Interface\" bietet an: DEMO."));
+    EXPECT_EQ(view.active, "Interface ??");
+    EXPECT_EQ(device->opens, 0);
+    EXPECT_EQ(device->written, "");
+    // The file put in the folder since is loaded by "Init Interface".
+    dir.write("PX5R.VAL", BoxDefinition);
+    session->initInterface();
+    EXPECT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(device->written, "D0\r");
+    EXPECT_EQ(view.active, "Active");
+
+    std::filesystem::remove("DEMO.VAL");
+    std::filesystem::remove("PX5R.VAL");
+    EXPECT_THAT(InterfaceChoice().emptyText(),
+                HasSubstr("Keine Schnittstellendefinition (*.VAL) im Ordner "));
+}

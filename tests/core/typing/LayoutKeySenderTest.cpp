@@ -103,6 +103,9 @@ TEST_F(LayoutKeySenderTest, CharactersWithoutKeyAreSkippedEvenAsPrefixOrBrace) {
     EXPECT_EQ(typed("a\xB0"
                     "b"),
               "A down, A up, B down, B up");
+    // Said, not dropped in silence: the line's record names what was not typed.
+    EXPECT_EQ(sender.takeUntyped(), "\xB0");
+    EXPECT_EQ(sender.takeUntyped(), "");
     keyboard.removeKey('{');
     EXPECT_EQ(typed("{tab}"), "T down, T up, A down, A up, B down, B up, Shift down, ] down, ] up, Shift up");
     keyboard.removeKey('^');

@@ -1,5 +1,8 @@
 // What travek.exe does with the desktop under wine on Xvfb: Caps Lock read as the focused window
-// sees it, and the command line answered in a message box (a GUI program has no console).
+// sees it, lines that wait for a slow target, and the command line answered in a message box (a
+// GUI program has no console).
+#include "core/text/Error.h"
+#include "core/typing/LayoutKeySender.h"
 #include "gui/win32/MainWindow.h"
 #include "platform/win32/Win32Keyboard.h"
 
@@ -25,7 +28,8 @@ template <typename Done> bool waitFor(Done done) {
     return done();
 }
 
-// The window keys go to, on a thread of its own that takes its input, as another program's would.
+// The window keys go to, on a thread of its own that takes its input, as another program's would:
+// an edit field, which takes each key press keyMs late (a busy program), or none while held.
 class TargetWindow {
 public:
     TargetWindow() : m_thread([this] { run(); }) {
@@ -37,6 +41,15 @@ public:
     }
     // Caps Lock as this window's own thread sees it.
     bool capsLock() const { return m_capsLock; }
+    HWND handle() const { return m_window; }
+    std::string text() const {
+        char text[256] = "";
+        ::SendMessageTimeoutA(m_edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                              5000, nullptr);
+        return text;
+    }
+    std::atomic<int> keyMs{0};
+    std::atomic<bool> held{false};
 
 private:
     static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -56,18 +69,25 @@ private:
         const HWND window =
             ::CreateWindowExA(0, "TravekCapsTarget", "target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
                               100, nullptr, nullptr, windowClass.hInstance, nullptr);
+        m_edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 180, 60, window,
+                                   nullptr, windowClass.hInstance, nullptr);
         ::SetForegroundWindow(window);
-        ::SetFocus(window);
+        ::SetFocus(m_edit);
         m_window = window;
         MSG msg;
         while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
             m_capsLock = (::GetKeyState(VK_CAPITAL) & 1) != 0;
+            if (msg.message == WM_KEYDOWN)
+                ::Sleep(static_cast<DWORD>(keyMs.load()));
+            while (held)
+                ::Sleep(10);
         }
     }
 
     std::atomic<HWND> m_window{nullptr};
+    HWND m_edit = nullptr;
     std::atomic<bool> m_capsLock{false};
     std::thread m_thread;
 };
@@ -114,6 +134,54 @@ TEST(Win32CapsLock, IsReadAsTheFocusedWindowSeesIt) {
     }
     EXPECT_EQ(wrong, 0);
     ::DestroyWindow(own);
+}
+
+// A line waits until the target has taken its keys: a slow one holds every line back until it has
+// taken the one before, one that stops taking them ends the wait with the reason; characters the
+// layout lacks arrive as Unicode input.
+TEST(Win32TakenWait, EachLineWaitsUntilTheSlowTargetHasTakenIt) {
+    TargetWindow target;
+    target.keyMs = 30;
+    ASSERT_TRUE(waitFor([&] { return ::GetForegroundWindow() == target.handle(); }));
+    Win32Keyboard keyboard;
+    LayoutKeySender sender(keyboard);
+    std::string expected;
+    for (const char* value : {"12,345", "6,789", "-0,5"}) {
+        sender.sendKeys(value);
+        sender.sendKeys("{TAB}");
+        sender.awaitTaken();
+        expected += std::string(value) + "\t";
+        // Taken means in the field, not on its way.
+        EXPECT_EQ(target.text(), expected);
+    }
+    // Not on the US layout: as Unicode input, in the field as themselves.
+    sender.sendKeys("Ma\xDF \xE4\x80");
+    sender.awaitTaken();
+    EXPECT_EQ(sender.takeUntyped(), "");
+    EXPECT_EQ(target.text(), expected + "Ma\xDF \xE4\x80");
+
+    // Caps Lock pressed between lines: read as the target sees it.
+    const std::string typed = target.text();
+    ::keybd_event(VK_CAPITAL, 0, 0, 0);
+    ::keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
+    for (int line = 0; line < 3; ++line) {
+        sender.sendKeys("ab");
+        sender.awaitTaken();
+    }
+    ::keybd_event(VK_CAPITAL, 0, 0, 0);
+    ::keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
+    EXPECT_EQ(target.text(), typed + "ababab");
+
+    // A target that stops taking keys: the wait ends with the reason, and the next line waits
+    // for the target again.
+    keyboard.setTakenTimeout(std::chrono::milliseconds(300));
+    target.held = true;
+    sender.sendKeys("1");
+    EXPECT_THROW(sender.awaitTaken(), Error);
+    target.held = false;
+    sender.sendKeys("2");
+    sender.awaitTaken();
+    EXPECT_EQ(target.text(), typed + "ababab12");
 }
 
 // travek.exe started with arguments (in folder, when given); its message box is read, then closed

@@ -44,6 +44,11 @@ grep -q '^ *!insertmacro MUI_PAGE_LICENSE ".*/LICENSE"$' "$work/cpack/_CPack_Pac
 documents=$(readlink -f "$WINEPREFIX/drive_c/users/$(id -un)/Documents")
 folder="$documents/TRAVEK"
 [ -f "$folder/DEMO.VAL" ] || fail "no DEMO.VAL in the working folder $folder"
+# The first start is ready to measure with DEMO, not with a default that is not there.
+tr -d '\r' <"$folder/TRAVEK.INI" | grep -qx 'INTERFACE=DEMO' || fail "no TRAVEK.INI choosing DEMO in $folder"
+# The README reads as lines in every Notepad (the zip is packed from the same files).
+head -1 "$WINEPREFIX/drive_c/Program Files/TRAVEK/README.txt" | grep -q $'\r$' ||
+    fail "README.txt has no CRLF line ends"
 for notice in LICENSE.txt THIRD-PARTY.txt; do
     [ -f "$WINEPREFIX/drive_c/Program Files/TRAVEK/$notice" ] || fail "no $notice beside travek.exe"
 done
@@ -52,10 +57,12 @@ link=$(find "$WINEPREFIX/drive_c/users" -name TRAVEK.lnk | head -1)
 # The shortcut's "Start in" is the working folder, not the installation folder.
 strings -el "$link" | grep -qx 'C:\\users\\.*\\Documents\\TRAVEK' || { strings -el "$link"; fail "the entry does not start in Documents\\TRAVEK"; }
 
-# A second installation keeps the user's own definition.
+# A second installation keeps the user's own definition and settings.
 echo "mine" >"$folder/DEMO.VAL"
+printf '[PARAMETER]\r\nINTERFACE=MINE\r\n' >"$folder/TRAVEK.INI"
 "$wine" "$installer" /S >/dev/null 2>&1 || fail "the second installation failed"
 [ "$(cat "$folder/DEMO.VAL")" = "mine" ] || fail "the second installation replaced the user's DEMO.VAL"
+grep -q 'INTERFACE=MINE' "$folder/TRAVEK.INI" || fail "the second installation replaced the user's TRAVEK.INI"
 
 # Uninstalling removes the program and the entry, never the user's folder. The uninstaller copies
 # itself away and returns at once: wait for it.

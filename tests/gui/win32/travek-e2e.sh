@@ -2,7 +2,7 @@
 # The whole Windows program under wine: travek.exe reads a simulated gauge box on COM1 and types
 # into a window of another program.
 #   travek-e2e.sh --prefix DIR --sim TRAVEK_SIM --travek TRAVEK_EXE --target TARGET_EXE --definition VAL
-#                 [--requests N] [--log FILE] [--guard]
+#                 [--requests N] [--log FILE] [--guard] [--late-port]
 # A private Xvfb (started with -noreset, so it survives its clients coming and going) and a wine
 # prefix of its own, whose every process sees that display. The simulator (a Linux program of the
 # Linux build) links its pty as COM1 of the prefix and sends one value line per request. The target
@@ -12,11 +12,14 @@
 # --guard makes the target window TRAVEK's Zielfenster and first gives the focus to another
 # program (wine's notepad): a value sent then must be typed nowhere, logged as refused, and the
 # step must wait for the target.
+# --late-port starts TRAVEK before the box's port exists, as before the adapter is plugged in: the
+# box that says so must name the reason, and the port must be opened and the box initialised by
+# itself once it appears.
 # Exit status 0 when it all worked, 77 when Xvfb or wine cannot start here, 1 otherwise.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run="$here/../../platform/win32/wine-run.sh"
-prefix="" sim="" travek="" target="" definition="" requests=2 log="" guard=0
+prefix="" sim="" travek="" target="" definition="" requests=2 log="" guard=0 late_port=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --prefix) prefix=$2; shift 2 ;;
@@ -27,6 +30,7 @@ while [ $# -gt 0 ]; do
         --requests) requests=$2; shift 2 ;;
         --log) log=$2; shift 2 ;;
         --guard) guard=1; shift ;;
+        --late-port) late_port=1; shift ;;
         *) echo "travek-e2e: unknown argument $1" >&2; exit 2 ;;
     esac
 done
@@ -52,6 +56,7 @@ fail() {
     echo "--- simulator"; cat "$work/sim.err" 2>/dev/null
     echo "--- travek.exe"; cat "$work/travek.out" 2>/dev/null
     echo "--- target"; cat "$work/target.out" 2>/dev/null
+    echo "--- measurement log"; cat "$work/run/log.csv" 2>/dev/null
     exit 1
 }
 # Waits up to $1 seconds for the command in the other arguments to succeed.
@@ -93,18 +98,44 @@ if [ "$guard" = 1 ]; then
     printf '12.345\n' >"$work/values"
 fi
 
+start_travek() {
+    (cd "$work/run" && exec "$wine_run" --prefix "$prefix" "$travek") >"$work/travek.out" 2>&1 &
+    travek_pid=$!
+    pids+=($travek_pid)
+}
+port=com1
+if [ "$late_port" = 1 ]; then
+    command -v xdotool >/dev/null || { echo "travek-e2e: xdotool is not installed: skipped"; exit 77; }
+    # wine gives COM1 to /dev/ttyS0 where there is one: the box goes on COM2, not there yet.
+    port=com2
+    printf '[LOG]\r\nFILE=log.csv\r\n' >>"$work/run/TRAVEK.INI"
+    sed -i 's/^COMx=.*/COMx=2\r/' "$work/run/$(basename "$definition")"
+    rm -f "$prefix/dosdevices/$port"
+    start_travek
+    wait_for 60 xdotool search --name '^Fehler$' || fail "travek.exe said nothing of the missing port"
+fi
+
 mkfifo "$work/requests"
-"$sim" --link "$prefix/dosdevices/com1" --values "$work/values" --decimals 3 --comma "$work/run/$(basename "$definition")" \
+"$sim" --link "$prefix/dosdevices/$port" --values "$work/values" --decimals 3 --comma "$work/run/$(basename "$definition")" \
     <"$work/requests" >"$work/sim.out" 2>"$work/sim.err" &
 pids+=($!)
 exec 8>"$work/requests"
 wait_for 10 grep -q "^pty " "$work/sim.out" || fail "the simulator does not start"
 
-(cd "$work/run" && exec "$wine_run" --prefix "$prefix" "$travek") >"$work/travek.out" 2>&1 &
-travek_pid=$!
-pids+=($travek_pid)
+[ "$late_port" = 1 ] || start_travek
 # The start-up has opened COM1 and switched on the box's channels.
 wait_for 60 grep -q 'command "E2"' "$work/sim.err" || fail "travek.exe did not initialise the box"
+# The box about the missing port is answered; the port was opened while it stood. It is gone before
+# the target takes the focus, which its closing would give back to TRAVEK's window.
+if [ "$late_port" = 1 ]; then
+    box_gone() { ! xdotool search --name '^Fehler$' >/dev/null 2>&1; }
+    for _ in 1 2 3; do
+        box_gone && break
+        xdotool key Return
+        wait_for 3 box_gone
+    done
+    box_gone || fail "the box about the missing port did not close"
+fi
 
 if [ "$guard" = 1 ]; then
     notepad="$prefix/drive_c/windows/system32/notepad.exe"
