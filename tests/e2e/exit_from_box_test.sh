@@ -26,7 +26,7 @@ for folder in TRAVEK.INI ablauf.abl; do
     signalled=$(date +%s%N) && kill -TERM "$pid"
     wait_until 100 eval '! kill -0 '"$pid"' 2>/dev/null' || fail "$folder: still running 10 s after SIGTERM"
     echo "[ figures  ] $folder: ended within $((($(date +%s%N) - signalled) / 1000000)) ms of SIGTERM (polled every 100 ms)"
-    wait "$pid" || fail "$folder: TRAVEK ended with status $?"
+    wait "$pid" || { status=$?; cat "$dir/travek.log" >&2; fail "$folder: TRAVEK ended with status $status"; }
     grep -q "travek: $folder: ein Ordner, keine Datei" "$dir/travek.log" || fail "$folder: the message is lost"
     [ "$(cat "$work/ablauf.pst")" = $'0\r\n\r' ] || fail "$folder: ablauf.pst was not saved"
     [ -d "$work/TRAVEK.INI" ] || grep -q 'INTERFACE=PX5R' "$work/TRAVEK.INI" || fail "$folder: TRAVEK.INI not saved"
