@@ -34,9 +34,10 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
       m_activation(loop, view, m_port), m_reconnect(loop, view, m_port, m_state.definition,
                                                     [this] {
                                                         showPortState();
+                                                        m_recorder.portBack();
                                                         initInterface();
                                                     }),
-      m_recorder(view, m_state.definition, m_sequence, m_target, m_noKeys),
+      m_recorder(view, m_state, m_sequence, m_target, Caption, m_noKeys),
       m_files(view, loop, m_grid, m_state, [this] { return m_receiver.typing(); }) {
     m_state.separator = separator;
     m_port.setPollingDelay(0);
@@ -75,6 +76,7 @@ void Session::buildGrid() {
 void Session::showSeriesSettings() {
     m_view.showSeriesString(m_state.series.seriesString);
     m_view.showSeriesCount("[" + std::to_string(m_state.series.valuesPerSeries) + "]");
+    m_recorder.sequenceInForce();
 }
 
 void Session::showCaption() {
@@ -91,6 +93,7 @@ void Session::restartSequence() {
     m_view.setPanelText(StatusPanel::StepCount, std::to_string(m_sequence.stepCount));
     m_view.setPanelText(StatusPanel::CurrentStep, std::to_string(m_sequence.currentStep));
     copyStepsFromGrid(m_grid, m_sequence);
+    m_recorder.sequenceInForce();
 }
 
 bool Session::editKeyString(const std::string& keyString, std::size_t maxLength, std::string& edited) {
@@ -221,6 +224,7 @@ void Session::portLost() {
     closePortIfOpen(m_port);
     showPortState();
     m_view.setActiveText("Comport ??");
+    m_recorder.portLost();
     m_reconnect.start();
 }
 
@@ -256,6 +260,7 @@ void Session::chooseTargetWindow() {
         return;
     // In force at once, even when the settings file cannot take it.
     m_target.setTarget(choice.target());
+    m_recorder.targetChosen();
     reporting([&] { m_target.target().write(findPathIgnoreCase(SessionFiles::SettingsFileName)); });
 }
 
@@ -278,6 +283,7 @@ void Session::chooseInterface() {
         loadDefinition();
         m_view.setPanelText(StatusPanel::Interface, m_state.definition.interfaceName);
         reopen();
+        m_recorder.interfaceChosen();
         m_channels.setChannelCount(m_state.definition.channelCount);
         initInterface();
         m_view.setPanelText(StatusPanel::Port, "DONE");
@@ -296,6 +302,7 @@ void Session::choosePort() {
         reporting([&] { storeComPortNumber(m_state.definition, m_state.definition.interfaceName + ".VAL"); });
         loadDefinition();
         reopen();
+        m_recorder.portChosen();
         initInterface();
     });
 }
@@ -326,7 +333,6 @@ void Session::startUp() {
     definition.interfaceName = settings.readString("PARAMETER", "INTERFACE", definition.interfaceName);
     m_state.decimals =
         static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.decimals) & 0xFF);
-    m_recorder.setLogFile(settings.readString("LOG", "FILE", ""));
     m_target.setTarget(TargetWindow::read(settings));
     if (m_target.target().isSet() && m_target.focusWindow() == nullptr) {
         // Refusing every value would leave the operator stuck with a dialog that cannot be opened
@@ -349,6 +355,8 @@ void Session::startUp() {
                          std::to_string(usedKeyDelay));
     showPortState();
     loadDefinition();
+    // The log's start row names the definition in force.
+    m_recorder.setUp(settings);
     m_view.setPanelText(StatusPanel::Interface, definition.interfaceName);
     reopen();
     m_channels.setChannelCount(definition.channelCount);
@@ -366,6 +374,7 @@ void Session::shutDown(bool unattended) {
         m_keys->stop();
     m_startUp.cancel();
     m_files.saveAtExit(unattended);
+    m_recorder.ended();
     m_activation.cancel();
     m_reconnect.stop();
     m_receiver.dropReceived();

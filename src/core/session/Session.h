@@ -80,6 +80,10 @@ public:
 
     void chooseInterface();
     void choosePort();
+    // "Bediener" and "Teil/Los": who measures and what, for the measurement record.
+    void editOperator() { m_recorder.editOperator(); }
+    void editPart() { m_recorder.editPart(); }
+    const LineRecorder& recorder() const { return m_recorder; }
     // Sends the disable-all command and the command of every channel the grid uses, with a pause
     // after each channel command; the labels say "Init", then "Active". Again while running starts
     // over; closing the port stops it.

@@ -10,6 +10,7 @@ class ChannelChoice;
 class ComPortChoice;
 class InterfaceChoice;
 class KeyActionList;
+class RecordTextInput;
 class SeriesCountInput;
 class TargetWindowChoice;
 
@@ -57,6 +58,11 @@ public:
     virtual bool runInterfaceDialog(const InterfaceChoice& choice, int& row) = 0;
     virtual bool runComPortDialog(ComPortChoice& choice) = 0;
     virtual bool runTargetWindowDialog(TargetWindowChoice& choice) = 0;
+    // "Bediener" or "Teil/Los": OK is taken only when the presenter takes the text.
+    virtual bool runRecordTextDialog(RecordTextInput& input) {
+        (void)input;
+        return false;
+    }
 };
 
 } // namespace travek
