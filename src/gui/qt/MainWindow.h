@@ -28,6 +28,7 @@ class InterfaceDialog;
 class KeyActionDialog;
 class KeyOutput;
 class PortListWindow;
+class RecordTextDialog;
 class SeriesCountDialog;
 class TargetWindowDialog;
 class FocusWindow;
@@ -50,6 +51,7 @@ public:
         ComPortDialog* comPortDialog{};
         SeriesCountDialog* seriesCountDialog{};
         TargetWindowDialog* targetWindowDialog{};
+        RecordTextDialog* recordTextDialog{};
     };
 
     static constexpr int PanelCount = StatusPanelCount;
@@ -77,6 +79,8 @@ public:
     QAction* comPortAction;
     QAction* initAction;
     QAction* targetWindowAction; // "&Zielfenster…", disabled with the reason where the desktop cannot tell
+    QAction* operatorAction;     // "&Bediener…"
+    QAction* partAction;         // "&Teil/Los…"
     QAction* insertRowAction;
     QAction* deleteRowAction;
 
@@ -132,6 +136,7 @@ public:
     bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override;
     bool runComPortDialog(ComPortChoice& choice) override;
     bool runTargetWindowDialog(TargetWindowChoice& choice) override;
+    bool runRecordTextDialog(RecordTextInput& input) override;
 
 public slots:
     // The user's actions, forwarded to the session with the grid's current cell.

@@ -7,6 +7,7 @@
 #include "gui/win32/InterfaceDialog.h"
 #include "gui/win32/KeyActionDialog.h"
 #include "gui/win32/PortListWindow.h"
+#include "gui/win32/RecordTextDialog.h"
 #include "gui/win32/SeriesCountDialog.h"
 #include "gui/win32/ServiceWindow.h"
 #include "gui/win32/TargetWindowDialog.h"
@@ -46,7 +47,9 @@ public:
         InitCommand,
         InsertRowCommand,
         DeleteRowCommand,
-        TargetWindowCommand
+        TargetWindowCommand,
+        OperatorCommand,
+        PartCommand
     };
 
     // Makes the window, its controls and dialogs and the session, which loads ./ablauf.abl and
@@ -86,6 +89,9 @@ public:
     bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override;
     bool runComPortDialog(ComPortChoice& choice) override;
     bool runTargetWindowDialog(TargetWindowChoice& choice) override;
+    bool runRecordTextDialog(RecordTextInput& input) override {
+        return m_recordTextDialog.run(m_loop, input);
+    }
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -129,6 +135,7 @@ private:
     std::unique_ptr<ComPortDialog> m_comPortDialog;
     SeriesCountDialog m_seriesCountDialog;
     TargetWindowDialog m_targetWindowDialog;
+    RecordTextDialog m_recordTextDialog;
     HMENU m_settingsMenu = nullptr;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<GridView> m_gridView;
