@@ -136,13 +136,23 @@ LogVerifier::Result LogVerifier::verify() const {
         std::string what;
         const bool firstOfFile = i > 0 && m_rows[i - 1].file != row.file;
         if (firstOfFile && row.continuedFrom && linksTo(i, *row.continuedFrom)) {
-            // Whole in itself, but the earlier file does not end where this one goes on.
-            const std::optional<std::int64_t>& before = m_rows[i - 1].number;
-            what = before && row.number && *row.number > *before + 1
-                       ? "davor gel\xF6scht: " + numbers(*before + 1, *row.number - 1) + " (am Ende von " +
-                             m_names[m_rows[i - 1].file] + " oder in einer Datei dazwischen)"
-                       : "folgt nicht auf das Ende von " + m_names[m_rows[i - 1].file] +
-                             " (Dateien in der richtigen Reihenfolge angegeben?)";
+            // Whole in itself, but the earlier file does not end where this one goes on. Going on
+            // from an earlier row of it: TRAVEK began this file after a crash, from the state it
+            // had kept, and did not know the rows written since.
+            const ChainRow& last = m_rows[i - 1];
+            std::size_t from = i - 1;
+            while (from > 0 && m_rows[from].chain != *row.continuedFrom)
+                --from;
+            if (m_rows[from].chain == *row.continuedFrom)
+                what = "setzt die Kette bei " + where(m_rows[from]) +
+                       " fort; die S\xE4tze danach sind mit ihr nicht verbunden (nach einem Absturz ohne die "
+                       "Datei des Protokolls neu begonnen?)";
+            else if (last.number && row.number && *row.number > *last.number + 1)
+                what = "davor gel\xF6scht: " + numbers(*last.number + 1, *row.number - 1) + " (am Ende von " +
+                       m_names[last.file] + " oder in einer Datei dazwischen)";
+            else
+                what = "folgt nicht auf das Ende von " + m_names[last.file] +
+                       " (Dateien in der richtigen Reihenfolge angegeben?)";
         } else if (firstOfFile && linksTo(i, HashChain::StartValue)) {
             what = "beginnt eine neue Kette; die Verbindung zu " + m_names[m_rows[i - 1].file] + " fehlt";
         } else {
