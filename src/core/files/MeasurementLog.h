@@ -117,7 +117,9 @@ public:
     // no longer names the file the rows went to (deleted, or renamed by a rotation), a new file is
     // begun under it, and the chain goes on from the last row actually written. Throws Error when
     // the row could not be written whole; then it has taken no number and no place in the chain,
-    // and the next call tries again, on a new line when a full disk cut this one off.
+    // and the piece of it that a full disk let through is cut off again (AppendFile), so the file
+    // stays made of whole rows. The next call tries again, on a new line where a piece could not be
+    // cut off.
     void append(const Row& row);
 
     // Local time as ISO 8601 with milliseconds and the offset from UTC, so that the hour that

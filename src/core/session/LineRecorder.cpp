@@ -18,6 +18,14 @@
 
 namespace travek {
 
+namespace {
+
+// A line's keys cut short, by the part in which it happened.
+constexpr const char* CutParts[] = {
+    "abgebrochen: ", "Tasten des Schritts abgebrochen: ", "Reihenstring abgebrochen: "};
+
+} // namespace
+
 LineRecorder::LineRecorder(SessionView& view, const ProgramState& state, const SequenceTable& sequence,
                            TargetGuard& target, std::string version, std::string keyboardFailure)
     : m_view(view), m_state(state), m_sequence(sequence), m_target(target), m_version(std::move(version)),
@@ -66,10 +74,14 @@ void LineRecorder::lineHandled(const LineOutcome& outcome) {
         m_reportedKeyFailure = message;
     } else if (outcome.note == LineOutcome::Note::Typed) {
         m_reportedKeyFailure.clear();
-    } else if (outcome.note == LineOutcome::Note::WrongWindow) {
+    } else if (outcome.note == LineOutcome::Note::WrongWindow ||
+               outcome.note == LineOutcome::Note::LeftWindow) {
         // The operator looks at the gauge, not at the screen: the beep says to look.
         m_view.beep();
-        m_view.setPanelText(StatusPanel::Line, "Zielfenster nicht aktiv: " + outcome.failure);
+        m_view.setPanelText(StatusPanel::Line,
+                            outcome.note == LineOutcome::Note::WrongWindow
+                                ? "Zielfenster nicht aktiv: " + outcome.failure
+                                : "abgebrochen: Zielfenster verlassen: " + outcome.failure);
     }
     logLine(outcome);
     showNotice();
@@ -87,6 +99,22 @@ void LineRecorder::showNotice() {
     m_view.showNotice(text);
 }
 
+namespace {
+
+const char* whyNoValue(ValueFault fault) {
+    switch (fault) {
+    case ValueFault::OutOfRange:
+        return "Zahl au\xDF"
+               "erhalb des Wertebereichs";
+    case ValueFault::ControlCharacter:
+        return "Steuerzeichen im Wert: St\xF6rung auf der Leitung";
+    default:
+        return "keine Zahl im Wert";
+    }
+}
+
+} // namespace
+
 void LineRecorder::logLine(const LineOutcome& outcome) {
     if (!m_log)
         return;
@@ -100,9 +128,9 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
         row.gauge = m_gauges[outcome.channel];
     // Where a value was due, the window was looked at right before typing; for any other line it
     // is the one that has the focus now.
-    const bool due = outcome.note == LineOutcome::Note::Typed ||
-                     outcome.note == LineOutcome::Note::NotTyped ||
-                     outcome.note == LineOutcome::Note::WrongWindow;
+    const bool due =
+        outcome.note == LineOutcome::Note::Typed || outcome.note == LineOutcome::Note::NotTyped ||
+        outcome.note == LineOutcome::Note::WrongWindow || outcome.note == LineOutcome::Note::LeftWindow;
     if (!due)
         row.window = m_target.focusedTitle();
     switch (outcome.note) {
@@ -123,19 +151,27 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
                                       : 0);
         break;
     case LineOutcome::Note::NoNumber:
-        row.note = "keine Zahl im Wert";
+        row.note = whyNoValue(outcome.valueFault);
+        break;
+    case LineOutcome::Note::Dropped:
+        // Too many lines came while a value was typed: the record says how many never were looked at.
+        row.note =
+            "Zeilen verworfen, die w\xE4hrend des Tippens kamen: " + std::to_string(outcome.droppedLines);
         break;
     case LineOutcome::Note::NoSequence:
         row.note = "kein Ablauf";
         break;
-    case LineOutcome::Note::CutShort: {
+    case LineOutcome::Note::CutShort:
         // What went out before the exit may have arrived in part; the record claims only a value
         // that went out whole.
-        static constexpr const char* Parts[] = {
-            "abgebrochen: ", "Tasten des Schritts abgebrochen: ", "Reihenstring abgebrochen: "};
-        row.note = std::string(Parts[static_cast<int>(outcome.failedPart)]) + "TRAVEK wurde beendet";
+        row.note = std::string(CutParts[static_cast<int>(outcome.failedPart)]) + "TRAVEK wurde beendet";
         break;
-    }
+    case LineOutcome::Note::LeftWindow:
+        // The row keeps what reached the target before the focus moved (the part of the value
+        // that the operator finds in the form), and where the focus went.
+        row.note = std::string(CutParts[static_cast<int>(outcome.failedPart)]) + "Zielfenster verlassen (" +
+                   outcome.failure + ")";
+        break;
     case LineOutcome::Note::WrongWindow:
         row.note = "nicht getippt: Zielfenster nicht aktiv (" + outcome.failure + ")";
         break;
@@ -165,6 +201,16 @@ void LineRecorder::record(const MeasurementLog::Row* row) {
     try {
         if (!m_takenUp)
             takeUp();
+        if (row && sequenceChanged()) {
+            // The steps or series settings changed since the log last named them: the rows from
+            // here on follow the new ones.
+            MeasurementLog::Row change = newRow();
+            change.note =
+                RecordEvents::sequenceInForce(RecordEvents::sequenceFingerprint(m_sequence, m_state.series));
+            m_log->append(change);
+            m_recordedSteps = m_sequence;
+            m_recordedSeries = m_state.series;
+        }
         if (row)
             m_log->append(*row);
         m_logFailureShown = false;
@@ -197,9 +243,12 @@ void LineRecorder::takeUp() {
     m_log->resume(resume.nextNumber, resume.chain);
     if (!m_partChosen)
         m_part = state.part;
-    m_recordedSequence = RecordEvents::sequenceFingerprint(m_sequence, m_state.series);
+    m_recordedSteps = m_sequence;
+    m_recordedSeries = m_state.series;
     MeasurementLog::Row row = newRow();
-    row.note = RecordEvents::start(m_version, m_state.definition, m_recordedSequence, resume.endMissing);
+    row.note =
+        RecordEvents::start(m_version, m_state.definition,
+                            RecordEvents::sequenceFingerprint(m_sequence, m_state.series), resume.endMissing);
     m_log->append(row);
     m_takenUp = true;
     m_reservedUntil = 0;
@@ -255,13 +304,16 @@ void LineRecorder::targetChosen() {
     event(RecordEvents::targetChosen(describeTarget(m_target.target())));
 }
 
-void LineRecorder::sequenceInForce() {
-    // Before the log is taken up its start row will name the sequence then in force.
-    const std::string fingerprint = RecordEvents::sequenceFingerprint(m_sequence, m_state.series);
-    if (!m_takenUp || fingerprint == m_recordedSequence)
-        return;
-    m_recordedSequence = fingerprint;
-    event(RecordEvents::sequenceInForce(fingerprint));
+bool LineRecorder::sequenceChanged() const {
+    if (m_sequence.stepCount != m_recordedSteps.stepCount ||
+        m_state.series.valuesPerSeries != m_recordedSeries.valuesPerSeries ||
+        m_state.series.seriesString != m_recordedSeries.seriesString)
+        return true;
+    for (int step = 1; step <= m_sequence.stepCount && step <= MaxSteps; ++step)
+        if (m_sequence.stepChannel[step] != m_recordedSteps.stepChannel[step] ||
+            m_sequence.stepKeys[step] != m_recordedSteps.stepKeys[step])
+            return true;
+    return false;
 }
 
 void LineRecorder::editOperator() {

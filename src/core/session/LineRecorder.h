@@ -16,7 +16,8 @@ class TargetGuard;
 struct ProgramState;
 
 // What became of each line, and the record of it: the measurement log's rows for lines and for
-// events (start, end, the user's changes, the port's loss and return), each naming the station,
+// events (start, end, the user's changes, the port's loss and return; a changed sequence is named
+// before the first row that follows it, which is when it comes into force), each naming the station,
 // the operator, the gauge and the part; the report of a keyboard or a log that stopped working
 // (once on standard error, and in the line panel), and the standing notice that keeps them in
 // sight while they last.
@@ -30,8 +31,10 @@ public:
     // The record's settings in TRAVEK.INI: the log ([LOG] FILE=, none when empty), the station
     // ([LOG] STATION=, the computer's name when not given) and the gauge on each channel
     // ([MESSMITTEL] K1= to K48=). A log newly taken up goes on where its rows (or the record's
-    // state, RecordState) ended, and gets the start row.
+    // state, RecordState) ended, and gets the start row, which names the definition in force: it is
+    // loaded first.
     void setUp(const IniFile& settings);
+    bool logging() const { return m_log != nullptr; }
     // A keyboard was given (whyNone empty) or taken away, and whoever did it has said why.
     void keyboardChanged(const std::string& whyNone);
     void lineHandled(const LineOutcome& outcome);
@@ -42,8 +45,6 @@ public:
     void portLost();
     void portBack();
     void targetChosen();
-    // A row when the steps in force or the series settings differ from those recorded last.
-    void sequenceInForce();
     // "Bediener" (for this session) and "Teil/Los" (kept until changed): their dialogs, then a row.
     void editOperator();
     void editPart();
@@ -60,6 +61,7 @@ private:
     // worked yet; a failure is reported, and the values go on being typed.
     void record(const MeasurementLog::Row* row);
     void takeUp();
+    bool sequenceChanged() const;
     void saveState(bool running);
     void reportLogFailure(const std::string& message);
     void showNotice();
@@ -81,8 +83,9 @@ private:
     std::string m_part;
     bool m_partChosen = false;
     std::array<std::string, MaxChannels + 1> m_gauges{};
-    // The fingerprint of the sequence that the log last recorded.
-    std::string m_recordedSequence;
+    // The steps and series settings in force when the log last named them.
+    SequenceTable m_recordedSteps;
+    SeriesSettings m_recordedSeries;
     bool m_logFailureShown = false;
     // The log's failure while it lasts; empty while the log is written.
     std::string m_logNotice;

@@ -8,6 +8,7 @@ namespace travek {
 
 class ChannelChoice;
 class ComPortChoice;
+class InterfaceAssistant;
 class InterfaceChoice;
 class KeyActionList;
 class RecordTextInput;
@@ -61,6 +62,13 @@ public:
     // "Bediener" or "Teil/Los": OK is taken only when the presenter takes the text.
     virtual bool runRecordTextDialog(RecordTextInput& input) {
         (void)input;
+        return false;
+    }
+    // "Interface einrichten", modally; what came of it the assistant holds.
+    virtual void runInterfaceAssistant(InterfaceAssistant& assistant) { (void)assistant; }
+    // A question answered with yes or no; true for yes.
+    virtual bool ask(const std::string& question) {
+        (void)question;
         return false;
     }
 };

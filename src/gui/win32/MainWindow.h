@@ -4,6 +4,7 @@
 #include "gui/win32/ChannelDialog.h"
 #include "gui/win32/ComPortDialog.h"
 #include "gui/win32/GridView.h"
+#include "gui/win32/InterfaceAssistantDialog.h"
 #include "gui/win32/InterfaceDialog.h"
 #include "gui/win32/KeyActionDialog.h"
 #include "gui/win32/PortListWindow.h"
@@ -49,7 +50,8 @@ public:
         DeleteRowCommand,
         TargetWindowCommand,
         OperatorCommand,
-        PartCommand
+        PartCommand,
+        SetUpCommand
     };
 
     // Makes the window, its controls and dialogs and the session, which loads ./ablauf.abl and
@@ -91,6 +93,12 @@ public:
     bool runTargetWindowDialog(TargetWindowChoice& choice) override;
     bool runRecordTextDialog(RecordTextInput& input) override {
         return m_recordTextDialog.run(m_loop, input);
+    }
+    void runInterfaceAssistant(InterfaceAssistant& assistant) override {
+        InterfaceAssistantDialog::run(activeOwner(), m_loop, assistant);
+    }
+    bool ask(const std::string& question) override {
+        return ::MessageBoxA(activeOwner(), question.c_str(), "TRAVEK", MB_YESNO | MB_ICONQUESTION) == IDYES;
     }
 
 private:

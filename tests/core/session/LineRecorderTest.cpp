@@ -64,7 +64,8 @@ TEST_F(LineRecorderTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTy
     dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
     open();
     session->startUp();
-    const std::string lines = "C: 1,5\rA: ERR\rA: 2,5\r";
+    const std::string lines =
+        "C: 1,5\rA: ERR\rA: , mm\rA: 1e39\rA: 12" + std::string(1, '\0') + "34,5\rA: 2,5\r";
     receive(lines);
     EXPECT_THAT(keys.texts, ElementsAre("2,50", "{TAB}"));
 
@@ -78,7 +79,12 @@ TEST_F(LineRecorderTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTy
                           "1,5;;Schritt 1 erwartet Kanal "
                           "1;;2;[^\r\n]*;[0-9a-f]{64}\r\n"
                           "[-0-9T:.+]+;COM1;1;1;A: ERR;;keine Zahl im Wert;;3;[^\r\n]*\r\n"
-                          "[-0-9T:.+]+;COM1;1;1;A: 2,5;2,50;;;4;[^\r\n]*\r\n");
+                          "[-0-9T:.+]+;COM1;1;1;A: , mm;;keine Zahl im Wert;;4;[^\r\n]*\r\n"
+                          "[-0-9T:.+]+;COM1;1;1;A: 1e39;;Zahl au\xDF"
+                          "erhalb des Wertebereichs;;5;[^\r\n]*\r\n"
+                          "[-0-9T:.+]+;COM1;1;1;A: 12\\\\x0034,5;;Steuerzeichen im Wert: St\xF6rung auf der "
+                          "Leitung;;6;[^\r\n]*\r\n"
+                          "[-0-9T:.+]+;COM1;1;1;A: 2,5;2,50;;;7;[^\r\n]*\r\n");
     EXPECT_TRUE(std::regex_match(log, rows)) << log;
 
     // A log that cannot be written is said once, from the start on; the values are still typed.
