@@ -3,7 +3,9 @@
 // The measurement path of the latency benchmarks: a pty whose master stands in for the gauge box,
 // mapped as COM1 in a scratch working directory, the serial driver on the Qt event loop, and the
 // receive handler following a one-step sequence (channel "A:", then {TAB}). The keys go to
-// sendKeys.
+// sendKeys; with a log, each line's row goes to the measurement log after its keys, as in the
+// program.
+#include "core/files/MeasurementLog.h"
 #include "core/serial/SerialPort.h"
 #include "core/session/ReceiveHandler.h"
 #include "core/text/KeyString.h"
@@ -20,9 +22,20 @@ namespace travek::bench {
 
 class PtyPipeline {
 public:
-    explicit PtyPipeline(std::function<void(std::string_view)> sendKeys)
+    explicit PtyPipeline(std::function<void(std::string_view)> sendKeys, bool log = false)
         : m_handler(m_definition, m_table, m_series, m_decimals, DefaultKeySeparator,
-                    {[keys = std::move(sendKeys)](std::string_view k) { keys(k); }, {}}) {
+                    {[keys = std::move(sendKeys)](std::string_view k) { keys(k); },
+                     {},
+                     [this, log](const LineOutcome& outcome) {
+                         if (log)
+                             m_log.append({"COM1",
+                                           outcome.channel,
+                                           outcome.step,
+                                           outcome.line,
+                                           outcome.typed,
+                                           {},
+                                           "Messung Los 7.ods - LibreOffice Calc"});
+                     }}) {
         m_definition.channelIds[1] = "A:";
         m_table.stepCount = 1;
         m_table.currentStep = 1;
@@ -33,6 +46,7 @@ public:
         m_driver.close();
         if (m_master >= 0) {
             ::unlink("TRAVEK.INI");
+            ::unlink("messung.csv");
             ::rmdir(m_dir);
         }
     }
@@ -72,6 +86,7 @@ private:
     SequenceTable m_table;
     SeriesSettings m_series;
     std::uint8_t m_decimals = 3;
+    MeasurementLog m_log{"messung.csv"};
     ReceiveHandler m_handler;
     QtEventLoop m_loop;
     SerialPort m_driver{m_loop};

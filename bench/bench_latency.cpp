@@ -1,6 +1,7 @@
 // Latency of the whole measurement path: from writing a line's CR to the master side of a pty that
 // stands in for the gauge box, through the serial driver and the receive handler, to the first key
-// event at the keyboard layer. Prints median, p99 and maximum over 1000 lines.
+// event at the keyboard layer. Prints median, p99 and maximum over 1000 lines. With --log, each
+// line's row (with its chain value) is written to a measurement log after its keys.
 #include "PtyPipeline.h"
 #include "core/typing/Keyboard.h"
 #include "core/typing/LayoutKeySender.h"
@@ -38,7 +39,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     TimingKeyboard keyboard;
     LayoutKeySender sender(keyboard, [] { QCoreApplication::processEvents(); });
-    bench::PtyPipeline box([&](std::string_view k) { sender.sendKeys(k); });
+    const bool log = argc > 1 && std::string(argv[1]) == "--log";
+    bench::PtyPipeline box([&](std::string_view k) { sender.sendKeys(k); }, log);
     if (!box.open())
         return 1;
     std::vector<double> micros;
@@ -54,8 +56,10 @@ int main(int argc, char** argv) {
         micros.push_back(std::chrono::duration<double, std::micro>(*keyboard.firstEvent - start).count());
     }
     std::sort(micros.begin(), micros.end());
-    std::printf("latency, CR written to the pty -> first key event, 1000 lines: median %.1f us, p99 %.1f us, "
-                "max %.1f us\n",
-                micros[micros.size() / 2], micros[micros.size() * 99 / 100], micros.back());
+    std::printf(
+        "latency%s, CR written to the pty -> first key event, 1000 lines: median %.1f us, p99 %.1f us, "
+        "max %.1f us\n",
+        log ? " with the log" : "", micros[micros.size() / 2], micros[micros.size() * 99 / 100],
+        micros.back());
     return 0;
 }

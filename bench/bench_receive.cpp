@@ -1,6 +1,7 @@
 // Lines per second through the receive handler: assembling, identifying, cutting, converting,
 // formatting and typing through the keystroke algorithm into a keyboard that counts events.
 #include "core/files/MeasurementLog.h"
+#include "core/record/HashChain.h"
 #include "core/session/ReceiveHandler.h"
 #include "core/text/KeyString.h"
 #include "core/typing/Keyboard.h"
@@ -74,6 +75,37 @@ void BM_ReceiveLinesWithLog(benchmark::State& state) {
 }
 BENCHMARK(BM_ReceiveLines);
 BENCHMARK(BM_ReceiveLinesWithLog);
+
+// One row of the log as the program writes it after a value's keys: formatted, its chain value
+// computed, written and flushed.
+void BM_LogRow(benchmark::State& state) {
+    const std::string logPath = (std::filesystem::temp_directory_path() / "travek-bench-row.csv").string();
+    std::filesystem::remove(logPath);
+    MeasurementLog log(logPath);
+    MeasurementLog::Row row{
+        "COM1", 1, 1, "K1:  +012,345", "12,345", "", "Messung Los 7.ods - LibreOffice Calc"};
+    row.station = "PC-HALLE3";
+    row.operatorName = "mueller";
+    row.gauge = "B\xFCgelmessschraube 4711";
+    row.part = "Los 7";
+    for (auto _ : state)
+        log.append(row);
+    state.SetItemsProcessed(state.iterations());
+    std::filesystem::remove(logPath);
+}
+BENCHMARK(BM_LogRow);
+
+// The chain value of such a row alone (SHA-256 of the previous value and some 190 bytes).
+void BM_ChainValue(benchmark::State& state) {
+    const std::string body =
+        "2026-12-08T09:14:04.002+01:00;COM1;1;1;K1:  +012,345;12,345;;Messung Los 7.ods - "
+        "LibreOffice Calc;1234;PC-HALLE3;mueller;B\xFCgelmessschraube 4711;Los 7;;;;;;";
+    std::string chain(HashChain::StartValue);
+    for (auto _ : state)
+        chain = HashChain::next(chain, body);
+    benchmark::DoNotOptimize(chain);
+}
+BENCHMARK(BM_ChainValue);
 
 } // namespace
 

@@ -1,9 +1,9 @@
-# Installation and the Debian package: the program, the simulator, their manual pages, the menu
+# Installation and the Debian package: the program, the simulator, the log's report, their manual pages, the menu
 # entry, the icon, the copyright and the changelog.
 # Included at the end of the top-level CMakeLists.txt, when every target exists.
 include(GNUInstallDirs)
 
-foreach(program travek travek-sim)
+foreach(program travek travek-sim travek-report)
     if(TARGET ${program})
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
@@ -17,13 +17,13 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/travek.svg
 # text gives the same bytes. configure_file runs CMake again when a page changes.
 find_program(TRAVEK_GZIP gzip REQUIRED)
 set(docs ${CMAKE_BINARY_DIR}/docs)
-foreach(page travek.1 travek-sim.1)
+foreach(page travek.1 travek-sim.1 travek-report.1)
     configure_file(${CMAKE_SOURCE_DIR}/docs/man/${page}.in ${docs}/${page} @ONLY)
 endforeach()
 configure_file(${CMAKE_SOURCE_DIR}/data/debian/changelog ${docs}/changelog COPYONLY)
-execute_process(COMMAND ${TRAVEK_GZIP} -9nf ${docs}/travek.1 ${docs}/travek-sim.1 ${docs}/changelog
+execute_process(COMMAND ${TRAVEK_GZIP} -9nf ${docs}/travek.1 ${docs}/travek-sim.1 ${docs}/travek-report.1 ${docs}/changelog
                 COMMAND_ERROR_IS_FATAL ANY)
-install(FILES ${docs}/travek.1.gz ${docs}/travek-sim.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${docs}/travek.1.gz ${docs}/travek-sim.1.gz ${docs}/travek-report.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # A native package's changelog is changelog.gz; its newest entry must be this version.
 file(STRINGS ${CMAKE_SOURCE_DIR}/data/debian/changelog newestEntry LIMIT_COUNT 1)
 if(NOT newestEntry MATCHES "^travek \\(${PROJECT_VERSION}\\) ")
@@ -45,7 +45,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "channels sends on a serial port and types them, with the keys of a sequence\n"
     "such as Tab or Return, into the application that has the keyboard focus.\n"
     "The package also holds travek-sim, a simulated interface box on a pseudo\n"
-    "terminal.")
+    "terminal, and travek-report, which checks that a measurement log was not\n"
+    "altered.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 # Installed programs carry no debug information.
 set(CPACK_STRIP_FILES ON)

@@ -1,7 +1,7 @@
 # The Windows packages (preset windows, target package): travek-<version>-win64.zip and an NSIS
 # installer with a Start-menu entry. Both hold travek.exe (static runtime: nothing else is needed),
-# the example interface definition, a short README, the licence and the notices of the runtime
-# linked into travek.exe. Run at the end of the top-level directory (cmake/Windows.cmake defers
+# travek-report.exe (the console program that checks a measurement log), the example interface
+# definition, a short README, the licence and the notices of the runtime linked into the programs. Run at the end of the top-level directory (cmake/Windows.cmake defers
 # it), when the travek target exists.
 #
 # TRAVEK saves its files in the folder it is started in, and a standard user cannot write the
@@ -11,7 +11,7 @@
 # starts the Start-menu entry in it. The folder is made whether or not shortcuts are: a user
 # without the entry starts TRAVEK there by hand. The entry is the user's own, like the folder; the
 # uninstaller removes the program and the entry, never the folder with the user's files.
-install(TARGETS travek RUNTIME DESTINATION .)
+install(TARGETS travek travek-report RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/examples/demo/DEMO.VAL DESTINATION .)
 # Notepad before Windows 10 1809 shows a text with LF line ends as one long line.
 configure_file(${CMAKE_SOURCE_DIR}/src/gui/win32/README.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)

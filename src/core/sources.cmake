@@ -35,5 +35,10 @@ set(TRAVEK_CORE_SOURCES
     session/Session.cpp
     target/TargetWindow.cpp
     target/TargetGuard.cpp
+    record/Sha256.cpp
+    record/HashChain.cpp
+    record/RecordState.cpp
+    record/RecordEvents.cpp
+    record/LogVerifier.cpp
 )
 list(TRANSFORM TRAVEK_CORE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

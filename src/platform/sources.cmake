@@ -1,5 +1,6 @@
 # Each platform's implementation of the core's seams: serial device, port list, keyboard and file
-# replacement. CMake picks one set; no source is listed twice.
+# replacement, SHA-256, the user's and the computer's names, console output. CMake picks one set; no
+# source is listed twice.
 set(TRAVEK_POSIX_SOURCES
     posix/PosixSerial.cpp
     posix/PosixBaudRate.cpp
@@ -15,6 +16,9 @@ set(TRAVEK_POSIX_SOURCES
     posix/PosixDeviceWatch.cpp
     posix/UsbIdentity.cpp
     posix/PollKeyWait.cpp
+    posix/OpenSslSha256.cpp
+    posix/PosixUserIdentity.cpp
+    posix/PosixConsoleText.cpp
 )
 set(TRAVEK_X11_SOURCES
     x11/X11KeymapLookup.cpp
@@ -57,6 +61,9 @@ set(TRAVEK_WIN32_SOURCES
     win32/WideText.cpp
     win32/Win32DeviceWatch.cpp
     win32/Win32FocusWindow.cpp
+    win32/CngSha256.cpp
+    win32/Win32UserIdentity.cpp
+    win32/Win32ConsoleText.cpp
 )
 foreach(list TRAVEK_POSIX_SOURCES TRAVEK_X11_SOURCES TRAVEK_WAYLAND_SOURCES TRAVEK_PORTAL_SOURCES TRAVEK_LINUX_SOURCES
              TRAVEK_WIN32_SOURCES)

@@ -3,6 +3,7 @@
 #include "support/PtyPair.h"
 #include "support/RunningProgram.h"
 
+#include "core/record/RecordState.h"
 #include "core/serial/SerialPort.h"
 #include "gui/qt/GridTableModel.h"
 
@@ -282,6 +283,11 @@ TEST_F(Flood, ClosingTheWindowWhileAValueIsTypedEndsTheTypingAtOnce) {
     EXPECT_THAT(log,
                 ::testing::HasSubstr(";A: 1,5;1,50;Tasten des Schritts abgebrochen: TRAVEK wurde beendet"))
         << log;
+    // The end row comes before that line's row; the next start does not take it for a crash.
+    MeasurementLog taken(dir.file("messung.csv"));
+    const std::optional<MeasurementLog::LastRow> last = taken.open();
+    ASSERT_TRUE(last.has_value());
+    EXPECT_FALSE(resumeRecord(RecordState{}, last, "messung.csv").endMissing) << log;
     // Nothing is held: every press has its release.
     std::map<std::uint32_t, int> held;
     for (const RecordingKeyboard::Event& e : keys.keyboard.events())

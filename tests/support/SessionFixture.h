@@ -55,6 +55,7 @@ public:
     }
     bool runComPortDialog(ComPortChoice& choice) override { return ask(comPortDialog, choice); }
     bool runTargetWindowDialog(TargetWindowChoice& choice) override { return ask(targetDialog, choice); }
+    bool runRecordTextDialog(RecordTextInput& input) override { return ask(recordTextDialog, input); }
 
     std::map<StatusPanel, std::string> panels;
     std::string active = "-", caption, seriesCount = "[ ]", seriesString, serviceOutput, notice;
@@ -70,6 +71,7 @@ public:
     std::function<bool(const InterfaceChoice&, int&)> interfaceDialog;
     std::function<bool(ComPortChoice&)> comPortDialog;
     std::function<bool(TargetWindowChoice&)> targetDialog;
+    std::function<bool(RecordTextInput&)> recordTextDialog;
 
 private:
     // One answer per script: a dialog that the test did not expect fails the test.

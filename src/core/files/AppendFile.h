@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +19,10 @@ public:
     virtual ~AppendFile() = default;
     // True when the file holds nothing yet.
     virtual bool empty() const = 0;
+    virtual std::uint64_t size() const = 0;
+    // Up to count bytes from offset on (fewer at the end of the file): what the file already holds,
+    // such as its header and its last row. Throws Error when the system cannot read it.
+    virtual std::string readAt(std::uint64_t offset, std::size_t count) const = 0;
     // Whether path still names this very file: false when it was deleted, or renamed and another
     // (or none) took its name, as a log rotation does.
     virtual bool isAt(const std::string& path) const = 0;

@@ -250,4 +250,24 @@ void TargetWindowChoice::changed() {
         onChanged();
 }
 
+const char* RecordTextInput::label() const {
+    return m_kind == Kind::Operator ? "Name des Bedieners:" : "Teil oder Los:";
+}
+
+bool RecordTextInput::take(const std::string& typed) {
+    std::string text = typed;
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    text = std::string(trim(text)).substr(0, MaxLength);
+    text = std::string(trim(text));
+    if (text.empty() && m_kind == Kind::Operator) {
+        m_message = "Bitte einen Namen eingeben: jede Zeile des Protokolls nennt ihren Bediener.";
+        return false;
+    }
+    m_message.clear();
+    m_text = std::move(text);
+    return true;
+}
+
 } // namespace travek

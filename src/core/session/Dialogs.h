@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace travek {
@@ -182,6 +183,34 @@ public:
 
 private:
     std::string m_last;
+};
+
+// "Bediener" and "Teil/Los": who measures, and which part or lot, for the measurement record. A
+// field of the log is one line: what is typed loses its line breaks and tabs (blanks take their
+// place), the blanks at both ends, and what goes beyond MaxLength.
+class RecordTextInput {
+public:
+    enum class Kind { Operator, Part };
+    static constexpr std::size_t MaxLength = 60;
+
+    RecordTextInput(Kind kind, std::string current) : m_kind(kind), m_text(std::move(current)) {}
+    Kind kind() const { return m_kind; }
+    // The dialog's title, and the label before the field.
+    const char* title() const { return m_kind == Kind::Operator ? "Bediener" : "Teil/Los"; }
+    const char* label() const;
+    // What the field starts with; after an OK that was taken, the text kept.
+    const std::string& text() const { return m_text; }
+    // Why the last OK was not taken; empty otherwise.
+    const std::string& message() const { return m_message; }
+    // OK with the typed text. False when it cannot be taken (a record names its operator, so an
+    // empty name is not taken); message() says why and the dialog stays open. An empty part ends
+    // the part.
+    bool take(const std::string& typed);
+
+private:
+    Kind m_kind;
+    std::string m_text;
+    std::string m_message;
 };
 
 // "Zielfenster": the window that values are meant for. "Festlegen" counts CountdownSeconds down

@@ -1,5 +1,12 @@
 #include "core/session/LineRecorder.h"
 
+#include "core/files/FileIo.h"
+#include "core/files/IniFile.h"
+#include "core/record/RecordEvents.h"
+#include "core/record/RecordState.h"
+#include "core/record/UserIdentity.h"
+#include "core/session/Dialogs.h"
+#include "core/session/ProgramState.h"
 #include "core/session/SessionView.h"
 #include "core/session/StatusPanel.h"
 #include "core/target/TargetGuard.h"
@@ -24,24 +31,34 @@ std::string untypedNote(const std::string& characters) {
 
 } // namespace
 
-LineRecorder::LineRecorder(SessionView& view, const InterfaceDefinition& definition,
-                           const SequenceTable& sequence, TargetGuard& target, std::string keyboardFailure)
-    : m_view(view), m_definition(definition), m_sequence(sequence), m_target(target),
-      m_reportedKeyFailure(std::move(keyboardFailure)) {}
+LineRecorder::LineRecorder(SessionView& view, const ProgramState& state, const SequenceTable& sequence,
+                           TargetGuard& target, std::string version, std::string keyboardFailure)
+    : m_view(view), m_state(state), m_sequence(sequence), m_target(target), m_version(std::move(version)),
+      m_operator(loginName()), m_reportedKeyFailure(std::move(keyboardFailure)) {}
 
-void LineRecorder::setLogFile(const std::string& file) {
-    if (file.empty() || !m_log || m_log->path() != file) {
-        // Another log, or none: the old one's failure is no longer the situation.
-        m_logNotice.clear();
-        m_logFailureShown = false;
-        showNotice();
-    }
-    if (file.empty()) {
-        m_log.reset();
+void LineRecorder::setUp(const IniFile& settings) {
+    m_station = settings.readString("LOG", "STATION", "");
+    if (m_station.empty())
+        m_station = computerName();
+    for (int k = 1; k <= MaxChannels; ++k)
+        m_gauges[k] = settings.readString("MESSMITTEL", "K" + std::to_string(k), "");
+    const std::string file = settings.readString("LOG", "FILE", "");
+    if (m_log && m_log->path() == file)
         return;
-    }
-    if (!m_log || m_log->path() != file)
+    // Another log, or none: the old one's session ends there, and its failure is no longer the
+    // situation.
+    ended();
+    m_ended = false;
+    m_log.reset();
+    m_takenUp = false;
+    m_sideFileSaid = false;
+    m_logNotice.clear();
+    m_logFailureShown = false;
+    if (!file.empty()) {
         m_log = std::make_unique<MeasurementLog>(file);
+        record(nullptr);
+    }
+    showNotice();
 }
 
 void LineRecorder::keyboardChanged(const std::string& whyNone) {
@@ -111,13 +128,14 @@ const char* whyNoValue(ValueFault fault) {
 void LineRecorder::logLine(const LineOutcome& outcome) {
     if (!m_log)
         return;
-    MeasurementLog::Row row{"COM" + std::to_string(m_definition.portNumber),
-                            outcome.channel,
-                            outcome.step,
-                            outcome.line,
-                            outcome.typed,
-                            {},
-                            outcome.window};
+    MeasurementLog::Row row = newRow();
+    row.channel = outcome.channel;
+    row.step = outcome.step;
+    row.line = outcome.line;
+    row.typed = outcome.typed;
+    row.window = outcome.window;
+    if (outcome.channel >= 1 && outcome.channel <= MaxChannels)
+        row.gauge = m_gauges[outcome.channel];
     // Where a value was due, the window was looked at right before typing; for any other line it
     // is the one that has the focus now.
     const bool due =
@@ -177,22 +195,172 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
     }
     if (!outcome.untyped.empty())
         row.note += (row.note.empty() ? "" : "; ") + untypedNote(outcome.untyped);
+    record(&row);
+}
+
+MeasurementLog::Row LineRecorder::newRow() const {
+    MeasurementLog::Row row;
+    row.port = "COM" + std::to_string(m_state.definition.portNumber);
+    row.station = m_station;
+    row.operatorName = m_operator;
+    row.part = m_part;
+    return row;
+}
+
+void LineRecorder::event(const std::string& note) {
+    if (!m_log)
+        return;
+    MeasurementLog::Row row = newRow();
+    row.note = note;
+    record(&row);
+    showNotice();
+}
+
+void LineRecorder::record(const MeasurementLog::Row* row) {
     try {
-        m_log->append(row);
+        if (!m_takenUp)
+            takeUp();
+        if (row && sequenceChanged()) {
+            // The steps or series settings changed since the log last named them: the rows from
+            // here on follow the new ones.
+            MeasurementLog::Row change = newRow();
+            change.note =
+                RecordEvents::sequenceInForce(RecordEvents::sequenceFingerprint(m_sequence, m_state.series));
+            m_log->append(change);
+            m_recordedSteps = m_sequence;
+            m_recordedSeries = m_state.series;
+        }
+        if (row)
+            m_log->append(*row);
         m_logFailureShown = false;
         m_logNotice.clear();
     } catch (const Error& error) {
-        // Measurements go on without the log; the user hears of each outage once, not with every
-        // value (the first failure after a row that was written), and the notice keeps it in
-        // sight while it lasts.
-        const std::string message = "Protokoll " + m_log->path() + ": " + systemTextToWin1252(error.what());
-        m_logNotice = message;
-        if (m_logFailureShown)
-            return;
-        m_logFailureShown = true;
+        reportLogFailure("Protokoll " + m_log->path() + ": " + systemTextToWin1252(error.what()));
+        return;
+    }
+    if (m_log->filePath() != m_log->path() && !m_sideFileSaid) {
+        m_sideFileSaid = true;
+        const std::string message =
+            "Protokoll " + nameForUser(m_log->path()) +
+            " bleibt, wie es ist (\xE4lteres Format oder eine andere Kette); die neuen "
+            "Zeilen stehen in " +
+            nameForUser(m_log->filePath());
         m_view.setPanelText(StatusPanel::Line, message);
         std::fprintf(stderr, "travek: %s\n", message.c_str());
     }
+    if (m_log->nextNumber() >= m_reservedUntil)
+        saveState(true);
+}
+
+// The log's own end says where it goes on; the record's state stands in where the log's file is
+// gone or new. The start row says which version, definition and sequence are in force, and
+// whether the last session ended without its end row.
+void LineRecorder::takeUp() {
+    const std::optional<MeasurementLog::LastRow> last = m_log->open();
+    const RecordState state = RecordState::load(findPathIgnoreCase(RecordState::FileName));
+    const RecordResume resume = resumeRecord(state, last, m_log->path());
+    m_log->resume(resume.nextNumber, resume.chain);
+    if (!m_partChosen)
+        m_part = state.part;
+    m_recordedSteps = m_sequence;
+    m_recordedSeries = m_state.series;
+    MeasurementLog::Row row = newRow();
+    row.note =
+        RecordEvents::start(m_version, m_state.definition,
+                            RecordEvents::sequenceFingerprint(m_sequence, m_state.series), resume.endMissing);
+    m_log->append(row);
+    m_takenUp = true;
+    m_reservedUntil = 0;
+}
+
+void LineRecorder::saveState(bool running) {
+    if (!m_log || !m_takenUp)
+        return;
+    RecordState state;
+    state.nextNumber = m_log->nextNumber() + (running ? RecordState::Reserve : 0);
+    state.log = m_log->path();
+    state.chain = m_log->chain();
+    state.running = running;
+    state.part = m_part;
+    // Tried once per reserve: a state that cannot be written is said, and the rows go on.
+    m_reservedUntil = state.nextNumber;
+    try {
+        state.save(findPathIgnoreCase(RecordState::FileName));
+    } catch (const Error& error) {
+        reportLogFailure("Protokoll: " + systemTextToWin1252(error.what()));
+    }
+}
+
+// Measurements go on without the log; the user hears of each outage once, not with every value
+// (the first failure after a row that was written), and the notice keeps it in sight while it
+// lasts.
+void LineRecorder::reportLogFailure(const std::string& message) {
+    m_logNotice = message;
+    if (m_logFailureShown)
+        return;
+    m_logFailureShown = true;
+    m_view.setPanelText(StatusPanel::Line, message);
+    std::fprintf(stderr, "travek: %s\n", message.c_str());
+}
+
+void LineRecorder::interfaceChosen() {
+    event(RecordEvents::interfaceChosen(m_state.definition));
+}
+
+void LineRecorder::portChosen() {
+    event(RecordEvents::portChosen(m_state.definition));
+}
+
+void LineRecorder::portLost() {
+    event(RecordEvents::PortLost);
+}
+
+void LineRecorder::portBack() {
+    event(RecordEvents::PortBack);
+}
+
+void LineRecorder::targetChosen() {
+    event(RecordEvents::targetChosen(describeTarget(m_target.target())));
+}
+
+bool LineRecorder::sequenceChanged() const {
+    if (m_sequence.stepCount != m_recordedSteps.stepCount ||
+        m_state.series.valuesPerSeries != m_recordedSeries.valuesPerSeries ||
+        m_state.series.seriesString != m_recordedSeries.seriesString)
+        return true;
+    for (int step = 1; step <= m_sequence.stepCount && step <= MaxSteps; ++step)
+        if (m_sequence.stepChannel[step] != m_recordedSteps.stepChannel[step] ||
+            m_sequence.stepKeys[step] != m_recordedSteps.stepKeys[step])
+            return true;
+    return false;
+}
+
+void LineRecorder::editOperator() {
+    RecordTextInput input(RecordTextInput::Kind::Operator, m_operator);
+    if (!m_view.runRecordTextDialog(input) || input.text() == m_operator)
+        return;
+    m_operator = input.text();
+    event(RecordEvents::operatorChanged(m_operator));
+}
+
+void LineRecorder::editPart() {
+    RecordTextInput input(RecordTextInput::Kind::Part, m_part);
+    if (!m_view.runRecordTextDialog(input) || input.text() == m_part)
+        return;
+    m_part = input.text();
+    m_partChosen = true;
+    event(RecordEvents::partChanged(m_part));
+    saveState(true);
+}
+
+void LineRecorder::ended() {
+    if (m_ended || !m_log)
+        return;
+    m_ended = true;
+    if (!m_takenUp)
+        return;
+    event(RecordEvents::End);
+    saveState(false);
 }
 
 } // namespace travek

@@ -39,9 +39,10 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
       m_activation(loop, view, m_port), m_reconnect(loop, view, m_port, m_state.definition,
                                                     [this] {
                                                         showPortState();
+                                                        m_recorder.portBack();
                                                         activate();
                                                     }),
-      m_recorder(view, m_state.definition, m_sequence, m_target, m_noKeys),
+      m_recorder(view, m_state, m_sequence, m_target, Caption, m_noKeys),
       m_files(view, loop, m_grid, m_state, [this] { return m_receiver.typing(); }) {
     m_state.separator = separator;
     m_port.setPollingDelay(0);
@@ -264,6 +265,7 @@ void Session::portLost() {
     closePortIfOpen(m_port);
     showPortState();
     m_view.setActiveText("Comport ??");
+    m_recorder.portLost();
     m_reconnect.start();
 }
 
@@ -303,6 +305,7 @@ void Session::chooseTargetWindow() {
         return;
     // In force at once, even when the settings file cannot take it.
     m_target.setTarget(choice.target());
+    m_recorder.targetChosen();
     reporting(
         [&] { m_files.writeSettings([this](const std::string& path) { m_target.target().write(path); }); });
 }
@@ -331,6 +334,7 @@ void Session::switchInterface(const std::string& name) {
         loadDefinition(true);
         m_view.setPanelText(StatusPanel::Interface, m_state.definition.interfaceName);
         const bool activateNow = reopen();
+        m_recorder.interfaceChosen();
         m_channels.setChannelCount(m_state.definition.channelCount);
         if (activateNow)
             activate();
@@ -393,7 +397,9 @@ void Session::choosePort() {
         // The choice counts even when the definition file cannot take it.
         reporting([&] { storeComPortNumber(m_state.definition, file); });
         loadDefinition(false);
-        if (reopen())
+        const bool open = reopen();
+        m_recorder.portChosen();
+        if (open)
             activate();
     });
 }
@@ -441,7 +447,6 @@ void Session::startUp() {
     definition.interfaceName = settings.readString("PARAMETER", "INTERFACE", definition.interfaceName);
     m_state.decimals =
         static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.decimals) & 0xFF);
-    m_recorder.setLogFile(settings.readString("LOG", "FILE", ""));
     m_target.setTarget(TargetWindow::read(settings));
     if (m_target.target().isSet() && m_target.focusWindow() == nullptr) {
         // Refusing every value would leave the operator stuck with a dialog that cannot be opened
@@ -465,6 +470,7 @@ void Session::startUp() {
     showPortState();
     // A folder without any definition is the assistant's question below, not an error first.
     const bool loaded = loadDefinition(!m_interfaces.entries().empty());
+    m_recorder.setUp(settings);
     m_view.setPanelText(StatusPanel::Interface, definition.interfaceName);
     const bool activateNow = loaded && reopen();
     m_channels.setChannelCount(definition.channelCount);
@@ -491,6 +497,7 @@ void Session::shutDown(bool unattended) {
         m_keys->stop();
     m_startUp.cancel();
     m_files.saveAtExit(unattended);
+    m_recorder.ended();
     m_activation.cancel();
     m_reconnect.stop();
     m_receiver.dropReceived();

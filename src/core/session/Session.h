@@ -85,6 +85,10 @@ public:
     // port taken up again, or the interface the assistant made switched to.
     void setUpInterface();
     void choosePort();
+    // "Bediener" and "Teil/Los": who measures and what, for the measurement record.
+    void editOperator() { m_recorder.editOperator(); }
+    void editPart() { m_recorder.editPart(); }
+    const LineRecorder& recorder() const { return m_recorder; }
     // "Init Interface": opens the port first when it is closed, then activates the box.
     void initInterface();
     bool activating() const { return m_activation.running(); }

@@ -11,6 +11,7 @@ class ComPortChoice;
 class InterfaceAssistant;
 class InterfaceChoice;
 class KeyActionList;
+class RecordTextInput;
 class SeriesCountInput;
 class TargetWindowChoice;
 
@@ -58,6 +59,11 @@ public:
     virtual bool runInterfaceDialog(const InterfaceChoice& choice, int& row) = 0;
     virtual bool runComPortDialog(ComPortChoice& choice) = 0;
     virtual bool runTargetWindowDialog(TargetWindowChoice& choice) = 0;
+    // "Bediener" or "Teil/Los": OK is taken only when the presenter takes the text.
+    virtual bool runRecordTextDialog(RecordTextInput& input) {
+        (void)input;
+        return false;
+    }
     // "Interface einrichten", modally; what came of it the assistant holds.
     virtual void runInterfaceAssistant(InterfaceAssistant& assistant) { (void)assistant; }
     // A question answered with yes or no; true for yes.

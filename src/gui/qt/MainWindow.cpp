@@ -10,6 +10,7 @@
 #include "gui/qt/KeyActionDialog.h"
 #include "gui/qt/PlainLabel.h"
 #include "gui/qt/PortListWindow.h"
+#include "gui/qt/RecordTextDialog.h"
 #include "gui/qt/SeriesCountDialog.h"
 #include "gui/qt/ServiceWindow.h"
 #include "gui/qt/TargetWindowDialog.h"
@@ -226,6 +227,8 @@ void MainWindow::buildMenus() {
     saveAction->setObjectName("Speichern1");
     loadAction = datei->addAction("&Laden", this, &MainWindow::loadSequence);
     loadAction->setObjectName("Laden1");
+    partAction = datei->addAction("&Teil/Los…", this, [this] { m_session->editPart(); });
+    partAction->setObjectName("TeilLos1");
     quitAction = datei->addAction("&Beenden", this, &QWidget::close);
     quitAction->setObjectName("Beenden1");
     QMenu* einstellungen = menus->addMenu("&Einstellungen");
@@ -240,6 +243,8 @@ void MainWindow::buildMenus() {
     initAction->setObjectName("InitInteface1");
     targetWindowAction = einstellungen->addAction("&Zielfenster…", this, &MainWindow::chooseTargetWindow);
     targetWindowAction->setObjectName("Zielfenster1");
+    operatorAction = einstellungen->addAction("&Bediener…", this, [this] { m_session->editOperator(); });
+    operatorAction->setObjectName("Bediener1");
     // The reason why it is disabled shows as its tooltip.
     einstellungen->setToolTipsVisible(true);
 
@@ -262,6 +267,7 @@ void MainWindow::buildWindows() {
     m_windows.comPortDialog = new ComPortDialog(m_windows.portListWindow, this);
     m_windows.seriesCountDialog = new SeriesCountDialog(this);
     m_windows.targetWindowDialog = new TargetWindowDialog(this);
+    m_windows.recordTextDialog = new RecordTextDialog(this);
 }
 
 void MainWindow::setDialogRunner(std::shared_ptr<DialogRunner> runner) {
@@ -423,6 +429,14 @@ bool MainWindow::runTargetWindowDialog(TargetWindowChoice& choice) {
     dialog.setChoice(&choice);
     const bool accepted = m_runner->run(dialog) == QDialog::Accepted;
     dialog.setChoice(nullptr);
+    return accepted;
+}
+
+bool MainWindow::runRecordTextDialog(RecordTextInput& input) {
+    RecordTextDialog& dialog = *m_windows.recordTextDialog;
+    dialog.setInput(&input);
+    const bool accepted = m_runner->run(dialog) == QDialog::Accepted;
+    dialog.setInput(nullptr);
     return accepted;
 }
 

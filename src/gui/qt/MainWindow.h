@@ -30,6 +30,7 @@ class InterfaceDialog;
 class KeyActionDialog;
 class KeyOutput;
 class PortListWindow;
+class RecordTextDialog;
 class SeriesCountDialog;
 class TargetWindowDialog;
 class FocusWindow;
@@ -52,6 +53,7 @@ public:
         ComPortDialog* comPortDialog{};
         SeriesCountDialog* seriesCountDialog{};
         TargetWindowDialog* targetWindowDialog{};
+        RecordTextDialog* recordTextDialog{};
     };
 
     static constexpr int PanelCount = StatusPanelCount;
@@ -80,6 +82,8 @@ public:
     QAction* comPortAction;
     QAction* initAction;
     QAction* targetWindowAction; // "&Zielfenster…", disabled with the reason where the desktop cannot tell
+    QAction* operatorAction;     // "&Bediener…"
+    QAction* partAction;         // "&Teil/Los…"
     QAction* insertRowAction;
     QAction* deleteRowAction;
 
@@ -135,6 +139,7 @@ public:
     bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override;
     bool runComPortDialog(ComPortChoice& choice) override;
     bool runTargetWindowDialog(TargetWindowChoice& choice) override;
+    bool runRecordTextDialog(RecordTextInput& input) override;
     void runInterfaceAssistant(InterfaceAssistant& assistant) override {
         InterfaceAssistantDialog dialog(assistant, *m_runner, this);
         m_runner->run(dialog);

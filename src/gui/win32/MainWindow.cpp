@@ -74,6 +74,7 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     m_comPortDialog->create(m_window);
     m_seriesCountDialog.create(m_window);
     m_targetWindowDialog.create(m_window);
+    m_recordTextDialog.create(m_window);
     setFocusWindow(nullptr);
 
     m_session->open();
@@ -99,6 +100,7 @@ void MainWindow::buildMenus() {
     const HMENU datei = ::CreatePopupMenu();
     ::AppendMenuA(datei, MF_STRING, SaveCommand, "&Speichern");
     ::AppendMenuA(datei, MF_STRING, LoadCommand, "&Laden");
+    ::AppendMenuA(datei, MF_STRING, PartCommand, "&Teil/Los\x85");
     ::AppendMenuA(datei, MF_STRING, QuitCommand, "&Beenden");
     ::AppendMenuA(m_menus, MF_POPUP, reinterpret_cast<UINT_PTR>(datei), "&Datei");
     const HMENU einstellungen = ::CreatePopupMenu();
@@ -107,6 +109,7 @@ void MainWindow::buildMenus() {
     ::AppendMenuA(einstellungen, MF_STRING, ComPortCommand, "&Comport");
     ::AppendMenuA(einstellungen, MF_STRING, InitCommand, "&Init Interface");
     ::AppendMenuA(einstellungen, MF_STRING, TargetWindowCommand, "&Zielfenster\x85");
+    ::AppendMenuA(einstellungen, MF_STRING, OperatorCommand, "&Bediener\x85");
     m_settingsMenu = einstellungen;
     ::AppendMenuA(m_menus, MF_POPUP, reinterpret_cast<UINT_PTR>(einstellungen), "&Einstellungen");
 
@@ -276,6 +279,10 @@ void MainWindow::command(int id, int code) {
         break;
     case TargetWindowCommand:
         m_session->chooseTargetWindow();
+        break;
+    case OperatorCommand:
+    case PartCommand:
+        id == OperatorCommand ? m_session->editOperator() : m_session->editPart();
         break;
     case SeriesCountId:
         if (code == STN_DBLCLK)

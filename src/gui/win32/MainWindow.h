@@ -8,6 +8,7 @@
 #include "gui/win32/InterfaceDialog.h"
 #include "gui/win32/KeyActionDialog.h"
 #include "gui/win32/PortListWindow.h"
+#include "gui/win32/RecordTextDialog.h"
 #include "gui/win32/SeriesCountDialog.h"
 #include "gui/win32/ServiceWindow.h"
 #include "gui/win32/TargetWindowDialog.h"
@@ -48,6 +49,8 @@ public:
         InsertRowCommand,
         DeleteRowCommand,
         TargetWindowCommand,
+        OperatorCommand,
+        PartCommand,
         SetUpCommand
     };
 
@@ -88,6 +91,9 @@ public:
     bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override;
     bool runComPortDialog(ComPortChoice& choice) override;
     bool runTargetWindowDialog(TargetWindowChoice& choice) override;
+    bool runRecordTextDialog(RecordTextInput& input) override {
+        return m_recordTextDialog.run(m_loop, input);
+    }
     void runInterfaceAssistant(InterfaceAssistant& assistant) override {
         InterfaceAssistantDialog::run(activeOwner(), m_loop, assistant);
     }
@@ -137,6 +143,7 @@ private:
     std::unique_ptr<ComPortDialog> m_comPortDialog;
     SeriesCountDialog m_seriesCountDialog;
     TargetWindowDialog m_targetWindowDialog;
+    RecordTextDialog m_recordTextDialog;
     HMENU m_settingsMenu = nullptr;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<GridView> m_gridView;

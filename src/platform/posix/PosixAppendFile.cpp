@@ -25,6 +25,28 @@ public:
         return ::fstat(m_fd, &st) == 0 && st.st_size == 0;
     }
 
+    std::uint64_t size() const override {
+        struct stat st {};
+        return ::fstat(m_fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    }
+
+    std::string readAt(std::uint64_t offset, std::size_t count) const override {
+        std::string bytes(count, '\0');
+        std::size_t done = 0;
+        while (done < count) {
+            const ssize_t n =
+                ::pread(m_fd, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
+            if (n == 0)
+                break;
+            if (n > 0)
+                done += static_cast<std::size_t>(n);
+            else if (errno != EINTR)
+                throw Error::fromErrno(errno);
+        }
+        bytes.resize(done);
+        return bytes;
+    }
+
     bool isAt(const std::string& path) const override {
         struct stat open {
         }, named{};
@@ -59,9 +81,10 @@ private:
 
 std::unique_ptr<AppendFile> AppendFile::open(const std::string& path) {
     // O_NONBLOCK: a FIFO in the log's place would otherwise hold the program until somebody
-    // reads it. O_NOFOLLOW: rows go into this file, not through a link into another.
+    // reads it. O_NOFOLLOW: rows go into this file, not through a link into another. Read as well:
+    // the header and the last row say how the file goes on.
     struct stat st {};
-    const int fd = openRegularFile(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW, 0666, st);
+    const int fd = openRegularFile(path, O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW, 0666, st);
     if (fd < 0)
         throw Error::fromErrno(errno);
     return std::make_unique<PosixAppendFile>(fd);

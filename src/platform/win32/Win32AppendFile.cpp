@@ -32,6 +32,33 @@ public:
         return GetFileSizeEx(m_file, &size) && size.QuadPart == 0;
     }
 
+    std::uint64_t size() const override {
+        LARGE_INTEGER size{};
+        return GetFileSizeEx(m_file, &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+    }
+
+    std::string readAt(std::uint64_t offset, std::size_t count) const override {
+        std::string bytes(count, '\0');
+        std::size_t done = 0;
+        while (done < count) {
+            // The position of a read is its own (OVERLAPPED), so the appends stay at the end.
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>((offset + done) & 0xFFFFFFFFu);
+            at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+            DWORD n = 0;
+            if (!ReadFile(m_file, bytes.data() + done, static_cast<DWORD>(count - done), &n, &at)) {
+                if (GetLastError() == ERROR_HANDLE_EOF)
+                    break;
+                throw Error::fromErrno(EIO);
+            }
+            if (n == 0)
+                break;
+            done += n;
+        }
+        bytes.resize(done);
+        return bytes;
+    }
+
     bool isAt(const std::string& path) const override {
         HANDLE named =
             CreateFileW(toWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -89,9 +116,10 @@ std::unique_ptr<AppendFile> AppendFile::open(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         refuseNotRegular(true);
-    // FILE_APPEND_DATA alone: every write goes to the end, whoever else appends. Others may read,
+    // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end, whoever else appends;
+    // reading says how the file goes on (its header, its last row). Others may read,
     // and may rename or delete the log (a rotation), which isAt then notices.
-    HANDLE file = CreateFileW(toWide(path).c_str(), FILE_APPEND_DATA,
+    HANDLE file = CreateFileW(toWide(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {

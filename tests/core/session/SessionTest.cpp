@@ -410,10 +410,10 @@ TEST_F(TargetWindowSessionTest, AValueForAnotherWindowIsNotTypedAnywhereAndTheSt
     const std::string log = dir.read("log.csv");
     EXPECT_NE(
         log.find(";1;2;A: 2,5;;\"nicht getippt: Zielfenster nicht aktiv (Posteingang; neu (thunderbird, "
-                 "thunderbird))\";\"Posteingang; neu\"\r\n"),
+                 "thunderbird))\";\"Posteingang; neu\";"),
         std::string::npos)
         << log;
-    EXPECT_NE(log.find(";1;2;A: 3,5;3,50;;Messung.ods\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(";1;2;A: 3,5;3,50;;Messung.ods;"), std::string::npos) << log;
 }
 
 TEST_F(TargetWindowSessionTest, TheFocusLeavingInTheMiddleOfAValueCutsTheLineThere) {
@@ -433,7 +433,7 @@ TEST_F(TargetWindowSessionTest, TheFocusLeavingInTheMiddleOfAValueCutsTheLineThe
               "abgebrochen: Zielfenster verlassen: Posteingang (thunderbird, thunderbird)");
     const std::string log = dir.read("log.csv");
     EXPECT_NE(log.find(";1;1;A: 12,5;12,;abgebrochen: Zielfenster verlassen (Posteingang (thunderbird, "
-                       "thunderbird));Messung.ods\r\n"),
+                       "thunderbird));Messung.ods;"),
               std::string::npos)
         << log;
 }
@@ -462,8 +462,8 @@ TEST_F(TargetWindowSessionTest, TheTitleRuleAndNoTarget) {
     focus.focus("evil", "evil", "=HYPERLINK(\"x\")\n2");
     measure("C: 9\r");
     const std::string log = dir.read("log.csv");
-    EXPECT_NE(log.find(";1;1;A: 1,5;1,50;;Posteingang\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("erwartet Kanal 1;\"'=HYPERLINK(\"\"x\"\") 2\"\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(";1;1;A: 1,5;1,50;;Posteingang;"), std::string::npos) << log;
+    EXPECT_NE(log.find("erwartet Kanal 1;\"'=HYPERLINK(\"\"x\"\") 2\";"), std::string::npos) << log;
 }
 
 TEST_F(TargetWindowSessionTest, TheDialogsTargetIsKeptInTheSettingsAndComesBackAtStart) {

@@ -1,7 +1,9 @@
 #include "core/session/Dialogs.h"
+#include "core/session/Session.h"
 #include "gui/qt/ChannelDialog.h"
 #include "gui/qt/KeyActionDialog.h"
 #include "gui/qt/MainWindow.h"
+#include "gui/qt/RecordTextDialog.h"
 #include "gui/qt/SeriesCountDialog.h"
 #include "gui/qt/ServiceWindow.h"
 #include "gui/qt/TargetWindowDialog.h"
@@ -16,6 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -222,6 +225,36 @@ TEST(TargetWindowDialog, TheMenuEntryIsDisabledWithTheReasonWhereTheDesktopCanno
     window.setFocusWindow(&focus);
     EXPECT_TRUE(window.targetWindowAction->isEnabled());
     EXPECT_EQ(window.targetWindowAction->text(), QString::fromUtf8("&Zielfenster…"));
+}
+
+// "Bediener" and "Teil/Los" from their menus: OK closes only on a text the presenter takes, and
+// its reason shows otherwise.
+TEST(RecordTextDialog, TheMenusOpenItAndOkKeepsItOpenUntilTheTextIsTaken) {
+    test::TempDir dir;
+    dir.enter();
+    MainWindow window;
+    EXPECT_EQ(window.operatorAction->text(), QString::fromUtf8("&Bediener…"));
+    EXPECT_EQ(window.partAction->text(), QString::fromUtf8("&Teil/Los…"));
+    RecordTextDialog& dialog = *window.windows().recordTextDialog;
+    bool shown = false;
+    // The dialog comes once the main window is on the screen.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        if (shown || !dialog.isVisible())
+            return;
+        shown = true;
+        EXPECT_EQ(dialog.windowTitle(), "Bediener");
+        dialog.edit->setText("  ");
+        QTest::mouseClick(dialog.okButton, Qt::LeftButton);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_TRUE(dialog.messageLabel->text().startsWith("Bitte einen Namen eingeben"));
+        dialog.edit->setText(QString::fromUtf8("Jörg"));
+        QTest::mouseClick(dialog.okButton, Qt::LeftButton);
+    });
+    poll.start(10);
+    window.operatorAction->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(window.session().recorder().operatorName(), "J\xF6rg");
 }
 
 } // namespace

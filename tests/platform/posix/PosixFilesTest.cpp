@@ -81,18 +81,19 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     const std::string path = dir.file("messung.csv");
     MeasurementLog log(path);
     const MeasurementLog::Row row{"COM1", 1, 1, "A: 1,5", "1,50", "", ""};
-    const std::string header = "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis;Fenster\r\n";
+    const std::string header = std::string(MeasurementLog::Header) + "\r\n";
     auto rows = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
 
     log.append(row);
     ASSERT_EQ(::rename(path.c_str(), dir.file("messung.1.csv").c_str()), 0);
     log.append(row);
     EXPECT_EQ(rows(dir.read("messung.1.csv")), 2);
+    // The new file's first row says which chain value it goes on from.
     EXPECT_EQ(dir.read("messung.csv").rfind(header, 0), 0u);
-    EXPECT_EQ(rows(dir.read("messung.csv")), 2);
+    EXPECT_EQ(rows(dir.read("messung.csv")), 3);
     ASSERT_EQ(::unlink(path.c_str()), 0);
     log.append(row);
-    EXPECT_EQ(rows(dir.read("messung.csv")), 2);
+    EXPECT_EQ(rows(dir.read("messung.csv")), 3);
 
     // The disk fills up in the middle of a row (a file size limit stands in for it): the piece
     // that was written is cut off again, so the file stays made of whole rows.
@@ -108,9 +109,9 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     log.append(row);
     const std::string text = dir.read("messung.csv");
     EXPECT_EQ(text.substr(0, whole.size()), whole);
-    EXPECT_EQ(rows(text), 3);
+    EXPECT_EQ(rows(text), 4);
     const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
-    EXPECT_THAT(last, testing::MatchesRegex("[-0-9T:.]+;COM1;1;1;A: 1,5;1,50;;\r\n"));
+    EXPECT_THAT(last, testing::MatchesRegex("[-0-9T:.+]+;COM1;1;1;A: 1,5;1,50;;;[0-9]+;.*\r\n"));
 
     ASSERT_EQ(::symlink(dir.file("other.txt").c_str(), dir.file("link.csv").c_str()), 0);
     MeasurementLog linked(dir.file("link.csv"));
