@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/quality/Verdict.h"
 #include "core/session/StatusPanel.h"
 
 #include <string>
@@ -64,6 +65,9 @@ public:
         (void)input;
         return false;
     }
+    // A value judged against its step's limits: the step's row and the line panel show the verdict,
+    // and an open control chart takes the value.
+    virtual void showVerdict(const JudgedValue& value) { (void)value; }
     // "Interface einrichten", modally; what came of it the assistant holds.
     virtual void runInterfaceAssistant(InterfaceAssistant& assistant) { (void)assistant; }
     // A question answered with yes or no; true for yes.
