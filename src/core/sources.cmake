@@ -31,5 +31,11 @@ set(TRAVEK_CORE_SOURCES
     session/Session.cpp
     target/TargetWindow.cpp
     target/TargetGuard.cpp
+    publish/BrokerSettings.cpp
+    publish/LogRecord.cpp
+    publish/LogOutbox.cpp
+    publish/ReconnectDelay.cpp
+    publish/Publisher.cpp
+    publish/Publishing.cpp
 )
 list(TRANSFORM TRAVEK_CORE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

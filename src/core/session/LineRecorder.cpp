@@ -1,5 +1,6 @@
 #include "core/session/LineRecorder.h"
 
+#include "core/files/IniFile.h"
 #include "core/session/SessionView.h"
 #include "core/session/StatusPanel.h"
 #include "core/target/TargetGuard.h"
@@ -11,14 +12,23 @@
 
 namespace travek {
 
-LineRecorder::LineRecorder(SessionView& view, const InterfaceDefinition& definition,
+LineRecorder::LineRecorder(SessionView& view, EventLoop& loop, const InterfaceDefinition& definition,
                            const SequenceTable& sequence, TargetGuard& target, std::string keyboardFailure)
     : m_view(view), m_definition(definition), m_sequence(sequence), m_target(target),
-      m_reportedKeyFailure(std::move(keyboardFailure)) {}
+      m_reportedKeyFailure(std::move(keyboardFailure)),
+      m_publishing(
+          view, loop, [this](const std::string& event) { logEvent(event); }, [this] { showNotice(); }) {}
+
+void LineRecorder::setUp(const IniFile& settings) {
+    setLogFile(m_publishing.logFile(settings, settings.readString("LOG", "FILE", "")));
+    m_publishing.start(settings, settings.readString("LOG", "STATION", "travek"), m_log ? m_log->path() : "");
+}
 
 void LineRecorder::setLogFile(const std::string& file) {
     if (file.empty() || !m_log || m_log->path() != file) {
-        // Another log, or none: the old one's failure is no longer the situation.
+        // Another log, or none: the old one's failure is no longer the situation, and what was
+        // published from it stops.
+        m_publishing.stop();
         m_logNotice.clear();
         m_logFailureShown = false;
         showNotice();
@@ -62,8 +72,9 @@ void LineRecorder::lineHandled(const LineOutcome& outcome) {
 // line: what lasts stays in sight in the window until it changes.
 void LineRecorder::showNotice() {
     std::string text = m_reportedKeyFailure;
-    if (!m_logNotice.empty())
-        text += (text.empty() ? "" : "  \x95  ") + m_logNotice;
+    for (const std::string& notice : {m_logNotice, m_publishing.notice()})
+        if (!notice.empty())
+            text += (text.empty() ? "" : "  \x95  ") + notice;
     if (text == m_shownNotice)
         return;
     m_shownNotice = text;
@@ -122,6 +133,15 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
         row.note = "nicht getippt: Zielfenster nicht aktiv (" + outcome.failure + ")";
         break;
     }
+    append(row);
+}
+
+void LineRecorder::logEvent(const std::string& event) {
+    if (m_log)
+        append({"COM" + std::to_string(m_definition.portNumber), 0, 0, {}, {}, event, {}});
+}
+
+void LineRecorder::append(const MeasurementLog::Row& row) {
     try {
         m_log->append(row);
         m_logFailureShown = false;
@@ -137,7 +157,10 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
         m_logFailureShown = true;
         m_view.setPanelText(StatusPanel::Line, message);
         std::fprintf(stderr, "travek: %s\n", message.c_str());
+        return;
     }
+    // Written first, sent after: the log is the publisher's outbox.
+    m_publishing.wake();
 }
 
 } // namespace travek

@@ -36,7 +36,7 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
                                                         showPortState();
                                                         initInterface();
                                                     }),
-      m_recorder(view, m_state.definition, m_sequence, m_target, m_noKeys),
+      m_recorder(view, loop, m_state.definition, m_sequence, m_target, m_noKeys),
       m_files(view, loop, m_grid, m_state, [this] { return m_receiver.typing(); }) {
     m_state.separator = separator;
     m_port.setPollingDelay(0);
@@ -326,7 +326,7 @@ void Session::startUp() {
     definition.interfaceName = settings.readString("PARAMETER", "INTERFACE", definition.interfaceName);
     m_state.decimals =
         static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.decimals) & 0xFF);
-    m_recorder.setLogFile(settings.readString("LOG", "FILE", ""));
+    m_recorder.setUp(settings);
     m_target.setTarget(TargetWindow::read(settings));
     if (m_target.target().isSet() && m_target.focusWindow() == nullptr) {
         // Refusing every value would leave the operator stuck with a dialog that cannot be opened
