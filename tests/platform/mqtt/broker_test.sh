@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# TRAVEK publishing to a real broker (Debian's mosquitto) on 127.0.0.1, in a network namespace of
+# the test's own, so that nothing (a name's look-up neither) leaves this computer.
+#   broker_test.sh SCENARIO TRAVEK-SIM TRAVEK [WINE-PREFIX]
+# TRAVEK is the Linux program, or travek.exe run under wine with the prefix given.
+#   outage   lines from the simulator while the broker is restarted three times and TRAVEK is
+#            killed (SIGKILL) once: every Satz reaches a collector with a persistent session, in
+#            order, with at most one duplicate per interruption, and nothing waits at the end
+#   late     the broker comes 30 s after TRAVEK: what waited arrives; TRAVEK said why meanwhile
+#   refused  a wrong password, a port without a broker, a name without an address: TRAVEK names
+#            the reason, and tries at most once a second
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+# shellcheck source=tests/e2e/helpers.sh
+source "$here/../../e2e/helpers.sh"
+[ $# -ge 3 ] || fail "usage: $0 outage|late|refused TRAVEK-SIM TRAVEK [WINE-PREFIX]"
+scenario="$1" sim="$(realpath "$2")" travek="$(realpath "$3")" prefix="${4:-}"
+for tool in mosquitto mosquitto_sub mosquitto_passwd unshare ip; do
+    command -v "$tool" >/dev/null || skip_or_fail "$tool is not installed"
+done
+if [ -z "${TRAVEK_NETNS:-}" ]; then
+    TRAVEK_NETNS=1 exec unshare --net -- "$0" "$@"
+fi
+ip link set lo up
+
+make_test_dir mqtt
+port=1883
+write_one_channel_box "$dir"
+printf '12.345\n6.789\n' >"$dir/values.txt"
+mkdir "$dir/broker-data"
+printf 'listener %s 127.0.0.1\npersistence true\npersistence_location %s/\nautosave_interval 1\n' \
+    "$port" "$dir/broker-data" >"$dir/broker.conf"
+printf 'log_dest file %s/broker.log\nlog_type all\nallow_anonymous true\nuser %s\n' "$dir" "$(id -un)" >>"$dir/broker.conf"
+
+broker_pid=""
+start_broker() {
+    mosquitto -c "$dir/broker.conf" >>"$dir/broker.out" 2>&1 &
+    broker_pid=$!
+    remember_pid "$broker_pid"
+    wait_until 50 grep -q "Opening ipv4 listen socket on port $port" "$dir/broker.log" ||
+        { show_logs "$dir"; fail "mosquitto did not start"; }
+    : >"$dir/broker.log"
+}
+stop_broker() {
+    kill -TERM "$broker_pid"
+    wait "$broker_pid" 2>/dev/null || true
+}
+start_collector() {
+    mosquitto_sub -h 127.0.0.1 -p "$port" -i collector -c -q 1 -t 'travek/+/messung' \
+        >>"$dir/collected.jsonl" 2>"$dir/collector.log" &
+    remember_pid $!
+}
+
+# The box on a pty, and TRAVEK's settings: one step, channel 1, no keys. travek.exe finds the box
+# as COM1 of its wine prefix, on a private X server (wine makes no windows without one).
+start_box "$dir"
+if [ -n "$prefix" ]; then
+    start_xvfb "$dir"
+    export TRAVEK_WINE_DISPLAY=1
+    "$here/../win32/wine-run.sh" --prefix "$prefix" --prepare || skip_or_fail "wine does not start"
+    ln -sfn "$(readlink "$dir/box")" "$prefix/dosdevices/com1"
+fi
+mqtt="HOST=127.0.0.1\r\nPORT=$port\r\n"
+write_settings() { # extra [MQTT] lines
+    printf "[PARAMETER]\r\nINTERFACE=BOX\r\nNK=3\r\n[COMPORTS]\r\nCOM1=./box\r\n[LOG]\r\nFILE=messung.csv\r\n" >"$dir/TRAVEK.INI"
+    printf "STATION=S1\r\n[MQTT]\r\n$1" >>"$dir/TRAVEK.INI"
+}
+printf '1\t1\t;\r\n' >"$dir/ablauf.abl"
+travek_pid=""
+start_travek() {
+    if [ -n "$prefix" ]; then
+        (cd "$dir" && exec "$here/../win32/wine-run.sh" --prefix "$prefix" "$travek" --keyboard=log) \
+            </dev/null >>"$dir/travek.log" 2>&1 &
+    else
+        (cd "$dir" && exec env QT_QPA_PLATFORM=offscreen "$travek" --keyboard=log) </dev/null >>"$dir/travek.log" 2>&1 &
+    fi
+    travek_pid=$!
+    remember_pid "$travek_pid"
+    wait_until 600 eval '[ "$(grep -c "channel 1 on" "$dir/sim.log")" -gt "${switched_on:-0}" ]' ||
+        { show_logs "$dir"; fail "TRAVEK did not switch channel 1 on"; }
+    switched_on="$(grep -c "channel 1 on" "$dir/sim.log")"
+}
+measured=0
+measure() { # count: that many lines, and wait until they are in the log
+    for _ in $(seq "$1"); do echo >&5; done
+    measured=$((measured + $1))
+    wait_until 600 eval '[ "$(grep -c CH_1 "$dir/messung.csv" 2>/dev/null)" -ge "$measured" ]' ||
+        { show_logs "$dir"; fail "the log does not have $measured lines"; }
+}
+# The Satz of each row of the log.
+logged() {
+    awk -F';' 'NR == 1 { for (i = 1; i <= NF; i++) if ($i == "Satz") c = i; next } c && $c ~ /^[0-9]+$/ { print $c }' \
+        "$dir"/messung.csv*
+}
+acknowledged() { sed -n 's/^QUITTIERT=\([0-9]*\).*/\1/p' "$dir/messung.csv.mqtt" 2>/dev/null; }
+nothing_waits() { [ "$(acknowledged)" = "$(logged | sort -n | tail -n 1)" ]; }
+# Every Satz of the log arrived, in order; duplicates at most allowed.
+check_collected() { # allowed-duplicates
+    wait_until 300 nothing_waits || { show_logs "$dir"; fail "records still wait: $(acknowledged) of $(logged | tail -n 1)"; }
+    wait_until 100 eval '[ "$(grep -c "\"Station\":\"S1\"" "$dir/collected.jsonl")" -ge "$(logged | wc -l)" ]' || true
+    grep -o '"Satz":[0-9]*' "$dir/collected.jsonl" | cut -d: -f2 >"$dir/arrived"
+    local duplicates
+    duplicates="$(awk 'BEGIN { top = 0 } $1 == top + 1 { top = $1; next } $1 <= top { d++; next }
+                       { print "Satz " $1 " after " top > "/dev/stderr"; bad = 1 } END { print d + 0; exit bad }' "$dir/arrived")" ||
+        { show_logs "$dir"; fail "a Satz is missing or out of order"; }
+    [ "$(sort -un "$dir/arrived")" = "$(logged | sort -n)" ] || { show_logs "$dir"; fail "what arrived is not what was logged"; }
+    [ "$duplicates" -le "$1" ] || { show_logs "$dir"; fail "$duplicates duplicates, at most $1 allowed"; }
+    echo "[ figures  ] $(wc -l <"$dir/arrived") messages for $(logged | wc -l) records, $duplicates duplicates"
+}
+
+case "$scenario" in
+outage)
+    lines="${TRAVEK_TEST_LINES:-1000}"
+    write_settings "$mqtt"
+    start_broker
+    start_collector
+    start_travek
+    quarter=$((lines / 4))
+    measure "$quarter"
+    stop_broker; start_broker
+    measure "$quarter"
+    kill -KILL "$travek_pid"; wait "$travek_pid" 2>/dev/null || true
+    start_travek
+    measure "$quarter"
+    stop_broker; start_broker
+    measure "$((lines - 3 * quarter))"
+    stop_broker; start_broker
+    check_collected 4
+    ;;
+late)
+    write_settings "$mqtt"
+    # The collector's session exists before the broker goes away.
+    start_broker
+    start_collector
+    wait_until 50 grep -q "New client connected" "$dir/broker.log" || fail "the collector did not connect"
+    stop_broker
+    start_travek
+    measure 20
+    wait_until 100 grep -q "MQTT: Verbindung abgewiesen (127.0.0.1:$port)" "$dir/travek.log" ||
+        { show_logs "$dir"; fail "TRAVEK did not say why nothing is sent"; }
+    sleep 30
+    start_broker
+    measure 20
+    check_collected 0
+    ;;
+refused)
+    expect_reason() { # pattern
+        wait_until 100 grep -q "$1" "$dir/travek.log" || { show_logs "$dir"; fail "TRAVEK did not say: $1"; }
+        kill -TERM "$travek_pid"; wait "$travek_pid" 2>/dev/null || true
+    }
+    mosquitto_passwd -c -b "$dir/passwd" station secret
+    sed -i "s|allow_anonymous true|allow_anonymous false\npassword_file $dir/passwd|" "$dir/broker.conf"
+    start_broker
+    printf 'wrong\n' >"$dir/password.txt"
+    write_settings "${mqtt}USER=station\r\nPASSWORDFILE=password.txt\r\n"
+    start_travek
+    sleep 6
+    attempts="$(grep -c "New connection from" "$dir/broker.log")"
+    expect_reason "MQTT: nicht berechtigt"
+    [ "$attempts" -ge 2 ] && [ "$attempts" -le 6 ] || fail "$attempts attempts in 6 s with a wrong password"
+    write_settings "HOST=127.0.0.1\r\nPORT=1\r\n"
+    start_travek
+    expect_reason "MQTT: Verbindung abgewiesen (127.0.0.1:1)"
+    write_settings "HOST=broker.invalid\r\n"
+    start_travek
+    expect_reason "MQTT: Rechner broker.invalid nicht gefunden"
+    echo "[ figures  ] $attempts attempts in 6 s with a wrong password"
+    ;;
+*) fail "unknown scenario $scenario" ;;
+esac
+echo "PASS: $scenario"
