@@ -65,7 +65,7 @@ std::optional<LogRecord> LogOutbox::next(long long satz) {
     if (m_held.empty()) {
         if (!m_cursor || !readOn(satz))
             scan(satz);
-        else if (m_held.empty() && m_cursor->atEnd && m_cursor->path != m_logPath)
+        else if (m_held.empty() && m_cursor->atEnd && !isCurrent(m_cursor->path))
             scan(satz); // the end of a rotated file: the rows go on in a later one
     }
     if (m_held.empty())
@@ -130,7 +130,7 @@ void LogOutbox::scan(long long satz) {
             continue;
         while (m_held.empty() && readOn(satz) && !m_cursor->atEnd) {
         }
-        if (!m_held.empty() || files[i].path == m_logPath || i + 1 == files.size())
+        if (!m_held.empty() || isCurrent(files[i].path) || i + 1 == files.size())
             return;
     }
 }
@@ -150,7 +150,7 @@ std::vector<LogOutbox::Candidate> LogOutbox::candidates() const {
         if (entry.size() < stem.size() ||
             !equalsIgnoreCase(std::string_view(entry).substr(0, stem.size()), stem))
             continue;
-        const std::string path = entry == name ? m_logPath : (folder / entry).string();
+        const std::string path = log.has_parent_path() ? (folder / entry).string() : entry;
         const std::optional<FilePart> part = readFilePart(path, 0, 64 * 1024);
         if (!part)
             continue;
@@ -165,7 +165,7 @@ std::vector<LogOutbox::Candidate> LogOutbox::candidates() const {
         for (std::size_t at = headerEnd, next;
              !firstSatz && (next = lineEnd(part->bytes, at)) != std::string::npos; at = next)
             firstSatz = satzOf(std::string_view(part->bytes).substr(at, next - at), *column);
-        if (firstSatz > 0 || path == m_logPath)
+        if (firstSatz > 0 || isCurrent(path))
             files.push_back({path, firstSatz > 0 ? firstSatz : std::numeric_limits<long long>::max()});
     }
     std::stable_sort(files.begin(), files.end(),
@@ -173,8 +173,12 @@ std::vector<LogOutbox::Candidate> LogOutbox::candidates() const {
     return files;
 }
 
+bool LogOutbox::isCurrent(const std::string& path) const {
+    return std::filesystem::path(path).filename() == std::filesystem::path(m_currentFile).filename();
+}
+
 long long LogOutbox::newest() const {
-    const std::optional<FilePart> head = readFilePart(m_logPath, 0, 64 * 1024);
+    const std::optional<FilePart> head = readFilePart(m_currentFile, 0, 64 * 1024);
     if (!head)
         return 0;
     const std::size_t headerEnd = lineEnd(head->bytes, 0);
@@ -186,7 +190,7 @@ long long LogOutbox::newest() const {
         return 0;
     constexpr std::uint64_t Tail = 64 * 1024;
     const std::uint64_t from = head->fileSize > Tail ? head->fileSize - Tail : 0;
-    const std::optional<FilePart> tail = from == 0 ? head : readFilePart(m_logPath, from, Tail);
+    const std::optional<FilePart> tail = from == 0 ? head : readFilePart(m_currentFile, from, Tail);
     if (!tail)
         return 0;
     // The last complete line that holds a Satz; a row that a full disk cut off has none.

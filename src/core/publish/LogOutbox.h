@@ -17,14 +17,17 @@ namespace travek {
 // at the same place; otherwise (a rotation, a file replaced) it looks at the files again.
 class LogOutbox {
 public:
-    explicit LogOutbox(std::string logPath) : m_logPath(std::move(logPath)) {}
+    explicit LogOutbox(std::string logPath) : m_logPath(logPath), m_currentFile(std::move(logPath)) {}
 
     const std::string& logPath() const { return m_logPath; }
+    // The file that rows go to now: the log's name, or a file beside it while that name holds an
+    // older log. Its end is the end of the log, where no later file needs looking for.
+    void setCurrentFile(const std::string& file) { m_currentFile = file; }
     // The record with the smallest Satz above satz; nothing when none is written (yet). Rows that
     // are gone from every file (a deleted file) are passed over. Throws Error when a file of the
     // log cannot be read.
     std::optional<LogRecord> next(long long satz);
-    // The Satz of the newest record of the log file; 0 when it holds none.
+    // The Satz of the newest record of the file rows go to; 0 when it holds none.
     long long newest() const;
 
 private:
@@ -49,7 +52,10 @@ private:
     std::vector<Candidate> candidates() const;
     bool startAt(const std::string& path);
 
+    bool isCurrent(const std::string& path) const;
+
     std::string m_logPath;
+    std::string m_currentFile;
     std::optional<Cursor> m_cursor;
     std::deque<LogRecord> m_held;
     long long m_asked = 0;

@@ -55,7 +55,8 @@ long long Publisher::readAcknowledged(const std::string& statePath) {
     return satz > 0 ? satz : 0;
 }
 
-void Publisher::wake() {
+void Publisher::wake(const std::string& file) {
+    m_outbox.setCurrentFile(file);
     if (m_connected)
         sendNext();
     else

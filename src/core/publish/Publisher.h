@@ -35,8 +35,8 @@ public:
     Publisher(const Publisher&) = delete;
     Publisher& operator=(const Publisher&) = delete;
 
-    // A row has been written to the log.
-    void wake();
+    // A row has been written to the log, into file (the log's name, or a file beside it).
+    void wake(const std::string& file);
 
     // "MQTT: 3 Sätze nicht übertragen seit 09:14 – Verbindung abgewiesen (…)" while records wait
     // for a connection, "MQTT: <why>" while there is none and nothing waits; empty while connected.

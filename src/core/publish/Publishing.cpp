@@ -55,9 +55,9 @@ void Publishing::stop() {
     m_reportedFailure.clear();
 }
 
-void Publishing::wake() {
+void Publishing::wake(const std::string& file) {
     if (m_publisher)
-        m_publisher->wake();
+        m_publisher->wake(file);
 }
 
 std::string Publishing::notice() const {

@@ -29,8 +29,8 @@ public:
     // stays in the notice; nothing is published then.
     void start(const IniFile& settings, const std::string& station, const std::string& logPath);
     void stop();
-    // A row has been written to the log.
-    void wake();
+    // A row has been written to the log, into file.
+    void wake(const std::string& file);
     // For the notice line; empty while there is nothing to say.
     std::string notice() const;
 

@@ -160,7 +160,7 @@ void LineRecorder::append(const MeasurementLog::Row& row) {
         return;
     }
     // Written first, sent after: the log is the publisher's outbox.
-    m_publishing.wake();
+    m_publishing.wake(m_log->path());
 }
 
 } // namespace travek
