@@ -87,7 +87,7 @@ void Publisher::brokerEnded(const std::string& reason) {
     m_failure = reason;
     m_retry = m_loop.after(m_delay.next(), [this] { attempt(); });
     if (lost)
-        m_outputs.event("MQTT: Verbindung zu " + m_settings.address() + " getrennt: " + reason);
+        m_outputs.event("MQTT: Verbindung getrennt: " + reason);
     showNotice();
 }
 

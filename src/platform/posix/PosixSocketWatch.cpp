@@ -58,7 +58,7 @@ std::string networkErrorText(int error) {
     case ECONNRESET:
     case EPIPE:
     case ECONNABORTED:
-        return "Verbindung vom Broker getrennt";
+        return "Verbindung abgebrochen";
     default:
         return systemTextToWin1252(std::strerror(error));
     }

@@ -83,7 +83,7 @@ std::string networkErrorText(int error) {
         return "Rechner nicht erreichbar";
     case WSAECONNRESET:
     case WSAECONNABORTED:
-        return "Verbindung vom Broker getrennt";
+        return "Verbindung abgebrochen";
     default:
         break;
     }
