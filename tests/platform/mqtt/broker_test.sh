@@ -14,7 +14,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 # shellcheck source=tests/e2e/helpers.sh
 source "$here/../../e2e/helpers.sh"
 [ $# -ge 3 ] || fail "usage: $0 outage|late|refused TRAVEK-SIM TRAVEK [WINE-PREFIX]"
-scenario="$1" sim="$(realpath "$2")" travek="$(realpath "$3")" prefix="${4:-}"
+scenario="$1" sim="$(realpath "$2")" travek="$(realpath "$3")" prefix="${4:+$(realpath -m "$4")}"
 for tool in mosquitto mosquitto_sub mosquitto_passwd unshare ip; do
     command -v "$tool" >/dev/null || skip_or_fail "$tool is not installed"
 done
@@ -58,7 +58,11 @@ if [ -n "$prefix" ]; then
     start_xvfb "$dir"
     export TRAVEK_WINE_DISPLAY=1
     "$here/../win32/wine-run.sh" --prefix "$prefix" --prepare || skip_or_fail "wine does not start"
-    ln -sfn "$(readlink "$dir/box")" "$prefix/dosdevices/com1"
+    # Each new session of the prefix maps its COM ports again, COM1 to /dev/ttyS0 unless the
+    # registry names another device.
+    "$here/../win32/wine-run.sh" --prefix "$prefix" "$prefix/drive_c/windows/system32/reg.exe" add \
+        'HKLM\Software\Wine\Ports' /v COM1 /d "$dir/box" /f >/dev/null
+    ln -sfn "$dir/box" "$prefix/dosdevices/com1"
 fi
 mqtt="HOST=127.0.0.1\r\nPORT=$port\r\n"
 write_settings() { # extra [MQTT] lines
@@ -84,7 +88,7 @@ measured=0
 measure() { # count: that many lines, and wait until they are in the log
     for _ in $(seq "$1"); do echo >&5; done
     measured=$((measured + $1))
-    wait_until 600 eval '[ "$(grep -c CH_1 "$dir/messung.csv" 2>/dev/null)" -ge "$measured" ]' ||
+    wait_until 600 eval '[ "$(grep -c "CH 1" "$dir/messung.csv" 2>/dev/null)" -ge "$measured" ]' ||
         { show_logs "$dir"; fail "the log does not have $measured lines"; }
 }
 # The Satz of each row of the log, in the order of the rows (fields may be quoted).
@@ -107,7 +111,7 @@ acknowledged() { sed -n 's/^QUITTIERT=\([0-9]*\).*/\1/p' "$dir/messung.csv.mqtt"
 nothing_waits() { [ "$(acknowledged)" = "$(logged | sort -n | tail -n 1)" ]; }
 # Every Satz of the log arrived, in order; duplicates at most allowed.
 check_collected() { # allowed-duplicates
-    wait_until 300 nothing_waits || { show_logs "$dir"; fail "records still wait: $(acknowledged) of $(logged | sort -n | tail -n 1)"; }
+    wait_until 900 nothing_waits || { show_logs "$dir"; fail "records still wait: $(acknowledged) of $(logged | sort -n | tail -n 1)"; }
     wait_until 100 eval '[ "$(grep -c "\"Station\":\"S1\"" "$dir/collected.jsonl")" -ge "$(logged | wc -l)" ]' || true
     grep -o '"Satz":[0-9]*' "$dir/collected.jsonl" | cut -d: -f2 >"$dir/arrived"
     awk '!seen[$1]++' "$dir/arrived" >"$dir/firsts"
@@ -135,6 +139,9 @@ outage)
     stop_broker; start_broker
     measure "$((lines - 3 * quarter))"
     stop_broker; start_broker
+    # TRAVEK has noticed the last restart and is back.
+    wait_until 600 grep -qs "New client connected from .* as S1" "$dir/broker.log" ||
+        { show_logs "$dir"; fail "TRAVEK did not come back after the broker's restart"; }
     check_collected 4
     ;;
 late)
