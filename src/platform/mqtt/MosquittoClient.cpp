@@ -152,9 +152,17 @@ private:
             if (id == client->m_inFlight)
                 client->m_acknowledged = true;
         });
-        mosquitto_log_callback_set(m_mosq, [](mosquitto*, void* self, int level, const char* text) {
-            if (level == MOSQ_LOG_ERR && text)
-                static_cast<MosquittoClient*>(self)->m_libraryError = text;
+        // Why a certificate was refused is asked while the library says it failed: it frees the
+        // TLS connection, and the answer with it, before it returns.
+        mosquitto_log_callback_set(m_mosq, [](mosquitto* mosq, void* self, int level, const char* text) {
+            auto* client = static_cast<MosquittoClient*>(self);
+            if (level != MOSQ_LOG_ERR || !text)
+                return;
+            client->m_libraryError = text;
+            if (std::strstr(text, "host name verification failed"))
+                client->m_tlsFailure = "Zertifikat nicht f\xFCr " + client->m_settings.host;
+            else if (client->m_tlsFailure.empty())
+                client->m_tlsFailure = tlsVerifyFailure(mosquitto_ssl_get(mosq));
         });
         if (!m_settings.user.empty())
             mosquitto_username_pw_set(m_mosq, m_settings.user.c_str(),
@@ -259,9 +267,8 @@ private:
             return "Rechner " + m_settings.host + " nicht gefunden";
         case MOSQ_ERR_TLS:
         case MOSQ_ERR_TLS_HANDSHAKE: {
-            std::string why = tlsVerifyFailure(mosquitto_ssl_get(m_mosq));
-            if (why.empty() && m_libraryError.find("host name verification failed") != std::string::npos)
-                why = "Zertifikat nicht f\xFCr " + m_settings.host;
+            std::string why =
+                m_tlsFailure.empty() ? tlsVerifyFailure(mosquitto_ssl_get(m_mosq)) : m_tlsFailure;
             if (why.empty())
                 why = m_libraryError.empty() ? "Verbindung fehlgeschlagen"
                                              : systemTextToWin1252(m_libraryError);
@@ -310,6 +317,7 @@ private:
         m_acknowledged = false;
         m_inFlight = -1;
         m_libraryError.clear();
+        m_tlsFailure.clear();
         m_alive = std::make_shared<bool>(true);
     }
 
@@ -332,6 +340,8 @@ private:
     int m_inFlight = -1;
     bool m_acknowledged = false;
     std::string m_libraryError;
+    // Why the broker's certificate was refused, as the library said it; empty otherwise.
+    std::string m_tlsFailure;
     // Replaced whenever the connection is dropped: a handler that dropped it is noticed.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -9,6 +9,8 @@
 #   late     the broker comes 30 s after TRAVEK: what waited arrives; TRAVEK said why meanwhile
 #   refused  a wrong password, a port without a broker, a name without an address: TRAVEK names
 #            the reason, and tries at most once a second
+#   tls      (Linux) a broker whose certificate verifies is used; one of an unknown authority,
+#            an expired one, one for another name are refused, each named
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 # shellcheck source=tests/e2e/helpers.sh
@@ -184,6 +186,41 @@ refused)
     start_travek
     expect_reason "MQTT: Rechner broker.invalid nicht gefunden"
     echo "[ figures  ] $attempts attempts in 6 s with a wrong password"
+    ;;
+tls)
+    command -v openssl >/dev/null || skip_or_fail "openssl is not installed"
+    cd "$dir"
+    certificate() { # name subject-alternative-name signing-options...
+        local name="$1" san="$2"
+        shift 2
+        openssl req -newkey rsa:2048 -nodes -keyout "$name.key" -out "$name.csr" -subj "/CN=$name" \
+            -addext "subjectAltName=$san" 2>/dev/null
+        openssl x509 -req -in "$name.csr" -CA ca.crt -CAkey ca.key -CAcreateserial -out "$name.crt" \
+            -copy_extensions copy "$@" 2>/dev/null
+    }
+    for ca in ca other; do
+        openssl req -x509 -newkey rsa:2048 -nodes -keyout $ca.key -out $ca.crt -days 30 -subj "/CN=$ca" 2>/dev/null
+    done
+    certificate broker IP:127.0.0.1 -days 30
+    certificate old IP:127.0.0.1 -days -1 # ended a day before it began: expired
+    tls_case() { # certificate CA host expected
+        sed -i '/^certfile\|^keyfile/d' broker.conf
+        printf 'certfile %s/%s.crt\nkeyfile %s/%s.key\n' "$dir" "$1" "$dir" "$1" >>broker.conf
+        start_broker
+        write_settings "HOST=$3\r\nPORT=$port\r\nCAFILE=$2.crt\r\n"
+        start_travek
+        if [ "$4" = connected ]; then
+            wait_until 100 grep -qs "New client connected from .* as S1" broker.log || fail "TRAVEK did not connect over TLS"
+        else
+            wait_until 100 grep -aq "MQTT: TLS: $4" travek.log || { show_logs "$dir"; fail "TRAVEK did not say: TLS: $4"; }
+        fi
+        kill -TERM "$travek_pid"; wait "$travek_pid" 2>/dev/null || true
+        stop_broker
+    }
+    tls_case broker ca 127.0.0.1 connected
+    tls_case broker other 127.0.0.1 "Zertifizierungsstelle unbekannt"
+    tls_case old ca 127.0.0.1 "Zertifikat abgelaufen"
+    tls_case broker ca localhost "Zertifikat nicht f"
     ;;
 *) fail "unknown scenario $scenario" ;;
 esac
