@@ -4,13 +4,18 @@
 // first KeyPress and until the value's Tab arrive at the window. The wedge is any program given
 // on the command line: TRAVEK (--keyboard=x11) or the minimal wedge (min_wedge.c) as the anchor.
 //
-//   bench_e2e_typing [--values N] [--ready-text TEXT] LINK -- PROGRAM [ARGUMENTS...]
+//   bench_e2e_typing [--values N] [--value TEXT] [--ready-text TEXT] LINK -- PROGRAM [ARGUMENTS...]
 //
 // LINK is made a symbolic link to the pty for the program to open. The program is ready once it
 // has written READY-TEXT to the port (TRAVEK's last channel command; "R\r" for the minimal wedge)
-// and half a second has passed. Each line is "CH 1  12,345" (the value from column 6 on); the
-// window must receive "12,345" and a Tab for every value, or the run fails. Prints the medians and
-// 90th percentiles in microseconds.
+// and half a second has passed. Each line is "CH 1  " and the value (12,345 unless --value says
+// otherwise); the window must receive the value and a Tab for every line, or the run fails. Prints
+// the medians and 90th percentiles in microseconds, and how many presses of a key came in the
+// server's millisecond of its release (clients take those for auto-repeat and drop them).
+//
+// The window is named as an application's (program bench_e2e_typing, class BenchTyping), so that
+// TRAVEK can be given it as its target window.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -61,19 +66,24 @@ void readPort(int master, std::string& seen, int ms) {
 
 int main(int argc, char** argv) {
     int count = 80;
+    std::string valueText = "12,345";
     std::string readyText = "E1\r";
     int arg = 1;
     for (; arg < argc && std::strcmp(argv[arg], "--") != 0; ++arg) {
         if (std::strcmp(argv[arg], "--values") == 0 && arg + 1 < argc)
             count = std::atoi(argv[++arg]);
+        else if (std::strcmp(argv[arg], "--value") == 0 && arg + 1 < argc)
+            valueText = argv[++arg];
         else if (std::strcmp(argv[arg], "--ready-text") == 0 && arg + 1 < argc)
             readyText = std::string(argv[++arg]) + "\r";
         else
             break;
     }
     if (arg + 2 >= argc || std::strcmp(argv[arg + 1], "--") != 0 || count < 1) {
-        std::fprintf(stderr, "usage: %s [--values N] [--ready-text TEXT] LINK -- PROGRAM [ARGUMENTS...]\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s [--values N] [--value TEXT] [--ready-text TEXT] LINK -- PROGRAM [ARGUMENTS...]\n",
+            argv[0]);
         return 2;
     }
     const std::string link = argv[arg];
@@ -85,7 +95,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 200, 100, 0, 0, 0);
-    XSelectInput(display, window, KeyPressMask | StructureNotifyMask | FocusChangeMask);
+    XSelectInput(display, window, KeyPressMask | KeyReleaseMask | StructureNotifyMask | FocusChangeMask);
+    XClassHint hint{const_cast<char*>("bench_e2e_typing"), const_cast<char*>("BenchTyping")};
+    XSetClassHint(display, window, &hint);
+    XStoreName(display, window, "Messung");
+    const long pid = static_cast<long>(::getpid());
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
     XMapWindow(display, window);
     for (XEvent event; XNextEvent(display, &event), event.type != MapNotify;) {
     }
@@ -115,7 +131,8 @@ int main(int argc, char** argv) {
         ::_exit(127);
     }
     std::string seen;
-    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    // Long enough for a program started under valgrind.
+    const auto deadline = Clock::now() + std::chrono::seconds(90);
     while (seen.find(readyText) == std::string::npos && Clock::now() < deadline)
         readPort(master, seen, 100);
     readPort(master, seen, 500);
@@ -137,8 +154,11 @@ int main(int argc, char** argv) {
     std::vector<double> firstKey, complete;
     std::string typed;
     bool lost = false;
+    int repeatsInReleaseMillisecond = 0;
+    unsigned lastReleased = 0;
+    Time lastReleaseTime = 0;
     for (int i = 0; i < count && !lost; ++i) {
-        const std::string body = "CH 1  12,345";
+        const std::string body = "CH 1  " + valueText;
         if (::write(master, body.data(), body.size()) != static_cast<ssize_t>(body.size()))
             return 1;
         ::usleep(2000); // the line's bytes have arrived before its end
@@ -147,7 +167,7 @@ int main(int argc, char** argv) {
             return 1;
         std::optional<Clock::time_point> first;
         std::string value;
-        const auto giveUp = start + std::chrono::seconds(2);
+        const auto giveUp = start + std::chrono::seconds(10);
         for (;;) {
             if (!XPending(display)) {
                 pollfd p{ConnectionNumber(display), POLLIN, 0};
@@ -160,8 +180,14 @@ int main(int argc, char** argv) {
             }
             XEvent event;
             XNextEvent(display, &event);
+            if (event.type == KeyRelease) {
+                lastReleased = event.xkey.keycode;
+                lastReleaseTime = event.xkey.time;
+            }
             if (event.type != KeyPress)
                 continue;
+            if (event.xkey.keycode == lastReleased && event.xkey.time == lastReleaseTime)
+                ++repeatsInReleaseMillisecond;
             const auto now = Clock::now();
             if (!first)
                 first = now;
@@ -184,7 +210,7 @@ int main(int argc, char** argv) {
     ::unlink(link.c_str());
     std::string expected;
     for (int i = 0; i < count; ++i)
-        expected += "12,345\t";
+        expected += valueText + "\t";
     if (lost || typed != expected) {
         std::fprintf(stderr, "bench_e2e_typing: %zu of %d values arrived whole\n", firstKey.size(), count);
         return 1;
@@ -192,5 +218,6 @@ int main(int argc, char** argv) {
     std::printf("%d values\n", count);
     report("CR -> first key", firstKey);
     report("CR -> value complete (Tab)", complete);
+    std::printf("presses in their release's millisecond: %d\n", repeatsInReleaseMillisecond);
     return 0;
 }

@@ -1,5 +1,7 @@
-// What the target window check costs before each value: asking the desktop which window has the
-// focus and comparing it with the target (TargetGuard::check over the platform's FocusWindow).
+// What the target window check costs: asking the desktop which window has the focus and comparing
+// it with the target (TargetGuard over the platform's FocusWindow), once where the desktop has told
+// of a change since the last question (the window's title changed before each), and before each
+// key press while nothing changed (the answer kept, the desktop's events read).
 // On X11 ($DISPLAY, e.g. a private Xvfb) the benchmark maps and focuses a window of its own that is
 // named as applications name theirs (WM_CLASS, _NET_WM_NAME, _NET_WM_PID), so the whole answer is
 // read, the program name from /proc included. Under a wlroots compositor ($WAYLAND_DISPLAY) it asks
@@ -16,21 +18,36 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 using namespace travek;
 
 namespace {
 
+xcb_connection_t* x = nullptr;
+xcb_window_t window = XCB_WINDOW_NONE;
+
+// Renames the benchmark's X window, and waits until the server has told everybody.
+void renameOwnX11Window() {
+    if (window == XCB_WINDOW_NONE)
+        return;
+    static int count = 0;
+    const std::string title = "Messung " + std::to_string(++count);
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(title.size()), title.data());
+    free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
+}
+
 // A focused window of the benchmark's own on the X display; nothing under Wayland.
 void focusOwnX11Window() {
-    if (std::getenv("WAYLAND_DISPLAY") || !std::getenv("DISPLAY"))
+    if (x || std::getenv("WAYLAND_DISPLAY") || !std::getenv("DISPLAY"))
         return;
-    static xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+    x = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(x))
         return;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
-    const xcb_window_t window = xcb_generate_id(x);
+    window = xcb_generate_id(x);
     xcb_create_window(x, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 200, 100, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
     auto atom = [](const char* name) {
@@ -70,11 +87,39 @@ void BM_TargetWindowCheck(benchmark::State& state) {
     // of what has the focus are made, as for a refused value.
     guard.setTarget(TargetWindow{"soffice.bin", "libreoffice-calc", {}, false});
     for (auto _ : state) {
+        state.PauseTiming();
+        renameOwnX11Window();
+        state.ResumeTiming();
         TargetGuard::Verdict verdict = guard.check();
         benchmark::DoNotOptimize(verdict);
     }
 }
 BENCHMARK(BM_TargetWindowCheck)->Unit(benchmark::kMicrosecond);
+
+// Before each key press of a value typed for the target that has the focus.
+void BM_TargetWindowKeyCheck(benchmark::State& state) {
+    std::unique_ptr<FocusWindow> focus;
+    try {
+        focus = openPlatformFocusWindow();
+    } catch (const Error& error) {
+        state.SkipWithError(error.what());
+        return;
+    }
+    focusOwnX11Window();
+    TargetGuard guard;
+    guard.setFocusWindow(focus.get(), {});
+    const std::optional<WindowInfo> focused = focus->focused();
+    if (!focused) {
+        state.SkipWithError("no window has the focus");
+        return;
+    }
+    guard.setTarget(TargetWindow::of(*focused, false));
+    for (auto _ : state) {
+        std::string refusal = guard.refusal();
+        benchmark::DoNotOptimize(refusal);
+    }
+}
+BENCHMARK(BM_TargetWindowKeyCheck)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

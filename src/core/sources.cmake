@@ -11,6 +11,7 @@ set(TRAVEK_CORE_SOURCES
     files/SeriesFile.cpp
     files/DefinitionFiles.cpp
     files/MeasurementLog.cpp
+    files/FolderLock.cpp
     gauge/InterfaceDefinition.cpp
     gauge/InterfaceActivation.cpp
     gauge/PortControl.cpp
@@ -28,6 +29,9 @@ set(TRAVEK_CORE_SOURCES
     session/LineRecorder.cpp
     session/PortReconnect.cpp
     session/SessionFiles.cpp
+    session/DefinitionDraft.cpp
+    session/AssistantLines.cpp
+    session/InterfaceAssistant.cpp
     session/Session.cpp
     target/TargetWindow.cpp
     target/TargetGuard.cpp

@@ -9,6 +9,8 @@ set(TRAVEK_POSIX_SOURCES
     posix/PosixFileRead.cpp
     posix/RegularFile.cpp
     posix/PosixAppendFile.cpp
+    posix/PosixFileStamp.cpp
+    posix/PosixFolderLock.cpp
     posix/SignalPipe.cpp
     posix/PosixDeviceWatch.cpp
     posix/UsbIdentity.cpp
@@ -28,11 +30,14 @@ set(TRAVEK_WAYLAND_SOURCES
     wayland/VirtualKeyboardProtocol.cpp
     wayland/WlrFocusWindow.cpp
     wayland/WlrForeignToplevelProtocol.cpp
+    wayland/SeatKeymap.cpp
 )
 # The desktop portal's keyboard speaks D-Bus through QtDBus, the one platform part built on Qt.
 set(TRAVEK_PORTAL_SOURCES
     portal/PortalConnection.cpp
     portal/PortalKeyboard.cpp
+    portal/ModifierHold.cpp
+    portal/InputMethodWatch.cpp
 )
 # Chooses among the Linux desktop keyboards above.
 set(TRAVEK_LINUX_SOURCES
@@ -47,6 +52,8 @@ set(TRAVEK_WIN32_SOURCES
     win32/Win32FileReplace.cpp
     win32/Win32FileRead.cpp
     win32/Win32AppendFile.cpp
+    win32/Win32FileStamp.cpp
+    win32/Win32FolderLock.cpp
     win32/WideText.cpp
     win32/Win32DeviceWatch.cpp
     win32/Win32FocusWindow.cpp

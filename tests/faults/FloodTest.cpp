@@ -1,5 +1,5 @@
-// Devices that send more than anyone types: a long burst of lines while values are being typed,
-// and a line that never ends.
+// Devices that send more than anyone types: a long burst of lines while values are being typed
+// (a few dozen lines wait, the rest are dropped and counted), and a line that never ends.
 #include "support/PtyPair.h"
 #include "support/RunningProgram.h"
 
@@ -46,6 +46,7 @@ class Flood : public RunningProgram {
 protected:
     void startWithSequence(const std::string& sequence) {
         setUpBox(box.slavePath());
+        dir.write("TRAVEK.INI", dir.read("TRAVEK.INI") + "[LOG]\r\nFILE=log.csv\r\n");
         dir.write("ablauf.abl", sequence);
         start();
         startUpAndActivate();
@@ -55,22 +56,40 @@ protected:
 
     static constexpr int Lines = 10000;
 
-    void expectEveryValueOnceInOrder() {
+    // The lines that found no room while a value was typed, as the log counts them.
+    std::size_t droppedLines() const {
+        static const std::string Note = "Zeilen verworfen, die w\xE4hrend des Tippens kamen: ";
+        const std::string log = dir.read("log.csv");
+        std::size_t dropped = 0;
+        for (auto at = log.find(Note); at != std::string::npos; at = log.find(Note, at + 1))
+            dropped += std::stoul(log.substr(at + Note.size()));
+        return dropped;
+    }
+    std::size_t accountedLines() const { return keys.texts.size() / 2 + droppedLines(); }
+
+    // Each value typed at most once, in the order sent, never inside another, each with its
+    // step's keys; the lines that found no room while a value was typed are dropped whole, and
+    // the log counts every one of them.
+    void expectValuesInOrderAndTheRestCounted() {
         EXPECT_EQ(keys.nestedCalls, 0) << "a text was typed inside another";
-        ASSERT_EQ(keys.texts.size(), 2u * Lines);
+        ASSERT_EQ(keys.texts.size() % 2, 0u);
         std::string expected;
-        int firstWrong = -1;
-        for (int i = 0; i < Lines; ++i) {
-            if (firstWrong < 0 &&
-                (keys.texts[2 * i] != valueText(i) || keys.texts[2 * i + 1] != "{RIGHT}mm{TAB}"))
-                firstWrong = i;
+        int previous = -1;
+        for (std::size_t k = 0; k < keys.texts.size(); k += 2) {
+            std::string digits = keys.texts[k];
+            digits.erase(std::remove(digits.begin(), digits.end(), ','), digits.end());
+            const int i = std::stoi(digits);
+            ASSERT_TRUE(i > previous && keys.texts[k] == valueText(i) &&
+                        keys.texts[k + 1] == "{RIGHT}mm{TAB}")
+                << "text " << k << ": " << keys.texts[k] << " after value " << previous;
+            previous = i;
             expected += valueText(i) + ">mm\t";
         }
-        EXPECT_EQ(firstWrong, -1) << "value " << firstWrong << " typed as " << keys.texts[2 * firstWrong];
         // The key events themselves, decoded: no value's keystrokes among another's.
         EXPECT_TRUE(keys.typedText() == expected) << "the keystrokes of the values are mixed";
         EXPECT_EQ(keys.keyboard.beginCount(), keys.keyboard.endCount());
         EXPECT_EQ(form->panelText(StatusPanel::CurrentStep), "1");
+        EXPECT_EQ(accountedLines(), std::size_t{Lines});
     }
 
     PtyPair box;
@@ -99,11 +118,12 @@ TEST_F(Flood, TenThousandLinesThroughThePortAreEachTypedOnceInOrder) {
             }
         }
     });
-    const bool allTyped = runUntil([&] { return keys.texts.size() >= 2 * Lines; }, 25000);
+    const bool allHandled = runUntil([&] { return accountedLines() >= Lines; }, 25000);
     device.join();
     runFor(100); // nothing more may follow
-    ASSERT_TRUE(allTyped) << keys.texts.size() / 2 << " of " << Lines << " values typed";
-    expectEveryValueOnceInOrder();
+    ASSERT_TRUE(allHandled) << keys.texts.size() / 2 << " typed and " << droppedLines() << " dropped of "
+                            << Lines;
+    expectValuesInOrderAndTheRestCounted();
     // Reads go on while a value is typed, so the burst really did arrive in the middle of typing.
     EXPECT_GT(chunksWhileTyping, 0);
 }
@@ -135,8 +155,10 @@ TEST_F(Flood, ChunksDeliveredWhileAValueIsTypedWaitTheirTurn) {
     keys.whileTyping = nullptr;
 
     EXPECT_GT(chunksWhileTyping, 100);
-    ASSERT_EQ(keys.texts.size(), 2u * Lines);
-    expectEveryValueOnceInOrder();
+    expectValuesInOrderAndTheRestCounted();
+    // A few dozen lines wait at most: the backlog of a box that sends faster than values are
+    // typed is dropped, not typed minutes late.
+    EXPECT_GT(droppedLines(), 0u);
 }
 
 TEST_F(Flood, HundredMegabytesWithoutALineEndLeaveTheMemoryFlat) {

@@ -59,10 +59,12 @@ TEST(Signals, TheTerminalClosedOrCtrlBackslashSaveAsTheWindowsCloseDoes) {
         writeBoxSettings(dir, box.slavePath());
         dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
         const pid_t child = startProgram(dir, box);
-        // Nobody reads a pipe any more: that is an error for whoever writes, not the end.
+        // Nobody reads a pipe any more, or a file reached the size limit: an error for whoever
+        // writes, not the end.
         ::kill(child, SIGPIPE);
+        ::kill(child, SIGXFSZ);
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        ASSERT_EQ(::waitpid(child, nullptr, WNOHANG), 0) << "SIGPIPE ended the program";
+        ASSERT_EQ(::waitpid(child, nullptr, WNOHANG), 0) << "SIGPIPE or SIGXFSZ ended the program";
 
         ::kill(child, signalNumber);
         EXPECT_EQ(waitForExit(child, 5000), 0);

@@ -3,6 +3,7 @@
 #include "core/target/FocusWindow.h"
 #include "core/text/Error.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -14,6 +15,8 @@ class FakeFocusWindow : public FocusWindow {
 public:
     std::optional<WindowInfo> focused() override {
         ++asked;
+        if (beforeAnswer)
+            beforeAnswer(*this);
         if (!failure.empty())
             throw Error(failure);
         return window;
@@ -25,6 +28,8 @@ public:
     std::optional<WindowInfo> window;
     std::string failure;
     int asked = 0;
+    // Runs at every question, after asked has counted it: the focus moving in the middle of a line.
+    std::function<void(FakeFocusWindow&)> beforeAnswer;
 };
 
 } // namespace travek::test

@@ -45,7 +45,7 @@ namespace travek::test {
 // must never let that happen, or two values' keystrokes mix in the target application.
 class TypingKeys : public KeyOutput {
 public:
-    void sendKeys(std::string_view keys) override {
+    void sendKeys(std::string_view keys, PressGate* gate = nullptr) override {
         if (m_typing)
             ++nestedCalls;
         m_typing = true;
@@ -54,7 +54,7 @@ public:
             bool& typing;
             ~Done() { typing = false; }
         } done{m_typing};
-        m_sender.sendKeys(keys);
+        m_sender.sendKeys(keys, gate);
     }
     void stop() override { m_sender.stop(); }
     bool typing() const { return m_typing; }
@@ -183,6 +183,14 @@ protected:
     }
     void expectErrorBox(const QString& text) {
         expectErrorBox([text](const QString& shown) { EXPECT_EQ(shown, text); });
+    }
+
+    // "Nein" to the start's offer of the assistant, which a folder without any definition makes.
+    void declineAssistant() {
+        runner->then([](QDialog& d) {
+            EXPECT_NE(static_cast<QMessageBox&>(d).text().indexOf("keine Interface-Definition"), -1);
+            return int(QMessageBox::No);
+        });
     }
 
     // OK in the COM port dialog, after picking the port of that list position when one is given.

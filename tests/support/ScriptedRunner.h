@@ -24,7 +24,8 @@ public:
     const QStringList& shown() const { return m_shown; }
     bool allStepsUsed() const { return m_steps.empty(); }
 
-    int run(QDialog& dialog) override {
+protected:
+    int exec(QDialog& dialog) override {
         m_shown << dialog.objectName();
         if (m_steps.empty()) {
             ADD_FAILURE() << "unexpected dialog " << dialog.objectName().toStdString();

@@ -85,9 +85,16 @@ private:
 
 class CountingKeys : public KeyOutput {
 public:
-    void sendKeys(std::string_view keys) override {
+    void sendKeys(std::string_view keys, PressGate* gate = nullptr) override {
         if (!failure.empty())
             throw Error(failure);
+        // The gate is asked before each character, as a keyboard asks before each press.
+        for (std::size_t i = 0; gate && i < keys.size(); ++i)
+            if (const std::string why = gate->refusal(); !why.empty()) {
+                if (i > 0)
+                    texts.emplace_back(keys.substr(0, i));
+                throw TypingRefused(why, std::string(keys.substr(0, i)));
+            }
         texts.emplace_back(keys);
     }
     void setKeyDelay(int milliseconds) override { keyDelay = milliseconds; }

@@ -22,8 +22,10 @@ public:
     // (or none) took its name, as a log rotation does.
     virtual bool isAt(const std::string& path) const = 0;
     // Appends the bytes with one write, so that a row is never mixed with another writer's.
-    // Gives the number of bytes that reached the file (fewer than given on a full disk); throws
-    // Error when none did and the system said why.
+    // Gives the number of bytes that stay in the file. When only a part of them reached it (a full
+    // disk, a file-size limit), that part is cut off again, so that the file keeps whole records,
+    // and the result is 0; it is the part only where the file could not be cut back (another
+    // writer appended meanwhile). Throws Error when none reached the file and the system said why.
     virtual std::size_t append(std::string_view bytes) = 0;
 };
 

@@ -71,17 +71,25 @@ bool pathExists(const std::string& path) {
 
 namespace {
 
-// The name as the folder holds it, or name itself when no entry matches.
+// The name as the folder holds it, or name itself when no entry matches. A file wins over a
+// folder of the same name whatever the folder's order: ablauf.abl as a folder beside ABLAUF.ABL
+// must not hide the file.
 std::string findFileIgnoreCase(const std::string& dir, const std::string& name) {
     if (fileExists(dir + "/" + name))
         return name;
     std::error_code error;
+    std::string folder;
     for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
         const std::string entry = it->path().filename().string();
-        if (equalsIgnoreCase(entry, name))
+        if (!equalsIgnoreCase(entry, name))
+            continue;
+        if (fileExists(dir + "/" + entry))
             return entry;
+        if (folder.empty())
+            folder = entry;
     }
-    return name;
+    // Only folders (or nothing) by that name: the folder is named, so that it is refused as one.
+    return folder.empty() ? name : folder;
 }
 
 } // namespace

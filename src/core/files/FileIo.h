@@ -73,6 +73,19 @@ std::optional<FilePart> readFilePart(const std::string& path, std::uint64_t offs
 // missing. Throws Error when it cannot be made.
 std::string stateFolder();
 
+// What tells one version of a file from another without reading it: which file the name leads to
+// (its volume and its number there), its size and the time of its last change. An editor that
+// saves by renaming a new file into place changes the first, one that writes in place the others.
+struct FileStamp {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // in the system's own unit
+    bool operator==(const FileStamp&) const = default;
+};
+// Defined by the platform layer. Nothing when nothing has that name; a link is not followed.
+std::optional<FileStamp> fileStamp(const std::string& path);
+
 // True for a file, not a folder (a link counts as what it points to).
 bool fileExists(const std::string& path);
 // True when anything has that name: a file, a folder, a FIFO, a link even when it dangles.
@@ -83,8 +96,8 @@ std::string workingDirectoryPath(const std::string& fileName);
 
 // The path with its last part as its folder (the working directory when it has none) spells it,
 // looked up without regard to ASCII letter case; the path itself when no entry matches. An exact
-// match wins. Files copied from Windows keep whatever case they had there, where PX5R.val and
-// PX5R.VAL are one file.
+// match wins, and a file wins over a folder. Files copied from Windows keep whatever case they had
+// there, where PX5R.val and PX5R.VAL are one file.
 std::string findPathIgnoreCase(const std::string& path);
 
 } // namespace travek

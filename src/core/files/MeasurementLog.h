@@ -40,8 +40,9 @@ public:
     // header first when the file is new or empty. The file is opened as a regular file only,
     // never through a link and never waiting (AppendFile). When the log's name no longer names the
     // file the rows went to (deleted, or renamed by a rotation), a new file is begun under it.
-    // Throws Error when the row could not be written whole; the next call tries again, on a new
-    // line when a full disk cut this one off.
+    // Throws Error when the row could not be written whole; the piece of it that a full disk let
+    // through is cut off again (AppendFile), so the file stays made of whole rows. The next call
+    // tries again, on a new line where a piece could not be cut off.
     void append(const Row& row);
 
     // Local time as ISO 8601 with milliseconds: 2026-12-08T14:03:07.512.

@@ -36,6 +36,7 @@ struct InterfaceDefinition {
     std::uint8_t autoTriggerL2 = 9;
     bool useRts = false;
     double factor = 1.0;
+    bool operator==(const InterfaceDefinition&) const = default;
 };
 
 // Fills every file-backed field from fileName in the working directory (found without regard to

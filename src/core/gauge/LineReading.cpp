@@ -20,7 +20,10 @@ LineReading readLine(const InterfaceDefinition& definition, std::string_view rec
         reading.valueText =
             reading.line.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count))
                 .substr(0, LineReading::MaxValueTextLength);
-    reading.value = convertValueText(reading.valueText);
+    const ValueConversion conversion = readValueText(reading.valueText);
+    reading.valueFault = conversion.fault;
+    if (conversion.fault == ValueFault::None)
+        reading.value = conversion.value;
     return reading;
 }
 

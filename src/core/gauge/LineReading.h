@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/gauge/InterfaceDefinition.h"
+#include "core/text/TextHelpers.h"
 
 #include <cstddef>
 #include <optional>
@@ -20,6 +21,7 @@ struct LineReading {
     int channel = 0;             // 0 when no identifier occurs
     std::string valueText;       // from startPos up to, not including, endPos; empty without a channel
     std::optional<double> value; // none when the value text holds no number
+    ValueFault valueFault = ValueFault::None; // why there is no value (a line with a channel)
 };
 
 // received: the characters before the line's CR.

@@ -12,6 +12,14 @@
 
 namespace travek {
 
+namespace {
+
+// A line's keys cut short, by the part in which it happened.
+constexpr const char* CutParts[] = {
+    "abgebrochen: ", "Tasten des Schritts abgebrochen: ", "Reihenstring abgebrochen: "};
+
+} // namespace
+
 LineRecorder::LineRecorder(SessionView& view, EventLoop& loop, const InterfaceDefinition& definition,
                            const SequenceTable& sequence, TargetGuard& target, std::string keyboardFailure)
     : m_view(view), m_definition(definition), m_sequence(sequence), m_target(target),
@@ -59,10 +67,14 @@ void LineRecorder::lineHandled(const LineOutcome& outcome) {
         m_reportedKeyFailure = message;
     } else if (outcome.note == LineOutcome::Note::Typed) {
         m_reportedKeyFailure.clear();
-    } else if (outcome.note == LineOutcome::Note::WrongWindow) {
+    } else if (outcome.note == LineOutcome::Note::WrongWindow ||
+               outcome.note == LineOutcome::Note::LeftWindow) {
         // The operator looks at the gauge, not at the screen: the beep says to look.
         m_view.beep();
-        m_view.setPanelText(StatusPanel::Line, "Zielfenster nicht aktiv: " + outcome.failure);
+        m_view.setPanelText(StatusPanel::Line,
+                            outcome.note == LineOutcome::Note::WrongWindow
+                                ? "Zielfenster nicht aktiv: " + outcome.failure
+                                : "abgebrochen: Zielfenster verlassen: " + outcome.failure);
     }
     logLine(outcome);
     showNotice();
@@ -81,6 +93,22 @@ void LineRecorder::showNotice() {
     m_view.showNotice(text);
 }
 
+namespace {
+
+const char* whyNoValue(ValueFault fault) {
+    switch (fault) {
+    case ValueFault::OutOfRange:
+        return "Zahl au\xDF"
+               "erhalb des Wertebereichs";
+    case ValueFault::ControlCharacter:
+        return "Steuerzeichen im Wert: St\xF6rung auf der Leitung";
+    default:
+        return "keine Zahl im Wert";
+    }
+}
+
+} // namespace
+
 void LineRecorder::logLine(const LineOutcome& outcome) {
     if (!m_log)
         return;
@@ -93,9 +121,9 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
                             outcome.window};
     // Where a value was due, the window was looked at right before typing; for any other line it
     // is the one that has the focus now.
-    const bool due = outcome.note == LineOutcome::Note::Typed ||
-                     outcome.note == LineOutcome::Note::NotTyped ||
-                     outcome.note == LineOutcome::Note::WrongWindow;
+    const bool due =
+        outcome.note == LineOutcome::Note::Typed || outcome.note == LineOutcome::Note::NotTyped ||
+        outcome.note == LineOutcome::Note::WrongWindow || outcome.note == LineOutcome::Note::LeftWindow;
     if (!due)
         row.window = m_target.focusedTitle();
     switch (outcome.note) {
@@ -116,19 +144,27 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
                                       : 0);
         break;
     case LineOutcome::Note::NoNumber:
-        row.note = "keine Zahl im Wert";
+        row.note = whyNoValue(outcome.valueFault);
+        break;
+    case LineOutcome::Note::Dropped:
+        // Too many lines came while a value was typed: the record says how many never were looked at.
+        row.note =
+            "Zeilen verworfen, die w\xE4hrend des Tippens kamen: " + std::to_string(outcome.droppedLines);
         break;
     case LineOutcome::Note::NoSequence:
         row.note = "kein Ablauf";
         break;
-    case LineOutcome::Note::CutShort: {
+    case LineOutcome::Note::CutShort:
         // What went out before the exit may have arrived in part; the record claims only a value
         // that went out whole.
-        static constexpr const char* Parts[] = {
-            "abgebrochen: ", "Tasten des Schritts abgebrochen: ", "Reihenstring abgebrochen: "};
-        row.note = std::string(Parts[static_cast<int>(outcome.failedPart)]) + "TRAVEK wurde beendet";
+        row.note = std::string(CutParts[static_cast<int>(outcome.failedPart)]) + "TRAVEK wurde beendet";
         break;
-    }
+    case LineOutcome::Note::LeftWindow:
+        // The row keeps what reached the target before the focus moved (the part of the value
+        // that the operator finds in the form), and where the focus went.
+        row.note = std::string(CutParts[static_cast<int>(outcome.failedPart)]) + "Zielfenster verlassen (" +
+                   outcome.failure + ")";
+        break;
     case LineOutcome::Note::WrongWindow:
         row.note = "nicht getippt: Zielfenster nicht aktiv (" + outcome.failure + ")";
         break;

@@ -29,6 +29,7 @@ public:
     // The log and publishing as TRAVEK.INI says ([LOG], [MQTT]).
     void setUp(const IniFile& settings);
     Publishing& publishing() { return m_publishing; }
+    bool logging() const { return m_log != nullptr; }
     // A keyboard was given (whyNone empty) or taken away, and whoever did it has said why.
     void keyboardChanged(const std::string& whyNone);
     void lineHandled(const LineOutcome& outcome);

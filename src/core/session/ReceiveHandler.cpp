@@ -17,27 +17,80 @@ ReceiveHandler::ReceiveHandler(InterfaceDefinition& definition, SequenceTable& t
 void ReceiveHandler::receive(const void* bytes, std::int32_t size) {
     if (bytes == nullptr || size <= 0)
         return;
-    std::string chunk(static_cast<const char*>(bytes), static_cast<std::size_t>(size));
+    std::string_view chunk(static_cast<const char*>(bytes), static_cast<std::size_t>(size));
     if (m_busy) {
-        m_heldBack.push_back(std::move(chunk));
+        holdBack(chunk);
         return;
+    }
+    if (m_droppingLine) {
+        const auto cr = chunk.find('\r');
+        if (cr == std::string_view::npos)
+            return;
+        m_droppingLine = false;
+        ++m_droppedLines;
+        chunk.remove_prefix(cr + 1);
     }
     m_busy = true;
     struct Release {
         bool& busy;
         ~Release() { busy = false; }
     } release{m_busy};
-    handleChunk(chunk);
+    handleChunk(std::string(chunk));
     while (!m_heldBack.empty()) {
-        const std::string next = std::move(m_heldBack.front());
-        m_heldBack.pop_front();
+        const std::string next = std::exchange(m_heldBack, std::string());
+        m_heldLines = 0;
+        // The lines dropped so far came after the ones held back: said after them, and together
+        // with the one being dropped, once it has ended.
+        const std::size_t dropped = std::exchange(m_droppedLines, 0);
         handleChunk(next);
+        m_droppedLines += dropped;
+        if (!m_droppingLine)
+            reportDropped(std::exchange(m_droppedLines, 0));
     }
+    if (!m_droppingLine)
+        reportDropped(std::exchange(m_droppedLines, 0));
+}
+
+void ReceiveHandler::holdBack(std::string_view chunk) {
+    for (char byte : chunk) {
+        if (!m_droppingLine && m_heldLines >= MaxWaitingLines) {
+            // The LF after the last CR begins no line yet (it is removed from a line anyway).
+            if (byte == '\n')
+                continue;
+            // A line that finds no room is dropped whole, up to its CR.
+            m_droppingLine = true;
+        }
+        if (m_droppingLine) {
+            m_droppingLine = byte != '\r';
+            m_droppedLines += byte == '\r';
+        } else if (byte == '\r') {
+            m_heldBack += byte;
+            ++m_heldLines;
+            m_heldLineLength = 0;
+        } else if (m_heldLineLength < LineReading::MaxLength) {
+            m_heldBack += byte;
+            ++m_heldLineLength;
+        }
+    }
+}
+
+void ReceiveHandler::reportDropped(std::size_t count) {
+    if (count == 0 || !m_outputs.LineHandled)
+        return;
+    LineOutcome outcome;
+    outcome.note = LineOutcome::Note::Dropped;
+    outcome.step = m_table.currentStep;
+    outcome.droppedLines = count;
+    m_outputs.LineHandled(outcome);
 }
 
 void ReceiveHandler::dropReceived() {
     m_line.clear();
     m_heldBack.clear();
+    m_heldLines = 0;
+    m_heldLineLength = 0;
+    // A line being dropped ends here, as dropped.
+    m_droppedLines += std::exchange(m_droppingLine, false);
     ++m_drops;
 }
 
@@ -67,6 +120,7 @@ void ReceiveHandler::handleLine() {
     outcome.channel = channel;
     outcome.step = m_table.currentStep;
     outcome.note = judge(channel, reading.value.has_value());
+    outcome.valueFault = reading.valueFault;
     // A gauge's error line or an empty cut holds no number: typing an invented one would corrupt
     // the record, so nothing is typed and the step waits for a real value.
     // A value for the wrong window is not typed anywhere, and the sequence does not move: the
@@ -76,17 +130,16 @@ void ReceiveHandler::handleLine() {
     if (outcome.note == LineOutcome::Note::Typed) {
         outcome.typed = dispatch(*reading.value);
         if (m_typingFailure) {
-            // The value stands in the record only when it went out whole.
-            outcome.note = LineOutcome::Note::NotTyped;
+            // The value stands in the record as typed only when it went out whole; where the focus
+            // left the target, the record says how much of it did.
+            outcome.note = m_failure;
             outcome.failedPart = m_failedPart;
             if (m_failedPart == LineOutcome::Part::Value)
-                outcome.typed.clear();
+                outcome.typed = m_failure == LineOutcome::Note::LeftWindow ? m_sent : std::string();
             outcome.failure = *std::exchange(m_typingFailure, std::nullopt);
             // Ended by the program's exit rather than by the keyboard.
-            if (std::exchange(m_cutShort, false)) {
-                outcome.note = LineOutcome::Note::CutShort;
+            if (m_failure == LineOutcome::Note::CutShort)
                 outcome.failure.clear();
-            }
         }
     }
     // The panels follow the keys: a window's relayout before the first key was a good part of
@@ -113,6 +166,11 @@ std::string ReceiveHandler::dispatch(double value) {
     const std::string keys = m_table.stepKeys[m_table.currentStep];
     std::string typed = formatValue(0, m_decimals, value);
     send(typed, LineOutcome::Part::Value);
+    // A value that did not reach the target whole is not counted, and the step waits for the
+    // next one, as for a value refused before its first key: the operator measures again once the
+    // target has the focus.
+    if (m_typingFailure && m_failure == LineOutcome::Note::LeftWindow)
+        return typed;
     typePieces(keys, LineOutcome::Part::stepKeys);
 
     ++m_series.valueCounter;
@@ -143,10 +201,16 @@ void ReceiveHandler::send(std::string_view keys, LineOutcome::Part part) {
         return;
     try {
         m_outputs.sendKeys(keys);
+    } catch (const TypingRefused& refused) {
+        m_typingFailure = refused.what();
+        m_failedPart = part;
+        m_failure = LineOutcome::Note::LeftWindow;
+        m_sent = refused.sent;
     } catch (const Error& error) {
         m_typingFailure = error.what();
         m_failedPart = part;
-        m_cutShort = dynamic_cast<const TypingStopped*>(&error) != nullptr;
+        m_failure = dynamic_cast<const TypingStopped*>(&error) ? LineOutcome::Note::CutShort
+                                                               : LineOutcome::Note::NotTyped;
     }
 }
 

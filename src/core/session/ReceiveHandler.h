@@ -6,7 +6,6 @@
 #include "core/session/StatusPanel.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,16 +19,22 @@ struct LineOutcome {
         Typed,        // the value was typed
         NotTyped,     // the value was due, but the keyboard failed (failedPart and failure say where, why)
         OtherChannel, // the line's channel (or none) is not the one the current step expects
-        NoNumber,     // the step's channel, but its value holds no number
+        NoNumber,     // the step's channel, but its value holds no number (valueFault says why)
         NoSequence,   // there are no steps to follow
         CutShort,     // the program ended while the line's keys were typed (failedPart says where): the rest
                       // was dropped
-        WrongWindow // the value was due, but the window with the focus is not the target (failure says which)
+        // The value was due, but the window with the focus is not the target (failure says which).
+        WrongWindow,
+        // The focus left the target while the line's keys were typed (failedPart says where, failure
+        // which window has it now): the rest was dropped.
+        LeftWindow,
+        // Not a line: droppedLines lines found no room while a value was typed.
+        Dropped
     };
     int channel = 0; // 0 when the line names no known channel
     int step = 0;    // the step current when the line arrived
     std::string line;
-    std::string typed; // the value exactly as typed; empty when nothing was
+    std::string typed; // the value exactly as typed, or as much of it as went out; empty when nothing was
     Note note = Note::Typed;
     // The part of the line's keys that the keyboard failed on (NotTyped); what came before it was
     // sent.
@@ -37,6 +42,8 @@ struct LineOutcome {
     Part failedPart = Part::Value;
     std::string failure; // why the keyboard failed (NotTyped), what has the focus (WrongWindow)
     std::string window;  // the title of the window that got the value, or had the focus when it was refused
+    ValueFault valueFault = ValueFault::None; // NoNumber: why the value text is none
+    std::size_t droppedLines = 0;             // Dropped
 };
 
 // Turns the bytes that the measuring interface sends into typed values: assembles lines ended by
@@ -45,8 +52,14 @@ struct LineOutcome {
 // string and moves the sequence on.
 class ReceiveHandler {
 public:
+    // The most lines that wait while a value is typed. A box that sends faster than the target
+    // takes keys would otherwise build a backlog without end, each value typed ever later; lines
+    // beyond these are dropped, and one outcome says how many.
+    static constexpr std::size_t MaxWaitingLines = 32;
+
     struct Outputs {
-        // Throws Error when the keyboard cannot type.
+        // Throws Error when the keyboard cannot type, TypingRefused when the focus left the target
+        // in the middle of the keys.
         std::function<void(std::string_view Keys)> sendKeys;
         std::function<void(StatusPanel panel, const std::string& text)> SetPanel;
         // Once per line, after its value and keys were typed (never in the middle of them) and
@@ -75,6 +88,10 @@ public:
     const std::string& partialLine() const { return m_line; }
 
 private:
+    // Keeps what arrives while a value is typed: at most MaxWaitingLines whole lines (of which only
+    // the first characters count), and counts the lines beyond them as dropped.
+    void holdBack(std::string_view chunk);
+    void reportDropped(std::size_t count);
     void handleChunk(std::string_view chunk);
     void handleLine();
     LineOutcome::Note judge(int channel, bool hasNumber) const;
@@ -93,10 +110,16 @@ private:
     std::string m_line;
 
     // Typing lets the event loop run, so the driver can deliver the next chunk while a value is
-    // still being typed. Such chunks wait here and are handled, in order, once the current ones
+    // still being typed. Such bytes wait here and are handled, in order, once the current ones
     // are done; otherwise two values' keystrokes would interleave in the target application.
     bool m_busy = false;
-    std::deque<std::string> m_heldBack;
+    std::string m_heldBack;
+    std::size_t m_heldLines = 0;      // the CRs in m_heldBack
+    std::size_t m_heldLineLength = 0; // the bytes kept since the last CR held back
+    // A line is being dropped: its bytes go up to its CR, also once typing is done, so that no
+    // line is ever read from its tail.
+    bool m_droppingLine = false;
+    std::size_t m_droppedLines = 0;
     // Counts dropReceived calls, so that the chunk being handled stops where the bytes of the old
     // device were dropped under it.
     std::uint64_t m_drops = 0;
@@ -104,8 +127,10 @@ private:
     // did not. Nothing more of the line is sent after a failure.
     std::optional<std::string> m_typingFailure;
     LineOutcome::Part m_failedPart = LineOutcome::Part::Value;
-    // The failure was the key output's stop: the program is ending.
-    bool m_cutShort = false;
+    // What the failure was: the keyboard's own, the key output's stop (the program is ending), or a
+    // press refused because the focus left the target (then m_sent is what of the part went out).
+    LineOutcome::Note m_failure = LineOutcome::Note::NotTyped;
+    std::string m_sent;
 };
 
 } // namespace travek

@@ -1,10 +1,10 @@
 #include "core/session/Session.h"
 
-#include "core/files/FileIo.h"
 #include "core/files/IniFile.h"
 #include "core/gauge/InterfaceActivation.h"
 #include "core/gauge/PortControl.h"
 #include "core/serial/PortList.h"
+#include "core/session/InterfaceAssistant.h"
 #include "core/session/Reporting.h"
 #include "core/session/SessionView.h"
 #include "core/text/Error.h"
@@ -125,9 +125,19 @@ void Session::editCell(int col, int row) {
 }
 
 void Session::insertRow(int col, int at) {
-    const int last = m_grid.rowCount() - 1;
+    int last = m_grid.rowCount() - 1;
     if (at < m_grid.fixedRows() || at > last)
         return;
+    // A loaded file gives the grid one row per line: while there is room for a step the grid
+    // grows, so that the new row pushes no step out. At the last step, only an empty one may go.
+    if (m_grid.rowCount() - m_grid.fixedRows() < MaxSteps) {
+        m_grid.setRowCount(++last + 1);
+        m_grid.setCell(0, last, std::to_string(last - m_grid.fixedRows() + 1));
+    } else if (!removeBlanks(m_grid.cell(1, last)).empty() || !removeBlanks(m_grid.cell(2, last)).empty()) {
+        m_view.showError("Zeile einf\xFCgen: Der Ablauf hat schon " + std::to_string(MaxSteps) +
+                         " Schritte, und der letzte ginge verloren. Bitte erst eine Zeile entfernen.");
+        return;
+    }
     for (int row = last; row > at; --row) {
         m_grid.setCell(1, row, m_grid.cell(1, row - 1));
         m_grid.setCell(2, row, m_grid.cell(2, row - 1));
@@ -191,6 +201,10 @@ void Session::editSeriesString() {
 }
 
 void Session::reopen() {
+    // After the end (requested while a box of the start-up or of a choice was open) nothing is
+    // opened or sent any more.
+    if (m_stage == Stage::Ended)
+        return;
     m_activation.cancel();
     // The user's own choice of port or interface ends the waiting for the old one.
     m_reconnect.stop();
@@ -225,6 +239,10 @@ void Session::portLost() {
 }
 
 bool Session::mayType(LineOutcome& outcome) {
+    // Without a target, the focused window only names the log's Fenster column: nobody asks the
+    // desktop when there is no log, as the question costs round trips to it before the first key.
+    if (!m_target.target().isSet() && !m_recorder.logging())
+        return true;
     TargetGuard::Verdict verdict = m_target.check();
     outcome.window = std::move(verdict.window);
     if (!verdict.mayType)
@@ -256,13 +274,16 @@ void Session::chooseTargetWindow() {
         return;
     // In force at once, even when the settings file cannot take it.
     m_target.setTarget(choice.target());
-    reporting([&] { m_target.target().write(findPathIgnoreCase(SessionFiles::SettingsFileName)); });
+    reporting(
+        [&] { m_files.writeSettings([this](const std::string& path) { m_target.target().write(path); }); });
 }
 
 void Session::typeKeys(std::string_view keys) {
     if (!m_keys)
         throw Error(m_noKeys);
-    m_keys->sendKeys(keys);
+    // With a target, the focus is asked again before every key press: it may move in the middle of
+    // a value (KEYDELAY gives plenty of time), and then nothing more of the line may go out.
+    m_keys->sendKeys(keys, m_target.guarding() ? &m_target : nullptr);
 }
 
 void Session::chooseInterface() {
@@ -270,8 +291,11 @@ void Session::chooseInterface() {
     if (!m_view.runInterfaceDialog(m_interfaces, row))
         return;
     const std::string name = m_interfaces.nameAt(row);
-    if (name.empty())
-        return;
+    if (!name.empty())
+        switchInterface(name);
+}
+
+void Session::switchInterface(const std::string& name) {
     reporting([&] {
         m_state.definition.interfaceName = name;
         m_files.changed();
@@ -283,6 +307,43 @@ void Session::chooseInterface() {
         m_view.setPanelText(StatusPanel::Port, "DONE");
         showCaption();
     });
+}
+
+void Session::setUpInterface() {
+    // The assistant opens the box's port itself, and it may be the very device of the session's:
+    // the session lets go of its port until the assistant has closed its own.
+    const bool wasOpen = m_port.isOpen();
+    const bool wasWaiting = m_reconnect.waiting();
+    m_activation.cancel();
+    m_reconnect.stop();
+    m_receiver.dropReceived();
+    closePortIfOpen(m_port);
+    showPortState();
+    if (wasOpen)
+        m_view.setActiveText("Interface einrichten");
+    std::string switchTo;
+    bool saved = false;
+    reporting([&] {
+        InterfaceAssistant assistant(m_loop, createPlatformSerialDevice(), m_state.definition,
+                                     m_state.decimals);
+        m_view.runInterfaceAssistant(assistant);
+        switchTo = assistant.switchTo();
+        saved = assistant.savedAny();
+    });
+    // The program was ended while the assistant was open: its port stays closed.
+    if (m_stage == Stage::Ended)
+        return;
+    // A definition made here is offered by "Interface" at once, not only after the next start.
+    if (saved)
+        m_interfaces = InterfaceChoice();
+    if (!switchTo.empty()) {
+        switchInterface(switchTo);
+    } else if (wasOpen) {
+        reopen();
+        initInterface();
+    } else if (wasWaiting) {
+        m_reconnect.start();
+    }
 }
 
 void Session::choosePort() {
@@ -301,6 +362,8 @@ void Session::choosePort() {
 }
 
 void Session::initInterface() {
+    if (m_stage == Stage::Ended)
+        return;
     m_activation.cancel();
     m_view.setActiveText("Init");
     if (!m_port.isOpen()) {
@@ -322,7 +385,7 @@ void Session::startUp() {
     InterfaceDefinition& definition = m_state.definition;
     // A settings file that is refused reads as a missing one, and the start-up goes on.
     IniFile settings(std::string{});
-    reporting([&] { settings = IniFile::load(findPathIgnoreCase(SessionFiles::SettingsFileName)); });
+    reporting([&] { settings = m_files.loadSettings(); });
     definition.interfaceName = settings.readString("PARAMETER", "INTERFACE", definition.interfaceName);
     m_state.decimals =
         static_cast<std::uint8_t>(settings.readInteger("PARAMETER", "NK", m_state.decimals) & 0xFF);
@@ -355,6 +418,12 @@ void Session::startUp() {
     initInterface();
     showCaption();
     showSeriesSettings();
+    // Without a definition no line names a channel: the beep alone tells a new user nothing.
+    if (m_interfaces.entries().empty() &&
+        m_view.ask("Im Arbeitsordner " + systemTextToWin1252(workingDirectoryPath("")) +
+                   " gibt es keine Interface-Definition (*.VAL): TRAVEK kann so keine Zeile der Box einem "
+                   "Kanal zuordnen.\n\nJetzt eine mit \x84Interface einrichten\x85\x93 anlegen?"))
+        setUpInterface();
 }
 
 void Session::shutDown(bool unattended) {

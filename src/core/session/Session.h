@@ -79,6 +79,9 @@ public:
     void editSeriesString();
 
     void chooseInterface();
+    // "Interface einrichten": the assistant, with the session's port let go meanwhile; then the
+    // port taken up again, or the interface the assistant made switched to.
+    void setUpInterface();
     void choosePort();
     // Sends the disable-all command and the command of every channel the grid uses, with a pause
     // after each channel command; the labels say "Init", then "Active". Again while running starts
@@ -95,7 +98,8 @@ public:
 
     // Saves the sequence, the interface name and the series settings, each on its own, and closes
     // the port; once. Unattended (a signal, the end of the desktop session) a file that cannot be
-    // saved is reported on standard error.
+    // saved is reported on standard error. It may come while a box waits inside one of the user's
+    // actions or the start-up: what follows the box then opens no port and sends no command.
     void shutDown(bool unattended);
 
     ProgramState& state() { return m_state; }
@@ -115,6 +119,8 @@ private:
     // Close, configure from the interface definition and open the port; the error box on failure.
     void reopen();
     void loadDefinition();
+    // Loads the definition of name, reconnects and initialises the box.
+    void switchInterface(const std::string& name);
     bool mayType(LineOutcome& outcome);
     // Throws Error when there is no keyboard or it fails.
     void typeKeys(std::string_view keys);

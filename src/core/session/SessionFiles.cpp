@@ -18,10 +18,31 @@ namespace travek {
 namespace {
 
 // The series file that goes with a sequence file: its name without the folder, ".pst" appended,
-// in the working directory.
+// in the working directory. Found without regard to letter case, so that PROBE.ABL.PST copied
+// from Windows is the one read and written, not a second file beside it.
 std::string seriesFileFor(const std::string& sequenceFile) {
     const auto slash = sequenceFile.find_last_of("/\\");
-    return "./" + (slash == std::string::npos ? sequenceFile : sequenceFile.substr(slash + 1)) + ".pst";
+    return findPathIgnoreCase(
+        "./" + (slash == std::string::npos ? sequenceFile : sequenceFile.substr(slash + 1)) + ".pst");
+}
+
+// The side file that takes the session's version of one of its files, number n: ablauf-2.abl,
+// TRAVEK-2.INI. The series file goes with the sequence file as "Laden" finds it: ablauf-2.abl.pst,
+// so that loading ablauf-2.abl brings the session's whole sequence back.
+std::string sideFileFor(const std::string& name, int n) {
+    if (name == SessionFiles::SeriesFileName)
+        return sideFileFor(SessionFiles::SequenceFileName, n) + ".pst";
+    const auto slash = name.rfind('/');
+    const auto dot = name.find('.', slash == std::string::npos ? 0 : slash + 1);
+    return name.substr(0, dot) + "-" + std::to_string(n) + name.substr(dot);
+}
+
+// The files whose versions belong together: a sequence and its series settings go to side files
+// together, or a user would have to match them up.
+std::vector<const char*> groupOf(const std::string& name) {
+    if (name == SessionFiles::SettingsFileName)
+        return {SessionFiles::SettingsFileName};
+    return {SessionFiles::SequenceFileName, SessionFiles::SeriesFileName};
 }
 
 std::string joinLines(const std::vector<std::string>& lines) {
@@ -38,6 +59,10 @@ SessionFiles::SessionFiles(SessionView& view, EventLoop& loop, GridModel& grid, 
     : m_view(view), m_loop(loop), m_grid(grid), m_state(state), m_busy(std::move(busy)) {}
 
 bool SessionFiles::loadSaved() {
+    // Each file's version is taken before it is read: a change made while it is read is another
+    // program's, too.
+    for (const char* name : {SequenceFileName, SeriesFileName, SettingsFileName})
+        remember(name);
     // Anything of the name is looked at, so that a folder or a FIFO in a file's place is reported
     // now and not only when the exit cannot save.
     const std::string sequenceFile = findPathIgnoreCase(SequenceFileName);
@@ -74,9 +99,24 @@ bool SessionFiles::readSeriesSettings(const std::string& file) {
     }
 }
 
+IniFile SessionFiles::loadSettings() {
+    remember(SettingsFileName);
+    return IniFile::load(findPathIgnoreCase(SettingsFileName));
+}
+
+void SessionFiles::writeSettings(const std::function<void(const std::string& path)>& write) {
+    std::vector<std::string> errors;
+    saveOne(SettingsFileName, write, errors);
+    if (!errors.empty())
+        throw Error(joinLines(errors));
+}
+
 void SessionFiles::saveSequenceAs(const std::string& file) {
     saveGridToFile(m_grid, file);
-    writeSeriesFile(seriesFileFor(file), m_state.series.valuesPerSeries, m_state.series.seriesString);
+    noteWritten(file);
+    const std::string seriesFile = seriesFileFor(file);
+    writeSeriesFile(seriesFile, m_state.series.valuesPerSeries, m_state.series.seriesString);
+    noteWritten(seriesFile);
 }
 
 void SessionFiles::loadSequenceFrom(const std::string& file) {
@@ -100,42 +140,111 @@ void SessionFiles::loadSequenceFrom(const std::string& file) {
     changed();
 }
 
+void SessionFiles::remember(const char* name) {
+    m_versions[name].stamp = fileStamp(findPathIgnoreCase(name));
+}
+
+void SessionFiles::noteWritten(const std::string& path) {
+    const auto written = fileStamp(path);
+    if (!written)
+        return;
+    for (auto& [name, version] : m_versions) {
+        const auto own = fileStamp(findPathIgnoreCase(name));
+        if (own && own->volume == written->volume && own->file == written->file)
+            version.stamp = own;
+    }
+}
+
+std::string SessionFiles::destination(const char* name, std::vector<std::string>& notes) {
+    if (const std::string& side = m_versions[name].divertedTo; !side.empty())
+        return side;
+    const std::vector<const char*> group = groupOf(name);
+    std::string changed;
+    for (const char* member : group) {
+        const std::string path = findPathIgnoreCase(member);
+        const auto now = fileStamp(path);
+        // A file that is gone holds nothing of anyone's to lose; a folder in a file's place is
+        // refused by the writing itself, with its own reason.
+        if (now && now != m_versions[member].stamp && fileExists(path))
+            changed = nameForUser(path);
+    }
+    if (changed.empty())
+        return findPathIgnoreCase(name);
+    // Another program's version stays as it is, and the session's goes beside it under a name that
+    // holds nothing yet, so that neither is lost: not even an earlier session's side file.
+    int n = 2;
+    auto taken = [&n, &group] {
+        for (const char* member : group)
+            if (pathExists(findPathIgnoreCase(sideFileFor(member, n))))
+                return true;
+        return false;
+    };
+    while (taken())
+        ++n;
+    std::string sides;
+    for (const char* member : group) {
+        m_versions[member].divertedTo = findPathIgnoreCase(sideFileFor(member, n));
+        sides += (sides.empty() ? "" : " und ") + nameForUser(m_versions[member].divertedTo);
+    }
+    notes.push_back(changed +
+                    " wurde von einem anderen Programm ge\xE4ndert und bleibt, wie es ist; TRAVEK "
+                    "speichert den Stand dieser Sitzung in " +
+                    sides);
+    return m_versions[name].divertedTo;
+}
+
+void SessionFiles::saveOne(const char* name, const std::function<void(const std::string&)>& write,
+                           std::vector<std::string>& errors) {
+    try {
+        const std::string own = findPathIgnoreCase(name);
+        if (m_notLoaded.count(nameForUser(own)))
+            throw Error(nameForUser(own) + ": beim Start nicht geladen, daher nicht \xFC"
+                                           "berschrieben");
+        const std::string path = destination(name, errors);
+        write(path);
+        if (path == own)
+            remember(name);
+    } catch (const std::exception& error) {
+        errors.push_back(systemTextToWin1252(error.what()));
+    }
+}
+
 std::vector<std::string> SessionFiles::save() {
     // Each file is written on its own: one that cannot be written must not cost the others. The
     // files are found without regard to letter case, so that ABLAUF.ABL copied from Windows is
     // the one written, not a second file beside it.
     std::vector<std::string> errors;
-    auto attempt = [this, &errors](const char* name, const auto& write) {
-        const std::string path = findPathIgnoreCase(name);
-        try {
-            if (m_notLoaded.count(nameForUser(path)))
-                throw Error(nameForUser(path) + ": beim Start nicht geladen, daher nicht \xFC"
-                                                "berschrieben");
-            write(path);
-        } catch (const std::exception& error) {
-            errors.push_back(systemTextToWin1252(error.what()));
-        }
-    };
-    attempt(SequenceFileName, [this](const std::string& path) { saveGridToFile(m_grid, path); });
-    attempt(SettingsFileName, [this](const std::string& path) {
-        IniFile::writeValue(path, "PARAMETER", "INTERFACE", m_state.definition.interfaceName);
-    });
-    attempt(SeriesFileName, [this](const std::string& path) {
-        writeSeriesFile(path, m_state.series.valuesPerSeries, m_state.series.seriesString);
-    });
+    saveOne(
+        SequenceFileName, [this](const std::string& path) { saveGridToFile(m_grid, path); }, errors);
+    saveOne(
+        SettingsFileName,
+        [this](const std::string& path) {
+            IniFile::writeValue(path, "PARAMETER", "INTERFACE", m_state.definition.interfaceName);
+        },
+        errors);
+    saveOne(
+        SeriesFileName,
+        [this](const std::string& path) {
+            writeSeriesFile(path, m_state.series.valuesPerSeries, m_state.series.seriesString);
+        },
+        errors);
     return errors;
 }
 
 // Saving as things change, as the exit does: a signal that kills, a desktop that crashes, a power
-// cut then loses at most the last second. Changes in a row (a dialog after a dialog) are saved
-// once.
+// cut then loses at most the second after the first change that is not saved yet. Changes that
+// follow (a dialog after a dialog) go with it, and do not put it off.
 void SessionFiles::changed() {
-    if (m_closed)
+    if (m_closed || m_save.pending())
         return;
-    m_save = later(m_loop, m_view, SaveDelay, [this] {
+    arm(SaveDelay);
+}
+
+void SessionFiles::arm(std::chrono::milliseconds delay) {
+    m_save = later(m_loop, m_view, delay, [this] {
         // An error box in the middle of a value would hold the typing up until it is answered.
         if (m_busy()) {
-            changed();
+            arm(BusyRetry);
             return;
         }
         const std::string text = joinLines(save());

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "core/files/FileIo.h"
+#include "core/files/IniFile.h"
 #include "core/loop/EventLoop.h"
 
 #include <chrono>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,15 +21,17 @@ struct ProgramState;
 // The session's files in the working folder: the sequence ablauf.abl, the series file ablauf.pst
 // and the interface name in TRAVEK.INI. Loads them when the session opens, saves them SaveDelay
 // after a change and at the exit, each on its own, and never writes over a file that was refused
-// when it was loaded. Also the sequence files that "Speichern" and "Laden" name, with their series
-// files.
+// when it was loaded, nor over one that another program changed since TRAVEK read or wrote it.
+// Also the sequence files that "Speichern" and "Laden" name, with their series files.
 class SessionFiles {
 public:
     static constexpr const char* SequenceFileName = "./ablauf.abl";
     static constexpr const char* SeriesFileName = "./ablauf.pst";
     static constexpr const char* SettingsFileName = "TRAVEK.INI";
-    // How long after the last change the files are saved.
+    // How long after the first unsaved change the files are saved, whatever changes follow.
     static constexpr std::chrono::milliseconds SaveDelay{1000};
+    // How soon a save that waited for a value being typed is tried again.
+    static constexpr std::chrono::milliseconds BusyRetry{100};
 
     // busy: a value is being typed, and an error box now would hold the typing up.
     SessionFiles(SessionView& view, EventLoop& loop, GridModel& grid, ProgramState& state,
@@ -34,6 +40,10 @@ public:
     // Loads ablauf.abl into the grid and ablauf.pst into the series settings, reporting a file that
     // cannot be read in the error box; true when the series settings were read.
     bool loadSaved();
+    // TRAVEK.INI as it is now (a refused file throws Error); later saves compare with this version.
+    IniFile loadSettings();
+    // Writes into TRAVEK.INI (or where its saves go since another program changed it) at once.
+    void writeSettings(const std::function<void(const std::string& path)>& write);
     // "Speichern": the grid to file, the series settings to the series file that goes with it.
     void saveSequenceAs(const std::string& file);
     // "Laden": the grid and the series settings from file and its series file. A refused file
@@ -48,11 +58,29 @@ public:
     void saveAtExit(bool unattended);
 
 private:
+    // What TRAVEK read or last wrote of one of its files; and where its saves go instead, since
+    // another program changed the file (empty while they go to the file).
+    struct Version {
+        std::optional<FileStamp> stamp;
+        std::string divertedTo;
+    };
+
     // Reads a series file into the series settings; on an error the box is shown, the settings
     // stay as they were and the result is false.
     bool readSeriesSettings(const std::string& file);
     // Writes the three files; the errors, one line each.
     std::vector<std::string> save();
+    void arm(std::chrono::milliseconds delay);
+    // The file's version as it is now is the one TRAVEK knows.
+    void remember(const char* name);
+    // Remembers every written file that is one of the session's own under another name.
+    void noteWritten(const std::string& path);
+    // Where name's content is saved: the file itself, or its side file once another program has
+    // changed it or a file that goes with it (said once, in notes).
+    std::string destination(const char* name, std::vector<std::string>& notes);
+    // Writes name's content through write, at its destination; errors and notes, one line each.
+    void saveOne(const char* name, const std::function<void(const std::string&)>& write,
+                 std::vector<std::string>& errors);
 
     SessionView& m_view;
     EventLoop& m_loop;
@@ -66,6 +94,7 @@ private:
     // The files (as nameForUser gives them) that were refused when the session opened: the
     // session's state is not theirs, so they are never written over.
     std::set<std::string> m_notLoaded;
+    std::map<std::string, Version> m_versions; // by the file's name (SequenceFileName, ...)
 };
 
 } // namespace travek

@@ -8,6 +8,7 @@ namespace travek {
 
 class ChannelChoice;
 class ComPortChoice;
+class InterfaceAssistant;
 class InterfaceChoice;
 class KeyActionList;
 class SeriesCountInput;
@@ -57,6 +58,13 @@ public:
     virtual bool runInterfaceDialog(const InterfaceChoice& choice, int& row) = 0;
     virtual bool runComPortDialog(ComPortChoice& choice) = 0;
     virtual bool runTargetWindowDialog(TargetWindowChoice& choice) = 0;
+    // "Interface einrichten", modally; what came of it the assistant holds.
+    virtual void runInterfaceAssistant(InterfaceAssistant& assistant) { (void)assistant; }
+    // A question answered with yes or no; true for yes.
+    virtual bool ask(const std::string& question) {
+        (void)question;
+        return false;
+    }
 };
 
 } // namespace travek

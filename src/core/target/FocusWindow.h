@@ -15,9 +15,10 @@ struct WindowInfo {
     bool ownProcess = false;
 };
 
-// "Which window has the keyboard focus, and what is it?" Asked before every value is typed, so an
-// implementation answers from what the desktop says now, not from an earlier answer, and costs
-// well under a millisecond.
+// "Which window has the keyboard focus, and what is it?" Asked before every value is typed and, with
+// a target window, before every key press of it, so an implementation answers from what the desktop
+// says now (an earlier answer only while the desktop has told of no change since), and costs well
+// under a millisecond.
 class FocusWindow {
 public:
     virtual ~FocusWindow() = default;

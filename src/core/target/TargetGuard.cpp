@@ -33,6 +33,11 @@ TargetGuard::Verdict TargetGuard::check() {
     return verdict;
 }
 
+std::string TargetGuard::refusal() {
+    Verdict verdict = check();
+    return verdict.mayType ? std::string() : std::move(verdict.focused);
+}
+
 std::string TargetGuard::focusedTitle() {
     if (!m_focus)
         return {};

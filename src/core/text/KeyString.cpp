@@ -41,30 +41,39 @@ std::string joinKeyString(const std::vector<std::string>& pieces, char separator
     return text;
 }
 
+namespace {
+
+// The end of the group that starts at i, as the keystroke sender reads it: a named key with its
+// braces, a doubled prefix (its own character), or a plain character; a single "@" or "^" goes
+// with the group after it, so "^{ENTER}" and "@^c" are one group each. lastClose is the text's
+// last "}", so that a long run of braces nothing closes is not searched again and again.
+std::size_t groupEnd(std::string_view text, std::size_t i, std::size_t lastClose) {
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '{') {
+            if (lastClose == std::string_view::npos || lastClose < i)
+                return i + 1;
+            return text.find('}', i + 1) + 1;
+        }
+        if (c != '@' && c != '^')
+            return i + 1;
+        if (i + 1 < text.size() && text[i + 1] == c)
+            return i + 2;
+        ++i;
+    }
+    return i; // a prefix at the very end: nothing follows it to break
+}
+
+} // namespace
+
 std::string cutKeyString(std::string_view text, std::size_t maxLength) {
     if (text.size() <= maxLength)
         return std::string(text);
-    // Walked as the keystroke sender reads it, so that a group is what the sender takes for one.
+    const auto lastClose = text.rfind('}');
     std::size_t i = 0;
-    while (i < maxLength) {
-        const char c = text[i];
-        if (c == '{') {
-            const auto close = text.find('}', i + 1);
-            if (close == std::string_view::npos)
-                break; // no group from here on: plain characters
-            if (close >= maxLength)
-                return std::string(text.substr(0, i));
-            i = close + 1;
-        } else if (c == '@' || c == '^') {
-            // Doubled, the prefix is its own character; alone, it goes with the next character.
-            if (i + 1 >= maxLength)
-                return std::string(text.substr(0, i));
-            i += 2;
-        } else {
-            ++i;
-        }
-    }
-    return std::string(text.substr(0, maxLength));
+    for (auto end = groupEnd(text, 0, lastClose); end <= maxLength; end = groupEnd(text, i, lastClose))
+        i = end;
+    return std::string(text.substr(0, i));
 }
 
 } // namespace travek

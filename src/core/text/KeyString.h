@@ -24,8 +24,9 @@ std::string joinKeyString(const std::vector<std::string>& pieces, char separator
 
 // The first maxLength characters of a key string, as the stored format has always kept them, but
 // never a broken key: a cut inside a named key would type its broken text ("{P") into the user's
-// form, and a cut after an "@" or "^" prefix would press Alt or Ctrl on its own. Where the limit
-// falls inside such a group, the group is dropped. Braces without a closing one are plain
+// form, and a cut after an "@" or "^" prefix would press Alt or Ctrl on its own. A prefix and
+// what it modifies (a character, or a whole named key: "^{ENTER}") are one group; where the limit
+// falls inside a group, the group is dropped. Braces without a closing one are plain
 // characters, as the keystroke sender types them.
 std::string cutKeyString(std::string_view text, std::size_t maxLength);
 

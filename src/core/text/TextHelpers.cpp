@@ -122,7 +122,10 @@ std::optional<double> roundToReal48(double value) {
     return std::copysign(rounded, value);
 }
 
-std::optional<double> strToReal48(std::string_view text) {
+namespace {
+
+// strToReal48, saying in beyond when the text was a number out of the 48-bit range.
+std::optional<double> parseReal48(std::string_view text, bool& beyond) {
     std::size_t pos = 0;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
@@ -175,15 +178,40 @@ std::optional<double> strToReal48(std::string_view text) {
                                           : -static_cast<long long>(firstNonZero - point));
         if (order < 0)
             return 0.0;
+        beyond = true;
         return std::nullopt;
     }
     if (res.ec != std::errc())
         return std::nullopt;
-    return roundToReal48(negative ? -value : value);
+    const auto rounded = roundToReal48(negative ? -value : value);
+    beyond = !rounded;
+    return rounded;
+}
+
+} // namespace
+
+std::optional<double> strToReal48(std::string_view text) {
+    bool beyond = false;
+    return parseReal48(text, beyond);
+}
+
+ValueConversion readValueText(std::string_view valueText) {
+    const auto isControl = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; };
+    if (std::any_of(valueText.begin(), valueText.end(), isControl))
+        return {0, ValueFault::ControlCharacter};
+    if (valueText.find_first_of("0123456789") == std::string_view::npos)
+        return {0, ValueFault::NoNumber};
+    bool beyond = false;
+    if (const auto value = parseReal48(removeBlanks(commaToPoint(valueText)), beyond))
+        return {*value, ValueFault::None};
+    return {0, beyond ? ValueFault::OutOfRange : ValueFault::NoNumber};
 }
 
 std::optional<double> convertValueText(std::string_view valueText) {
-    return strToReal48(removeBlanks(commaToPoint(valueText)));
+    const ValueConversion conversion = readValueText(valueText);
+    if (conversion.fault != ValueFault::None)
+        return std::nullopt;
+    return conversion.value;
 }
 
 std::optional<std::int32_t> parseInteger(std::string_view text) {

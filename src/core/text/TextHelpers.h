@@ -35,7 +35,23 @@ std::optional<double> roundToReal48(double value);
 // number is out of the 48-bit range.
 std::optional<double> strToReal48(std::string_view text);
 
-// The conversion of a measured value text: commaToPoint, removeBlanks, then strToReal48.
+// Why a measured value text gives no value.
+enum class ValueFault {
+    None,
+    NoNumber,        // no digit at all (",", ". mm", "ERR"), or no number where it begins
+    OutOfRange,      // a number beyond the largest 48-bit real
+    ControlCharacter // a control character inside it: line noise, whatever digits stand around it
+};
+struct ValueConversion {
+    double value = 0; // when fault is None
+    ValueFault fault = ValueFault::None;
+};
+
+// The conversion of a measured value text: commaToPoint, removeBlanks, then strToReal48. A text
+// without any digit is no number, although commaToPoint makes "0." of a lone comma: typing 0,000
+// for it would put a value into the record that nobody measured.
+ValueConversion readValueText(std::string_view valueText);
+// readValueText's value; nothing for any fault.
 std::optional<double> convertValueText(std::string_view valueText);
 
 // An integer as the configuration files write it: the whole text is a decimal number with an

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/typing/PressGate.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -70,6 +72,18 @@ public:
     // The program is ending: sendKey presses nothing from now on, releases still go out, and a
     // wait in progress (for the pace or for the server) ends at once.
     virtual void stop() {}
+
+    // The key sender's gate for the call that begins now, or none; taken away after its endSend.
+    void setPressGate(PressGate* gate) { m_gate = gate; }
+
+protected:
+    // Every keyboard asks this right before a key press goes out, after any wait for its pace, and
+    // once for every press it was handed (Caps Lock's excepted, which only gives the user's own lock
+    // state back); a press that is not allowed does not go out.
+    bool pressAllowed() { return !m_gate || m_gate->refusal().empty(); }
+
+private:
+    PressGate* m_gate = nullptr;
 };
 
 } // namespace travek

@@ -2,8 +2,12 @@
 
 #include "core/text/TextHelpers.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace travek {
 
@@ -61,20 +65,62 @@ const NamedKey* findNamedKey(std::string_view text) {
 
 } // namespace
 
+// The gate of one call, between the caller's gate and the keyboard: it keeps the first refusal,
+// so that no later press of the text is asked about again, and how far the text had gone out.
+// The keyboard asks once for every press it was handed, in the order handed, so the n-th question
+// is about the n-th press recorded here, even where the keyboard sends its presses only at the end
+// of the call.
+class LayoutKeySender::CallGate : public PressGate {
+public:
+    explicit CallGate(PressGate& outer) : m_outer(outer) {}
+
+    std::string refusal() override {
+        if (m_why.empty()) {
+            m_why = m_outer.refusal();
+            if (m_why.empty() && m_asked < m_typedAt.size())
+                m_typed = std::max(m_typed, m_typedAt[m_asked]);
+            ++m_asked;
+        }
+        return m_why;
+    }
+    void handed(std::size_t typed) { m_typedAt.push_back(typed); }
+    bool refused() const { return !m_why.empty(); }
+    const std::string& why() const { return m_why; }
+    std::size_t typed() const { return m_typed; }
+
+private:
+    PressGate& m_outer;
+    std::string m_why;
+    std::vector<std::size_t> m_typedAt;
+    std::size_t m_asked = 0;
+    std::size_t m_typed = 0;
+};
+
 LayoutKeySender::LayoutKeySender(Keyboard& keyboard, std::function<void()> dispatchMessages)
     : m_keyboard(keyboard), m_dispatchMessages(std::move(dispatchMessages)) {}
 
 LayoutKeySender::LayoutKeySender(std::unique_ptr<Keyboard> keyboard, std::function<void()> dispatchMessages)
     : m_owned(std::move(keyboard)), m_keyboard(*m_owned), m_dispatchMessages(std::move(dispatchMessages)) {}
 
-void LayoutKeySender::sendNamed(std::uint8_t virtualKey, bool down) {
-    if (const auto key = m_keyboard.namedKey(virtualKey))
-        m_keyboard.sendKey(*key, down);
+void LayoutKeySender::press(std::uint32_t key, std::size_t typed) {
+    if (m_gate)
+        m_gate->handed(typed);
+    m_keyboard.sendKey(key, true);
 }
 
-void LayoutKeySender::tapNamed(std::uint8_t virtualKey) {
+void LayoutKeySender::pressNamed(std::uint8_t virtualKey, std::size_t typed) {
+    if (const auto key = m_keyboard.namedKey(virtualKey))
+        press(*key, typed);
+}
+
+void LayoutKeySender::releaseNamed(std::uint8_t virtualKey) {
+    if (const auto key = m_keyboard.namedKey(virtualKey))
+        m_keyboard.sendKey(*key, false);
+}
+
+void LayoutKeySender::tapNamed(std::uint8_t virtualKey, std::size_t typed) {
     if (const auto key = m_keyboard.namedKey(virtualKey)) {
-        m_keyboard.sendKey(*key, true);
+        press(*key, typed);
         m_keyboard.sendKey(*key, false);
     }
 }
@@ -84,24 +130,42 @@ void LayoutKeySender::stop() {
     m_keyboard.stop();
 }
 
-void LayoutKeySender::sendKeys(std::string_view Keys) {
+void LayoutKeySender::sendKeys(std::string_view Keys, PressGate* gate) {
     if (m_stopped)
         throw TypingStopped();
     if (Keys.empty())
         return;
+    // A call nested in this one (while messages are dispatched) has a gate of its own, or none.
+    std::optional<CallGate> callGate;
+    if (gate)
+        callGate.emplace(*gate);
+    struct GateScope {
+        LayoutKeySender& sender;
+        CallGate* outer;
+        ~GateScope() {
+            sender.m_gate = outer;
+            sender.m_keyboard.setPressGate(outer);
+        }
+    } scope{*this, std::exchange(m_gate, callGate ? &*callGate : nullptr)};
+    m_keyboard.setPressGate(m_gate);
+
     m_keyboard.beginSend();
     Pending pending;
-    const bool capsWasOn = m_keyboard.capsLockOn();
-    if (capsWasOn)
-        tapNamed(vk::Capital);
+    // Caps Lock gives the user's own state back and is never refused: it types nothing.
+    const auto capsLock = m_keyboard.namedKey(vk::Capital);
+    const bool capsWasOn = m_keyboard.capsLockOn() && capsLock;
+    if (capsWasOn) {
+        m_keyboard.sendKey(*capsLock, true);
+        m_keyboard.sendKey(*capsLock, false);
+    }
 
     for (std::size_t i = 0; i < Keys.size(); ++i) {
         // Positions count from 1: messages are dispatched before positions 10, 20, 30, ...
         if ((i + 1) % 10 == 0 && m_dispatchMessages)
             m_dispatchMessages();
-        // An exit served while the keyboard waited or messages were dispatched: the rest of the
-        // text is dropped, and what is held is released below.
-        if (m_stopped)
+        // An exit served while the keyboard waited or messages were dispatched, or a press the gate
+        // refused: the rest of the text is dropped, and what is held is released below.
+        if (m_stopped || (m_gate && m_gate->refused()))
             break;
         const char c = Keys[i];
         const auto lookup = m_keyboard.lookupChar(c);
@@ -110,23 +174,23 @@ void LayoutKeySender::sendKeys(std::string_view Keys) {
         if (c == '@' || c == '^') {
             if (i + 1 >= Keys.size() || Keys[i + 1] != c) {
                 if (c == '@') {
-                    tapNamed(vk::Menu);
+                    tapNamed(vk::Menu, i);
                     pending.alt = true;
                 } else {
-                    tapNamed(vk::Control);
+                    tapNamed(vk::Control, i);
                     pending.ctrl = true;
                 }
             } else {
                 ++i;
-                typeLayoutChar(pending, *lookup);
+                typeLayoutChar(pending, *lookup, i - 1, i + 1);
             }
         } else if (c == '{') {
             const std::size_t close = Keys.find('}', i + 1);
             if (close == std::string_view::npos) {
-                typeLayoutChar(pending, *lookup);
+                typeLayoutChar(pending, *lookup, i, i + 1);
             } else {
                 if (const NamedKey* named = findNamedKey(Keys.substr(i + 1, close - i - 1))) {
-                    tapNamed(named->virtualKey);
+                    tapNamed(named->virtualKey, close + 1);
                     if (named->marks == Marks::ShiftPending)
                         pending.shift = true;
                     else if (named->marks == Marks::CtrlPending)
@@ -135,26 +199,31 @@ void LayoutKeySender::sendKeys(std::string_view Keys) {
                 i = close;
             }
         } else {
-            typeLayoutChar(pending, *lookup);
+            typeLayoutChar(pending, *lookup, i, i + 1);
         }
     }
 
     // Caps Lock is given back to the user even when the text was cut short: it is the user's own
     // state, not a key typed into the form.
-    if (capsWasOn)
-        tapNamed(vk::Capital);
+    if (capsWasOn) {
+        m_keyboard.sendKey(*capsLock, true);
+        m_keyboard.sendKey(*capsLock, false);
+    }
     releasePendingModifiers(pending);
     m_keyboard.endSend();
     if (m_stopped)
         throw TypingStopped();
+    if (callGate && callGate->refused())
+        throw TypingRefused(callGate->why(), std::string(Keys.substr(0, callGate->typed())));
 }
 
-void LayoutKeySender::typeLayoutChar(Pending& pending, const KeyStroke& lookup) {
+void LayoutKeySender::typeLayoutChar(Pending& pending, const KeyStroke& lookup, std::size_t start,
+                                     std::size_t typed) {
     const bool shiftNeeded = (lookup.shiftState & shiftbit::Shift) != 0;
     if (shiftNeeded)
-        sendNamed(vk::Shift, true);
+        pressNamed(vk::Shift, start);
     else if (pending.ctrl)
-        sendNamed(vk::Control, true);
+        pressNamed(vk::Control, start);
 
     // Characters on a third level (AltGr) need their level's modifiers held around the key, or
     // "@" on a German layout would arrive as "q". They are released right after the key, so the
@@ -168,30 +237,30 @@ void LayoutKeySender::typeLayoutChar(Pending& pending, const KeyStroke& lookup) 
     if (lookup.shiftState & shiftbit::AltGr)
         levelKeys[levelCount++] = vk::AltGr;
     for (std::size_t k = 0; k < levelCount; ++k)
-        sendNamed(levelKeys[k], true);
+        pressNamed(levelKeys[k], start);
 
-    m_keyboard.sendKey(lookup.key, true);
+    press(lookup.key, typed);
     m_keyboard.sendKey(lookup.key, false);
 
     for (std::size_t k = levelCount; k > 0; --k)
-        sendNamed(levelKeys[k - 1], false);
+        releaseNamed(levelKeys[k - 1]);
 
     releasePendingModifiers(pending);
     if (shiftNeeded)
-        sendNamed(vk::Shift, false);
+        releaseNamed(vk::Shift);
 }
 
 void LayoutKeySender::releasePendingModifiers(Pending& pending) {
     if (pending.alt) {
-        sendNamed(vk::Menu, false);
+        releaseNamed(vk::Menu);
         pending.alt = false;
     }
     if (pending.ctrl) {
-        sendNamed(vk::Control, false);
+        releaseNamed(vk::Control);
         pending.ctrl = false;
     }
     if (pending.shift) {
-        sendNamed(vk::Shift, false);
+        releaseNamed(vk::Shift);
         pending.shift = false;
     }
 }

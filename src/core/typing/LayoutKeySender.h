@@ -17,7 +17,7 @@ public:
     explicit LayoutKeySender(Keyboard& keyboard, std::function<void()> dispatchMessages = {});
     explicit LayoutKeySender(std::unique_ptr<Keyboard> keyboard, std::function<void()> dispatchMessages = {});
 
-    void sendKeys(std::string_view Keys) override;
+    void sendKeys(std::string_view Keys, PressGate* gate = nullptr) override;
     void setKeyDelay(int milliseconds) override { m_keyboard.setKeyDelay(milliseconds); }
     void stop() override;
 
@@ -27,16 +27,23 @@ private:
         bool ctrl = false;
         bool shift = false;
     };
+    class CallGate;
 
-    void typeLayoutChar(Pending& pending, const KeyStroke& lookup);
+    // typed is how far the text has gone out once the press is sent: a character counts from its
+    // own key's press on, not from its Shift's.
+    void typeLayoutChar(Pending& pending, const KeyStroke& lookup, std::size_t start, std::size_t typed);
     void releasePendingModifiers(Pending& pending);
-    void tapNamed(std::uint8_t virtualKey);
-    void sendNamed(std::uint8_t virtualKey, bool down);
+    void tapNamed(std::uint8_t virtualKey, std::size_t typed);
+    void press(std::uint32_t key, std::size_t typed);
+    void pressNamed(std::uint8_t virtualKey, std::size_t typed);
+    void releaseNamed(std::uint8_t virtualKey);
 
     std::unique_ptr<Keyboard> m_owned;
     Keyboard& m_keyboard;
     std::function<void()> m_dispatchMessages;
     bool m_stopped = false;
+    // The gate of the call being typed; none for a call without one.
+    CallGate* m_gate = nullptr;
 };
 
 } // namespace travek

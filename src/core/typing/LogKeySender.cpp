@@ -2,7 +2,7 @@
 
 namespace travek {
 
-void LogKeySender::sendKeys(std::string_view Keys) {
+void LogKeySender::sendKeys(std::string_view Keys, PressGate*) {
     if (Keys.empty())
         return;
     std::fputs("keys ", m_out);

@@ -12,7 +12,8 @@ namespace travek {
 class LogKeySender : public KeyOutput {
 public:
     explicit LogKeySender(std::FILE* out = stdout) : m_out(out) {}
-    void sendKeys(std::string_view Keys) override;
+    // Types nowhere, so a gate has nothing to refuse.
+    void sendKeys(std::string_view Keys, PressGate* gate = nullptr) override;
 
 private:
     std::FILE* m_out;

@@ -50,6 +50,8 @@ std::optional<KeyStroke> RecordingKeyboard::lookupChar(char c) {
 }
 
 void RecordingKeyboard::sendKey(std::uint32_t key, bool down) {
+    if (down && key != vk::Capital && !pressAllowed())
+        return;
     m_events.push_back({key, down});
     if (key == vk::Capital && down)
         m_capsLock = !m_capsLock;

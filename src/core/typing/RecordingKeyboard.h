@@ -10,7 +10,8 @@ namespace travek {
 
 // A keyboard that types nowhere: it records every key event. Its layout is the US layout as the
 // Windows layout lookup reports it (keys are virtual-key codes); tests change single characters
-// with setKey/removeKey. Caps Lock toggles on every press of its key, as on a real keyboard.
+// with setKey/removeKey. Caps Lock toggles on every press of its key, as on a real keyboard. A press
+// that the gate refuses is not recorded; releases always are.
 class RecordingKeyboard : public Keyboard {
 public:
     struct Event {

@@ -231,6 +231,9 @@ void MainWindow::buildMenus() {
     QMenu* einstellungen = menus->addMenu("&Einstellungen");
     interfaceAction = einstellungen->addAction("&Interface", this, &MainWindow::chooseInterface);
     interfaceAction->setObjectName("Interface1");
+    setUpAction =
+        einstellungen->addAction("Interface &einrichten…", this, [this] { m_session->setUpInterface(); });
+    setUpAction->setObjectName("InterfaceEinrichten1");
     comPortAction = einstellungen->addAction("&Comport", this, &MainWindow::choosePort);
     comPortAction->setObjectName("Comport1");
     initAction = einstellungen->addAction("&Init Interface", this, &MainWindow::initInterface);
@@ -468,6 +471,7 @@ void MainWindow::chooseTargetWindow() {
 }
 
 void MainWindow::closeUnattended() {
+    m_runner->endAll();
     m_unattended = true;
     close();
 }

@@ -2,7 +2,9 @@
 
 #include "core/session/SessionView.h"
 #include "gui/qt/DialogRunner.h"
+#include "gui/qt/InterfaceAssistantDialog.h"
 #include "gui/qt/QtEventLoop.h"
+#include "gui/qt/Win1252.h"
 
 #include <QFont>
 #include <QMainWindow>
@@ -74,6 +76,7 @@ public:
     QAction* loadAction;
     QAction* quitAction;
     QAction* interfaceAction;
+    QAction* setUpAction; // "Interface &einrichten…"
     QAction* comPortAction;
     QAction* initAction;
     QAction* targetWindowAction; // "&Zielfenster…", disabled with the reason where the desktop cannot tell
@@ -132,6 +135,13 @@ public:
     bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override;
     bool runComPortDialog(ComPortChoice& choice) override;
     bool runTargetWindowDialog(TargetWindowChoice& choice) override;
+    void runInterfaceAssistant(InterfaceAssistant& assistant) override {
+        InterfaceAssistantDialog dialog(assistant, *m_runner, this);
+        m_runner->run(dialog);
+    }
+    bool ask(const std::string& question) override {
+        return askYesNo(*m_runner, this, fromWin1252(question));
+    }
 
 public slots:
     // The user's actions, forwarded to the session with the grid's current cell.
@@ -146,8 +156,9 @@ public slots:
     void choosePort();
     void initInterface();
     void chooseTargetWindow();
-    // Closes for a signal or the end of the session: nobody is there to answer a box, so a file
-    // that cannot be saved is reported on standard error instead.
+    // Closes for a signal or the end of the session: nobody is there to answer a box, so an open
+    // box or dialog closes as Cancel, none is shown after it, and a file that cannot be saved is
+    // reported on standard error instead.
     void closeUnattended();
 
 protected:

@@ -1,15 +1,21 @@
+#include "core/files/FolderLock.h"
 #include "core/target/FocusWindow.h"
 #include "core/text/Error.h"
 #include "core/typing/KeyOutputFactory.h"
 #include "gui/qt/MainWindow.h"
 #include "gui/qt/QtKeyWait.h"
+#include "gui/qt/Win1252.h"
 #include "platform/posix/SignalPipe.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QSessionManager>
+#include <QSocketNotifier>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -109,6 +115,22 @@ int main(int argc, char* argv[]) {
                    "English\n",
                    stderr);
 
+    // Before anything reads or writes a file of the folder, or asks the desktop for a keyboard: a
+    // second TRAVEK here would save its sequence over the first one's.
+    travek::FolderLock::Unavailable unlocked;
+    const std::unique_ptr<travek::FolderLock> folderLock = travek::FolderLock::lockWorkingFolder(unlocked);
+    if (!folderLock) {
+        const std::string message = travek::FolderLock::inUseMessage();
+        std::fprintf(stderr, "travek: %s\n", message.c_str());
+        QMessageBox::critical(nullptr, "TRAVEK", travek::fromWin1252(message));
+        return 1;
+    }
+    if (!unlocked.reason.empty())
+        std::fprintf(
+            stderr,
+            "travek: the working folder cannot be locked (%s); a second TRAVEK here would not be noticed\n",
+            unlocked.reason.c_str());
+
     // The keyboard waits in the event loop, so signals and the window's close are served while a
     // value is typed.
     travek::QtKeyWait keyWait;
@@ -133,21 +155,35 @@ int main(int argc, char* argv[]) {
         noFocus = error.what();
     }
 
-    travek::MainWindow window;
+    // SIGTERM, SIGINT, SIGHUP and the end of the desktop session close whatever box or dialog is
+    // open as Cancel, then the window as the user would, so the sequence and the settings are
+    // saved. Watched before the window is made: loading the saved sequence may show a box already.
+    auto dialogs = std::make_shared<travek::DialogRunner>();
+    travek::MainWindow* mainWindow = nullptr;
+    auto endRequested = [&] {
+        dialogs->endAll();
+        if (mainWindow)
+            mainWindow->closeUnattended();
+    };
+    travek::SignalPipe signalPipe;
+    std::optional<QSocketNotifier> signalWatch;
+    if (signalPipe.descriptor() >= 0) {
+        signalWatch.emplace(signalPipe.descriptor(), QSocketNotifier::Read);
+        QObject::connect(&*signalWatch, &QSocketNotifier::activated, [&] {
+            signalPipe.drain();
+            endRequested();
+        });
+    }
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&](QSessionManager&) { endRequested(); });
+
+    travek::MainWindow window(dialogs);
+    mainWindow = &window;
     window.setKeyOutput(keys.get(), noKeys);
     window.setFocusWindow(focus.get(), noFocus);
-
-    // SIGTERM, SIGINT and the end of the desktop session close the window as the user would, so
-    // the sequence and the settings are saved.
-    travek::SignalPipe signalPipe;
-    std::unique_ptr<travek::EventLoop::Watch> signalWatch;
-    if (signalPipe.descriptor() >= 0)
-        signalWatch = window.loop().watchReadable(signalPipe.descriptor(), [&] {
-            signalPipe.drain();
-            window.closeUnattended();
-        });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-                     [&window](QSessionManager&) { window.closeUnattended(); });
+    if (dialogs->ending()) {
+        window.closeUnattended();
+        return 0;
+    }
 
     window.show();
     window.scheduleStartUp();

@@ -16,6 +16,16 @@ int scaled(int designPixels) {
     return ::MulDiv(designPixels, dpi, 96);
 }
 
+int textWidth(HWND window, HFONT font, std::string_view text) {
+    const HDC dc = ::GetDC(window);
+    const HGDIOBJ old = ::SelectObject(dc, font);
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window, dc);
+    return size.cx;
+}
+
 HFONT createDesignFont(bool bold) {
     const HDC screen = ::GetDC(nullptr);
     const int height = -::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
@@ -94,6 +104,9 @@ HWND DialogWindow::add(const char* className, const char* text, DWORD style, int
 }
 
 int DialogWindow::runModal(Win32EventLoop& loop) {
+    // Gone with its owner: the program is ending.
+    if (!::IsWindow(m_window))
+        return IDCANCEL;
     const HWND owner = ::GetWindow(m_window, GW_OWNER);
     m_result = IDCANCEL;
     m_running = true;

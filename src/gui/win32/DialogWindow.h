@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace travek {
 
@@ -73,6 +74,9 @@ private:
 // The windows are measured in pixels of a 96 dpi screen; on a screen of more dots per inch (the
 // program is DPI aware, see travek.manifest) every measure grows with it.
 int scaled(int designPixels);
+
+// The width in pixels of text in font, as window's device context draws it.
+int textWidth(HWND window, HFONT font, std::string_view text);
 
 // The font the windows are designed for: MS Sans Serif 8 pt (bold for the interface and port
 // dialogs), or what the system puts in its place.

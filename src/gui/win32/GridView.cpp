@@ -13,16 +13,6 @@ namespace {
 
 constexpr UINT_PTR SubclassId = 1;
 
-int textWidth(HWND window, HFONT font, const char* text) {
-    const HDC dc = ::GetDC(window);
-    const HGDIOBJ old = ::SelectObject(dc, font);
-    SIZE size{};
-    ::GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(window, dc);
-    return size.cx;
-}
-
 } // namespace
 
 GridView::GridView(GridModel& grid, Handlers handlers) : m_grid(grid), m_handlers(std::move(handlers)) {}

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <commdlg.h>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <windowsx.h>
@@ -23,16 +24,6 @@ constexpr int SeriesBarHeight = 24;
 constexpr int NoticeHeight = 20;
 constexpr COLORREF NoticeTextColour = RGB(192, 0, 0);
 constexpr int PanelMinWidth = 50;
-
-int textWidth(HWND window, HFONT font, const std::string& text) {
-    const HDC dc = ::GetDC(window);
-    const HGDIOBJ old = ::SelectObject(dc, font);
-    SIZE size{};
-    ::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(window, dc);
-    return size.cx;
-}
 
 } // namespace
 
@@ -110,6 +101,7 @@ void MainWindow::buildMenus() {
     ::AppendMenuA(m_menus, MF_POPUP, reinterpret_cast<UINT_PTR>(datei), "&Datei");
     const HMENU einstellungen = ::CreatePopupMenu();
     ::AppendMenuA(einstellungen, MF_STRING, InterfaceCommand, "&Interface");
+    ::AppendMenuA(einstellungen, MF_STRING, SetUpCommand, "Interface &einrichten\x85");
     ::AppendMenuA(einstellungen, MF_STRING, ComPortCommand, "&Comport");
     ::AppendMenuA(einstellungen, MF_STRING, InitCommand, "&Init Interface");
     ::AppendMenuA(einstellungen, MF_STRING, TargetWindowCommand, "&Zielfenster\x85");
@@ -265,6 +257,9 @@ void MainWindow::command(int id, int code) {
     case InterfaceCommand:
         m_session->chooseInterface();
         break;
+    case SetUpCommand:
+        m_session->setUpInterface();
+        break;
     case ComPortCommand:
         m_session->choosePort();
         break;
@@ -356,7 +351,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_CLOSE:
-        close(false);
+        // Disabled under a box or dialog: the request comes from outside (taskkill, the session).
+        close(!::IsWindowEnabled(m_window));
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;
@@ -403,6 +399,13 @@ void MainWindow::setFocusWindow(FocusWindow* focus, const std::string& whyNone) 
 }
 
 void MainWindow::showError(const std::string& text) {
+    // Once the window is gone nobody is there to answer; while it is made, the box comes over it.
+    if (!m_window) {
+        std::fprintf(stderr, "travek: %s\n", text.c_str());
+        return;
+    }
+    if (!::IsWindowVisible(m_window))
+        show(SW_SHOWDEFAULT);
     ::MessageBoxA(activeOwner(), text.c_str(), "Fehler", MB_OK | MB_ICONERROR);
 }
 

@@ -4,6 +4,7 @@
 #include "gui/win32/ChannelDialog.h"
 #include "gui/win32/ComPortDialog.h"
 #include "gui/win32/GridView.h"
+#include "gui/win32/InterfaceAssistantDialog.h"
 #include "gui/win32/InterfaceDialog.h"
 #include "gui/win32/KeyActionDialog.h"
 #include "gui/win32/PortListWindow.h"
@@ -46,7 +47,8 @@ public:
         InitCommand,
         InsertRowCommand,
         DeleteRowCommand,
-        TargetWindowCommand
+        TargetWindowCommand,
+        SetUpCommand
     };
 
     // Makes the window, its controls and dialogs and the session, which loads ./ablauf.abl and
@@ -86,6 +88,12 @@ public:
     bool runInterfaceDialog(const InterfaceChoice& choice, int& row) override;
     bool runComPortDialog(ComPortChoice& choice) override;
     bool runTargetWindowDialog(TargetWindowChoice& choice) override;
+    void runInterfaceAssistant(InterfaceAssistant& assistant) override {
+        InterfaceAssistantDialog::run(activeOwner(), m_loop, assistant);
+    }
+    bool ask(const std::string& question) override {
+        return ::MessageBoxA(activeOwner(), question.c_str(), "TRAVEK", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

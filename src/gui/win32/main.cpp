@@ -1,3 +1,4 @@
+#include "core/files/FolderLock.h"
 #include "core/target/FocusWindow.h"
 #include "core/text/Error.h"
 #include "core/typing/KeyOutputFactory.h"
@@ -64,6 +65,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
             return 2;
         }
     }
+
+    // Before anything reads or writes a file of the folder: a second TRAVEK here would save its
+    // sequence over the first one's.
+    travek::FolderLock::Unavailable unlocked;
+    const std::unique_ptr<travek::FolderLock> folderLock = travek::FolderLock::lockWorkingFolder(unlocked);
+    if (!folderLock) {
+        tell(travek::FolderLock::inUseMessage() + "\n", true);
+        return 1;
+    }
+    if (!unlocked.reason.empty())
+        std::fprintf(
+            stderr,
+            "travek: the working folder cannot be locked (%s); a second TRAVEK here would not be noticed\n",
+            unlocked.reason.c_str());
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);

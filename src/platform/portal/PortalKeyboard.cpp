@@ -3,7 +3,13 @@
 #include "core/files/FileIo.h"
 #include "core/text/Error.h"
 #include "core/text/TextHelpers.h"
+#include "platform/portal/InputMethodWatch.h"
 #include "platform/portal/PortalConnection.h"
+#include "platform/wayland/SeatKeymap.h"
+
+#include <xkbcommon/xkbcommon-keysyms.h>
+
+#include <QDBusConnection>
 
 #include <cstdio>
 #include <cstdlib>
@@ -69,13 +75,60 @@ std::unique_ptr<PortalKeyboard> PortalKeyboard::open(KeyWait& wait) {
 }
 
 PortalKeyboard::PortalKeyboard(std::unique_ptr<PortalConnection> connection, KeyWait& wait)
-    : KeysymKeyboard(wait), m_connection(std::move(connection)) {}
+    : KeysymKeyboard(wait), m_connection(std::move(connection)),
+      m_inputMethod(std::make_unique<InputMethodWatch>(QDBusConnection::sessionBus())) {}
 
 PortalKeyboard::~PortalKeyboard() = default;
 
 void PortalKeyboard::beginSend() {
     if (!m_failure.empty())
         throw Error(m_failure);
+    followInputMethod();
+}
+
+void PortalKeyboard::followInputMethod() {
+    const bool delays = m_inputMethod->delaysKeys();
+    if (delays == m_hold.active())
+        return;
+    m_hold.setActive(delays);
+    if (!delays) {
+        std::fprintf(stderr, "travek: the input method has left the desktop: keys go at full speed again\n");
+        return;
+    }
+    if (!m_keymap)
+        m_keymap = SeatKeymap::open();
+    std::fprintf(stderr,
+                 "travek: GNOME %s with an input method (IBus): %s %lld ms for the keys before them, so "
+                 "that the window reads every key with its modifiers\n",
+                 m_inputMethod->shellVersion().c_str(),
+                 m_keymap ? "keys on another level and modifiers wait"
+                          : "without the desktop's keymap, every key waits",
+                 static_cast<long long>(ModifierHold::Time.count()));
+}
+
+KeyKind PortalKeyboard::kindOf(std::uint32_t key) {
+    switch (key) {
+    case XKB_KEY_Shift_L:
+    case XKB_KEY_Shift_R:
+    case XKB_KEY_Control_L:
+    case XKB_KEY_Control_R:
+    case XKB_KEY_Alt_L:
+    case XKB_KEY_Alt_R:
+    case XKB_KEY_Meta_L:
+    case XKB_KEY_Meta_R:
+    case XKB_KEY_Super_L:
+    case XKB_KEY_Super_R:
+    case XKB_KEY_ISO_Level3_Shift:
+    case XKB_KEY_ISO_Level5_Shift:
+    case XKB_KEY_Caps_Lock:
+    case XKB_KEY_Num_Lock:
+        return KeyKind::Modifier;
+    default:
+        break;
+    }
+    if (!m_hold.active())
+        return KeyKind::Plain; // nobody asks
+    return !m_keymap || m_keymap->onOtherLevel(key) ? KeyKind::OtherLevel : KeyKind::Plain;
 }
 
 void PortalKeyboard::notify(std::uint32_t key, bool down) {
@@ -112,15 +165,31 @@ void PortalKeyboard::sendKey(std::uint32_t key, bool down) {
         throw Error(m_failure);
     if (!pace(key, down))
         return;
-    if (!down && stopped() && !m_keysDown.contains(key))
+    if (!down && !m_keysDown.contains(key))
         return; // its press was dropped
+    send(key, down);
+}
+
+void PortalKeyboard::send(std::uint32_t key, bool down) {
+    const KeyKind kind = kindOf(key);
+    const Clock::time_point until = m_hold.earliest(kind);
+    // A release waits even once the keyboard is stopped: the key it ends may still be on its way
+    // to the window, which would read it without its modifiers.
+    while (Clock::now() < until && !(down && stopped()))
+        m_wait.waitUntil(until);
+    if (down && stopped())
+        return;
+    // Asked after the pace and the hold: the focus may have moved while the press waited.
+    if (down && !pressAllowed())
+        return;
     notify(key, down);
+    m_hold.sent(kind, down, Clock::now());
 }
 
 void PortalKeyboard::endSend() {
     // Nothing stays pressed after a call, whatever the text asked for.
     while (!m_keysDown.empty())
-        notify(*m_keysDown.begin(), false);
+        send(*m_keysDown.begin(), false);
     if (!m_failure.empty())
         throw Error(m_failure);
 }

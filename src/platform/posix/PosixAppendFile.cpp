@@ -33,12 +33,21 @@ public:
     }
 
     std::size_t append(std::string_view bytes) override {
+        struct stat before {};
+        const bool sized = ::fstat(m_fd, &before) == 0;
         for (;;) {
             const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
-            if (n >= 0)
-                return static_cast<std::size_t>(n);
-            if (errno != EINTR)
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
                 throw Error::fromErrno(errno);
+            const auto written = static_cast<std::size_t>(n);
+            // Cut back only where the piece is the file's end: another writer's rows stay.
+            struct stat after {};
+            if (written > 0 && written < bytes.size() && sized && ::fstat(m_fd, &after) == 0 &&
+                after.st_size == before.st_size + n && ::ftruncate(m_fd, before.st_size) == 0)
+                return 0;
+            return written;
         }
     }
 

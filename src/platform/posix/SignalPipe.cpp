@@ -32,8 +32,10 @@ SignalPipe::SignalPipe() {
     for (int signalNumber : EndSignals)
         ::sigaction(signalNumber, &action, nullptr);
     // A write to a pipe or socket whose reader has gone (a log on a FIFO, the portal's bus) is an
-    // error to report, not a reason to die without saving.
+    // error to report, not a reason to die without saving; so is a file that reaches the size limit
+    // (ulimit -f): the write fails with EFBIG and is reported as a full disk is.
     ::signal(SIGPIPE, SIG_IGN);
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 SignalPipe::~SignalPipe() {

@@ -5,7 +5,7 @@ namespace travek {
 // Turns SIGTERM, SIGINT, SIGHUP and SIGQUIT into bytes on a descriptor that the event loop watches, so that
 // the program closes as the user would close it and saves its files. A signal handler may only write to a
 // pipe; the loop picks the byte up and the program acts outside the handler. One instance at a time;
-// destroying it restores the default handlers. SIGPIPE is ignored from then on.
+// destroying it restores the default handlers. SIGPIPE and SIGXFSZ are ignored from then on.
 class SignalPipe {
 public:
     SignalPipe();

@@ -268,6 +268,9 @@ bool WaylandKeyboard::sendEvent(std::uint32_t keycode, bool down) {
         pace(keycode, down, [this] { wl_display_flush(m_display); });
     if (!time)
         return false; // stopped: no more presses
+    // Asked after the pace: the focus may have moved while the press waited for it.
+    if (down && !pressAllowed())
+        return false;
     zwp_virtual_keyboard_v1_key(m_keyboard, eventMilliseconds(*time), keycode - 8,
                                 down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     if (down)
@@ -292,8 +295,12 @@ void WaylandKeyboard::endSend() {
 
     for (const Event& event : m_events) {
         const auto it = m_keycodes.find(event.keysym);
-        if (it == m_keycodes.end())
+        if (it == m_keycodes.end()) {
+            // Asked all the same: the key sender counts the questions to know what went out.
+            if (event.down)
+                pressAllowed();
             continue;
+        }
         // The compositor does not work out modifiers from a virtual keyboard's keys.
         if (!sendEvent(it->second, event.down))
             continue;

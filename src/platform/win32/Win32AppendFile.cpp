@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace travek {
 
@@ -21,7 +22,7 @@ bool sameFile(HANDLE a, HANDLE b) {
 
 class Win32AppendFile : public AppendFile {
 public:
-    explicit Win32AppendFile(HANDLE file) : m_file(file) {}
+    Win32AppendFile(HANDLE file, std::string path) : m_file(file), m_path(std::move(path)) {}
     ~Win32AppendFile() override { CloseHandle(m_file); }
     Win32AppendFile(const Win32AppendFile&) = delete;
     Win32AppendFile& operator=(const Win32AppendFile&) = delete;
@@ -43,6 +44,8 @@ public:
     }
 
     std::size_t append(std::string_view bytes) override {
+        LARGE_INTEGER before{};
+        const bool sized = GetFileSizeEx(m_file, &before);
         DWORD written = 0;
         if (!WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
             written == 0) {
@@ -51,11 +54,33 @@ public:
                                    : error == ERROR_ACCESS_DENIED                              ? EACCES
                                                                                                : EIO);
         }
+        if (written > 0 && written < bytes.size() && sized && cutBack(before.QuadPart, written))
+            return 0;
         return written;
     }
 
 private:
+    // Cuts the file back to size where the piece just written is its end. The handle may only
+    // append, so a second one of the same file does it.
+    bool cutBack(LONGLONG size, DWORD piece) {
+        LARGE_INTEGER now{};
+        if (!GetFileSizeEx(m_file, &now) || now.QuadPart != size + piece)
+            return false;
+        HANDLE file = CreateFileW(toWide(m_path).c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        LARGE_INTEGER end{};
+        end.QuadPart = size;
+        const bool cut =
+            sameFile(file, m_file) && SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+        CloseHandle(file);
+        return cut;
+    }
+
     HANDLE m_file;
+    std::string m_path;
 };
 
 } // namespace
@@ -79,7 +104,7 @@ std::unique_ptr<AppendFile> AppendFile::open(const std::string& path) {
         CloseHandle(file);
         refuseNotRegular(false);
     }
-    return std::make_unique<Win32AppendFile>(file);
+    return std::make_unique<Win32AppendFile>(file, path);
 }
 
 } // namespace travek

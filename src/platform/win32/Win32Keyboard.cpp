@@ -54,6 +54,9 @@ void Win32Keyboard::sendKey(std::uint32_t key, bool down) {
         if (m_stopped && !pressesNothingNew)
             return;
     }
+    // Asked after the pace: the focus may have moved while the press waited for it.
+    if (!pressesNothingNew && !pressAllowed())
+        return;
     if (down)
         m_lastPress = Clock::now();
     m_api.keybdEvent(static_cast<std::uint8_t>(key), 0, down ? 0 : KeyUpFlag, 0);

@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -67,6 +68,9 @@ std::unique_ptr<X11FocusWindow> X11FocusWindow::open(const char* displayName) {
     focus->m_utf8Atom = focus->atom("UTF8_STRING");
     focus->m_pidAtom = focus->atom("_NET_WM_PID");
     focus->m_stateAtom = focus->atom("WM_STATE");
+    // A window manager that starts, stops or names another active window changes this property.
+    const std::uint32_t rootEvents = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection, focus->m_root, XCB_CW_EVENT_MASK, &rootEvents);
     char host[256] = {};
     if (gethostname(host, sizeof host - 1) == 0)
         focus->m_hostName = host;
@@ -89,19 +93,84 @@ std::uint32_t X11FocusWindow::atom(const char* name) const {
 }
 
 std::optional<WindowInfo> X11FocusWindow::focused() {
+    if (!answerStillHolds())
+        m_answer.reset();
     if (xcb_connection_has_error(m_connection))
         throw Error("the connection to the X display was lost");
-    // No events are selected, but an error (a window destroyed between two questions) arrives as
-    // one: read, they do not pile up between values.
-    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection))
-        std::free(event);
-    const std::uint32_t window = activeWindow();
-    if (window == XCB_WINDOW_NONE)
+    if (m_answer)
+        return m_answer;
+    const Focus focus = activeWindow();
+    if (focus.window == XCB_WINDOW_NONE) {
+        // Not kept: a focus that comes to a window is then told to nobody here.
+        watch({});
         return std::nullopt;
-    return describe(window);
+    }
+    watch({focus.frame, focus.window});
+    // The input focus is asked again behind the watch, in the round trip that reads the window's
+    // names: where it moved before the watch held, no event would tell, and the answer is not kept.
+    // A window manager's choice needs no second look: its property has been watched all along.
+    std::optional<xcb_get_input_focus_cookie_t> again;
+    if (focus.inputFocus != XCB_WINDOW_NONE)
+        again = xcb_get_input_focus(m_connection);
+    WindowInfo info = describe(focus.window);
+    bool keep = true;
+    if (again) {
+        const Reply<xcb_get_input_focus_reply_t> input(
+            xcb_get_input_focus_reply(m_connection, *again, nullptr));
+        keep = input && input->focus == focus.inputFocus;
+    }
+    if (keep)
+        m_answer = info;
+    return info;
 }
 
-std::uint32_t X11FocusWindow::activeWindow() {
+// Everything but a window's move, its stacking and the properties that name nothing asked here
+// (a toolkit's user time changes with every key) may change the answer; a request that failed (a
+// watched window destroyed) too.
+bool X11FocusWindow::answerStillHolds() {
+    bool holds = true;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+        switch (event->response_type & 0x7F) {
+        case XCB_CONFIGURE_NOTIFY:
+        case XCB_GRAVITY_NOTIFY:
+        case XCB_CIRCULATE_NOTIFY:
+            break;
+        case XCB_PROPERTY_NOTIFY: {
+            const xcb_atom_t changed = reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom;
+            for (xcb_atom_t named :
+                 {m_activeAtom, m_nameAtom, m_pidAtom, m_stateAtom, xcb_atom_t{XCB_ATOM_WM_NAME},
+                  xcb_atom_t{XCB_ATOM_WM_CLASS}, xcb_atom_t{XCB_ATOM_WM_CLIENT_MACHINE}})
+                holds = holds && changed != named;
+            break;
+        }
+        default:
+            holds = false;
+        }
+        std::free(event);
+    }
+    return holds;
+}
+
+// Events come for the window with the focus and for the top-level window around it: a focus that
+// leaves a window for another top-level window leaves every window above it too. A window that is
+// watched again is asked again, as its number may now be another window's.
+void X11FocusWindow::watch(std::vector<std::uint32_t> windows) {
+    const std::uint32_t events =
+        XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    const std::uint32_t none = 0;
+    for (std::uint32_t window : m_watched)
+        if (std::find(windows.begin(), windows.end(), window) == windows.end())
+            // The window may be gone: its error says nothing about the answer.
+            xcb_discard_reply(m_connection, xcb_change_window_attributes_checked(m_connection, window,
+                                                                                 XCB_CW_EVENT_MASK, &none)
+                                                .sequence);
+    std::erase(windows, XCB_WINDOW_NONE);
+    for (std::uint32_t window : windows)
+        xcb_change_window_attributes(m_connection, window, XCB_CW_EVENT_MASK, &events);
+    m_watched = std::move(windows);
+}
+
+X11FocusWindow::Focus X11FocusWindow::activeWindow() {
     const Reply<xcb_get_property_reply_t> active(xcb_get_property_reply(
         m_connection, xcb_get_property(m_connection, 0, m_root, m_activeAtom, XCB_ATOM_WINDOW, 0, 1),
         nullptr));
@@ -109,16 +178,18 @@ std::uint32_t X11FocusWindow::activeWindow() {
         throw Error("the connection to the X display was lost");
     // A window manager that keeps the property says which window is active, and 0 for none (its
     // desktop has the focus): the input focus is its business then, often on a frame of its own.
-    if (active && active->type == XCB_ATOM_WINDOW)
-        return firstWord(active.get());
+    if (active && active->type == XCB_ATOM_WINDOW) {
+        const std::uint32_t window = firstWord(active.get());
+        return {window, window, XCB_WINDOW_NONE};
+    }
     const Reply<xcb_get_input_focus_reply_t> input(
         xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     if (!input || input->focus == XCB_WINDOW_NONE || input->focus == XCB_INPUT_FOCUS_POINTER_ROOT ||
         input->focus == m_root)
-        return XCB_WINDOW_NONE;
+        return {};
     const std::uint32_t top = topLevel(input->focus);
     const std::uint32_t client = clientOf(top, 2);
-    return client != XCB_WINDOW_NONE ? client : top;
+    return {client != XCB_WINDOW_NONE ? client : top, top, input->focus};
 }
 
 // A window manager without _NET_ACTIVE_WINDOW may still put each application window into a frame

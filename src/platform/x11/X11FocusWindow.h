@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct xcb_connection_t;
 
@@ -15,6 +16,12 @@ namespace travek {
 // (or the application's window in it, where a window manager framed it). Its class comes from WM_CLASS, its
 // title from _NET_WM_NAME or WM_NAME, and its program from the process that _NET_WM_PID names, when that runs
 // on this machine.
+//
+// Finding and describing the window takes up to six round trips to the server, too many to ask
+// before every key press of a value. So the answer is kept, and the server is asked to tell of
+// every change that could make it wrong: the focus leaving the window, the window going or being
+// renamed, the window manager naming another one. The events are read at the next question,
+// without a round trip, and any of them makes that question ask the server again.
 class X11FocusWindow : public FocusWindow {
 public:
     // displayName nullptr means $DISPLAY. Throws Error when there is no display.
@@ -27,8 +34,20 @@ public:
 
 private:
     X11FocusWindow(xcb_connection_t* connection, std::uint32_t root);
+    // The window that the window manager or the input focus names (none for none), the top-level
+    // window that holds it, and the input focus it was found from (none where a window manager
+    // named it).
+    struct Focus {
+        std::uint32_t window = 0;
+        std::uint32_t frame = 0;
+        std::uint32_t inputFocus = 0;
+    };
     std::uint32_t atom(const char* name) const;
-    std::uint32_t activeWindow();
+    Focus activeWindow();
+    // Reads what the server said since the last question: false when the kept answer may be wrong.
+    bool answerStillHolds();
+    // Asks the server to tell of changes to these windows, and no longer of the ones before.
+    void watch(std::vector<std::uint32_t> windows);
     std::uint32_t topLevel(std::uint32_t window);
     // The window with WM_STATE (an application's, in a window manager's frame) at most depth levels
     // below window, or none.
@@ -43,6 +62,8 @@ private:
     std::uint32_t m_pidAtom = 0;
     std::uint32_t m_stateAtom = 0;
     std::string m_hostName;
+    std::optional<WindowInfo> m_answer;
+    std::vector<std::uint32_t> m_watched;
 };
 
 } // namespace travek

@@ -13,6 +13,8 @@
 #undef explicit
 #include <xkbcommon/xkbcommon-x11.h>
 
+#include <poll.h>
+
 #include <cstdlib>
 
 namespace travek {
@@ -132,23 +134,30 @@ const X11KeymapLookup* X11Keyboard::lookup() {
 void X11Keyboard::beginSend() {
     if (!m_failure.empty())
         throw Error(m_failure);
-    // Keys of the last call may still be on their way through the server, or wait there for
-    // their delay; what they do to Caps Lock must be known before this call decides about it, so
-    // this call waits for them. Other keys change nothing that the next call reads: it goes on
-    // at once, and the server keeps the order.
+    // The last call's Caps Lock presses may still be on their way through the server; what they
+    // did to Caps Lock must be known before this call decides about it, so this call waits for
+    // them. Other keys change nothing that the next call reads, even those that the server holds
+    // for their delay: it goes on at once, and the server keeps the order.
     if (m_syncBeforeNext)
         waitForServer();
     m_syncBeforeNext = false;
-    m_delayedInCall = false;
     readKeyboardEvents();
 }
 
 // The reply to a request comes after the server has handled everything sent before it. A stop
 // does not end the wait, which is short: it only orders what was sent.
+//
+// The server answers within a millisecond or two (it may hold a repeated key's press for one), so
+// the first part of the wait watches its connection alone: serving the program's events here
+// would run whatever the application has queued (a repaint, its timers) in the middle of a line.
+// A server that takes longer is waited for through the program's KeyWait, so an exit is still
+// served.
 void X11Keyboard::waitForServer() {
     const xcb_get_input_focus_cookie_t cookie = xcb_get_input_focus(m_connection);
     xcb_flush(m_connection);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ServerAnswerMs);
+    const auto now = std::chrono::steady_clock::now();
+    const auto deadline = now + std::chrono::milliseconds(ServerAnswerMs);
+    const auto alone = now + std::chrono::milliseconds(ServerAloneMs);
     for (;;) {
         void* reply = nullptr;
         xcb_generic_error_t* error = nullptr;
@@ -165,7 +174,15 @@ void X11Keyboard::waitForServer() {
                         " s; restart TRAVEK to type again";
             throw Error(m_failure);
         }
-        m_wait.waitUntil(deadline, xcb_get_file_descriptor(m_connection));
+        const int descriptor = xcb_get_file_descriptor(m_connection);
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(alone - std::chrono::steady_clock::now());
+        if (left.count() > 0) {
+            pollfd ready{descriptor, POLLIN, 0};
+            ::poll(&ready, 1, static_cast<int>(left.count()));
+        } else {
+            m_wait.waitUntil(deadline, descriptor);
+        }
     }
 }
 
@@ -174,8 +191,6 @@ void X11Keyboard::endSend() {
     // are the next call): the events are flushed, and a wait is left to the next call where the
     // state it reads depends on them.
     xcb_flush(m_connection);
-    if (m_delayedInCall)
-        m_syncBeforeNext = true;
 }
 
 std::optional<KeyStroke> X11Keyboard::lookupChar(char c) {
@@ -195,11 +210,11 @@ std::optional<std::uint32_t> X11Keyboard::namedKey(std::uint8_t virtualKey) {
 void X11Keyboard::sendKey(std::uint32_t key, bool down) {
     if (key > 255)
         return; // the core protocol has 8-bit keycodes
-    const auto capsLock = [this, key] {
-        const X11KeymapLookup* table = lookup();
-        return table && table->keyForVirtualKey(vk::Capital) == key;
-    };
-    if (down && m_stopped && !capsLock())
+    // Caps Lock is pressed only to give the user's own lock state back, which must happen even
+    // now, and types nothing into any window.
+    const X11KeymapLookup* table = lookup();
+    const bool capsLock = table && table->keyForVirtualKey(vk::Capital) == key;
+    if (down && m_stopped && !capsLock)
         return;
     if (down && m_keyDelay.count() > 0) {
         const auto earliest = m_lastTime + m_keyDelay;
@@ -207,17 +222,18 @@ void X11Keyboard::sendKey(std::uint32_t key, bool down) {
             xcb_flush(m_connection);
         while (!m_stopped && std::chrono::steady_clock::now() < earliest)
             m_wait.waitUntil(earliest);
-        if (m_stopped && !capsLock())
+        if (m_stopped && !capsLock)
             return;
     }
+    // Asked after the pace: the focus may have moved while the press waited for it.
+    if (down && !capsLock && !pressAllowed())
+        return;
     // Clients that tell auto-repeat from a key's release and next press by equal timestamps would
     // swallow the second "0" of "100": the server is asked to hold such a press until its clock
     // has moved on. The server stamps the event when it handles it, and it goes on reading the
     // program's requests only after it, so everything keeps its order and nothing here waits.
     const std::uint32_t delay = down && !m_lastDown && m_lastKey == key ? 1 : 0;
-    if (delay)
-        m_delayedInCall = true;
-    if (capsLock())
+    if (capsLock)
         m_syncBeforeNext = true;
     m_lastTime = std::chrono::steady_clock::now();
     m_lastKey = key;

@@ -26,8 +26,10 @@ namespace travek {
 // handed to the server with a delay would still be typed after TRAVEK had ended.
 class X11Keyboard : public Keyboard {
 public:
-    // How long the server may take to answer.
+    // How long the server may take to answer, and how long the keyboard waits for it without
+    // serving the program's events.
     static constexpr int ServerAnswerMs = 3000;
+    static constexpr int ServerAloneMs = 100;
 
     // displayName nullptr means $DISPLAY; wait nullptr waits with poll(). Throws Error with the
     // reason when there is no display or it lacks the XKB or XTEST extension.
@@ -36,8 +38,8 @@ public:
     X11Keyboard(const X11Keyboard&) = delete;
     X11Keyboard& operator=(const X11Keyboard&) = delete;
 
-    // Waits for the server first when the last call pressed Caps Lock or left keys waiting for
-    // their delay: what they do to Caps Lock must be known before this call decides about it.
+    // Waits for the server first when the last call pressed Caps Lock: what that did must be known
+    // before this call decides about Caps Lock.
     void beginSend() override;
     // Flushes, and returns without waiting for the server: a value and the keys after it go out
     // back to back, as the focused window would get them from a keyboard. A wait, where the next
@@ -80,9 +82,8 @@ private:
     std::chrono::steady_clock::time_point m_lastTime{};
     std::uint32_t m_lastKey = 0;
     bool m_lastDown = true;
-    bool m_delayedInCall = false;
-    // The last call pressed Caps Lock, or left keys waiting in the server: the next call waits for
-    // the server before it reads the state.
+    // The last call pressed Caps Lock: the next call waits for the server before it reads the
+    // state.
     bool m_syncBeforeNext = false;
 };
 

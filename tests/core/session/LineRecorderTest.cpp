@@ -61,7 +61,8 @@ TEST_F(LineRecorderTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTy
     dir.write("ablauf.abl", "1\t1\t{TAB};\r\n");
     open();
     session->startUp();
-    const std::string lines = "C: 1,5\rA: ERR\rA: 2,5\r";
+    const std::string lines =
+        "C: 1,5\rA: ERR\rA: , mm\rA: 1e39\rA: 12" + std::string(1, '\0') + "34,5\rA: 2,5\r";
     receive(lines);
     EXPECT_THAT(keys.texts, ElementsAre("2,50", "{TAB}"));
 
@@ -70,6 +71,10 @@ TEST_F(LineRecorderTest, TheMeasurementLogHasARowForEveryLineWithWhyNothingWasTy
         "Zeit;Port;Kanal;Schritt;Zeile;Getippt;Hinweis;Fenster\r\n"
         "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3};COM1;3;1;C: 1,5;;Schritt 1 erwartet Kanal 1;\r\n"
         "[-0-9T:.]+;COM1;1;1;A: ERR;;keine Zahl im Wert;\r\n"
+        "[-0-9T:.]+;COM1;1;1;A: , mm;;keine Zahl im Wert;\r\n"
+        "[-0-9T:.]+;COM1;1;1;A: 1e39;;Zahl au\xDF"
+        "erhalb des Wertebereichs;\r\n"
+        "[-0-9T:.]+;COM1;1;1;A: 12\\\\x0034,5;;Steuerzeichen im Wert: St\xF6rung auf der Leitung;\r\n"
         "[-0-9T:.]+;COM1;1;1;A: 2,5;2,50;;\r\n");
     EXPECT_TRUE(std::regex_match(log, rows)) << log;
 

@@ -162,7 +162,9 @@ TEST(ReceiveHandler, ChunksArrivingWhileTypingWaitForTheDispatch) {
     ReceiveHandler reentrant(b.definition, b.table, b.series, b.decimals, b.separator,
                              {[&](std::string_view k) {
                                   typed.emplace_back(k);
-                                  if (nested < 100) { // every sendKeys call sees the next line arrive
+                                  // Every sendKeys call sees the next line arrive; no more wait at
+                                  // once than may (MaxWaitingLines).
+                                  if (nested < 30) {
                                       ++nested;
                                       const std::string line = "B: " + std::to_string(nested) + "\r";
                                       handler->receive(line.data(), static_cast<std::int32_t>(line.size()));
@@ -171,10 +173,10 @@ TEST(ReceiveHandler, ChunksArrivingWhileTypingWaitForTheDispatch) {
                               {}});
     handler = &reentrant;
     reentrant.receive("B: 0\r", 5);
-    // 101 values, each followed by its step's key, in the order they arrived.
+    // 31 values, each followed by its step's key, in the order they arrived.
     std::vector<std::string> expected;
     const char* keys[] = {"{TAB}", "{ENTER}", nullptr};
-    for (int v = 0; v <= 100; ++v) {
+    for (int v = 0; v <= 30; ++v) {
         expected.push_back(std::to_string(v) + ",000");
         if (keys[v % 3])
             expected.push_back(keys[v % 3]);
@@ -253,4 +255,25 @@ TEST(ReceiveHandler, AFailureNamesThePartItHitAndStopsTheLine) {
         EXPECT_EQ(outcome.note, LineOutcome::Note::NotTyped);
         EXPECT_EQ(outcome.failure, "gone");
     }
+}
+
+// A box that sends faster than the target takes keys: a few dozen lines wait, the rest are
+// dropped whole (also the one begun when room ran out, whose tail arrives later), and one outcome
+// says how many.
+TEST(ReceiveHandler, AtMostAFewDozenLinesWaitWhileAValueIsTyped) {
+    Bench b;
+    b.steps({{2, ""}});
+    std::string flood;
+    for (int i = 1; i <= 100; ++i)
+        flood += "B: " + std::to_string(i) + "\r";
+    b.whileTyping = [&] { b.feed(flood + "B: 7"); };
+    b.feed("B: 0\r");
+    b.feed("7,5\rB: 9\r");
+    const std::size_t kept = ReceiveHandler::MaxWaitingLines;
+    ASSERT_EQ(b.typed.size(), kept + 2);
+    EXPECT_EQ(b.typed[kept], std::to_string(kept) + ",000");
+    EXPECT_EQ(b.typed.back(), "9,000");
+    ASSERT_EQ(b.outcomes.size(), kept + 3);
+    EXPECT_EQ(b.outcomes.back().note, LineOutcome::Note::Dropped);
+    EXPECT_EQ(b.outcomes.back().droppedLines, 100 - kept + 1);
 }

@@ -186,7 +186,8 @@ TEST_F(SessionFilesTest, EveryChangeIsSavedASecondLaterAsTheExitWouldSaveIt) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("ablauf.pst")));
     loop.advance(std::chrono::milliseconds(1));
     const std::string sequence = dir.read("ablauf.abl"), series = dir.read("ablauf.pst");
-    EXPECT_EQ(sequence, "1\t\t\r\n2\t1\tk1;\r\n");
+    // The grid of a two-line file grew by the inserted row: no step was pushed out.
+    EXPECT_EQ(sequence, "1\t\t\r\n2\t1\tk1;\r\n3\t2\tk2;\r\n");
     EXPECT_EQ(series, "4\r\n\r\n");
     EXPECT_THAT(dir.read("TRAVEK.INI"), HasSubstr("INTERFACE=BOX"));
 
@@ -213,4 +214,62 @@ TEST_F(SessionFilesTest, EveryChangeIsSavedASecondLaterAsTheExitWouldSaveIt) {
     session->shutDown(false);
     EXPECT_EQ(dir.read("ablauf.abl"), saved);
     EXPECT_EQ(dir.read("ablauf.pst"), series);
+}
+
+// Files copied from Windows keep their letter case: the series file of "Laden" and "Speichern" is
+// found as the others are, and a folder of the same name never hides a file.
+TEST_F(SessionFilesTest, FilesAreFoundWhateverTheirLetterCaseAndAFileBeatsAFolder) {
+    dir.write("PROBE.ABL", stepsFile(3));
+    dir.write("PROBE.ABL.PST", "5\r\n{F2};\r\n");
+    if (std::filesystem::exists(dir.file("probe.abl.pst")))
+        GTEST_SKIP() << "this file system ignores letter case itself";
+    std::filesystem::create_directory(dir.file("ablauf.abl"));
+    dir.write("ABLAUF.ABL", stepsFile(2));
+    open();
+    EXPECT_TRUE(view.errors.empty());
+    EXPECT_EQ(session->grid().rowCount(), 3);
+
+    view.files = {"PROBE.ABL"};
+    session->loadSequence(1, 1);
+    EXPECT_EQ(view.seriesCount, "[5]");
+    state().series.valuesPerSeries = 6;
+    view.files = {"PROBE.ABL"};
+    session->saveSequence();
+    EXPECT_EQ(dir.read("PROBE.ABL.PST"), "6\r\n{F2};\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("PROBE.ABL.pst")));
+}
+
+// Edits that follow each other do not put the save off: the first unsaved one is on disk a second
+// later, however the user goes on.
+TEST_F(SessionFilesTest, TheFirstUnsavedChangeIsSavedASecondLaterWhateverFollows) {
+    open();
+    session->grid().setCell(1, 1, "1");
+    for (int edit = 0; edit < 3; ++edit) {
+        session->insertRow(1, 1);
+        loop.advance(SessionFiles::SaveDelay / 2);
+    }
+    EXPECT_EQ(dir.read("ablauf.abl").substr(0, 13), "1\t\t\r\n2\t\t\r\n3\t1");
+}
+
+// Another program changed a file since TRAVEK read or wrote it: it is not written over, that is
+// said once, and the session's sequence and series settings go beside it, to be loaded again.
+TEST_F(SessionFilesTest, AFileAnotherProgramChangedIsKeptAndTheSessionsGoesBesideIt) {
+    dir.write("ablauf.abl", stepsFile(2));
+    dir.write("ablauf-2.abl", "an earlier session's\r\n");
+    open();
+    dir.write("ablauf.abl", stepsFile(4)); // a colleague's copy
+    session->grid().setCell(2, 1, "{ENTER};");
+    session->insertRow(1, 2);
+    loop.advance(SessionFiles::SaveDelay);
+    session->deleteRow(1, 2);
+    loop.advance(SessionFiles::SaveDelay);
+    session->shutDown(false);
+    EXPECT_EQ(dir.read("ablauf.abl"), stepsFile(4));
+    EXPECT_EQ(dir.read("ablauf-2.abl"), "an earlier session's\r\n");
+    EXPECT_EQ(dir.read("ablauf-3.abl"), "1\t1\t{ENTER};\r\n2\t2\tk2;\r\n3\t\t\r\n");
+    EXPECT_EQ(dir.read("ablauf-3.abl.pst"), "0\r\n\r\n");
+    ASSERT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(view.errors[0],
+              "ablauf.abl wurde von einem anderen Programm ge\xE4ndert und bleibt, wie es ist; "
+              "TRAVEK speichert den Stand dieser Sitzung in ablauf-3.abl und ablauf-3.abl.pst");
 }

@@ -126,13 +126,17 @@ TEST_F(SessionTest, TheKeyListSplitsWithTheProgramsSeparator) {
 TEST_F(SessionTest, InsertingAndDeletingRowsMoveTheStepsAndKeepTheRowCount) {
     open();
     fillSteps({{"1", "a;"}, {"2", "b;"}, {"3", ""}, {"4", ""}, {"5", "e;"}, {"6", "f;"}, {"7", "g;"}});
+    // With 99 steps, a last step that holds something is not pushed out: the insert is refused.
     session->grid().setCell(1, 99, "99");
+    session->insertRow(2, 5);
+    EXPECT_EQ(session->grid().cell(1, 5), "5");
+    EXPECT_THAT(view.errors, ElementsAre(HasSubstr("99 Schritte")));
+    session->grid().setCell(1, 99, "");
     session->insertRow(2, 5);
     EXPECT_EQ(session->grid().cell(1, 5), "");
     EXPECT_EQ(session->grid().cell(2, 6), "e;");
     EXPECT_EQ(session->grid().cell(1, 8), "7");
     EXPECT_EQ(session->grid().cell(0, 8), "8");
-    EXPECT_EQ(session->grid().cell(1, 99), ""); // the last row is lost
     EXPECT_EQ(view.cell, std::make_pair(2, 5));
     // Only the grid changed; the running copy follows at the next double-click.
     EXPECT_EQ(sequence().stepCount, 0);
@@ -402,6 +406,28 @@ TEST_F(TargetWindowSessionTest, AValueForAnotherWindowIsNotTypedAnywhereAndTheSt
         std::string::npos)
         << log;
     EXPECT_NE(log.find(";1;2;A: 3,5;3,50;;Messung.ods\r\n"), std::string::npos) << log;
+}
+
+TEST_F(TargetWindowSessionTest, TheFocusLeavingInTheMiddleOfAValueCutsTheLineThere) {
+    start("[TARGET]\r\nPROGRAM=\"soffice.bin\"\r\nCLASS=\"libreoffice-calc\"\r\n");
+    focus.focus("soffice.bin", "libreoffice-calc", "Messung.ods");
+    // Asked before the value, then before each of its keys: the mail program takes the focus
+    // before the fourth.
+    focus.beforeAnswer = [](FakeFocusWindow& desktop) {
+        if (desktop.asked == 5)
+            desktop.focus("thunderbird", "thunderbird", "Posteingang");
+    };
+    measure("A: 12,5\r");
+    EXPECT_THAT(keys.texts, ElementsAre("12,")) << "nothing after the focus left, not even the Tab";
+    EXPECT_EQ(sequence().currentStep, 1) << "the value did not arrive whole: the step waits";
+    EXPECT_EQ(view.beeps, 1);
+    EXPECT_EQ(view.panels[StatusPanel::Line],
+              "abgebrochen: Zielfenster verlassen: Posteingang (thunderbird, thunderbird)");
+    const std::string log = dir.read("log.csv");
+    EXPECT_NE(log.find(";1;1;A: 12,5;12,;abgebrochen: Zielfenster verlassen (Posteingang (thunderbird, "
+                       "thunderbird));Messung.ods\r\n"),
+              std::string::npos)
+        << log;
 }
 
 TEST_F(TargetWindowSessionTest, TheTitleRuleAndNoTarget) {

@@ -67,6 +67,11 @@ TEST(KeyString, CutAtTheLimitKeepsWholeKeys) {
     EXPECT_EQ(cutKeyString(std::string(99, 'x') + "^c", 100), std::string(99, 'x'));
     EXPECT_EQ(cutKeyString(std::string(98, 'x') + "^cd", 100), std::string(98, 'x') + "^c");
     EXPECT_EQ(cutKeyString(std::string(99, 'x') + "@@", 100), std::string(99, 'x'));
+    // A prefix and the named key after it are one group: no Ctrl tap before a literal "{ENT".
+    EXPECT_EQ(cutKeyString(std::string(95, 'x') + "^{ENTER};", 100), std::string(95, 'x'));
+    EXPECT_EQ(cutKeyString(std::string(96, 'y') + "@{TAB};", 100), std::string(96, 'y'));
+    EXPECT_EQ(cutKeyString(std::string(97, 'z') + "@^cd", 100), std::string(97, 'z') + "@^c");
+    EXPECT_EQ(cutKeyString(std::string(98, 'z') + "@^c", 100), std::string(98, 'z'));
     // A brace that nothing closes is a plain character.
     EXPECT_EQ(cutKeyString("{" + std::string(120, 'x'), 100), "{" + std::string(99, 'x'));
     EXPECT_EQ(cutKeyString("{TAB}", 100), "{TAB}");

@@ -104,6 +104,24 @@ TEST(ConvertValueText, LeadingNumberOrNothing) {
     EXPECT_EQ(*convertValueText("0,0000000000000000000000000000000000000000001"), 0.0);
 }
 
+// A value text without a digit is no number, whatever blanks stand around it: commaToPoint makes
+// "0." of a lone comma, which would be typed as 0,000. A number beyond the 48-bit range, and a
+// text with a control character in it (line noise), are no value either, each for its own reason.
+TEST(ConvertValueText, NoDigitOutOfRangeAndLineNoiseAreNoValues) {
+    for (const char* text : {",", ".", ",,", ", mm", " , ", " .", "-,", "ERR"})
+        EXPECT_EQ(readValueText(text).fault, ValueFault::NoNumber) << '"' << text << '"';
+    EXPECT_EQ(readValueText("1e39").fault, ValueFault::OutOfRange);
+    EXPECT_EQ(readValueText("-2e38").fault, ValueFault::OutOfRange);
+    EXPECT_EQ(readValueText(std::string("12\0"
+                                        "34,5",
+                                        7))
+                  .fault,
+              ValueFault::ControlCharacter);
+    EXPECT_EQ(readValueText("1,5\t").fault, ValueFault::ControlCharacter);
+    EXPECT_EQ(readValueText(" 0,0 ").value, 0.0);
+    EXPECT_EQ(readValueText(" 0,0 ").fault, ValueFault::None);
+}
+
 TEST(ParseInteger, DecimalAndHexadecimalWholeTexts) {
     EXPECT_EQ(parseInteger("3"), 3);
     EXPECT_EQ(parseInteger("-17"), -17);

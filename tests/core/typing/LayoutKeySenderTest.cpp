@@ -175,6 +175,30 @@ TEST_F(LayoutKeySenderTest, AStopDropsTheRestReleasesWhatIsPendingAndGivesCapsLo
     EXPECT_EQ(keyboard.describe(), "");
 }
 
+TEST_F(LayoutKeySenderTest, AGateRefusalDropsEveryLaterPressReleasesWhatIsHeldAndSaysWhatWentOut) {
+    // The gate lets two presses go: "a", then the Shift of "B", but not B's own key.
+    struct Gate : PressGate {
+        int left = 2;
+        std::string refusal() override { return left-- > 0 ? "" : "Posteingang"; }
+    } gate;
+    keyboard.setCapsLock(true);
+    keyboard.clear();
+    try {
+        sender.sendKeys("aB^cd", &gate);
+        ADD_FAILURE() << "not refused";
+    } catch (const TypingRefused& refused) {
+        EXPECT_STREQ(refused.what(), "Posteingang");
+        EXPECT_EQ(refused.sent, "a");
+    }
+    EXPECT_EQ(keyboard.describe(), "Caps Lock down, Caps Lock up, A down, A up, Shift down, B up, Shift up, "
+                                   "Caps Lock down, Caps Lock up");
+    // The next text has a gate of its own.
+    keyboard.clear();
+    sender.sendKeys("d");
+    EXPECT_EQ(keyboard.describe(),
+              "Caps Lock down, Caps Lock up, D down, D up, Caps Lock down, Caps Lock up");
+}
+
 TEST(LogKeySenderTest, WritesOneLinePerCallExactlyAsPassed) {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);

@@ -78,6 +78,7 @@ TEST_F(Program, FirstRunInAnEmptyDirectory) {
     start();
     EXPECT_EQ(form->seriesCountLabel->text(), "[ ]");
     expectErrorBox("COM1 Error");
+    declineAssistant();
     form->session().startUp();
     EXPECT_EQ(form->windowTitle(), "TRAVEK v1.01  PX5R");
     EXPECT_EQ(form->panelText(StatusPanel::Port), "COM ?");
@@ -102,6 +103,7 @@ TEST_F(Program, AKeyDelayOutsideItsRangeIsRefusedWithAMessage) {
     start();
     expectErrorBox("KEYDELAY=100000 in TRAVEK.INI: erlaubt sind 0 bis 1000 ms; es gilt 1000");
     expectErrorBox("COM1 Error");
+    declineAssistant();
     form->session().startUp();
 }
 
@@ -121,10 +123,11 @@ TEST_F(Program, StartUpRunsOnceAfterEveryWindowExistsEvenWhenCreationShowsAnErro
     start();
     EXPECT_EQ(form->panelText(StatusPanel::Port), ""); // the start-up has not run inside the box
     runner->then(answerLater);                         // "COM1 Error" from the start-up itself
+    declineAssistant();
     form->scheduleStartUp();
     form->scheduleStartUp();
     runFor(700);
-    EXPECT_EQ(runner->shown(), QStringList({"ErrorBox", "ErrorBox"}));
+    EXPECT_EQ(runner->shown(), QStringList({"ErrorBox", "ErrorBox", "QuestionBox"}));
     EXPECT_EQ(form->panelText(StatusPanel::Interface), "PX5R");
     EXPECT_EQ(static_cast<int>(form->session().channels().entries().size()), 2);
 }

@@ -1,5 +1,6 @@
 // What travek.exe does with the desktop under wine on Xvfb: Caps Lock read as the focused window
 // sees it, and the command line answered in a message box (a GUI program has no console).
+#include "gui/win32/MainWindow.h"
 #include "platform/win32/Win32Keyboard.h"
 
 #include <windows.h>
@@ -8,6 +9,9 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -112,13 +116,15 @@ TEST(Win32CapsLock, IsReadAsTheFocusedWindowSeesIt) {
     ::DestroyWindow(own);
 }
 
-// travek.exe started with arguments; its message box is read and closed as a user would.
+// travek.exe started with arguments (in folder, when given); its message box is read, then closed
+// as a user would, or answered by answerBox.
 struct Answer {
     std::string text;
     DWORD exitCode = 0;
 };
 
-Answer runTravek(const std::string& arguments) {
+Answer runTravek(const std::string& arguments, const char* folder = nullptr,
+                 const std::function<void(HWND)>& answerBox = {}) {
     const char* unixPath = std::getenv("TRAVEK_EXE");
     if (!unixPath)
         return {"(TRAVEK_EXE is not set)", 0xFFFF};
@@ -130,7 +136,7 @@ Answer runTravek(const std::string& arguments) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
                           &process))
         return {"(travek.exe does not start)", 0xFFFF};
     Answer answer;
@@ -161,7 +167,10 @@ Answer runTravek(const std::string& arguments) {
         char text[2048] = "";
         ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text); // the message box's text
         answer.text = text;
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        if (answerBox)
+            answerBox(box);
+        else
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     if (::WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
         ::TerminateProcess(process.hProcess, 0xFFFE);
@@ -179,6 +188,30 @@ TEST(TravekCommandLine, HelpAndAWrongArgumentAreAnsweredInAMessageBox) {
     EXPECT_NE(wrong.text.find("unknown argument 'something'"), std::string::npos) << wrong.text;
     EXPECT_NE(wrong.text.find("Usage: travek"), std::string::npos) << wrong.text;
     EXPECT_EQ(wrong.exitCode, 2u);
+}
+
+// A request to end from outside while a box of the start-up waits (a folder in the place of
+// TRAVEK.INI): taskkill's WM_CLOSE, the end of the session. Nobody answers; travek.exe saves and ends.
+TEST(TravekEnd, ARequestToEndIsServedWhileABoxWaits) {
+    for (const bool sessionEnds : {false, true}) {
+        char temp[MAX_PATH] = "";
+        ::GetTempPathA(MAX_PATH, temp);
+        const std::string folder = temp + std::string(sessionEnds ? "travek-session-end" : "travek-close");
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        ::CreateDirectoryA((folder + "\\TRAVEK.INI").c_str(), nullptr);
+        ::DeleteFileA((folder + "\\ablauf.pst").c_str()); // of an earlier run
+        const Answer answer = runTravek("--keyboard=log", folder.c_str(), [sessionEnds](HWND) {
+            const HWND main = ::FindWindowA(MainWindow::WindowClass, nullptr);
+            if (!sessionEnds)
+                ::PostMessageA(main, WM_CLOSE, 0, 0);
+            else if (::SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF))
+                ::SendMessageA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        });
+        EXPECT_EQ(answer.text, "TRAVEK.INI: ein Ordner, keine Datei");
+        EXPECT_EQ(answer.exitCode, 0u) << "0xFFFE: still running 10 s later; session end " << sessionEnds;
+        std::ifstream series(folder + "\\ablauf.pst", std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(series), {}), "0\r\n\r\n") << sessionEnds;
+    }
 }
 
 } // namespace

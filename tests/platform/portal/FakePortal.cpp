@@ -1,7 +1,8 @@
 // A stand-in for the desktop's RemoteDesktop portal on a private session bus. It answers as the
 // real one does — each request with a Request object whose Response signal follows the reply —
 // and records every call, which the test reads back through org.travek.FakePortal.Calls.
-// The portal's version (2 keeps permissions with a restore token) is the first argument.
+// The portal's version (2 keeps permissions with a restore token) is the first argument; a second
+// one makes it GNOME Shell of that version too (org.gnome.Shell's ShellVersion).
 //
 // Key events are handled the way xdg-desktop-portal handles them: concurrently. Each one takes
 // effect (is recorded) after a small random delay of its own and is answered only then, so calls
@@ -160,9 +161,21 @@ public Q_SLOTS:
         QDBusConnection::sessionBus().send(
             QDBusMessage::createSignal(m_portal.session, "org.freedesktop.portal.Session", "Closed"));
     }
+    // Another service comes to the bus, or leaves it (an input method started or ended).
+    void TakeName(const QString& name) { QDBusConnection::sessionBus().registerService(name); }
+    void ReleaseName(const QString& name) { QDBusConnection::sessionBus().unregisterService(name); }
 
 private:
     FakeRemoteDesktop& m_portal;
+};
+
+class FakeShell : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.Shell")
+    Q_PROPERTY(QString ShellVersion MEMBER version)
+
+public:
+    QString version;
 };
 
 } // namespace
@@ -178,6 +191,13 @@ int main(int argc, char* argv[]) {
         !bus.registerObject("/travek/fake", &control, QDBusConnection::ExportAllSlots) ||
         !bus.registerService("org.freedesktop.portal.Desktop")) {
         std::fprintf(stderr, "fake portal: cannot register on the session bus\n");
+        return 1;
+    }
+    FakeShell shell;
+    shell.version = argc > 2 ? QString(argv[2]) : QString();
+    if (argc > 2 && (!bus.registerObject("/org/gnome/Shell", &shell, QDBusConnection::ExportAllProperties) ||
+                     !bus.registerService("org.gnome.Shell"))) {
+        std::fprintf(stderr, "fake portal: cannot register as GNOME Shell\n");
         return 1;
     }
     return app.exec();

@@ -4,6 +4,7 @@
 #include "platform/portal/PortalKeyboard.h"
 #include "core/text/Error.h"
 #include "core/typing/KeyOutputFactory.h"
+#include "core/typing/LayoutKeySender.h"
 #include "gui/qt/QtKeyWait.h"
 #include "support/TempDir.h"
 
@@ -104,10 +105,14 @@ protected:
         waitFor([] { return !QDBusConnection::sessionBus().interface()->isServiceRegistered(PortalName); });
     }
 
-    void startPortal(int version = 2) {
+    // With a shell version, the fake is GNOME Shell of that version too.
+    void startPortal(int version = 2, const QString& shellVersion = {}) {
         portal = std::make_unique<QProcess>();
         portal->setProcessChannelMode(QProcess::ForwardedChannels);
-        portal->start(TRAVEK_FAKE_PORTAL, {QString::number(version)});
+        QStringList arguments{QString::number(version)};
+        if (!shellVersion.isEmpty())
+            arguments << shellVersion;
+        portal->start(TRAVEK_FAKE_PORTAL, arguments);
         ASSERT_TRUE(portal->waitForStarted(5000));
         ASSERT_TRUE(waitFor([] {
             return QDBusConnection::sessionBus().interface()->isServiceRegistered(PortalName).value();
@@ -265,6 +270,39 @@ TEST_F(PortalKeyboardTest, APortalThatStopsAnsweringOrLeavesTheBusFailsTheKeyboa
     control("VanishAtKey", {QVariant::fromValue(2u)});
     EXPECT_THAT(typingFailure(*keys, "12"), HasSubstr("the desktop portal left the session bus"));
     EXPECT_THAT(typingFailure(*keys, "3"), HasSubstr("left the session bus"));
+}
+
+// GNOME 43 tells a window the modifiers before a key that the input method holds back: there the
+// keyboard holds keys while IBus is on the bus, follows it coming and going, and types the same.
+TEST_F(PortalKeyboardTest, HoldsKeysOnlyOnGnomeBefore49_1WhileAnInputMethodRuns) {
+    const QString inputMethod = QStringLiteral("org.freedesktop.IBus");
+    auto holdsAfterACall = [](PortalKeyboard& keys) {
+        keys.beginSend();
+        keys.endSend();
+        return keys.holdsModifierChanges();
+    };
+    startPortal(2, "43.9");
+    auto keys = PortalKeyboard::open(wait);
+    EXPECT_FALSE(holdsAfterACall(*keys));
+    control("TakeName", {inputMethod});
+    EXPECT_TRUE(waitFor([&] { return holdsAfterACall(*keys); })) << "did not see IBus come";
+    LayoutKeySender sender(*keys, {});
+    sender.sendKeys("1@@2");
+    std::vector<std::string> expected;
+    for (unsigned keysym : {unsigned(XKB_KEY_1), unsigned(XKB_KEY_at), unsigned(XKB_KEY_2)})
+        for (const std::string& event : tapEvents(keysym))
+            expected.push_back(event);
+    const auto all = calls();
+    EXPECT_THAT(std::vector<std::string>(all.begin() + 3, all.end()), ElementsAreArray(expected));
+    control("ReleaseName", {inputMethod});
+    EXPECT_TRUE(waitFor([&] { return !holdsAfterACall(*keys); })) << "did not see IBus go";
+    keys.reset();
+    TearDown();
+
+    startPortal(2, "49.1");
+    control("TakeName", {inputMethod});
+    keys = PortalKeyboard::open(wait);
+    EXPECT_FALSE(holdsAfterACall(*keys));
 }
 
 // Stopping the keyboard (the program ends) ends a wait for the pace at once: the rest of the text

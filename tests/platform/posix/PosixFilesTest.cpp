@@ -1,4 +1,5 @@
 #include "core/files/FileIo.h"
+#include "core/files/FolderLock.h"
 #include "core/files/MeasurementLog.h"
 #include "core/text/Error.h"
 #include "support/TempDir.h"
@@ -8,10 +9,12 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 
 #include <functional>
 #include <string>
@@ -71,7 +74,7 @@ TEST(PosixFiles, WhatIsNotARegularFileIsRefusedByNameAndNothingWaits) {
 }
 
 // The measurement log writes whole rows into its own file under its name: after a rotation or a
-// deletion into a new file with its header, after a full disk on a line of its own, and never
+// deletion into a new file with its header, after a full disk without the piece it cut off, and never
 // through a link into another file.
 TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     test::TempDir dir;
@@ -91,7 +94,9 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     log.append(row);
     EXPECT_EQ(rows(dir.read("messung.csv")), 2);
 
-    // The disk fills up in the middle of a row (a file size limit stands in for it).
+    // The disk fills up in the middle of a row (a file size limit stands in for it): the piece
+    // that was written is cut off again, so the file stays made of whole rows.
+    const std::string whole = dir.read("messung.csv");
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
@@ -102,7 +107,8 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     ::setrlimit(RLIMIT_FSIZE, &old);
     log.append(row);
     const std::string text = dir.read("messung.csv");
-    EXPECT_EQ(rows(text), 4);
+    EXPECT_EQ(text.substr(0, whole.size()), whole);
+    EXPECT_EQ(rows(text), 3);
     const std::string last = text.substr(text.rfind('\n', text.size() - 2) + 1);
     EXPECT_THAT(last, testing::MatchesRegex("[-0-9T:.]+;COM1;1;1;A: 1,5;1,50;;\r\n"));
 
@@ -110,4 +116,37 @@ TEST(PosixFiles, TheLogWritesWholeRowsIntoTheFileItsNameNames) {
     MeasurementLog linked(dir.file("link.csv"));
     EXPECT_THAT(refusalOf([&] { linked.append(row); }), HasSubstr("Verkn\xFCpfung"));
     EXPECT_NE(::access(dir.file("other.txt").c_str(), F_OK), 0);
+}
+
+// One TRAVEK per working folder: a second one is refused while the first lives, also when the
+// first is another process, and the lock goes with that process however it ends.
+TEST(PosixFiles, TheWorkingFolderIsLockedUntilItsProcessEnds) {
+    test::TempDir dir;
+    dir.enter();
+    FolderLock::Unavailable unavailable;
+    auto first = FolderLock::lockWorkingFolder(unavailable);
+    ASSERT_TRUE(first && unavailable.reason.empty()) << unavailable.reason;
+    EXPECT_FALSE(FolderLock::lockWorkingFolder(unavailable));
+    first.reset();
+
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FolderLock::Unavailable none;
+        const auto held = FolderLock::lockWorkingFolder(none);
+        [[maybe_unused]] const auto written = ::write(ready[1], held ? "1" : "0", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    EXPECT_EQ(answer, '1');
+    EXPECT_FALSE(FolderLock::lockWorkingFolder(unavailable));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(FolderLock::lockWorkingFolder(unavailable));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    ::close(ready[0]);
+    ::close(ready[1]);
 }

@@ -335,6 +335,13 @@ TEST_F(X11FocusWindowXvfbTest, NamesTheWindowThatTheWindowManagerOrTheInputFocus
     EXPECT_EQ(window->windowClass, "Calc");
     EXPECT_EQ(window->title, "Gr\xF6\xDF"
                              "e \x96 Calc");
+    // The answer is kept between questions while nothing changes: a new title alone is seen too.
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, calcWindow, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, 4,
+                        "Los8");
+    sync();
+    window = focus->focused();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->title, "Los8");
 
     // A window manager's word counts, whatever the input focus: another window, none, our own.
     const xcb_atom_t active = atom("_NET_ACTIVE_WINDOW");
