@@ -32,6 +32,8 @@ foreach(target GTest::gtest GTest::gtest_main GTest::gmock)
     endif()
 endforeach()
 
+include(${CMAKE_CURRENT_LIST_DIR}/MosquittoWindows.cmake)
+
 # ctest starts every test program through wine-run.sh, with one wine prefix for the whole build
 # directory; the first program creates it (about ten seconds), the others wait for that.
 set(TRAVEK_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)

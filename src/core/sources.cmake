@@ -40,5 +40,11 @@ set(TRAVEK_CORE_SOURCES
     record/RecordState.cpp
     record/RecordEvents.cpp
     record/LogVerifier.cpp
+    publish/BrokerSettings.cpp
+    publish/LogRecord.cpp
+    publish/LogOutbox.cpp
+    publish/ReconnectDelay.cpp
+    publish/Publisher.cpp
+    publish/Publishing.cpp
 )
 list(TRANSFORM TRAVEK_CORE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

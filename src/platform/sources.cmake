@@ -1,6 +1,6 @@
 # Each platform's implementation of the core's seams: serial device, port list, keyboard and file
-# replacement, SHA-256, the user's and the computer's names, console output. CMake picks one set; no
-# source is listed twice.
+# replacement, SHA-256, the user's and the computer's names, console output and the broker's client.
+# CMake picks one set; no source is listed twice.
 set(TRAVEK_POSIX_SOURCES
     posix/PosixSerial.cpp
     posix/PosixBaudRate.cpp
@@ -19,6 +19,7 @@ set(TRAVEK_POSIX_SOURCES
     posix/OpenSslSha256.cpp
     posix/PosixUserIdentity.cpp
     posix/PosixConsoleText.cpp
+    posix/PosixSocketWatch.cpp
 )
 set(TRAVEK_X11_SOURCES
     x11/X11KeymapLookup.cpp
@@ -64,8 +65,15 @@ set(TRAVEK_WIN32_SOURCES
     win32/CngSha256.cpp
     win32/Win32UserIdentity.cpp
     win32/Win32ConsoleText.cpp
+    win32/Win32SocketWatch.cpp
 )
+# The broker's client library (libmosquitto) on both systems; TLS where the library has it.
+set(TRAVEK_MQTT_SOURCES
+    mqtt/MosquittoClient.cpp
+)
+set(TRAVEK_MQTT_LINUX_SOURCES mqtt/OpenSslBrokerTls.cpp)
+set(TRAVEK_MQTT_WIN32_SOURCES mqtt/NoBrokerTls.cpp)
 foreach(list TRAVEK_POSIX_SOURCES TRAVEK_X11_SOURCES TRAVEK_WAYLAND_SOURCES TRAVEK_PORTAL_SOURCES TRAVEK_LINUX_SOURCES
-             TRAVEK_WIN32_SOURCES)
+             TRAVEK_WIN32_SOURCES TRAVEK_MQTT_SOURCES TRAVEK_MQTT_LINUX_SOURCES TRAVEK_MQTT_WIN32_SOURCES)
     list(TRANSFORM ${list} PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 endforeach()

@@ -9,7 +9,8 @@
 namespace travek::test {
 
 // An event loop whose clock moves only when a test says so: tasks run in the order of their due
-// time as advance() passes it. Readiness is signalled by the test with makeReadable().
+// time as advance() passes it. Readiness is signalled by the test with makeReadable() and
+// makeWritable().
 class FakeEventLoop : public EventLoop {
 public:
     TaskId schedule(std::chrono::milliseconds delay, std::function<void()> task) override {
@@ -25,8 +26,13 @@ public:
             }
     }
     std::unique_ptr<Watch> watchReadable(std::intptr_t handle, std::function<void()> onReadable) override {
-        auto watch = std::make_unique<FakeWatch>(*this, handle);
+        auto watch = std::make_unique<FakeWatch>(m_watches, handle);
         m_watches[handle] = {watch.get(), std::move(onReadable)};
+        return watch;
+    }
+    std::unique_ptr<Watch> watchWritable(std::intptr_t handle, std::function<void()> onWritable) override {
+        auto watch = std::make_unique<FakeWatch>(m_writeWatches, handle);
+        m_writeWatches[handle] = {watch.get(), std::move(onWritable)};
         return watch;
     }
 
@@ -43,14 +49,9 @@ public:
         m_now = end;
     }
     // Tells the watcher of handle that bytes wait; false when nobody watches it (or it is off).
-    bool makeReadable(std::intptr_t handle) {
-        const auto it = m_watches.find(handle);
-        if (it == m_watches.end() || !it->second.first->enabled)
-            return false;
-        auto callback = it->second.second; // the callback may end the watch
-        callback();
-        return true;
-    }
+    bool makeReadable(std::intptr_t handle) { return signal(m_watches, handle); }
+    // Tells the watcher of handle that it can write; false when nobody waits for that.
+    bool makeWritable(std::intptr_t handle) { return signal(m_writeWatches, handle); }
     std::size_t pendingTasks() const { return m_tasks.size(); }
     bool watching(std::intptr_t handle) const { return m_watches.count(handle) > 0; }
     std::vector<std::intptr_t> watchedHandles() const {
@@ -62,19 +63,31 @@ public:
     std::chrono::milliseconds now() const { return m_now; }
 
 private:
+    struct FakeWatch;
+    using Watches = std::map<std::intptr_t, std::pair<FakeWatch*, std::function<void()>>>;
     struct FakeWatch : Watch {
-        FakeWatch(FakeEventLoop& loop, std::intptr_t handle) : loop(loop), handle(handle) {}
-        ~FakeWatch() override { loop.m_watches.erase(handle); }
+        FakeWatch(Watches& watches, std::intptr_t handle) : watches(watches), handle(handle) {}
+        ~FakeWatch() override { watches.erase(handle); }
         void setEnabled(bool on) override { enabled = on; }
-        FakeEventLoop& loop;
+        Watches& watches;
         std::intptr_t handle;
         bool enabled = true;
     };
 
+    static bool signal(Watches& watches, std::intptr_t handle) {
+        const auto it = watches.find(handle);
+        if (it == watches.end() || !it->second.first->enabled)
+            return false;
+        auto callback = it->second.second; // the callback may end the watch
+        callback();
+        return true;
+    }
+
     std::chrono::milliseconds m_now{0};
     TaskId m_nextId = 1;
     std::map<std::pair<std::chrono::milliseconds, TaskId>, std::function<void()>> m_tasks;
-    std::map<std::intptr_t, std::pair<FakeWatch*, std::function<void()>>> m_watches;
+    Watches m_watches;
+    Watches m_writeWatches;
 };
 
 } // namespace travek::test

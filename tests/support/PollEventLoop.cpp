@@ -1,7 +1,5 @@
 #include "support/PollEventLoop.h"
 
-#include <poll.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -43,6 +41,13 @@ std::unique_ptr<EventLoop::Watch> PollEventLoop::watchReadable(std::intptr_t han
     return std::make_unique<PollWatch>(*this, id);
 }
 
+std::unique_ptr<EventLoop::Watch> PollEventLoop::watchWritable(std::intptr_t handle,
+                                                               std::function<void()> onWritable) {
+    const int id = m_nextWatch++;
+    m_watches[id] = Registration{handle, std::move(onWritable), true, POLLOUT};
+    return std::make_unique<PollWatch>(*this, id);
+}
+
 int PollEventLoop::activeWatches() const {
     return static_cast<int>(std::count_if(m_watches.begin(), m_watches.end(),
                                           [](const auto& entry) { return entry.second.enabled; }));
@@ -62,7 +67,7 @@ void PollEventLoop::runOnce(int timeoutMs) {
     std::vector<int> ids;
     for (const auto& [id, registration] : m_watches)
         if (registration.enabled) {
-            fds.push_back({static_cast<int>(registration.handle), POLLIN, 0});
+            fds.push_back({static_cast<int>(registration.handle), registration.events, 0});
             ids.push_back(id);
         }
     ::poll(fds.data(), fds.size(), wait);
@@ -73,7 +78,7 @@ void PollEventLoop::runOnce(int timeoutMs) {
         if (it == m_watches.end() || !it->second.enabled)
             continue; // ended by an earlier callback
         ++m_readableCalls;
-        auto callback = it->second.onReadable; // the callback may end its own watch
+        auto callback = it->second.onReady; // the callback may end its own watch
         callback();
     }
     while (!m_tasks.empty() && m_tasks.begin()->first.first <= Clock::now()) {

@@ -6,6 +6,8 @@
 #include <functional>
 #include <map>
 
+#include <poll.h>
+
 namespace travek::test {
 
 // A real event loop on poll(2), for tests of the POSIX layer: tasks run when their time has come,
@@ -16,12 +18,13 @@ public:
     TaskId schedule(std::chrono::milliseconds delay, std::function<void()> task) override;
     void cancelTask(TaskId id) override;
     std::unique_ptr<Watch> watchReadable(std::intptr_t handle, std::function<void()> onReadable) override;
+    std::unique_ptr<Watch> watchWritable(std::intptr_t handle, std::function<void()> onWritable) override;
 
     void runFor(int ms);
     // Runs until condition holds; false after timeoutMs.
     bool runUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
 
-    // How often a watched descriptor was reported.
+    // How often a watched descriptor was reported (readable or writable).
     int readableCalls() const { return m_readableCalls; }
     // Watches that are enabled now.
     int activeWatches() const;
@@ -33,8 +36,9 @@ private:
     using Clock = std::chrono::steady_clock;
     struct Registration {
         std::intptr_t handle;
-        std::function<void()> onReadable;
+        std::function<void()> onReady;
         bool enabled = true;
+        short events = POLLIN;
     };
     class PollWatch;
 

@@ -52,6 +52,14 @@ void writeFileAtomically(const std::string& path, const std::string& content) {
     }
 }
 
+void writeFileAtomicallyUnflushed(const std::string& path, const std::string& content) {
+    try {
+        replaceFileContent(path, content, false);
+    } catch (const Error& error) {
+        throw Error(error.code(), nameForUser(path) + ": " + error.what());
+    }
+}
+
 bool fileExists(const std::string& path) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);

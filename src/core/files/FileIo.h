@@ -43,15 +43,35 @@ std::string nameForUser(const std::string& path);
 // exist is created; where its folder takes no new files, that fails with the system's error.
 // Throws Error, naming the file.
 void writeFileAtomically(const std::string& path, const std::string& content);
+// The same without waiting for the disk: an end of the program at any moment leaves the old content
+// or the new one whole, but an end of the system (power) may leave the old one, or on some file
+// systems an empty file. For a state written too often to wait for the disk each time, whose
+// older value costs no more than some work done again.
+void writeFileAtomicallyUnflushed(const std::string& path, const std::string& content);
 
 // Defined by the platform layer, which opens files its own way: readWholeFile and
 // writeFileAtomically without the file's name in their errors. The refusals are the same on every
 // platform.
 std::optional<std::string> readFileContent(const std::string& path, std::size_t maxBytes);
-void replaceFileContent(const std::string& path, const std::string& content);
+void replaceFileContent(const std::string& path, const std::string& content, bool flush = true);
 [[noreturn]] void refuseNotRegular(bool isFolder);
 [[noreturn]] void refuseLink();
 [[noreturn]] void refuseTooLarge(std::size_t maxBytes);
+
+// Part of a file without reading the whole: at most maxBytes from offset on (fewer at its end), and
+// the size of the whole file. Nothing when there is no such file or it may not be opened (errno
+// says which). Throws Error (without the name) for anything but a regular file, or when reading
+// fails. Defined by the platform layer; the measurement log is read this way to be published.
+struct FilePart {
+    std::string bytes;
+    std::uint64_t fileSize = 0;
+};
+std::optional<FilePart> readFilePart(const std::string& path, std::uint64_t offset, std::size_t maxBytes);
+
+// TRAVEK's own folder for what it keeps between runs that is nobody's business but its own
+// ($XDG_STATE_HOME/travek or ~/.local/state/travek; %LOCALAPPDATA%\TRAVEK on Windows), made when
+// missing. Throws Error when it cannot be made.
+std::string stateFolder();
 
 // What tells one version of a file from another without reading it: which file the name leads to
 // (its volume and its number there), its size and the time of its last change. An editor that

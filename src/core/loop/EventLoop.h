@@ -77,6 +77,10 @@ public:
     // Calls onReadable whenever the descriptor (a POSIX file descriptor, or what the platform's
     // loop can wait on) has bytes to read.
     virtual std::unique_ptr<Watch> watchReadable(std::intptr_t handle, std::function<void()> onReadable) = 0;
+    // Calls onWritable whenever the descriptor can take bytes: a network socket whose connection
+    // is being made, or whose send buffer was full. Where the loop waits on objects rather than
+    // descriptors (Windows), it is called whenever the object is signalled, as for watchReadable.
+    virtual std::unique_ptr<Watch> watchWritable(std::intptr_t handle, std::function<void()> onWritable) = 0;
 
 protected:
     // Runs task once, delay from now. The id stays unique for the loop's lifetime.

@@ -31,10 +31,13 @@ std::string untypedNote(const std::string& characters) {
 
 } // namespace
 
-LineRecorder::LineRecorder(SessionView& view, const ProgramState& state, const SequenceTable& sequence,
-                           TargetGuard& target, std::string version, std::string keyboardFailure)
+LineRecorder::LineRecorder(SessionView& view, EventLoop& loop, const ProgramState& state,
+                           const SequenceTable& sequence, TargetGuard& target, std::string version,
+                           std::string keyboardFailure)
     : m_view(view), m_state(state), m_sequence(sequence), m_target(target), m_version(std::move(version)),
-      m_operator(loginName()), m_reportedKeyFailure(std::move(keyboardFailure)) {}
+      m_operator(loginName()), m_reportedKeyFailure(std::move(keyboardFailure)),
+      m_publishing(
+          view, loop, [this](const std::string& note) { event(note); }, [this] { showNotice(); }) {}
 
 void LineRecorder::setUp(const IniFile& settings) {
     m_station = settings.readString("LOG", "STATION", "");
@@ -42,7 +45,13 @@ void LineRecorder::setUp(const IniFile& settings) {
         m_station = computerName();
     for (int k = 1; k <= MaxChannels; ++k)
         m_gauges[k] = settings.readString("MESSMITTEL", "K" + std::to_string(k), "");
-    const std::string file = settings.readString("LOG", "FILE", "");
+    // Publishing reads the log: a broker without a log gets one in TRAVEK's state folder.
+    const std::string file = m_publishing.logFile(settings, settings.readString("LOG", "FILE", ""));
+    takeUpLog(file);
+    m_publishing.start(settings, m_station, m_log ? m_log->filePath() : "");
+}
+
+void LineRecorder::takeUpLog(const std::string& file) {
     if (m_log && m_log->path() == file)
         return;
     // Another log, or none: the old one's session ends there, and its failure is no longer the
@@ -101,8 +110,9 @@ void LineRecorder::lineHandled(const LineOutcome& outcome) {
 // line: what lasts stays in sight in the window until it changes.
 void LineRecorder::showNotice() {
     std::string text = m_reportedKeyFailure;
-    if (!m_logNotice.empty())
-        text += (text.empty() ? "" : "  \x95  ") + m_logNotice;
+    for (const std::string& notice : {m_logNotice, m_publishing.notice()})
+        if (!notice.empty())
+            text += (text.empty() ? "" : "  \x95  ") + notice;
     if (text == m_shownNotice)
         return;
     m_shownNotice = text;
@@ -238,6 +248,8 @@ void LineRecorder::record(const MeasurementLog::Row* row) {
         reportLogFailure("Protokoll " + m_log->path() + ": " + systemTextToWin1252(error.what()));
         return;
     }
+    // Written first, sent after: the log is the publisher's outbox.
+    m_publishing.wake(m_log->filePath());
     if (m_log->filePath() != m_log->path() && !m_sideFileSaid) {
         m_sideFileSaid = true;
         const std::string message =

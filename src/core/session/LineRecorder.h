@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/files/MeasurementLog.h"
+#include "core/publish/Publishing.h"
 #include "core/session/ReceiveHandler.h"
 
 #include <array>
@@ -10,6 +11,7 @@
 
 namespace travek {
 
+class EventLoop;
 class IniFile;
 class SessionView;
 class TargetGuard;
@@ -20,20 +22,22 @@ struct ProgramState;
 // before the first row that follows it, which is when it comes into force), each naming the station,
 // the operator, the gauge and the part; the report of a keyboard or a log that stopped working
 // (once on standard error, and in the line panel), and the standing notice that keeps them in
-// sight while they last.
+// sight while they last. Where TRAVEK.INI names a broker, every row goes on to it after it has
+// been written.
 class LineRecorder {
 public:
     // version is what the start row names ("TRAVEK v1.01"). keyboardFailure: why nothing is typed
     // before a keyboard is given; its opener has said it.
-    LineRecorder(SessionView& view, const ProgramState& state, const SequenceTable& sequence,
+    LineRecorder(SessionView& view, EventLoop& loop, const ProgramState& state, const SequenceTable& sequence,
                  TargetGuard& target, std::string version, std::string keyboardFailure);
 
     // The record's settings in TRAVEK.INI: the log ([LOG] FILE=, none when empty), the station
     // ([LOG] STATION=, the computer's name when not given) and the gauge on each channel
     // ([MESSMITTEL] K1= to K48=). A log newly taken up goes on where its rows (or the record's
     // state, RecordState) ended, and gets the start row, which names the definition in force: it is
-    // loaded first.
+    // loaded first. Publishing to the broker follows [MQTT].
     void setUp(const IniFile& settings);
+    Publishing& publishing() { return m_publishing; }
     bool logging() const { return m_log != nullptr; }
     // A keyboard was given (whyNone empty) or taken away, and whoever did it has said why.
     void keyboardChanged(const std::string& whyNone);
@@ -60,6 +64,7 @@ private:
     // Writes the row (none: only takes the log up), taking the log up first where that has not
     // worked yet; a failure is reported, and the values go on being typed.
     void record(const MeasurementLog::Row* row);
+    void takeUpLog(const std::string& file);
     void takeUp();
     bool sequenceChanged() const;
     void saveState(bool running);
@@ -92,6 +97,7 @@ private:
     // The keyboard's failure last said on standard error; empty while it types.
     std::string m_reportedKeyFailure;
     std::string m_shownNotice;
+    Publishing m_publishing;
 };
 
 } // namespace travek

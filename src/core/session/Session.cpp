@@ -42,7 +42,7 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
                                                         m_recorder.portBack();
                                                         activate();
                                                     }),
-      m_recorder(view, m_state, m_sequence, m_target, Caption, m_noKeys),
+      m_recorder(view, loop, m_state, m_sequence, m_target, Caption, m_noKeys),
       m_files(view, loop, m_grid, m_state, [this] { return m_receiver.typing(); }) {
     m_state.separator = separator;
     m_port.setPollingDelay(0);

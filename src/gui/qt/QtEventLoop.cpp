@@ -9,10 +9,10 @@ namespace {
 
 class NotifierWatch : public EventLoop::Watch {
 public:
-    NotifierWatch(std::intptr_t handle, std::function<void()> onReadable)
-        : m_notifier(new QSocketNotifier(static_cast<qintptr>(handle), QSocketNotifier::Read)) {
+    NotifierWatch(std::intptr_t handle, QSocketNotifier::Type type, std::function<void()> onReady)
+        : m_notifier(new QSocketNotifier(static_cast<qintptr>(handle), type)) {
         QObject::connect(m_notifier, &QSocketNotifier::activated, m_notifier,
-                         [callback = std::move(onReadable)] { callback(); });
+                         [callback = std::move(onReady)] { callback(); });
     }
     ~NotifierWatch() override {
         // The watch may end inside the notifier's own signal (a handler closing the port): the
@@ -57,7 +57,12 @@ void QtEventLoop::cancelTask(TaskId id) {
 
 std::unique_ptr<EventLoop::Watch> QtEventLoop::watchReadable(std::intptr_t handle,
                                                              std::function<void()> onReadable) {
-    return std::make_unique<NotifierWatch>(handle, std::move(onReadable));
+    return std::make_unique<NotifierWatch>(handle, QSocketNotifier::Read, std::move(onReadable));
+}
+
+std::unique_ptr<EventLoop::Watch> QtEventLoop::watchWritable(std::intptr_t handle,
+                                                             std::function<void()> onWritable) {
+    return std::make_unique<NotifierWatch>(handle, QSocketNotifier::Write, std::move(onWritable));
 }
 
 } // namespace travek

@@ -11,7 +11,7 @@ class QTimer;
 namespace travek {
 
 // The core's event loop seam on Qt's: tasks are single-shot precise QTimers, readiness is a
-// QSocketNotifier.
+// QSocketNotifier (of the kind Read or Write).
 class QtEventLoop : public QObject, public EventLoop {
     Q_OBJECT
 public:
@@ -19,6 +19,7 @@ public:
     explicit QtEventLoop(QObject* parent = nullptr) : QObject(parent) {}
 
     std::unique_ptr<Watch> watchReadable(std::intptr_t handle, std::function<void()> onReadable) override;
+    std::unique_ptr<Watch> watchWritable(std::intptr_t handle, std::function<void()> onWritable) override;
 
 protected:
     TaskId schedule(std::chrono::milliseconds delay, std::function<void()> task) override;

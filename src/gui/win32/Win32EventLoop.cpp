@@ -78,6 +78,11 @@ std::unique_ptr<EventLoop::Watch> Win32EventLoop::watchReadable(std::intptr_t ha
     return std::make_unique<HandleWatch>(*this, id);
 }
 
+std::unique_ptr<EventLoop::Watch> Win32EventLoop::watchWritable(std::intptr_t handle,
+                                                                std::function<void()> onWritable) {
+    return watchReadable(handle, std::move(onWritable));
+}
+
 int Win32EventLoop::run() {
     while (!m_quit)
         runOnce();

@@ -23,6 +23,9 @@ public:
     Win32EventLoop& operator=(const Win32EventLoop&) = delete;
 
     std::unique_ptr<Watch> watchReadable(std::intptr_t handle, std::function<void()> onReadable) override;
+    // The same as watchReadable: a waitable object says only that it is signalled. A socket is
+    // watched through an event that WSAEventSelect signals for reading and writing alike.
+    std::unique_ptr<Watch> watchWritable(std::intptr_t handle, std::function<void()> onWritable) override;
 
     // Runs until WM_QUIT and returns its exit code.
     int run();

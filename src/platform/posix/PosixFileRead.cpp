@@ -1,12 +1,16 @@
 #include "core/files/FileIo.h"
 
 #include "core/text/Error.h"
+#include "core/text/TextHelpers.h"
 #include "platform/posix/RegularFile.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace travek {
@@ -54,6 +58,57 @@ std::optional<std::string> readFileContent(const std::string& path, std::size_t 
 // A Linux installation starts TRAVEK in the folder the user chooses; there is no folder of its own.
 std::string installedWorkingFolder() {
     return {};
+}
+
+std::optional<FilePart> readFilePart(const std::string& path, std::uint64_t offset, std::size_t maxBytes) {
+    struct stat st {};
+    const int fd = openRegularFile(path, O_RDONLY, 0, st);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR || errno == EACCES || errno == EPERM || errno == ELOOP)
+            return std::nullopt;
+        throw Error::fromErrno(errno);
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    FilePart part;
+    part.fileSize = static_cast<std::uint64_t>(st.st_size);
+    if (offset >= part.fileSize)
+        return part;
+    part.bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, part.fileSize - offset)));
+    std::size_t size = 0;
+    while (size < part.bytes.size()) {
+        const ssize_t n = ::pread(fd, part.bytes.data() + size, part.bytes.size() - size,
+                                  static_cast<off_t>(offset + size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw Error::fromErrno(errno);
+        }
+        if (n == 0)
+            break;
+        size += static_cast<std::size_t>(n);
+    }
+    part.bytes.resize(size);
+    return part;
+}
+
+std::string stateFolder() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    std::filesystem::path folder;
+    if (state && *state == '/')
+        folder = std::filesystem::path(state) / "travek";
+    else if (home && *home)
+        folder = std::filesystem::path(home) / ".local" / "state" / "travek";
+    else
+        throw Error("kein Ordner f\xFCr TRAVEKs Zustand: weder XDG_STATE_HOME noch HOME ist gesetzt");
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw Error(folder.string() + ": " + systemTextToWin1252(error.message()));
+    return folder.string();
 }
 
 } // namespace travek

@@ -37,7 +37,7 @@ bool noRoomForTemporaryFile(int err) {
 // failure after the first byte leaves it so; the room a longer content needs is therefore taken
 // before the first old byte is overwritten, so that a full disk is found out while the file is
 // still whole. A file created here (create) is removed again when it cannot be written.
-void writeInPlace(const std::string& target, const std::string& content, bool create) {
+void writeInPlace(const std::string& target, const std::string& content, bool create, bool flush) {
     // Whatever took the file's place since it was looked at is not written: O_NOFOLLOW refuses a
     // link, O_NONBLOCK keeps a FIFO from blocking the program until somebody reads it.
     struct stat st {};
@@ -72,7 +72,7 @@ void writeInPlace(const std::string& target, const std::string& content, bool cr
     }
     if (::ftruncate(fd, newSize) != 0)
         fail(errno);
-    if (::fsync(fd) != 0 && errno != EINVAL)
+    if (flush && ::fsync(fd) != 0 && errno != EINVAL)
         fail(errno);
     if (::close(fd) != 0) {
         const int err = errno;
@@ -84,7 +84,7 @@ void writeInPlace(const std::string& target, const std::string& content, bool cr
 
 } // namespace
 
-void replaceFileContent(const std::string& target, const std::string& content) {
+void replaceFileContent(const std::string& target, const std::string& content, bool flush) {
     struct stat st {};
     const bool exists = ::lstat(target.c_str(), &st) == 0;
     if (exists && S_ISLNK(st.st_mode))
@@ -95,7 +95,7 @@ void replaceFileContent(const std::string& target, const std::string& content) {
         refuseIfWriteProtected(target, st);
     // Renaming a new file over the target would cut the other names of a file with several.
     if (exists && st.st_nlink != 1) {
-        writeInPlace(target, content, false);
+        writeInPlace(target, content, false, flush);
         return;
     }
     std::string temp = target + ".XXXXXX";
@@ -106,7 +106,7 @@ void replaceFileContent(const std::string& target, const std::string& content) {
         // written. A target that does not exist fails here with the folder's own error.
         if (!noRoomForTemporaryFile(err))
             throw Error::fromErrno(err);
-        writeInPlace(target, content, !exists);
+        writeInPlace(target, content, !exists, flush);
         return;
     }
     auto fail = [&](int err) {
@@ -124,7 +124,7 @@ void replaceFileContent(const std::string& target, const std::string& content) {
         if (tempSt.st_uid != st.st_uid || tempSt.st_gid != st.st_gid) {
             ::close(fd);
             ::unlink(temp.c_str());
-            writeInPlace(target, content, false);
+            writeInPlace(target, content, false, flush);
             return;
         }
         ::fchmod(fd, st.st_mode & 07777);
@@ -143,7 +143,7 @@ void replaceFileContent(const std::string& target, const std::string& content) {
         }
         written += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 && errno != EINVAL)
+    if (flush && ::fsync(fd) != 0 && errno != EINVAL)
         fail(errno);
     if (::close(fd) != 0) {
         const int err = errno;

@@ -74,4 +74,64 @@ std::string installedWorkingFolder() {
     return fromWide(std::wstring(documents) + L"\\TRAVEK").value_or(std::string());
 }
 
+std::optional<FilePart> readFilePart(const std::string& path, std::uint64_t offset, std::size_t maxBytes) {
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return notOpened();
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        refuseNotRegular(true);
+    // Shared for writing and deleting: TRAVEK appends to the log while it is read, and a rotation
+    // may rename it.
+    HANDLE file = CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return notOpened();
+    struct Closer {
+        HANDLE file;
+        ~Closer() { CloseHandle(file); }
+    } closer{file};
+    if (GetFileType(file) != FILE_TYPE_DISK)
+        refuseNotRegular(false);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size))
+        throw Error::fromErrno(EIO);
+    FilePart part;
+    part.fileSize = static_cast<std::uint64_t>(size.QuadPart);
+    if (offset >= part.fileSize)
+        return part;
+    LARGE_INTEGER from{};
+    from.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file, from, nullptr, FILE_BEGIN))
+        throw Error::fromErrno(EIO);
+    part.bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, part.fileSize - offset)));
+    std::size_t done = 0;
+    while (done < part.bytes.size()) {
+        DWORD n = 0;
+        if (!ReadFile(file, part.bytes.data() + done, static_cast<DWORD>(part.bytes.size() - done), &n,
+                      nullptr))
+            throw Error::fromErrno(EIO);
+        if (n == 0)
+            break;
+        done += n;
+    }
+    part.bytes.resize(done);
+    return part;
+}
+
+std::string stateFolder() {
+    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
+    std::wstring folder(length, L'\0');
+    if (length == 0 || GetEnvironmentVariableW(L"LOCALAPPDATA", folder.data(), length) + 1 != length)
+        throw Error("kein Ordner f\xFCr TRAVEKs Zustand: LOCALAPPDATA ist nicht gesetzt");
+    folder.resize(length - 1);
+    folder += L"\\TRAVEK";
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        throw Error::fromErrno(EACCES);
+    const std::optional<std::string> text = fromWide(folder);
+    if (!text)
+        throw Error("kein Ordner f\xFCr TRAVEKs Zustand: LOCALAPPDATA ist in Windows-1252 nicht darstellbar");
+    return *text;
+}
+
 } // namespace travek

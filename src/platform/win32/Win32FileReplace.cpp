@@ -34,7 +34,7 @@ int errnoFor(DWORD error) {
     throw Error::fromErrno(errnoFor(error));
 }
 
-void writeAll(HANDLE file, const std::string& content) {
+void writeAll(HANDLE file, const std::string& content, bool flush) {
     std::size_t written = 0;
     while (written < content.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - written, 1u << 20));
@@ -43,13 +43,13 @@ void writeAll(HANDLE file, const std::string& content) {
             fail(GetLastError());
         written += done;
     }
-    if (!FlushFileBuffers(file))
+    if (flush && !FlushFileBuffers(file))
         fail(GetLastError());
 }
 
 // Writes over the file itself: for a file that cannot be replaced by another (one in a folder that
 // takes no new files). The room a longer content needs is taken first.
-void writeInPlace(const std::wstring& path, const std::string& content) {
+void writeInPlace(const std::wstring& path, const std::string& content, bool flush) {
     HANDLE file =
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -65,7 +65,7 @@ void writeInPlace(const std::wstring& path, const std::string& content) {
         LARGE_INTEGER start{};
         if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
             fail(GetLastError());
-        writeAll(file, content);
+        writeAll(file, content, flush);
         if (!SetEndOfFile(file))
             fail(GetLastError());
     } catch (...) {
@@ -96,7 +96,7 @@ std::wstring fullPath(const std::string& name) {
 // On Windows a read-only file is refused, as on Linux one without write permission. The new
 // content goes to a temporary file beside the target, which ReplaceFile puts in its place keeping
 // the target's attributes and security; a new file is moved into place.
-void replaceFileContent(const std::string& name, const std::string& content) {
+void replaceFileContent(const std::string& name, const std::string& content, bool flush) {
     const std::wstring path = fullPath(name);
     const DWORD attributes = GetFileAttributesW(path.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
@@ -113,13 +113,13 @@ void replaceFileContent(const std::string& name, const std::string& content) {
         // A folder that takes no new files must not keep the user from saving a file that may be
         // written.
         if (exists && error == ERROR_ACCESS_DENIED) {
-            writeInPlace(path, content);
+            writeInPlace(path, content, flush);
             return;
         }
         fail(error);
     }
     try {
-        writeAll(file, content);
+        writeAll(file, content, flush);
     } catch (...) {
         CloseHandle(file);
         DeleteFileW(temp.c_str());
