@@ -26,6 +26,7 @@ set(TRAVEK_CORE_SOURCES
     session/ReceiveHandler.cpp
     session/Dialogs.cpp
     session/BoxActivation.cpp
+    session/BoxConnection.cpp
     session/LineRecorder.cpp
     session/PortReconnect.cpp
     session/SessionFiles.cpp

@@ -23,7 +23,6 @@ template <typename Action> void Session::reporting(Action&& action) {
 
 Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique_ptr<SerialDevice> device)
     : m_view(view), m_loop(loop), m_grid(3, 2, 1, 1),
-      m_port(loop, device ? std::move(device) : createPlatformSerialDevice()),
       m_receiver(m_state.definition, m_sequence, m_state.series, m_state.decimals, separator,
                  ReceiveHandler::Outputs{
                      [this](std::string_view keys) { typeKeys(keys); },
@@ -36,20 +35,15 @@ Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique
                      },
                      [this] { return m_keys ? m_keys->takeUntyped() : std::string(); }}),
       m_portList(loop, [](std::vector<std::string>& lines) { listComPorts(lines); }),
-      m_activation(loop, view, m_port), m_reconnect(loop, view, m_port, m_state.definition,
-                                                    [this] {
-                                                        showPortState();
-                                                        m_recorder.portBack();
-                                                        activate();
-                                                    }),
+      m_box(loop, view, std::move(device), m_state.definition, m_grid,
+            BoxConnection::Outputs{[this] { m_receiver.dropReceived(); }, [this] { m_recorder.portLost(); },
+                                   [this] { m_recorder.portBack(); }}),
       m_recorder(view, loop, m_state, m_sequence, m_target, Caption, m_noKeys),
       m_files(view, loop, m_grid, m_state, [this] { return m_receiver.typing(); }) {
     m_state.separator = separator;
-    m_port.setPollingDelay(0);
-    m_port.onReceiveData = [this](const void* data, std::int32_t size) {
+    m_box.port().onReceiveData = [this](const void* data, std::int32_t size) {
         reporting([&] { m_receiver.receive(data, size); });
     };
-    m_port.onPortLost = [this] { portLost(); };
 }
 
 void Session::open() {
@@ -85,11 +79,6 @@ void Session::showSeriesSettings() {
 
 void Session::showCaption() {
     m_view.setCaption(std::string(Caption) + "  " + m_state.definition.interfaceName);
-}
-
-void Session::showPortState() {
-    m_view.setPanelText(StatusPanel::Port,
-                        m_port.isOpen() ? "COM " + std::to_string(m_state.definition.portNumber) : "COM ?");
 }
 
 void Session::restartSequence() {
@@ -206,69 +195,6 @@ void Session::editSeriesString() {
     m_files.changed();
 }
 
-bool Session::reopen(bool sameChoice) {
-    // After the end (requested while a box of the start-up or of a choice was open) nothing is
-    // opened or sent any more.
-    if (m_stage == Stage::Ended)
-        return false;
-    m_activation.cancel();
-    // The user's own choice of port or interface ends the waiting for the old one; the same port
-    // opened again keeps waiting for the device that was lost, as it was.
-    const bool lost = sameChoice && m_reconnect.waitingForLost();
-    m_reconnect.stop();
-    m_receiver.dropReceived();
-    try {
-        reopenPort(m_port, m_state.definition);
-    } catch (const Error& error) {
-        // The adapter not plugged in yet, another program holding the port: it is waited for as
-        // a lost port is, and opened and initialised when it is there. One box says so; the tries
-        // are quiet.
-        bool waits = true;
-        if (lost)
-            waits = m_reconnect.start();
-        else
-            m_reconnect.waitForPort();
-        m_view.showError(systemTextToWin1252(error.what()) + (waits ? ". TRAVEK \xF6"
-                                                                      "ffnet den Port, sobald er da ist."
-                                                                    : ""));
-        // The tries go on while the box is shown: a port that came meanwhile has been set up and
-        // the box initialised already.
-        if (m_port.isOpen())
-            return false;
-    }
-    showPortState();
-    return true;
-}
-
-bool Session::loadDefinition(bool sayMissing) {
-    // The whole definition is read again, so the port used is the one that the file now holds. A
-    // refused file leaves the defaults, as a missing one does, and the steps after it still run.
-    const std::string file = m_state.definition.interfaceName + ".VAL";
-    try {
-        loadInterfaceDefinition(m_state.definition, file);
-    } catch (const Error& error) {
-        m_view.showError(systemTextToWin1252(error.what()));
-    }
-    // The defaults stand for no box: nothing is opened or sent for them, and nothing claims that
-    // a box is active (the first start finds the name of the default, or of a file since removed).
-    m_definitionLoaded = fileExists(findPathIgnoreCase(file));
-    if (!m_definitionLoaded && sayMissing)
-        m_view.showError(m_interfaces.missingText(file));
-    return m_definitionLoaded;
-}
-
-void Session::portLost() {
-    m_activation.cancel();
-    m_receiver.dropReceived();
-    // The driver closes the port before it says so; a loss reported by anyone else closes it too,
-    // so the panel and the tries never stand beside an open port.
-    closePortIfOpen(m_port);
-    showPortState();
-    m_view.setActiveText("Comport ??");
-    m_recorder.portLost();
-    m_reconnect.start();
-}
-
 bool Session::mayType(LineOutcome& outcome) {
     // Without a target, the focused window only names the log's Fenster column: nobody asks the
     // desktop when there is no log, as the question costs round trips to it before the first key.
@@ -331,13 +257,13 @@ void Session::switchInterface(const std::string& name) {
     reporting([&] {
         m_state.definition.interfaceName = name;
         m_files.changed();
-        loadDefinition(true);
+        m_box.loadDefinition(true, m_interfaces);
         m_view.setPanelText(StatusPanel::Interface, m_state.definition.interfaceName);
-        const bool activateNow = reopen();
+        const bool activateNow = m_box.reopen();
         m_recorder.interfaceChosen();
         m_channels.setChannelCount(m_state.definition.channelCount);
         if (activateNow)
-            activate();
+            m_box.activate();
         m_view.setPanelText(StatusPanel::Port, "DONE");
         showCaption();
     });
@@ -346,14 +272,8 @@ void Session::switchInterface(const std::string& name) {
 void Session::setUpInterface() {
     // The assistant opens the box's port itself, and it may be the very device of the session's:
     // the session lets go of its port until the assistant has closed its own.
-    const bool wasOpen = m_port.isOpen();
-    const bool wasWaiting = m_reconnect.waiting();
-    m_activation.cancel();
-    m_reconnect.stop();
-    m_receiver.dropReceived();
-    closePortIfOpen(m_port);
-    showPortState();
-    if (wasOpen)
+    const BoxConnection::Released released = m_box.release();
+    if (released.wasOpen)
         m_view.setActiveText("Interface einrichten");
     std::string switchTo;
     bool saved = false;
@@ -372,11 +292,11 @@ void Session::setUpInterface() {
         m_interfaces = InterfaceChoice();
     if (!switchTo.empty()) {
         switchInterface(switchTo);
-    } else if (wasOpen) {
-        reopen();
+    } else if (released.wasOpen) {
+        m_box.reopen();
         initInterface();
-    } else if (wasWaiting) {
-        m_reconnect.start();
+    } else if (released.wasWaiting) {
+        m_box.waitAgain();
     }
 }
 
@@ -396,11 +316,11 @@ void Session::choosePort() {
         }
         // The choice counts even when the definition file cannot take it.
         reporting([&] { storeComPortNumber(m_state.definition, file); });
-        loadDefinition(false);
-        const bool open = reopen();
+        m_box.loadDefinition(false, m_interfaces);
+        const bool open = m_box.reopen();
         m_recorder.portChosen();
         if (open)
-            activate();
+            m_box.activate();
     });
 }
 
@@ -408,27 +328,17 @@ void Session::initInterface() {
     if (m_stage == Stage::Ended)
         return;
     // A definition missing at the start may have been put in the folder since.
-    if (!m_definitionLoaded) {
-        if (!loadDefinition(true)) {
+    if (!m_box.definitionLoaded()) {
+        if (!m_box.loadDefinition(true, m_interfaces)) {
             m_view.setActiveText(NoDefinition);
             return;
         }
         m_channels.setChannelCount(m_state.definition.channelCount);
     }
     // A port that is closed (it did not open, or it was lost) is opened first.
-    if (!m_port.isOpen() && !reopen(true))
+    if (!m_box.port().isOpen() && !m_box.reopen(true))
         return;
-    activate();
-}
-
-void Session::activate() {
-    m_activation.cancel();
-    m_view.setActiveText("Init");
-    if (!m_port.isOpen()) {
-        m_view.setActiveText("Comport ??");
-        return;
-    }
-    m_activation.start(initCommands(m_state.definition, m_grid));
+    m_box.activate();
 }
 
 void Session::scheduleStartUp() {
@@ -467,15 +377,15 @@ void Session::startUp() {
         m_view.showError("KEYDELAY=" + std::to_string(keyDelay) + " in TRAVEK.INI: erlaubt sind 0 bis " +
                          std::to_string(KeyOutput::MaxKeyDelay) + " ms; es gilt " +
                          std::to_string(usedKeyDelay));
-    showPortState();
+    m_box.showPortState();
     // A folder without any definition is the assistant's question below, not an error first.
-    const bool loaded = loadDefinition(!m_interfaces.entries().empty());
+    const bool loaded = m_box.loadDefinition(!m_interfaces.entries().empty(), m_interfaces);
     m_recorder.setUp(settings);
     m_view.setPanelText(StatusPanel::Interface, definition.interfaceName);
-    const bool activateNow = loaded && reopen();
+    const bool activateNow = loaded && m_box.reopen();
     m_channels.setChannelCount(definition.channelCount);
     if (activateNow)
-        activate();
+        m_box.activate();
     else if (!loaded)
         m_view.setActiveText(NoDefinition);
     showCaption();
@@ -498,10 +408,7 @@ void Session::shutDown(bool unattended) {
     m_startUp.cancel();
     m_files.saveAtExit(unattended);
     m_recorder.ended();
-    m_activation.cancel();
-    m_reconnect.stop();
-    m_receiver.dropReceived();
-    closePortIfOpen(m_port);
+    m_box.end();
 }
 
 } // namespace travek

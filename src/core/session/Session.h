@@ -2,11 +2,9 @@
 
 #include "core/files/GridModel.h"
 #include "core/loop/EventLoop.h"
-#include "core/serial/SerialPort.h"
-#include "core/session/BoxActivation.h"
+#include "core/session/BoxConnection.h"
 #include "core/session/Dialogs.h"
 #include "core/session/LineRecorder.h"
-#include "core/session/PortReconnect.h"
 #include "core/session/ProgramState.h"
 #include "core/session/ReceiveHandler.h"
 #include "core/session/SequenceState.h"
@@ -91,14 +89,14 @@ public:
     const LineRecorder& recorder() const { return m_recorder; }
     // "Init Interface": opens the port first when it is closed, then activates the box.
     void initInterface();
-    bool activating() const { return m_activation.running(); }
+    bool activating() const { return m_box.activating(); }
 
     // The adapter was pulled or the device went away; the port is closed already. It is waited
     // for (PortReconnect) until it opens, then set up and the box initialised as by "Init
     // Interface", and the sequence goes on where it was; or until the user chooses a port or an
     // interface.
-    void portLost();
-    bool reconnecting() const { return m_reconnect.waiting(); }
+    void portLost() { m_box.portLost(); }
+    bool reconnecting() const { return m_box.reconnecting(); }
 
     // Saves the sequence, the interface name and the series settings, each on its own, and closes
     // the port; once. Unattended (a signal, the end of the desktop session) a file that cannot be
@@ -110,7 +108,7 @@ public:
     GridModel& grid() { return m_grid; }
     const GridModel& grid() const { return m_grid; }
     SequenceTable& sequence() { return m_sequence; }
-    SerialPort& port() { return m_port; }
+    SerialPort& port() { return m_box.port(); }
     ChannelChoice& channels() { return m_channels; }
     PortList& portList() { return m_portList; }
 
@@ -118,20 +116,6 @@ private:
     void buildGrid();
     void showSeriesSettings();
     void showCaption();
-    // "COM n" while the port is open, "COM ?" while it is not.
-    void showPortState();
-    // Close, configure from the interface definition and open the port. On failure the error box
-    // with the reason, and the port is waited for (PortReconnect): as the device that was lost
-    // when sameChoice (the port as it was) and it was being waited for so, else as a new choice.
-    // False when the port came while the box was shown, and the box is being initialised already.
-    bool reopen(bool sameChoice = false);
-    // Sends the disable-all command and the command of every channel the grid uses, with a pause
-    // after each channel command; the labels say "Init", then "Active". Again while running starts
-    // over; closing the port stops it. "Comport ??" when the port is closed.
-    void activate();
-    // Reads the definition file of the interface name; false when there is none (the defaults
-    // apply), which is said in the error box when sayMissing.
-    bool loadDefinition(bool sayMissing);
     // Loads the definition of name, reconnects and initialises the box.
     void switchInterface(const std::string& name);
     bool mayType(LineOutcome& outcome);
@@ -146,7 +130,6 @@ private:
     ProgramState m_state;
     GridModel m_grid;
     SequenceTable m_sequence;
-    SerialPort m_port;
     ReceiveHandler m_receiver;
     KeyOutput* m_keys = nullptr;
     // Why there is no keyboard; empty when there is one.
@@ -155,12 +138,10 @@ private:
     InterfaceChoice m_interfaces;
     PortList m_portList;
     TargetGuard m_target;
-    BoxActivation m_activation;
-    PortReconnect m_reconnect;
+    BoxConnection m_box;
     LineRecorder m_recorder;
     SessionFiles m_files;
     EventLoop::Task m_startUp;
-    bool m_definitionLoaded = false;
     enum class Stage { Created, StartUpArmed, Ended } m_stage = Stage::Created;
 };
 
