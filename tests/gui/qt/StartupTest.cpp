@@ -122,7 +122,7 @@ TEST_F(Program, StartUpRunsOnceAfterEveryWindowExistsEvenWhenCreationShowsAnErro
     runner->then(answerLater);
     start();
     EXPECT_EQ(form->panelText(StatusPanel::Port), ""); // the start-up has not run inside the box
-    declineAssistant(); // no definition: the start-up's own question
+    declineAssistant();                                // no definition: the start-up's own question
     form->scheduleStartUp();
     form->scheduleStartUp();
     runFor(700);
