@@ -85,7 +85,7 @@ std::string figuresLine(const ChartSeries& s, int decimals) {
 std::string chartNumber(double value, int decimals) {
     if (!std::isfinite(value))
         return "-";
-    char buffer[64];
+    char buffer[400]; // the largest double in full, and its decimals
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
                                       std::clamp(decimals, 0, 9));
     if (result.ec != std::errc())
@@ -168,7 +168,12 @@ ChartGeometry ChartGeometry::layout(const ChartSeries& s, double width, double h
     // The value grid and its labels.
     const double step = niceStep(high - low, 5);
     const int tickDecimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
-    for (double v = std::ceil(low / step) * step; v <= high; v += step) {
+    // Counted, not summed: a step below the values' resolution (1e20 and its neighbour) must not
+    // leave the loop standing.
+    for (int k = 0; k < 20; ++k) {
+        const double v = std::ceil(low / step) * step + k * step;
+        if (v > high)
+            break;
         const double y = yOf(v);
         g.lines.push_back({plotLeft, y, plotRight, y, Grid});
         g.texts.push_back({plotLeft - 6, y + 4, chartNumber(v, tickDecimals), Ink, Anchor::End, 11});

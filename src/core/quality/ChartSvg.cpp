@@ -75,10 +75,10 @@ std::string chartSvg(const ChartGeometry& g) {
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
                       num(g.width) + "\" height=\"" + num(g.height) + "\" viewBox=\"0 0 " + num(g.width) +
                       " " + num(g.height) + "\" font-family=\"sans-serif\">\n";
-    svg += "<rect width=\"100%\" height=\"100%\" fill=\"" + colour(g.background) + "\"/>\n";
+    svg += "<rect width=\"100%\" height=\"100%\" stroke=\"none\" fill=\"" + colour(g.background) + "\"/>\n";
     for (const ChartGeometry::Band& b : g.bands)
         svg += "<rect x=\"" + num(b.left) + "\" y=\"" + num(b.top) + "\" width=\"" + num(b.right - b.left) +
-               "\" height=\"" + num(b.bottom - b.top) + "\" fill=\"" + colour(b.colour) + "\"/>\n";
+               "\" height=\"" + num(b.bottom - b.top) + "\" stroke=\"none\" fill=\"" + colour(b.colour) + "\"/>\n";
     for (const ChartGeometry::Line& l : g.lines)
         svg += "<line x1=\"" + num(l.x1) + "\" y1=\"" + num(l.y1) + "\" x2=\"" + num(l.x2) + "\" y2=\"" +
                num(l.y2) + "\" stroke=\"" + colour(l.colour) + "\" stroke-width=\"" + num(l.width) + "\"" +
@@ -89,7 +89,7 @@ std::string chartSvg(const ChartGeometry& g) {
             svg += "<circle cx=\"" + num(p.x) + "\" cy=\"" + num(p.y) + "\" r=\"" +
                    num(p.radius + ChartGeometry::RingGap) + "\" fill=\"none\" stroke=\"" +
                    colour(ChartGeometry::Ring) + "\" stroke-width=\"1.5\"/>";
-        svg += "<circle cx=\"" + num(p.x) + "\" cy=\"" + num(p.y) + "\" r=\"" + num(p.radius) + "\" fill=\"" +
+        svg += "<circle cx=\"" + num(p.x) + "\" cy=\"" + num(p.y) + "\" r=\"" + num(p.radius) + "\" stroke=\"none\" fill=\"" +
                colour(p.colour) + "\"/></g>\n";
     }
     static constexpr const char* Anchors[] = {"start", "middle", "end"};
