@@ -1,6 +1,8 @@
 #include "core/files/MeasurementLog.h"
 #include "core/quality/ChartStatistics.h"
+#include "core/quality/ChartSvg.h"
 #include "core/quality/ControlRules.h"
+#include "core/quality/LogReport.h"
 #include "core/quality/LogSeries.h"
 #include "core/quality/TrendChart.h"
 #include "support/TempDir.h"
@@ -143,6 +145,24 @@ TEST(LogSeries, ReadsTheCharacteristicsSinceTheirBaseline) {
     EXPECT_EQ(flat->tolerance, (Tolerance{"Ebenheit; oben", std::nullopt, -0.02, 0.02}));
     EXPECT_EQ(flat->values, (std::vector<double>{-0.01}));
     EXPECT_EQ(series.stepTolerance(2)->characteristic, "Ebenheit; oben");
+}
+
+// What a spreadsheet and a browser read: a name that needs quoting or escaping stays one field and
+// well-formed XML, a figure that does not exist is an empty field, never "inf" or "nan".
+TEST(LogReport, CsvRowsAndTheSvgChartKeepTheirFormatWhateverTheName) {
+    LogSeries series;
+    series.add(std::string(MeasurementLog::Header) +
+               "\r\n"
+               "t;COM1;1;1;x;1,5;;;1;;;;;\"<a&b>; \xD8\";;1;2;OK;c\r\n"
+               "t;COM1;1;1;x;1,5;;;2;;;;;\"<a&b>; \xD8\";;1;2;WARN;c\r\n");
+    EXPECT_EQ(LogReport(series, ControlRules()).csv(),
+              std::string(LogReport::CsvHeader) +
+                  "\n"
+                  "\"<a&b>; \xD8\";2;1,500000;0,000000;;;;;50,0;50,0;0,0;0\n");
+    const std::string svg =
+        chartSvg(ChartGeometry::layout(series.characteristics()[0].chart(50, {}, 50), 600, 300));
+    EXPECT_NE(svg.find("Verlauf: &lt;a&amp;b&gt;; \xC3\x98</text>"), std::string::npos);
+    EXPECT_EQ(svg.find("inf"), std::string::npos);
 }
 
 TEST(TrendChart, HistoryComesFromTheLogAndTheSettingsFromTravekIni) {
