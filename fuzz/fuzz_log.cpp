@@ -2,10 +2,13 @@
 // disk, a file that was never one), and any file handed to the verifier.
 // - taking the file up never fails for a regular file, and the next row goes whole to the end of
 //   the file chosen (this one, or one beside it), linked to the row it goes on from;
-// - the verifier says something about any file and never claims a chain that does not link.
+// - the verifier says something about any file and never claims a chain that does not link;
+// - the control chart's reading of it (and travek-report's summary and chart) takes any bytes.
 
 #include "FuzzSupport.h"
 #include "core/files/MeasurementLog.h"
+#include "core/quality/ChartSvg.h"
+#include "core/quality/LogReport.h"
 #include "core/record/HashChain.h"
 #include "core/record/LogVerifier.h"
 #include "core/text/Error.h"
@@ -33,6 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::string path = ScratchDir::file("messung.csv");
     std::filesystem::remove(ScratchDir::file("messung-2.csv"));
     writeFile(path, input);
+
+    LogSeries series;
+    series.add(input);
+    (void)LogReport(series, ControlRules::parse("1234")).csv();
+    for (const LogSeries::Characteristic& c : series.characteristics())
+        (void)chartSvg(ChartGeometry::layout(c.chart(50, ControlRules(), 50), 600, 300));
 
     LogVerifier verifier;
     verifier.add("messung.csv", input);

@@ -47,5 +47,12 @@ set(TRAVEK_CORE_SOURCES
     publish/ReconnectDelay.cpp
     publish/Publisher.cpp
     publish/Publishing.cpp
+    quality/ChartStatistics.cpp
+    quality/ControlRules.cpp
+    quality/ChartGeometry.cpp
+    quality/ChartSvg.cpp
+    quality/LogSeries.cpp
+    quality/TrendChart.cpp
+    quality/LogReport.cpp
 )
 list(TRANSFORM TRAVEK_CORE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

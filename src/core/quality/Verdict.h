@@ -30,6 +30,9 @@ struct JudgedValue {
     std::string text;    // the same, as typed ("10,012")
     Verdict verdict = Verdict::None;
     bool typed = false; // false when held back ("NOK=HALTEN") or not typed for another reason
+    // The sequence's warning zone ("WARNUNG", percent of the distance from the nominal to a
+    // limit; 0 for none) that judged it: the control chart draws the same zone.
+    int warning = 50;
 };
 
 } // namespace travek

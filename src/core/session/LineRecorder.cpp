@@ -2,6 +2,7 @@
 
 #include "core/files/FileIo.h"
 #include "core/files/IniFile.h"
+#include "core/quality/LogSeries.h"
 #include "core/record/RecordEvents.h"
 #include "core/record/RecordState.h"
 #include "core/record/UserIdentity.h"
@@ -363,6 +364,16 @@ void LineRecorder::editPart() {
     m_partChosen = true;
     event(RecordEvents::partChanged(m_part));
     saveState(true);
+}
+
+void LineRecorder::trendRestarted(const std::string& characteristic) {
+    if (!m_log)
+        return;
+    MeasurementLog::Row row = newRow();
+    row.note = LogSeries::BaselineNote;
+    row.characteristic = characteristic;
+    record(&row);
+    showNotice();
 }
 
 void LineRecorder::ended() {

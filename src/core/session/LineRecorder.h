@@ -54,6 +54,12 @@ public:
     void editPart();
     const std::string& operatorName() const { return m_operator; }
     const std::string& part() const { return m_part; }
+    // "Neu beginnen" on the control chart: a row that says the characteristic's values begin anew.
+    void trendRestarted(const std::string& characteristic);
+    // The file the rows go to now (the control chart's history); empty without a log.
+    std::string logFile() const {
+        return !m_log ? "" : m_log->filePath().empty() ? m_log->path() : m_log->filePath();
+    }
     // The end row, and the record's state as the next start finds it; once.
     void ended();
 

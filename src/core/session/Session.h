@@ -87,6 +87,7 @@ public:
     void editOperator() { m_recorder.editOperator(); }
     void editPart() { m_recorder.editPart(); }
     const LineRecorder& recorder() const { return m_recorder; }
+    void restartTrend(const std::string& characteristic) { m_recorder.trendRestarted(characteristic); }
     // "Init Interface": opens the port first when it is closed, then activates the box.
     void initInterface();
     bool activating() const { return m_box.activating(); }

@@ -14,6 +14,7 @@
 #include "gui/qt/SeriesCountDialog.h"
 #include "gui/qt/ServiceWindow.h"
 #include "gui/qt/TargetWindowDialog.h"
+#include "gui/qt/TrendWindow.h"
 #include "gui/qt/Win1252.h"
 
 #include <QApplication>
@@ -246,12 +247,23 @@ void MainWindow::buildMenus() {
     // The reason why it is disabled shows as its tooltip.
     einstellungen->setToolTipsVisible(true);
 
+    trendAction = menus->addMenu("&Ansicht")->addAction("&Verlauf", this, [this] { showTrend(); });
+
     gridMenu = new QMenu(this);
     gridMenu->setObjectName("PopupMenu1");
     insertRowAction = gridMenu->addAction("Zeile &einfügen", this, &MainWindow::insertRow);
     insertRowAction->setObjectName("Zeileeinfgen1");
     deleteRowAction = gridMenu->addAction("Zeile ent&fernen", this, &MainWindow::deleteRow);
     deleteRowAction->setObjectName("Zeileentfernen1");
+    gridMenu->addAction("&Verlauf", this, [this] { showTrend(); });
+}
+
+void MainWindow::showTrend() {
+    m_windows.trendWindow->showStep(currentRow());
+}
+
+void MainWindow::showVerdict(const JudgedValue& value) {
+    m_windows.trendWindow->take(value);
 }
 
 void MainWindow::buildWindows() {
@@ -266,6 +278,7 @@ void MainWindow::buildWindows() {
     m_windows.seriesCountDialog = new SeriesCountDialog(this);
     m_windows.targetWindowDialog = new TargetWindowDialog(this);
     m_windows.recordTextDialog = new RecordTextDialog(this);
+    m_windows.trendWindow = new TrendWindow(*m_session, this);
 }
 
 void MainWindow::setDialogRunner(std::shared_ptr<DialogRunner> runner) {

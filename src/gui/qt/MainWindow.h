@@ -33,6 +33,7 @@ class PortListWindow;
 class RecordTextDialog;
 class SeriesCountDialog;
 class TargetWindowDialog;
+class TrendWindow;
 class FocusWindow;
 class ServiceWindow;
 class Session;
@@ -54,6 +55,7 @@ public:
         SeriesCountDialog* seriesCountDialog{};
         TargetWindowDialog* targetWindowDialog{};
         RecordTextDialog* recordTextDialog{};
+        TrendWindow* trendWindow{}; // "Verlauf"
     };
 
     static constexpr int PanelCount = StatusPanelCount;
@@ -84,6 +86,7 @@ public:
     QAction* targetWindowAction; // "&Zielfenster…", disabled with the reason where the desktop cannot tell
     QAction* operatorAction;     // "&Bediener…"
     QAction* partAction;         // "&Teil/Los…"
+    QAction* trendAction;        // "Ansicht › Verlauf"
     QAction* insertRowAction;
     QAction* deleteRowAction;
 
@@ -144,6 +147,8 @@ public:
         InterfaceAssistantDialog dialog(assistant, *m_runner, this);
         m_runner->run(dialog);
     }
+    // Feeds the control chart ("Verlauf"), which redraws when it shows the value's characteristic.
+    void showVerdict(const JudgedValue& value) override;
     bool ask(const std::string& question) override {
         return askYesNo(*m_runner, this, fromWin1252(question));
     }
@@ -161,6 +166,8 @@ public slots:
     void choosePort();
     void initInterface();
     void chooseTargetWindow();
+    // "Verlauf" for the step of the grid's current row.
+    void showTrend();
     // Closes for a signal or the end of the session: nobody is there to answer a box, so an open
     // box or dialog closes as Cancel, none is shown after it, and a file that cannot be saved is
     // reported on standard error instead.

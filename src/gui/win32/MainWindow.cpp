@@ -70,6 +70,8 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     m_portListWindow->create(m_window);
     m_comPortDialog = std::make_unique<ComPortDialog>(*m_portListWindow);
     m_comPortDialog->create(m_window);
+    m_trendWindow = std::make_unique<TrendWindow>(*m_session);
+    m_trendWindow->create(m_window);
     m_seriesCountDialog.create(m_window);
     m_targetWindowDialog.create(m_window);
     m_recordTextDialog.create(m_window);
@@ -110,10 +112,14 @@ void MainWindow::buildMenus() {
     ::AppendMenuA(einstellungen, MF_STRING, OperatorCommand, "&Bediener\x85");
     m_settingsMenu = einstellungen;
     ::AppendMenuA(m_menus, MF_POPUP, reinterpret_cast<UINT_PTR>(einstellungen), "&Einstellungen");
+    const HMENU ansicht = ::CreatePopupMenu();
+    ::AppendMenuA(ansicht, MF_STRING, TrendCommand, "&Verlauf");
+    ::AppendMenuA(m_menus, MF_POPUP, reinterpret_cast<UINT_PTR>(ansicht), "&Ansicht");
 
     m_gridMenu = ::CreatePopupMenu();
     ::AppendMenuA(m_gridMenu, MF_STRING, InsertRowCommand, "Zeile &einf\xFCgen");
     ::AppendMenuA(m_gridMenu, MF_STRING, DeleteRowCommand, "Zeile ent&fernen");
+    ::AppendMenuA(m_gridMenu, MF_STRING, TrendCommand, "&Verlauf");
 }
 
 void MainWindow::buildControls() {
@@ -281,6 +287,9 @@ void MainWindow::command(int id, int code) {
     case OperatorCommand:
     case PartCommand:
         id == OperatorCommand ? m_session->editOperator() : m_session->editPart();
+        break;
+    case TrendCommand:
+        m_trendWindow->showStep(currentRow());
         break;
     case SeriesCountId:
         if (code == STN_DBLCLK)

@@ -12,6 +12,7 @@
 #include "gui/win32/SeriesCountDialog.h"
 #include "gui/win32/ServiceWindow.h"
 #include "gui/win32/TargetWindowDialog.h"
+#include "gui/win32/TrendWindow.h"
 
 #include <windows.h>
 
@@ -51,7 +52,8 @@ public:
         TargetWindowCommand,
         OperatorCommand,
         PartCommand,
-        SetUpCommand
+        SetUpCommand,
+        TrendCommand // "Ansicht › Verlauf", and on the grid's menu
     };
 
     // Makes the window, its controls and dialogs and the session, which loads ./ablauf.abl and
@@ -96,6 +98,11 @@ public:
     }
     void runInterfaceAssistant(InterfaceAssistant& assistant) override {
         InterfaceAssistantDialog::run(activeOwner(), m_loop, assistant);
+    }
+    // Feeds the control chart ("Verlauf"), which redraws when it shows the value's characteristic.
+    void showVerdict(const JudgedValue& value) override {
+        if (m_trendWindow)
+            m_trendWindow->take(value);
     }
     bool ask(const std::string& question) override {
         return ::MessageBoxA(activeOwner(), question.c_str(), "TRAVEK", MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -147,6 +154,7 @@ private:
     HMENU m_settingsMenu = nullptr;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<GridView> m_gridView;
+    std::unique_ptr<TrendWindow> m_trendWindow;
 };
 
 } // namespace travek

@@ -1,3 +1,4 @@
+#include "core/quality/LogSeries.h"
 #include "core/session/Dialogs.h"
 #include "core/session/Session.h"
 #include "support/LogFiles.h"
@@ -249,4 +250,18 @@ TEST_F(LineRecorderTest, WhoMeasuredWhatWithWhichGaugeIsInEveryRowAndNamesStayIn
     session->startUp();
     EXPECT_EQ(session->recorder().part(), "Los 7; \"Welle\" B");
     EXPECT_NE(session->recorder().operatorName(), "=cmd|'/C calc'!A0  \"x\"");
+}
+
+// "Neu beginnen" on the control chart: the row that the chart's history starts from.
+TEST_F(LineRecorderTest, ANewBaselineOfTheChartIsARowNamingTheCharacteristic) {
+    writeBox();
+    dir.write("TRAVEK.INI", "[PARAMETER]\r\nINTERFACE=BOX\r\n[LOG]\r\nFILE=messung.csv\r\n");
+    open();
+    session->startUp();
+    session->restartTrend("\xD8 Bohrung");
+    const auto rows = logRows(dir.read("messung.csv"));
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back()[MeasurementLog::NoteColumn], LogSeries::BaselineNote);
+    EXPECT_EQ(rows.back()[MeasurementLog::CharacteristicColumn], "\xD8 Bohrung");
+    EXPECT_EQ(session->recorder().logFile(), "messung.csv");
 }

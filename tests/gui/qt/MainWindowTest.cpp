@@ -171,7 +171,7 @@ TEST_F(MainWindowView, MenusCarryTheirTextsAndBeendenClosesTheWindow) {
     QStringList menus;
     for (QAction* a : form->menus->actions())
         menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"&Datei", "&Einstellungen"}));
+    EXPECT_EQ(menus, (QStringList{"&Datei", "&Einstellungen", "&Ansicht"}));
     EXPECT_EQ(form->saveAction->text(), "&Speichern");
     EXPECT_EQ(form->loadAction->text(), "&Laden");
     EXPECT_EQ(form->quitAction->text(), "&Beenden");
