@@ -5,6 +5,7 @@
 #include "core/serial/SerialPort.h"
 #include "core/session/BoxActivation.h"
 #include "core/session/Dialogs.h"
+#include "core/session/Inspection.h"
 #include "core/session/LineRecorder.h"
 #include "core/session/PortReconnect.h"
 #include "core/session/ProgramState.h"
@@ -159,6 +160,7 @@ private:
     PortReconnect m_reconnect;
     LineRecorder m_recorder;
     SessionFiles m_files;
+    Inspection m_inspection;
     EventLoop::Task m_startUp;
     bool m_definitionLoaded = false;
     enum class Stage { Created, StartUpArmed, Ended } m_stage = Stage::Created;
