@@ -4,6 +4,7 @@
 #include "gui/qt/DialogRunner.h"
 #include "gui/qt/InterfaceAssistantDialog.h"
 #include "gui/qt/QtEventLoop.h"
+#include "gui/qt/VerdictView.h"
 #include "gui/qt/Win1252.h"
 
 #include <QFont>
@@ -147,6 +148,12 @@ public:
     bool ask(const std::string& question) override {
         return askYesNo(*m_runner, this, fromWin1252(question));
     }
+    void showVerdict(const JudgedValue& value) override { m_verdicts->showVerdict(value); }
+    void showLineVerdict(Verdict verdict) override { m_verdicts->showLineVerdict(verdict); }
+    void signalNok() override { m_verdicts->signalNok(); }
+    bool runToleranceDialog(ToleranceInput& input) override {
+        return m_verdicts->runToleranceDialog(*m_runner, input);
+    }
 
 public slots:
     // The user's actions, forwarded to the session with the grid's current cell.
@@ -183,6 +190,7 @@ private:
     std::array<QLabel*, PanelCount> m_panels{};
     Windows m_windows;
     GridTableModel* m_gridModel = nullptr;
+    std::unique_ptr<VerdictView> m_verdicts;
     std::unique_ptr<Session> m_session;
     bool m_unattended = false;
 };
