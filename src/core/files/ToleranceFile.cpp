@@ -28,6 +28,14 @@ std::optional<double> readNumber(const std::string& text, const char* key, std::
     return number;
 }
 
+// A value as the profile format keeps it: one that is itself in quotes gets another pair, since
+// reading takes one pair off.
+std::string quoted(const std::string& text) {
+    const bool enclosed =
+        text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front();
+    return enclosed ? "\"" + text + "\"" : text;
+}
+
 } // namespace
 
 ToleranceFileContent readToleranceFile(const std::string& path) {
@@ -88,8 +96,9 @@ std::string toleranceFileText(const StepTolerances& tolerances) {
         const ToleranceTexts texts = tolerances.texts(step);
         if (texts == ToleranceTexts{})
             continue;
-        text += "[" + stepSection(step) + "]\r\nMERKMAL=" + texts.characteristic +
-                "\r\nSOLL=" + texts.nominal + "\r\nUGW=" + texts.lower + "\r\nOGW=" + texts.upper + "\r\n";
+        text += "[" + stepSection(step) + "]\r\nMERKMAL=" + quoted(texts.characteristic) +
+                "\r\nSOLL=" + quoted(texts.nominal) + "\r\nUGW=" + quoted(texts.lower) +
+                "\r\nOGW=" + quoted(texts.upper) + "\r\n";
     }
     return text;
 }

@@ -48,6 +48,9 @@ bool Inspection::judge(LineOutcome& outcome, const std::string& text) {
 }
 
 void Inspection::lineHandled(const LineOutcome& outcome) {
+    // Lines dropped while typing are not shown: the panel keeps the last line's verdict.
+    if (outcome.note == LineOutcome::Note::Dropped)
+        return;
     m_view.showLineVerdict(outcome.judged ? outcome.judged->verdict : Verdict::None);
     if (outcome.note == LineOutcome::Note::Held && outcome.judged)
         m_view.setPanelText(StatusPanel::Line, "nicht getippt: au\xDF"
