@@ -53,16 +53,16 @@ bool isFormattedNumber(std::string_view text, std::uint8_t decimals) {
         ++i;
     if (i == intStart)
         return false;
-    std::size_t decimals = 0;
+    std::size_t fractionDigits = 0;
     bool comma = false;
     if (i < text.size() && text[i] == ',') {
         comma = true;
         ++i;
         while (i < text.size() && isDigit(text[i]))
-            ++i, ++decimals;
+            ++i, ++fractionDigits;
     }
     if (i < text.size() && text[i] == 'E') {
-        if (i - intStart - (comma ? decimals + 1 : 0) != 1)
+        if (i - intStart - (comma ? fractionDigits + 1 : 0) != 1)
             return false; // one digit before the comma in exponent form
         ++i;
         if (i == text.size())
@@ -77,7 +77,7 @@ bool isFormattedNumber(std::string_view text, std::uint8_t decimals) {
     }
     if (i != text.size())
         return false;
-    return cut || (comma ? decimals == decimals : decimals == 0);
+    return cut || (comma ? fractionDigits == decimals : decimals == 0);
 }
 
 // With TRAVEK_FUZZ_STATS set, the process tells at exit how many numbers and key pieces were

@@ -29,7 +29,7 @@ if [ ${#limit[@]} -eq 0 ]; then
     exit 2
 fi
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_ini fuzz_definition fuzz_grid fuzz_series fuzz_receive fuzz_sendkeys fuzz_log fuzz_outbox)
+    targets=(fuzz_ini fuzz_definition fuzz_grid fuzz_series fuzz_tolerance fuzz_receive fuzz_sendkeys fuzz_log fuzz_outbox)
 fi
 
 cxx="$(command -v clang++ || command -v clang++-14 || true)"

@@ -9,6 +9,7 @@ set(TRAVEK_CORE_SOURCES
     files/GridModel.cpp
     files/GridFile.cpp
     files/SeriesFile.cpp
+    files/ToleranceFile.cpp
     files/DefinitionFiles.cpp
     files/MeasurementLog.cpp
     files/FolderLock.cpp
@@ -34,6 +35,10 @@ set(TRAVEK_CORE_SOURCES
     session/AssistantLines.cpp
     session/InterfaceAssistant.cpp
     session/Session.cpp
+    session/ToleranceInput.cpp
+    session/Inspection.cpp
+    quality/DecimalNumber.cpp
+    quality/StepTolerances.cpp
     target/TargetWindow.cpp
     target/TargetGuard.cpp
     record/Sha256.cpp

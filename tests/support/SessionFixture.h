@@ -2,6 +2,7 @@
 
 #include "core/session/Session.h"
 #include "core/session/SessionView.h"
+#include "core/session/ToleranceInput.h"
 #include "core/text/Error.h"
 #include "core/typing/KeyOutput.h"
 #include "support/FakeEventLoop.h"
@@ -56,6 +57,10 @@ public:
     bool runComPortDialog(ComPortChoice& choice) override { return ask(comPortDialog, choice); }
     bool runTargetWindowDialog(TargetWindowChoice& choice) override { return ask(targetDialog, choice); }
     bool runRecordTextDialog(RecordTextInput& input) override { return ask(recordTextDialog, input); }
+    bool runToleranceDialog(ToleranceInput& input) override { return ask(toleranceDialog, input); }
+    void showVerdict(const JudgedValue& value) override { verdicts.push_back(value); }
+    void showLineVerdict(Verdict verdict) override { lineVerdict = verdict; }
+    void signalNok() override { ++nokSignals; }
 
     std::map<StatusPanel, std::string> panels;
     std::string active = "-", caption, seriesCount = "[ ]", seriesString, serviceOutput, notice;
@@ -72,6 +77,10 @@ public:
     std::function<bool(ComPortChoice&)> comPortDialog;
     std::function<bool(TargetWindowChoice&)> targetDialog;
     std::function<bool(RecordTextInput&)> recordTextDialog;
+    std::function<bool(ToleranceInput&)> toleranceDialog;
+    std::vector<JudgedValue> verdicts;
+    Verdict lineVerdict = Verdict::None;
+    int nokSignals = 0;
 
 private:
     // One answer per script: a dialog that the test did not expect fails the test.

@@ -6,6 +6,7 @@
 #include "core/text/KeyString.h"
 #include "core/text/TextHelpers.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace travek {
@@ -29,15 +30,16 @@ std::string firstPointToComma(std::string text) {
 
 void saveGridToFile(const GridModel& grid, const std::string& fileName) {
     std::string content;
+    const int columns = std::min(grid.colCount(), SequenceFileColumns);
     for (int row = grid.fixedRows(); row < grid.rowCount(); ++row) {
         bool allBlank = true;
-        for (int col = 0; col < grid.colCount() && allBlank; ++col)
+        for (int col = 0; col < columns && allBlank; ++col)
             allBlank = isBlank(grid.cell(col, row));
         if (allBlank)
             continue;
-        for (int col = 0; col < grid.colCount(); ++col) {
+        for (int col = 0; col < columns; ++col) {
             content += firstPointToComma(grid.cell(col, row));
-            content += col + 1 < grid.colCount() ? std::string(1, GridFileSeparator) : std::string("\r\n");
+            content += col + 1 < columns ? std::string(1, GridFileSeparator) : std::string("\r\n");
         }
     }
     writeFileAtomically(fileName, content);
@@ -107,7 +109,7 @@ int firstBlankRow(const GridModel& grid, int column) {
 
 void splitLineToRow(std::string_view line, int row, GridModel& grid) {
     int col = 0;
-    const int last = grid.colCount() - 1;
+    const int last = std::min(grid.colCount(), SequenceFileColumns) - 1;
     for (auto tab = line.find(GridFileSeparator); tab != std::string_view::npos && col != last;
          tab = line.find(GridFileSeparator)) {
         grid.setCell(col, row, std::string(line.substr(0, tab)));

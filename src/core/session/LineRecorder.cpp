@@ -152,7 +152,7 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
     const bool due =
         outcome.note == LineOutcome::Note::Typed || outcome.note == LineOutcome::Note::NotTyped ||
         outcome.note == LineOutcome::Note::WrongWindow || outcome.note == LineOutcome::Note::LeftWindow ||
-        outcome.note == LineOutcome::Note::NotTaken;
+        outcome.note == LineOutcome::Note::NotTaken || outcome.note == LineOutcome::Note::Held;
     if (!due)
         row.window = m_target.focusedTitle();
     switch (outcome.note) {
@@ -203,6 +203,18 @@ void LineRecorder::logLine(const LineOutcome& outcome) {
         row.note =
             "nicht angenommen (gesendet: " + outcome.typed + "): " + systemTextToWin1252(outcome.failure);
         break;
+    case LineOutcome::Note::Held:
+        row.note = "nicht getippt: au\xDF"
+                   "erhalb der Toleranz";
+        break;
+    }
+    if (outcome.judged) {
+        row.characteristic = outcome.limits.characteristic;
+        row.nominal = outcome.limits.nominal;
+        row.lowerLimit = outcome.limits.lower;
+        row.upperLimit = outcome.limits.upper;
+        static constexpr const char* Verdicts[] = {"", "OK", "WARN", "NOK"};
+        row.verdict = Verdicts[static_cast<int>(outcome.judged->verdict)];
     }
     if (!outcome.untyped.empty())
         row.note += (row.note.empty() ? "" : "; ") + untypedNote(outcome.untyped);

@@ -127,8 +127,16 @@ void ReceiveHandler::handleLine() {
     // operator measures again once the target has the focus.
     if (outcome.note == LineOutcome::Note::Typed && m_outputs.MayType && !m_outputs.MayType(outcome))
         outcome.note = LineOutcome::Note::WrongWindow;
+    // Judged by the decimals that are typed, and shown before the first key: the operator sees the
+    // verdict while the value goes out.
+    std::string text;
     if (outcome.note == LineOutcome::Note::Typed) {
-        outcome.typed = dispatch(*reading.value);
+        text = formatValue(0, m_decimals, *reading.value);
+        if (m_outputs.Judge && !m_outputs.Judge(outcome, text))
+            outcome.note = LineOutcome::Note::Held;
+    }
+    if (outcome.note == LineOutcome::Note::Typed) {
+        outcome.typed = dispatch(std::move(text));
         confirmTaken(outcome);
         if (m_typingFailure) {
             // The value stands in the record as typed only when it went out whole; where the focus
@@ -145,6 +153,8 @@ void ReceiveHandler::handleLine() {
     }
     // The panels follow the keys: a window's relayout before the first key was a good part of
     // the time from the line's end to the value's arrival.
+    if (outcome.judged)
+        outcome.judged->typed = outcome.note == LineOutcome::Note::Typed;
     setPanel(StatusPanel::Line, reading.line);
     if (channel != 0)
         setPanel(StatusPanel::Channel, std::to_string(channel) + " [OK]");
@@ -184,9 +194,8 @@ LineOutcome::Note ReceiveHandler::judge(int channel, bool hasNumber) const {
     return hasNumber ? LineOutcome::Note::Typed : LineOutcome::Note::NoNumber;
 }
 
-std::string ReceiveHandler::dispatch(double value) {
+std::string ReceiveHandler::dispatch(std::string typed) {
     const std::string keys = m_table.stepKeys[m_table.currentStep];
-    std::string typed = formatValue(0, m_decimals, value);
     send(typed, LineOutcome::Part::Value);
     // A value that did not reach the target whole is not counted, and the step waits for the
     // next one, as for a value refused before its first key: the operator measures again once the

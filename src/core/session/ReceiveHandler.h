@@ -2,6 +2,8 @@
 
 #include "core/gauge/InterfaceDefinition.h"
 #include "core/gauge/LineReading.h"
+#include "core/quality/StepTolerances.h"
+#include "core/quality/Verdict.h"
 #include "core/session/SequenceState.h"
 #include "core/session/StatusPanel.h"
 
@@ -32,7 +34,10 @@ struct LineOutcome {
         Dropped,
         // All keys of the line were sent, but the window did not take them (failure says why; typed
         // holds what was sent).
-        NotTaken
+        NotTaken,
+        // The value lies outside its step's limits, and the sequence holds such values back
+        // ("NOK=HALTEN"): nothing was typed, and the step waits for the next value.
+        Held
     };
     int channel = 0; // 0 when the line names no known channel
     int step = 0;    // the step current when the line arrived
@@ -49,6 +54,10 @@ struct LineOutcome {
     std::size_t droppedLines = 0;             // Dropped
     // The characters of the line's keys that could not be typed at all, in order; empty when all were.
     std::string untyped;
+    // The value as judged against its step's limits, for a value that was due and not refused for
+    // the window (typed, held, or failed in typing); and the step's entries as the log names them.
+    std::optional<JudgedValue> judged;
+    ToleranceTexts limits;
 };
 
 // Turns the bytes that the measuring interface sends into typed values: assembles lines ended by
@@ -78,6 +87,10 @@ public:
         std::function<void()> awaitTaken = {};
         // The characters of the line's keys that could not be typed (KeyOutput::takeUntyped).
         std::function<std::string()> takeUntyped = {};
+        // Asked for a value that is due, once the window may have it, with the value as it would be
+        // typed, before its first key: judges it (filling the outcome's judged and limits). False
+        // holds it back: nothing is typed, and the step waits for the next value.
+        std::function<bool(LineOutcome& outcome, const std::string& text)> Judge = {};
     };
 
     ReceiveHandler(InterfaceDefinition& definition, SequenceTable& table, SeriesSettings& series,
@@ -104,8 +117,8 @@ private:
     void handleChunk(std::string_view chunk);
     void handleLine();
     LineOutcome::Note judge(int channel, bool hasNumber) const;
-    // Types the value and the step's keys; gives the value as typed.
-    std::string dispatch(double value);
+    // Types the value (as formatted) and the step's keys; gives the value as typed.
+    std::string dispatch(std::string typed);
     // After the keys of a line went out: what the window took of them, and what could not be typed.
     void confirmTaken(LineOutcome& outcome);
     void typePieces(const std::string& keyString, LineOutcome::Part part);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <utility>
 
 namespace travek {
@@ -22,24 +23,29 @@ template <typename Action> void Session::reporting(Action&& action) {
 }
 
 Session::Session(SessionView& view, EventLoop& loop, char separator, std::unique_ptr<SerialDevice> device)
-    : m_view(view), m_loop(loop), m_grid(3, 2, 1, 1),
+    : m_view(view), m_loop(loop), m_grid(4, 2, 1, 1),
       m_receiver(m_state.definition, m_sequence, m_state.series, m_state.decimals, separator,
                  ReceiveHandler::Outputs{
                      [this](std::string_view keys) { typeKeys(keys); },
                      [this](StatusPanel panel, const std::string& text) { m_view.setPanelText(panel, text); },
-                     [this](const LineOutcome& outcome) { m_recorder.lineHandled(outcome); },
+                     [this](const LineOutcome& outcome) {
+                         m_inspection.lineHandled(outcome);
+                         m_recorder.lineHandled(outcome);
+                     },
                      [this](LineOutcome& outcome) { return mayType(outcome); },
                      [this] {
                          if (m_keys)
                              m_keys->awaitTaken();
                      },
-                     [this] { return m_keys ? m_keys->takeUntyped() : std::string(); }}),
+                     [this] { return m_keys ? m_keys->takeUntyped() : std::string(); },
+                     std::bind_front(&Inspection::judge, &m_inspection)}),
       m_portList(loop, [](std::vector<std::string>& lines) { listComPorts(lines); }),
       m_box(loop, view, std::move(device), m_state.definition, m_grid,
             BoxConnection::Outputs{[this] { m_receiver.dropReceived(); }, [this] { m_recorder.portLost(); },
                                    [this] { m_recorder.portBack(); }}),
       m_recorder(view, loop, m_state, m_sequence, m_target, Caption, m_noKeys),
-      m_files(view, loop, m_grid, m_state, [this] { return m_receiver.typing(); }) {
+      m_files(view, loop, m_grid, m_state, [this] { return m_receiver.typing(); }),
+      m_inspection(view, m_grid, m_state, m_files) {
     m_state.separator = separator;
     m_box.port().onReceiveData = [this](const void* data, std::int32_t size) {
         reporting([&] { m_receiver.receive(data, size); });
@@ -66,6 +72,7 @@ void Session::buildGrid() {
     m_grid.setCell(0, 0, "Step");
     m_grid.setCell(1, 0, "Kanal");
     m_grid.setCell(2, 0, "Taste(n)");
+    m_grid.setCell(ToleranceColumn, 0, "Toleranz");
     m_grid.setRowCount(GridRows);
     for (int row = 1; row < GridRows; ++row)
         m_grid.setCell(0, row, std::to_string(row));
@@ -112,6 +119,8 @@ void Session::editCell(int col, int row) {
                     m_grid.setCell(2, row, std::move(edited));
                     m_files.changed();
                 }
+            } else if (col == ToleranceColumn) {
+                m_inspection.edit(row);
             }
         }
     });
@@ -128,7 +137,8 @@ void Session::insertRow(int col, int at) {
     if (m_grid.rowCount() - m_grid.fixedRows() < MaxSteps) {
         m_grid.setRowCount(++last + 1);
         m_grid.setCell(0, last, std::to_string(last - m_grid.fixedRows() + 1));
-    } else if (!removeBlanks(m_grid.cell(1, last)).empty() || !removeBlanks(m_grid.cell(2, last)).empty()) {
+    } else if (!removeBlanks(m_grid.cell(1, last)).empty() || !removeBlanks(m_grid.cell(2, last)).empty() ||
+               !m_grid.cell(ToleranceColumn, last).empty()) {
         m_view.showError("Zeile einf\xFCgen: Der Ablauf hat schon " + std::to_string(MaxSteps) +
                          " Schritte, und der letzte ginge verloren. Bitte erst eine Zeile entfernen.");
         return;
@@ -139,6 +149,7 @@ void Session::insertRow(int col, int at) {
     }
     m_grid.setCell(1, at, std::string());
     m_grid.setCell(2, at, std::string());
+    m_inspection.rowInserted(at);
     m_view.setCurrentCell(col, at);
     m_files.changed();
 }
@@ -153,6 +164,7 @@ void Session::deleteRow(int col, int at) {
     }
     m_grid.setCell(1, last, std::string());
     m_grid.setCell(2, last, std::string());
+    m_inspection.rowRemoved(at);
     m_view.setCurrentCell(col, at);
     m_files.changed();
 }

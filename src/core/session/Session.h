@@ -4,6 +4,7 @@
 #include "core/loop/EventLoop.h"
 #include "core/session/BoxConnection.h"
 #include "core/session/Dialogs.h"
+#include "core/session/Inspection.h"
 #include "core/session/LineRecorder.h"
 #include "core/session/ProgramState.h"
 #include "core/session/ReceiveHandler.h"
@@ -142,6 +143,7 @@ private:
     BoxConnection m_box;
     LineRecorder m_recorder;
     SessionFiles m_files;
+    Inspection m_inspection;
     EventLoop::Task m_startUp;
     enum class Stage { Created, StartUpArmed, Ended } m_stage = Stage::Created;
 };

@@ -5,6 +5,8 @@
 #include "core/files/GridModel.h"
 #include "core/files/IniFile.h"
 #include "core/files/SeriesFile.h"
+#include "core/files/ToleranceFile.h"
+#include "core/session/Inspection.h"
 #include "core/session/ProgramState.h"
 #include "core/session/Reporting.h"
 #include "core/text/Error.h"
@@ -20,10 +22,19 @@ namespace {
 // The series file that goes with a sequence file: its name without the folder, ".pst" appended,
 // in the working directory. Found without regard to letter case, so that PROBE.ABL.PST copied
 // from Windows is the one read and written, not a second file beside it.
-std::string seriesFileFor(const std::string& sequenceFile) {
+std::string companionFileFor(const std::string& sequenceFile, const char* extension) {
     const auto slash = sequenceFile.find_last_of("/\\");
     return findPathIgnoreCase(
-        "./" + (slash == std::string::npos ? sequenceFile : sequenceFile.substr(slash + 1)) + ".pst");
+        "./" + (slash == std::string::npos ? sequenceFile : sequenceFile.substr(slash + 1)) + extension);
+}
+
+std::string seriesFileFor(const std::string& sequenceFile) {
+    return companionFileFor(sequenceFile, ".pst");
+}
+
+// The tolerance file goes with a sequence file as its series file does: PROBE.ABL.tol.
+std::string toleranceFileFor(const std::string& sequenceFile) {
+    return companionFileFor(sequenceFile, ".tol");
 }
 
 // The side file that takes the session's version of one of its files, number n: ablauf-2.abl,
@@ -32,6 +43,8 @@ std::string seriesFileFor(const std::string& sequenceFile) {
 std::string sideFileFor(const std::string& name, int n) {
     if (name == SessionFiles::SeriesFileName)
         return sideFileFor(SessionFiles::SequenceFileName, n) + ".pst";
+    if (name == SessionFiles::ToleranceFileName)
+        return sideFileFor(SessionFiles::SequenceFileName, n) + ".tol";
     const auto slash = name.rfind('/');
     const auto dot = name.find('.', slash == std::string::npos ? 0 : slash + 1);
     return name.substr(0, dot) + "-" + std::to_string(n) + name.substr(dot);
@@ -42,7 +55,7 @@ std::string sideFileFor(const std::string& name, int n) {
 std::vector<const char*> groupOf(const std::string& name) {
     if (name == SessionFiles::SettingsFileName)
         return {SessionFiles::SettingsFileName};
-    return {SessionFiles::SequenceFileName, SessionFiles::SeriesFileName};
+    return {SessionFiles::SequenceFileName, SessionFiles::SeriesFileName, SessionFiles::ToleranceFileName};
 }
 
 std::string joinLines(const std::vector<std::string>& lines) {
@@ -61,7 +74,7 @@ SessionFiles::SessionFiles(SessionView& view, EventLoop& loop, GridModel& grid, 
 bool SessionFiles::loadSaved() {
     // Each file's version is taken before it is read: a change made while it is read is another
     // program's, too.
-    for (const char* name : {SequenceFileName, SeriesFileName, SettingsFileName})
+    for (const char* name : {SequenceFileName, SeriesFileName, ToleranceFileName, SettingsFileName})
         remember(name);
     // Anything of the name is looked at, so that a folder or a FIFO in a file's place is reported
     // now and not only when the exit cannot save.
@@ -81,8 +94,28 @@ bool SessionFiles::loadSaved() {
     }
     // After a failed read the grid is loaded all the same, and the running sequence is still
     // refreshed from it.
+    readTolerances(findPathIgnoreCase(ToleranceFileName));
     const std::string seriesFile = findPathIgnoreCase(SeriesFileName);
     return pathExists(seriesFile) && readSeriesSettings(seriesFile);
+}
+
+bool SessionFiles::writesTolerances() const {
+    return !m_state.tolerances.empty() || pathExists(findPathIgnoreCase(ToleranceFileName));
+}
+
+void SessionFiles::readTolerances(const std::string& file) {
+    m_state.tolerances.clear();
+    try {
+        ToleranceFileContent content = readToleranceFile(file);
+        m_state.tolerances = std::move(content.tolerances);
+        if (!content.problems.empty())
+            m_view.showError(joinLines(content.problems));
+    } catch (const Error& error) {
+        if (error.code() == EFBIG)
+            m_notLoaded.insert(nameForUser(file));
+        m_view.showError(systemTextToWin1252(error.what()));
+    }
+    showTolerances(m_grid, m_state.tolerances);
 }
 
 bool SessionFiles::readSeriesSettings(const std::string& file) {
@@ -117,6 +150,12 @@ void SessionFiles::saveSequenceAs(const std::string& file) {
     const std::string seriesFile = seriesFileFor(file);
     writeSeriesFile(seriesFile, m_state.series.valuesPerSeries, m_state.series.seriesString);
     noteWritten(seriesFile);
+    // A sequence without limits gets no tolerance file, but one of an earlier save is made empty.
+    const std::string toleranceFile = toleranceFileFor(file);
+    if (!m_state.tolerances.empty() || pathExists(toleranceFile)) {
+        writeToleranceFile(toleranceFile, m_state.tolerances);
+        noteWritten(toleranceFile);
+    }
 }
 
 void SessionFiles::loadSequenceFrom(const std::string& file) {
@@ -137,6 +176,7 @@ void SessionFiles::loadSequenceFrom(const std::string& file) {
     const std::string seriesFile = seriesFileFor(file);
     if (fileExists(seriesFile))
         readSeriesSettings(seriesFile);
+    readTolerances(toleranceFileFor(file));
     changed();
 }
 
@@ -158,7 +198,10 @@ void SessionFiles::noteWritten(const std::string& path) {
 std::string SessionFiles::destination(const char* name, std::vector<std::string>& notes) {
     if (const std::string& side = m_versions[name].divertedTo; !side.empty())
         return side;
-    const std::vector<const char*> group = groupOf(name);
+    std::vector<const char*> group = groupOf(name);
+    // A sequence without limits has no tolerance file to go beside it.
+    if (!writesTolerances())
+        std::erase(group, ToleranceFileName);
     std::string changed;
     for (const char* member : group) {
         const std::string path = findPathIgnoreCase(member);
@@ -228,6 +271,10 @@ std::vector<std::string> SessionFiles::save() {
             writeSeriesFile(path, m_state.series.valuesPerSeries, m_state.series.seriesString);
         },
         errors);
+    if (writesTolerances())
+        saveOne(
+            ToleranceFileName,
+            [this](const std::string& path) { writeToleranceFile(path, m_state.tolerances); }, errors);
     return errors;
 }
 

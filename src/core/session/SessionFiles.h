@@ -18,15 +18,17 @@ class GridModel;
 class SessionView;
 struct ProgramState;
 
-// The session's files in the working folder: the sequence ablauf.abl, the series file ablauf.pst
-// and the interface name in TRAVEK.INI. Loads them when the session opens, saves them SaveDelay
+// The session's files in the working folder: the sequence ablauf.abl, the series file ablauf.pst,
+// the steps' tolerances ablauf.tol (written only where there are any, or the file is there) and the
+// interface name in TRAVEK.INI. Loads them when the session opens, saves them SaveDelay
 // after a change and at the exit, each on its own, and never writes over a file that was refused
 // when it was loaded, nor over one that another program changed since TRAVEK read or wrote it.
-// Also the sequence files that "Speichern" and "Laden" name, with their series files.
+// Also the sequence files that "Speichern" and "Laden" name, with their series and tolerance files.
 class SessionFiles {
 public:
     static constexpr const char* SequenceFileName = "./ablauf.abl";
     static constexpr const char* SeriesFileName = "./ablauf.pst";
+    static constexpr const char* ToleranceFileName = "./ablauf.tol";
     static constexpr const char* SettingsFileName = "TRAVEK.INI";
     // How long after the first unsaved change the files are saved, whatever changes follow.
     static constexpr std::chrono::milliseconds SaveDelay{1000};
@@ -68,6 +70,12 @@ private:
     // Reads a series file into the series settings; on an error the box is shown, the settings
     // stay as they were and the result is false.
     bool readSeriesSettings(const std::string& file);
+    // Reads a tolerance file into the program state's tolerances (none when it is not there) and
+    // shows them in the grid; a refused file or refused entries are said in one box, and the
+    // steps concerned are without limits.
+    void readTolerances(const std::string& file);
+    // A sequence without limits behaves as before they came: no tolerance file is made for it.
+    bool writesTolerances() const;
     // Writes the three files; the errors, one line each.
     std::vector<std::string> save();
     void arm(std::chrono::milliseconds delay);

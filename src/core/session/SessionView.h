@@ -15,6 +15,7 @@ class KeyActionList;
 class RecordTextInput;
 class SeriesCountInput;
 class TargetWindowChoice;
+class ToleranceInput;
 
 // What the workflow needs of a user interface: show texts, ask through dialogs, report errors.
 // Every text is 8-bit (Windows-1252). A view shows and forwards; it decides nothing.
@@ -65,9 +66,19 @@ public:
         (void)input;
         return false;
     }
-    // A value judged against its step's limits: the step's row and the line panel show the verdict,
-    // and an open control chart takes the value.
+    // A value judged against its step's limits (every value typed or held, Verdict::None where the
+    // step has none): the step's row shows the verdict, and an open control chart takes the value.
+    // It comes before the value's keys are typed.
     virtual void showVerdict(const JudgedValue& value) { (void)value; }
+    // The line panel's colour: the verdict on the line it shows; None for its usual colour.
+    virtual void showLineVerdict(Verdict verdict) { (void)verdict; }
+    // A value outside its limits: a sound that the operator tells apart from beep().
+    virtual void signalNok() {}
+    // "Toleranz" of one step: OK is taken only when the presenter takes the fields.
+    virtual bool runToleranceDialog(ToleranceInput& input) {
+        (void)input;
+        return false;
+    }
     // "Interface einrichten", modally; what came of it the assistant holds.
     virtual void runInterfaceAssistant(InterfaceAssistant& assistant) { (void)assistant; }
     // A question answered with yes or no; true for yes.

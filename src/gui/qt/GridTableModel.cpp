@@ -47,6 +47,8 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
     case Qt::BackgroundRole:
         if (fixed)
             return QApplication::palette().button();
+        if (const auto row = m_rowBackground.find(gridRow(index)); row != m_rowBackground.end())
+            return row->second;
         if (m_columnBackground[static_cast<std::size_t>(col)].isValid())
             return m_columnBackground[static_cast<std::size_t>(col)];
         return {};
@@ -78,6 +80,16 @@ void GridTableModel::setColumnBackground(int col, const QColor& colour) {
     m_columnBackground.at(static_cast<std::size_t>(col)) = colour;
     if (rowCount() > 0)
         emit dataChanged(index(0, col), index(rowCount() - 1, col), {Qt::BackgroundRole});
+}
+
+void GridTableModel::setRowBackground(int gridRow, const QColor& colour) {
+    if (colour.isValid())
+        m_rowBackground[gridRow] = colour;
+    else if (m_rowBackground.erase(gridRow) == 0)
+        return;
+    const QModelIndex first = indexOf(m_grid.fixedCols(), gridRow);
+    if (first.isValid())
+        emit dataChanged(first, first.siblingAtColumn(columnCount() - 1), {Qt::BackgroundRole});
 }
 
 void GridTableModel::beginBatch() {

@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QColor>
 
+#include <map>
+
 namespace travek {
 
 class GridModel;
@@ -24,6 +26,9 @@ public:
 
     // Background of the cells of one grid column; an invalid colour gives the view's default.
     void setColumnBackground(int col, const QColor& colour);
+    // Background of the step cells of one grid row, over its column's (a verdict); an invalid
+    // colour gives the column's back.
+    void setRowBackground(int gridRow, const QColor& colour);
 
     // Loading a file changes the row count once per line; between these two calls the changes are
     // collected and the view is told once at the end.
@@ -39,6 +44,7 @@ private:
 
     GridModel& m_grid;
     std::vector<QColor> m_columnBackground;
+    std::map<int, QColor> m_rowBackground; // by grid row
     int m_batchDepth = 0;
 };
 

@@ -68,6 +68,8 @@ MainWindow::MainWindow(std::shared_ptr<DialogRunner> runner, QWidget* parent)
     m_session = std::make_unique<Session>(*this, m_loop, readKeySeparator());
     m_gridModel = new GridTableModel(m_session->grid(), this);
     buildWindow();
+    m_verdicts = std::make_unique<VerdictView>(*m_gridModel, gridView,
+                                               m_panels[static_cast<std::size_t>(StatusPanel::Line)], this);
     buildMenus();
     buildWindows();
     setFocusWindow(nullptr);
@@ -263,6 +265,7 @@ void MainWindow::showTrend() {
 }
 
 void MainWindow::showVerdict(const JudgedValue& value) {
+    m_verdicts->showVerdict(value);
     m_windows.trendWindow->take(value);
 }
 

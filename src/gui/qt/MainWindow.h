@@ -4,6 +4,7 @@
 #include "gui/qt/DialogRunner.h"
 #include "gui/qt/InterfaceAssistantDialog.h"
 #include "gui/qt/QtEventLoop.h"
+#include "gui/qt/VerdictView.h"
 #include "gui/qt/Win1252.h"
 
 #include <QFont>
@@ -147,10 +148,16 @@ public:
         InterfaceAssistantDialog dialog(assistant, *m_runner, this);
         m_runner->run(dialog);
     }
-    // Feeds the control chart ("Verlauf"), which redraws when it shows the value's characteristic.
+    // Colours the step's row, and feeds the control chart ("Verlauf"), which redraws when it shows
+    // the value's characteristic.
     void showVerdict(const JudgedValue& value) override;
     bool ask(const std::string& question) override {
         return askYesNo(*m_runner, this, fromWin1252(question));
+    }
+    void showLineVerdict(Verdict verdict) override { m_verdicts->showLineVerdict(verdict); }
+    void signalNok() override { m_verdicts->signalNok(); }
+    bool runToleranceDialog(ToleranceInput& input) override {
+        return m_verdicts->runToleranceDialog(*m_runner, input);
     }
 
 public slots:
@@ -190,6 +197,7 @@ private:
     std::array<QLabel*, PanelCount> m_panels{};
     Windows m_windows;
     GridTableModel* m_gridModel = nullptr;
+    std::unique_ptr<VerdictView> m_verdicts;
     std::unique_ptr<Session> m_session;
     bool m_unattended = false;
 };

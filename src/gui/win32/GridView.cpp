@@ -70,8 +70,21 @@ void GridView::place(int x, int y, int width, int height) {
     ::MoveWindow(m_list, x, y, width, height, TRUE);
     RECT client;
     ::GetClientRect(m_list, &client);
-    const int rest = client.right - ListView_GetColumnWidth(m_list, 0) - ListView_GetColumnWidth(m_list, 1);
-    ListView_SetColumnWidth(m_list, 2, std::max(scaled(60), rest));
+    const int last = m_grid.colCount() - 1;
+    if (last > KeyColumn)
+        ListView_SetColumnWidth(m_list, KeyColumn, scaled(150));
+    int rest = client.right;
+    for (int col = 0; col < last; ++col)
+        rest -= ListView_GetColumnWidth(m_list, col);
+    ListView_SetColumnWidth(m_list, last, std::max(scaled(60), rest));
+}
+
+void GridView::setRowColour(int row, std::optional<COLORREF> colour) {
+    if (colour)
+        m_rowColours[row] = *colour;
+    else if (m_rowColours.erase(row) == 0)
+        return;
+    redrawRow(row);
 }
 
 int GridView::currentCol() const {
@@ -335,7 +348,9 @@ LRESULT GridView::customDraw(NMLVCUSTOMDRAW* draw) {
             draw->clrTextBk = ::GetSysColor(COLOR_HIGHLIGHT);
         } else if (col < m_grid.fixedCols()) {
             draw->clrTextBk = ::GetSysColor(COLOR_BTNFACE);
-        } else if (col == m_grid.colCount() - 1) {
+        } else if (const auto verdict = m_rowColours.find(row); verdict != m_rowColours.end()) {
+            draw->clrTextBk = verdict->second;
+        } else if (col == KeyColumn) {
             draw->clrTextBk = KeyColumnColour;
         } else {
             draw->clrTextBk = ::GetSysColor(COLOR_WINDOW);

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <map>
+#include <optional>
 
 namespace travek {
 
@@ -32,6 +34,8 @@ public:
     // reference.
     static constexpr COLORREF KeyColumnColour = 15000558;
     static constexpr int RowHeight = 20;
+    // The key column, drawn in KeyColumnColour; the tolerance column after it takes the width left.
+    static constexpr int KeyColumn = 2;
 
     GridView(GridModel& grid, Handlers handlers);
     ~GridView();
@@ -41,7 +45,7 @@ public:
     // Makes the list view as a child of parent with the control id id.
     void create(HWND parent, int id, HFONT font);
     HWND handle() const { return m_list; }
-    // Places it; the key column takes the width the other two leave.
+    // Places it; the last column takes the width the others leave.
     void place(int x, int y, int width, int height);
 
     // The current cell, the header being row 0; the row is -1 without step rows.
@@ -51,6 +55,9 @@ public:
     void setCurrentCell(int col, int row);
     // Where a menu opened from the keyboard appears: below the current cell, in screen coordinates.
     POINT currentCellCorner() const;
+
+    // The background of a row's step cells (a verdict); nothing gives the columns' own back.
+    void setRowColour(int row, std::optional<COLORREF> colour);
 
     // Many changes follow until endUpdate: the rows and the header are brought up to date once.
     void beginUpdate();
@@ -86,6 +93,7 @@ private:
     int m_currentCol = -1;
     int m_currentRow = -1;
     bool m_batch = false;
+    std::map<int, COLORREF> m_rowColours; // by grid row
 };
 
 } // namespace travek

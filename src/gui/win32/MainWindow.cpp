@@ -52,8 +52,8 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     // The separator is read before the saved sequence that it is used on is loaded.
     m_session = std::make_unique<Session>(*this, m_loop, readKeySeparator());
     buildMenus();
-    // 435 x 290 inside the frame, as the Qt window.
-    RECT frame{0, 0, scaled(435), scaled(290)};
+    // 560 x 290 inside the frame, as the Qt window.
+    RECT frame{0, 0, scaled(560), scaled(290)};
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     ::AdjustWindowRect(&frame, style, TRUE);
     m_window = ::CreateWindowExA(0, WindowClass, Session::Caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -75,6 +75,7 @@ MainWindow::MainWindow(Win32EventLoop& loop) : m_loop(loop) {
     m_seriesCountDialog.create(m_window);
     m_targetWindowDialog.create(m_window);
     m_recordTextDialog.create(m_window);
+    m_toleranceDialog.create(m_window);
     setFocusWindow(nullptr);
 
     m_session->open();
@@ -210,8 +211,11 @@ void MainWindow::layOutPanels() {
     }
     edges[PanelCount - 1] = -1; // the last panel stretches
     ::SendMessageA(m_panels, SB_SETPARTS, PanelCount, reinterpret_cast<LPARAM>(edges.data()));
+    // The line panel in a verdict's colour is drawn by the window (WM_DRAWITEM).
     for (int i = 0; i < PanelCount; ++i)
-        ::SendMessageA(m_panels, SB_SETTEXTA, static_cast<WPARAM>(i),
+        ::SendMessageA(m_panels, SB_SETTEXTA,
+                       static_cast<WPARAM>(i) |
+                           (i == int(StatusPanel::Line) && m_lineColour ? SBT_OWNERDRAW : 0),
                        reinterpret_cast<LPARAM>(m_panelTexts[static_cast<std::size_t>(i)].c_str()));
 }
 
@@ -357,6 +361,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         ::TrackPopupMenu(m_gridMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, m_window, nullptr);
         return 0;
     }
+    case WM_DRAWITEM:
+        if (const auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+            item->hwndItem == m_panels && m_lineColour)
+            drawColouredPanel(*item, *m_lineColour, m_panelTexts[std::size_t(StatusPanel::Line)]);
+        return TRUE;
     case WM_CTLCOLORSTATIC: {
         const auto control = reinterpret_cast<HWND>(lParam);
         const auto dc = reinterpret_cast<HDC>(wParam);

@@ -12,6 +12,8 @@
 #include "gui/win32/SeriesCountDialog.h"
 #include "gui/win32/ServiceWindow.h"
 #include "gui/win32/TargetWindowDialog.h"
+#include "gui/win32/ToleranceDialog.h"
+#include "gui/win32/VerdictDisplay.h"
 #include "gui/win32/TrendWindow.h"
 
 #include <windows.h>
@@ -21,6 +23,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace travek {
 
@@ -99,14 +102,22 @@ public:
     void runInterfaceAssistant(InterfaceAssistant& assistant) override {
         InterfaceAssistantDialog::run(activeOwner(), m_loop, assistant);
     }
-    // Feeds the control chart ("Verlauf"), which redraws when it shows the value's characteristic.
-    void showVerdict(const JudgedValue& value) override {
-        if (m_trendWindow)
-            m_trendWindow->take(value);
-    }
     bool ask(const std::string& question) override {
         return ::MessageBoxA(activeOwner(), question.c_str(), "TRAVEK", MB_YESNO | MB_ICONQUESTION) == IDYES;
     }
+    // Colours the step's row, and feeds the control chart ("Verlauf"), which redraws when it shows
+    // the value's characteristic.
+    void showVerdict(const JudgedValue& value) override {
+        m_gridView->setRowColour(value.step, verdictColourRef(value.verdict));
+        if (m_trendWindow)
+            m_trendWindow->take(value);
+    }
+    void showLineVerdict(Verdict verdict) override {
+        if (std::exchange(m_lineColour, verdictColourRef(verdict)) != m_lineColour)
+            layOutPanels();
+    }
+    void signalNok() override { soundNok(); }
+    bool runToleranceDialog(ToleranceInput& input) override { return m_toleranceDialog.run(m_loop, input); }
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -151,6 +162,9 @@ private:
     SeriesCountDialog m_seriesCountDialog;
     TargetWindowDialog m_targetWindowDialog;
     RecordTextDialog m_recordTextDialog;
+    ToleranceDialog m_toleranceDialog;
+    // The line panel's verdict colour; nothing while it shows no verdict.
+    std::optional<COLORREF> m_lineColour;
     HMENU m_settingsMenu = nullptr;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<GridView> m_gridView;

@@ -11,11 +11,14 @@
 #include "gui/qt/MainWindow.h"
 #include "gui/qt/SeriesCountDialog.h"
 #include "gui/qt/ServiceWindow.h"
+#include "gui/qt/ToleranceDialog.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -136,10 +139,11 @@ TEST_F(MainWindowView, FirstRunShowsNinetyNineNumberedEmptyStepsAndNoSeriesCount
     ASSERT_EQ(grid().rowCount(), 100);
     QAbstractItemModel* model = form->gridView->model();
     ASSERT_EQ(model->rowCount(), 99);
-    ASSERT_EQ(model->columnCount(), 3);
+    ASSERT_EQ(model->columnCount(), 4);
     EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Step");
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Kanal");
     EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Taste(n)");
+    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "Toleranz");
     for (int r = 0; r < 99; ++r) {
         EXPECT_EQ(model->index(r, 0).data().toString(), QString::number(r + 1));
         EXPECT_EQ(model->index(r, 1).data().toString(), "");
@@ -418,3 +422,44 @@ TEST_F(MainWindowView, DeviceAndFileTextsAreNeverRenderedAsMarkup) {
 }
 
 } // namespace
+
+TEST_F(MainWindowView, TheToleranceCellOpensItsDialogAndTheStepsRowShowsEachVerdictInColour) {
+    create();
+    fillSteps({{"1", ""}});
+    runner->then([](QDialog& dialog) {
+        auto& tolerance = dynamic_cast<ToleranceDialog&>(dialog);
+        EXPECT_EQ(tolerance.windowTitle(), "Toleranz Schritt 1");
+        EXPECT_FALSE(tolerance.settingsBox->isVisible());
+        tolerance.characteristicEdit->setText(QString::fromUtf8("Ø"));
+        tolerance.nominalEdit->setText("10,000");
+        tolerance.lowerEdit->setText("10,02");
+        tolerance.upperEdit->setText("10,05");
+        QTest::mouseClick(tolerance.okButton, Qt::LeftButton);
+        EXPECT_EQ(tolerance.messageLabel->text(), QString::fromUtf8("Soll liegt außerhalb der Grenzen."));
+        tolerance.lowerEdit->setText("9,98");
+        QTest::mouseClick(tolerance.settingsButton, Qt::LeftButton);
+        EXPECT_TRUE(tolerance.settingsBox->isVisible());
+        tolerance.nokChoice->setCurrentIndex(1);
+        return pressButton(dialog, tolerance.okButton);
+    });
+    doubleClickCell(3, 1);
+    const QModelIndex cell = form->gridModel().indexOf(3, 1);
+    EXPECT_EQ(cell.data().toString(), QString::fromUtf8("Ø 10,000 +0,050/-0,020"));
+    EXPECT_TRUE(state().tolerances.settings().holdNok);
+
+    QLabel* linePanel = form->findChild<QLabel*>("sb1Panel5");
+    const std::pair<Verdict, QColor> shown[] = {{Verdict::Ok, QColor(0xA8, 0xE6, 0xA8)},
+                                                {Verdict::Warn, QColor(0xFF, 0xE0, 0x66)},
+                                                {Verdict::Nok, QColor(0xF4, 0x7C, 0x7C)},
+                                                {Verdict::None, QColor()}};
+    for (const auto& [verdict, colour] : shown) {
+        form->showVerdict(JudgedValue{1, state().tolerances.step(1), 10.0, "10,000", verdict, true});
+        form->showLineVerdict(verdict);
+        EXPECT_EQ(form->gridModel().indexOf(2, 1).data(Qt::BackgroundRole).value<QColor>(),
+                  colour.isValid() ? colour : QColor(238, 227, 228));
+        EXPECT_EQ(linePanel->autoFillBackground(), colour.isValid());
+        if (colour.isValid()) {
+            EXPECT_EQ(linePanel->palette().color(QPalette::Window), colour);
+        }
+    }
+}
