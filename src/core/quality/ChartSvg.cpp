@@ -78,7 +78,8 @@ std::string chartSvg(const ChartGeometry& g) {
     svg += "<rect width=\"100%\" height=\"100%\" stroke=\"none\" fill=\"" + colour(g.background) + "\"/>\n";
     for (const ChartGeometry::Band& b : g.bands)
         svg += "<rect x=\"" + num(b.left) + "\" y=\"" + num(b.top) + "\" width=\"" + num(b.right - b.left) +
-               "\" height=\"" + num(b.bottom - b.top) + "\" stroke=\"none\" fill=\"" + colour(b.colour) + "\"/>\n";
+               "\" height=\"" + num(b.bottom - b.top) + "\" stroke=\"none\" fill=\"" + colour(b.colour) +
+               "\"/>\n";
     for (const ChartGeometry::Line& l : g.lines)
         svg += "<line x1=\"" + num(l.x1) + "\" y1=\"" + num(l.y1) + "\" x2=\"" + num(l.x2) + "\" y2=\"" +
                num(l.y2) + "\" stroke=\"" + colour(l.colour) + "\" stroke-width=\"" + num(l.width) + "\"" +
@@ -89,8 +90,8 @@ std::string chartSvg(const ChartGeometry& g) {
             svg += "<circle cx=\"" + num(p.x) + "\" cy=\"" + num(p.y) + "\" r=\"" +
                    num(p.radius + ChartGeometry::RingGap) + "\" fill=\"none\" stroke=\"" +
                    colour(ChartGeometry::Ring) + "\" stroke-width=\"1.5\"/>";
-        svg += "<circle cx=\"" + num(p.x) + "\" cy=\"" + num(p.y) + "\" r=\"" + num(p.radius) + "\" stroke=\"none\" fill=\"" +
-               colour(p.colour) + "\"/></g>\n";
+        svg += "<circle cx=\"" + num(p.x) + "\" cy=\"" + num(p.y) + "\" r=\"" + num(p.radius) +
+               "\" stroke=\"none\" fill=\"" + colour(p.colour) + "\"/></g>\n";
     }
     static constexpr const char* Anchors[] = {"start", "middle", "end"};
     for (const ChartGeometry::Text& t : g.texts)

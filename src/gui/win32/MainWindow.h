@@ -13,8 +13,8 @@
 #include "gui/win32/ServiceWindow.h"
 #include "gui/win32/TargetWindowDialog.h"
 #include "gui/win32/ToleranceDialog.h"
-#include "gui/win32/VerdictDisplay.h"
 #include "gui/win32/TrendWindow.h"
+#include "gui/win32/VerdictDisplay.h"
 
 #include <windows.h>
 
