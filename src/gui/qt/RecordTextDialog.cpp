@@ -1,6 +1,7 @@
 #include "gui/qt/RecordTextDialog.h"
 
 #include "core/session/Dialogs.h"
+#include "gui/qt/DialogParts.h"
 #include "gui/qt/PlainLabel.h"
 #include "gui/qt/Win1252.h"
 
@@ -23,24 +24,10 @@ RecordTextDialog::RecordTextDialog(QWidget* parent) : QDialog(parent) {
     edit->setMinimumWidth(280);
     label->setBuddy(edit);
     layout->addWidget(edit);
-    messageLabel = makeLabel(QString(), "RecordTextMessage", this);
-    messageLabel->setWordWrap(true);
-    QPalette palette = messageLabel->palette();
-    palette.setColor(QPalette::WindowText, QColor(192, 0, 0));
-    messageLabel->setPalette(palette);
-    messageLabel->hide();
+    messageLabel = makeMessageLabel("RecordTextMessage", this);
     layout->addWidget(messageLabel);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    okButton = new QPushButton(QStringLiteral("OK"), this);
-    okButton->setObjectName("OKBtn");
-    okButton->setDefault(true);
-    cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    cancelButton->setObjectName("CancelBtn");
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
-    layout->addLayout(buttons);
+    layout->addLayout(makeOkCancelRow(this, okButton, cancelButton));
 
     connect(okButton, &QPushButton::clicked, this, &RecordTextDialog::takeText);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);

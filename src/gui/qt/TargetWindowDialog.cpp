@@ -1,6 +1,7 @@
 #include "gui/qt/TargetWindowDialog.h"
 
 #include "core/session/Dialogs.h"
+#include "gui/qt/DialogParts.h"
 #include "gui/qt/Win1252.h"
 
 #include <QCheckBox>
@@ -41,16 +42,7 @@ TargetWindowDialog::TargetWindowDialog(QWidget* parent) : QDialog(parent) {
     actions->addWidget(matchTitleBox);
     layout->addLayout(actions);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    okButton = new QPushButton(QStringLiteral("OK"), this);
-    okButton->setObjectName("OKBtn");
-    okButton->setDefault(true);
-    cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    cancelButton->setObjectName("CancelBtn");
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
-    layout->addLayout(buttons);
+    layout->addLayout(makeOkCancelRow(this, okButton, cancelButton));
 
     connect(captureButton, &QPushButton::clicked, this, [this] {
         if (m_choice)

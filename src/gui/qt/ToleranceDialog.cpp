@@ -1,6 +1,7 @@
 #include "gui/qt/ToleranceDialog.h"
 
 #include "core/session/ToleranceInput.h"
+#include "gui/qt/DialogParts.h"
 #include "gui/qt/PlainLabel.h"
 #include "gui/qt/Win1252.h"
 
@@ -63,24 +64,10 @@ ToleranceDialog::ToleranceDialog(ToleranceInput& input, QWidget* parent) : QDial
         adjustSize();
     });
 
-    messageLabel = makeLabel(QString(), "ToleranceMessage", this);
-    messageLabel->setWordWrap(true);
-    QPalette palette = messageLabel->palette();
-    palette.setColor(QPalette::WindowText, QColor(192, 0, 0));
-    messageLabel->setPalette(palette);
-    messageLabel->hide();
+    messageLabel = makeMessageLabel("ToleranceMessage", this);
     layout->addWidget(messageLabel);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    okButton = new QPushButton(QStringLiteral("OK"), this);
-    okButton->setObjectName("OKBtn");
-    okButton->setDefault(true);
-    cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    cancelButton->setObjectName("CancelBtn");
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
-    layout->addLayout(buttons);
+    layout->addLayout(makeOkCancelRow(this, okButton, cancelButton));
     connect(okButton, &QPushButton::clicked, this, &ToleranceDialog::take);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     characteristicEdit->setFocus();
