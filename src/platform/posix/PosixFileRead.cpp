@@ -15,19 +15,41 @@
 
 namespace travek {
 
-std::optional<std::string> readFileContent(const std::string& path, std::size_t maxBytes) {
-    // Whatever stands in the file's place is looked at before a byte is read; a link is followed.
+namespace {
+
+// A file open for reading, closed when it goes.
+struct OpenedFile {
+    int fd = -1;
     struct stat st {};
-    const int fd = openRegularFile(path, O_RDONLY, 0, st);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR || errno == EACCES || errno == EPERM || errno == ELOOP)
-            return std::nullopt;
-        throw Error::fromErrno(errno);
+    OpenedFile() = default;
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+    ~OpenedFile() {
+        if (fd >= 0)
+            ::close(fd);
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+};
+
+// Whatever stands in the file's place is looked at before a byte is read; a link is followed.
+// False when there is nothing to read (missing, not allowed, a loop of links): the caller's
+// default applies. What is not a regular file is refused.
+bool openToRead(const std::string& path, OpenedFile& file) {
+    file.fd = openRegularFile(path, O_RDONLY, 0, file.st);
+    if (file.fd >= 0)
+        return true;
+    if (errno == ENOENT || errno == ENOTDIR || errno == EACCES || errno == EPERM || errno == ELOOP)
+        return false;
+    throw Error::fromErrno(errno);
+}
+
+} // namespace
+
+std::optional<std::string> readFileContent(const std::string& path, std::size_t maxBytes) {
+    OpenedFile file;
+    if (!openToRead(path, file))
+        return std::nullopt;
+    const int fd = file.fd;
+    const struct stat& st = file.st;
     if (static_cast<unsigned long long>(st.st_size) > maxBytes)
         refuseTooLarge(maxBytes);
     // The file may grow while it is read: one byte more than the limit tells.
@@ -61,17 +83,11 @@ std::string installedWorkingFolder() {
 }
 
 std::optional<FilePart> readFilePart(const std::string& path, std::uint64_t offset, std::size_t maxBytes) {
-    struct stat st {};
-    const int fd = openRegularFile(path, O_RDONLY, 0, st);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR || errno == EACCES || errno == EPERM || errno == ELOOP)
-            return std::nullopt;
-        throw Error::fromErrno(errno);
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    OpenedFile file;
+    if (!openToRead(path, file))
+        return std::nullopt;
+    const int fd = file.fd;
+    const struct stat& st = file.st;
     FilePart part;
     part.fileSize = static_cast<std::uint64_t>(st.st_size);
     if (offset >= part.fileSize)

@@ -21,26 +21,45 @@ std::nullopt_t notOpened() {
     return std::nullopt;
 }
 
+// A file open for reading, closed when it goes.
+struct OpenedFile {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    OpenedFile() = default;
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+    ~OpenedFile() {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+};
+
+// False when there is nothing to read (GetLastError says why); a folder or a device refused.
+bool openToRead(const std::string& path, OpenedFile& file) {
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return false;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        refuseNotRegular(true);
+    // Shared for writing and deleting: TRAVEK appends to the log while it is read, and a rotation
+    // may rename it.
+    file.handle = CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file.handle == INVALID_HANDLE_VALUE)
+        return false;
+    // A device name ("COM1", "CON") opens too: only a file on a disk is read.
+    if (GetFileType(file.handle) != FILE_TYPE_DISK)
+        refuseNotRegular(false);
+    return true;
+}
+
 } // namespace
 
 std::optional<std::string> readFileContent(const std::string& path, std::size_t maxBytes) {
-    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    OpenedFile opened;
+    if (!openToRead(path, opened))
         return notOpened();
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        refuseNotRegular(true);
-    HANDLE file = CreateFileW(toWide(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return notOpened();
-    struct Closer {
-        HANDLE file;
-        ~Closer() { CloseHandle(file); }
-    } closer{file};
-    // A device name ("COM1", "CON") opens too: only a file on a disk is read.
-    if (GetFileType(file) != FILE_TYPE_DISK)
-        refuseNotRegular(false);
+    const HANDLE file = opened.handle;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size) || static_cast<unsigned long long>(size.QuadPart) > maxBytes)
         refuseTooLarge(maxBytes);
@@ -75,24 +94,10 @@ std::string installedWorkingFolder() {
 }
 
 std::optional<FilePart> readFilePart(const std::string& path, std::uint64_t offset, std::size_t maxBytes) {
-    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    OpenedFile opened;
+    if (!openToRead(path, opened))
         return notOpened();
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        refuseNotRegular(true);
-    // Shared for writing and deleting: TRAVEK appends to the log while it is read, and a rotation
-    // may rename it.
-    HANDLE file = CreateFileW(toWide(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return notOpened();
-    struct Closer {
-        HANDLE file;
-        ~Closer() { CloseHandle(file); }
-    } closer{file};
-    if (GetFileType(file) != FILE_TYPE_DISK)
-        refuseNotRegular(false);
+    const HANDLE file = opened.handle;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size))
         throw Error::fromErrno(EIO);
