@@ -29,11 +29,13 @@ std::optional<double> readNumber(const std::string& text, const char* key, std::
 }
 
 // A value as the profile format keeps it: one that is itself in quotes gets another pair, since
-// reading takes one pair off.
+// reading takes one pair off; so does one with blanks at an end, which reading would trim.
 std::string quoted(const std::string& text) {
     const bool enclosed =
         text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front();
-    return enclosed ? "\"" + text + "\"" : text;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    const bool padded = !text.empty() && (blank(text.front()) || blank(text.back()));
+    return enclosed || padded ? "\"" + text + "\"" : text;
 }
 
 } // namespace
